@@ -1,0 +1,37 @@
+# Warnings, sanitizers and fuzzing for every target of the project.
+
+option(T8_WERROR "Treat compiler warnings as errors" OFF)
+set(T8_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (ASan+UBSan) or 'thread' (TSan)")
+set_property(CACHE T8_SANITIZE PROPERTY STRINGS "" address thread)
+option(T8_FUZZ "Build libFuzzer targets (needs clang)" OFF)
+option(T8_BENCH "Build the benchmarks under bench/" ON)
+
+add_feature_info(Werror T8_WERROR "warnings are errors")
+add_feature_info(Fuzzing T8_FUZZ "libFuzzer targets under fuzz/")
+add_feature_info(Benchmarks T8_BENCH "Google Benchmark programs under bench/")
+
+add_library(t8_options INTERFACE)
+target_compile_features(t8_options INTERFACE cxx_std_20)
+target_compile_options(t8_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                            -Wno-sign-conversion)
+if(T8_WERROR)
+    target_compile_options(t8_options INTERFACE -Werror)
+endif()
+
+if(T8_SANITIZE STREQUAL "address")
+    set(_t8_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(T8_SANITIZE STREQUAL "thread")
+    set(_t8_san -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT T8_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "T8_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+if(_t8_san)
+    add_compile_options(${_t8_san})
+    add_link_options(${_t8_san})
+endif()
+if(T8_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "T8_FUZZ needs clang (CXX=clang++)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "link/PortInterface.h"
+#include "link/ReceiveQueue.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <thread>
+
+namespace t8 {
+
+// One per open port: waits for received data, drains it in blocks of at most kBlockBytes and
+// queues each block, in arrival order, for the user-interface thread.
+class ReaderThread {
+public:
+    static constexpr std::size_t kBlockBytes = 2048;
+    // Read errors (or wakes without data) in a row after which the device is taken as gone,
+    // so a broken port never spins.
+    static constexpr int kMaxErrorsInARow = 3;
+
+    ReaderThread(PortInterface& port, ReceiveQueue& queue, std::function<void()> wake,
+                 bool watchXonXoff);
+    ReaderThread(const ReaderThread&) = delete;
+    ReaderThread& operator=(const ReaderThread&) = delete;
+    ~ReaderThread();
+
+    // False when no thread could be started.
+    bool Start();
+    // Releases the wait and joins; safe to call twice.
+    void Stop();
+    [[nodiscard]] bool Running() const { return running.load(); }
+
+private:
+    void Loop();
+    // False when the reader must end (stop requested or the device is gone).
+    bool Drain();
+    void Deliver(const std::uint8_t* block, std::size_t count);
+    void ApplyFlowControl(const std::uint8_t* block, std::size_t count);
+
+    PortInterface& port;
+    ReceiveQueue& queue;
+    std::function<void()> wake;
+    bool watchXonXoff;
+    std::thread thread;
+    std::atomic<bool> running{false};
+    std::atomic<bool> stopRequested{false};
+    int errorsInARow = 0;
+    int emptyWakes = 0;
+};
+
+} // namespace t8

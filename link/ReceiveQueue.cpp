@@ -1,0 +1,48 @@
+#include "link/ReceiveQueue.h"
+
+namespace t8 {
+
+bool ReceiveQueue::Push(ReceivedEvent event) {
+    const std::lock_guard lock(mutex);
+    const bool wasEmpty = events.empty();
+    queuedBytes += event.bytes.size();
+    events.push_back(std::move(event));
+    return wasEmpty;
+}
+
+std::deque<ReceivedEvent> ReceiveQueue::TakeAll() {
+    std::deque<ReceivedEvent> taken;
+    {
+        const std::lock_guard lock(mutex);
+        taken.swap(events);
+        queuedBytes = 0;
+    }
+    room.notify_all();
+    return taken;
+}
+
+bool ReceiveQueue::WaitForRoom() {
+    std::unique_lock lock(mutex);
+    room.wait(lock, [this] { return interrupted || queuedBytes < kMaxQueuedBytes; });
+    return !interrupted;
+}
+
+void ReceiveQueue::Interrupt() {
+    {
+        const std::lock_guard lock(mutex);
+        interrupted = true;
+    }
+    room.notify_all();
+}
+
+void ReceiveQueue::Rearm() {
+    const std::lock_guard lock(mutex);
+    interrupted = false;
+}
+
+std::size_t ReceiveQueue::QueuedBytes() const {
+    const std::lock_guard lock(mutex);
+    return queuedBytes;
+}
+
+} // namespace t8

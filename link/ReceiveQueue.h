@@ -1,0 +1,48 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace t8 {
+
+struct ReceivedEvent {
+    enum class Kind { Data, CommError, HangUp };
+    Kind kind = Kind::Data;
+    std::vector<std::uint8_t> bytes;
+    int error = 0;
+};
+
+// Hands received blocks from the reader thread to the user-interface thread in arrival order.
+// Bounded: when the window falls far behind, the reader waits and the driver's buffer and flow
+// control hold the rest, so nothing is dropped.
+class ReceiveQueue {
+public:
+    static constexpr std::size_t kMaxQueuedBytes = 8u << 20;
+
+    ReceiveQueue() = default;
+    ReceiveQueue(const ReceiveQueue&) = delete;
+    ReceiveQueue& operator=(const ReceiveQueue&) = delete;
+
+    // Returns true when the queue was empty, i.e. the window needs one wake-up.
+    bool Push(ReceivedEvent event);
+    [[nodiscard]] std::deque<ReceivedEvent> TakeAll();
+    // Blocks while the queue is over its bound; false when Interrupt() was called.
+    bool WaitForRoom();
+    void Interrupt();
+    // Ready for a new reader; drops nothing that was queued.
+    void Rearm();
+    [[nodiscard]] std::size_t QueuedBytes() const;
+
+private:
+    mutable std::mutex mutex;
+    std::condition_variable room;
+    std::deque<ReceivedEvent> events;
+    std::size_t queuedBytes = 0;
+    bool interrupted = false;
+};
+
+} // namespace t8

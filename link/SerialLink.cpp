@@ -1,0 +1,269 @@
+#include "link/SerialLink.h"
+
+#include "link/CommError.h"
+#include "link/PortMapping.h"
+#include "link/SerialPort.h"
+
+#include <cerrno>
+#include <new>
+#include <system_error>
+
+namespace t8 {
+
+SerialLink::SerialLink(LinkUi& ui_, ReceiveTarget& target_, PortFactory factory_)
+    : ui(ui_), target(target_), factory(std::move(factory_)) {
+    if (!factory) {
+        factory = [] { return std::make_unique<SerialPort>(); };
+    }
+    terminated.reserve(ReaderThread::kBlockBytes + 1);
+}
+
+SerialLink::~SerialLink() {
+    if (tty) {
+        DestroyLinkRecord();
+    }
+}
+
+int SerialLink::CreateLinkRecord() {
+    tty.reset(new (std::nothrow) TTYInfo());
+    if (!tty) {
+        ui.ShowMessage("Cannot create TTYInfo Structure", "TERMINAL::internal error",
+                       MessageIcon::None);
+        return -1;
+    }
+    if (hooks.loadSettings) {
+        hooks.loadSettings(*tty);
+    }
+    if (hooks.buildFont) {
+        hooks.buildFont(*tty);
+    }
+    return 1;
+}
+
+void SerialLink::DestroyLinkRecord() {
+    if (!tty) {
+        return;
+    }
+    if (hooks.saveSettings) {
+        hooks.saveSettings(*tty);
+    }
+    if (tty->connected || port) {
+        ClosePort();
+    }
+    tty.reset();
+}
+
+std::string SerialLink::DevicePath() const {
+    if (!tty) {
+        return {};
+    }
+    return tty->devicePath.empty() ? DevicePathForPort(tty->comPort) : tty->devicePath;
+}
+
+std::string SerialLink::OpenFailureMessage() const {
+    if (!tty) {
+        return {};
+    }
+    const std::string name =
+        tty->devicePath.empty() ? "COM" + std::to_string(tty->comPort) : tty->devicePath;
+    std::string text = "Cannot create connection via port " + name + "!\n" + name +
+                       " don't exist or is used by another application.";
+    // Linux can say why; a missing group membership is the usual reason.
+    const std::string path = DevicePath();
+    if (path.empty()) {
+        text += "\n\nNo device is mapped to this port number.";
+    } else if (lastOpenError != 0) {
+        text += "\n\n" + path + ": " + std::generic_category().message(lastOpenError);
+    }
+    return text;
+}
+
+int SerialLink::OpenPort() {
+    if (!tty) {
+        return 0;
+    }
+    if (port) {
+        ShutDownPort(); // a reopen must never leave the old reader beside the new one
+    }
+    ui.SetWaitCursor(true);
+    lastOpenError = 0;
+    const std::string path = DevicePath();
+    port = factory();
+    if (path.empty() || !port->Open(path)) {
+        lastOpenError = path.empty() ? ENODEV : port->LastError();
+        port.reset();
+        ui.SetWaitCursor(false);
+        return 0;
+    }
+    int result = 0;
+    if (!ConfigurePort()) {
+        lastOpenError = port->LastError();
+        ShutDownPort();
+    } else {
+        tty->connected = 1;
+        tty->echoActive = tty->comLocalEcho;
+        if (StartReader()) {
+            port->SetDtr(true);
+            ui.ShowCaret(true);
+            tty->caretShown = 1;
+            hangUpReported = false;
+            result = 1;
+        } else {
+            lastOpenError = EAGAIN;
+            ShutDownPort();
+        }
+    }
+    ui.SetWaitCursor(false);
+    ui.StartViewTimer();
+    return result;
+}
+
+bool SerialLink::StartReader() {
+    const bool watchXonXoff = (tty->flowCtrl & kFlowXonXoff) != 0;
+    reader = std::make_unique<ReaderThread>(
+        *port, queue, [this] { ui.WakeForReceived(); }, watchXonXoff);
+    if (!reader->Start()) {
+        reader.reset();
+        return false;
+    }
+    tty->readerRunning = 1;
+    return true;
+}
+
+int SerialLink::ConfigurePort() {
+    if (!tty || !port) {
+        return 0;
+    }
+    const bool ok = port->Configure(tty->Line());
+    if (ok && !(tty->flowCtrl & kFlowRtsCts)) {
+        port->SetRts(true); // no handshake: RTS simply enabled
+    }
+    port->Purge();
+    return ok ? 1 : 0;
+}
+
+void SerialLink::ShutDownPort() {
+    if (tty) {
+        tty->connected = 0;
+    }
+    if (reader) {
+        reader->Stop();
+        reader.reset();
+    }
+    if (tty) {
+        tty->readerRunning = 0;
+        if (tty->caretShown) {
+            ui.ShowCaret(false);
+            tty->caretShown = 0;
+        }
+    }
+    if (port) {
+        port->SetDtr(false);
+        port->Purge();
+        port->Close();
+        port.reset();
+    }
+}
+
+int SerialLink::ClosePort() {
+    if (!tty) {
+        return 1;
+    }
+    ShutDownPort();
+    ui.StopViewTimer();
+    return 1;
+}
+
+int SerialLink::SendBytes(std::string_view text) {
+    return SendBytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
+    if (!tty) {
+        return 0;
+    }
+    const std::uint32_t status = port ? port->ModemStatus() : 0;
+    const bool ctsMissing = (tty->flowCtrl & kFlowRtsCts) && !(status & kModemCts);
+    const bool dsrMissing = (tty->flowCtrl & kFlowDtrDsr) && !(status & kModemDsr);
+    if (ctsMissing || dsrMissing) {
+        ui.ShowMessage(kNotConnected, "", MessageIcon::None);
+        return 0;
+    }
+    if ((tty->flowCtrl & kFlowXonXoff) && flags.txAllowed == 0) {
+        return 0;
+    }
+    if (!port) {
+        return 0;
+    }
+    const std::uint32_t timeoutMs =
+        WriteTimeoutPerByteMs(tty->baudRate) * static_cast<std::uint32_t>(count);
+    const WriteResult written = port->Write(bytes, count, timeoutMs);
+    if (written.error != 0 && written.written == 0) {
+        return 0; // failed at once: nothing went out
+    }
+    if (written.error != 0) {
+        const std::string code = FormatCommError(written.error);
+        ShowReceived(reinterpret_cast<const std::uint8_t*>(code.data()), code.size());
+    }
+    if (written.written == count) {
+        ui.Debug("\n" + std::to_string(written.written) + " bytes written");
+    } else {
+        ui.Debug("\nProbable Write Timeout: Total of " + std::to_string(written.written) +
+                 " bytes sent");
+    }
+    return 1;
+}
+
+int SerialLink::ShowReceived(const std::uint8_t* bytes, std::size_t count) {
+    terminated.assign(bytes, bytes + count);
+    terminated.push_back(0);
+    if (!tty) {
+        return 0;
+    }
+    const std::uint8_t* block = terminated.data();
+    if (tty->captureOn) {
+        target.AppendCapture(block, count);
+    }
+    if (tty->receiveActive) {
+        target.FeedReceive(block, count);
+        return 1;
+    }
+    if (flags.displayHeld) {
+        return 1;
+    }
+    target.ProcessScreen(block, count);
+    return 1;
+}
+
+void SerialLink::DispatchReceived() {
+    for (auto& event : queue.TakeAll()) {
+        switch (event.kind) {
+        case ReceivedEvent::Kind::Data:
+            ShowReceived(event.bytes.data(), event.bytes.size());
+            break;
+        case ReceivedEvent::Kind::CommError: {
+            const std::string code = FormatCommError(event.error);
+            ShowReceived(reinterpret_cast<const std::uint8_t*>(code.data()), code.size());
+            break;
+        }
+        case ReceivedEvent::Kind::HangUp:
+            ReportHangUp();
+            break;
+        }
+    }
+}
+
+void SerialLink::ReportHangUp() {
+    if (hangUpReported || !tty) {
+        return;
+    }
+    hangUpReported = true;
+    const std::string path = DevicePath();
+    ShutDownPort(); // the reader has ended; free the device so it can be opened again
+    ui.ShowMessage("The connection to the T8 on " + path +
+                       " was lost: the device hung up.\nReconnect it, then open the port "
+                       "again with Port parameters (Ctrl+R).",
+                   kAppCaption, MessageIcon::Exclamation);
+}
+
+} // namespace t8

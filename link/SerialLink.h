@@ -1,0 +1,89 @@
+#pragma once
+
+#include "link/LinkFlags.h"
+#include "link/LinkUi.h"
+#include "link/PortInterface.h"
+#include "link/ReaderThread.h"
+#include "link/ReceiveQueue.h"
+#include "link/TTYInfo.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace t8 {
+
+// The connection record with its port and reader: opening, configuring and closing the line,
+// the one send routine and the one entry point for received data. Lives on the user-interface
+// thread; only the reader thread inside it runs elsewhere.
+class SerialLink {
+public:
+    using PortFactory = std::function<std::unique_ptr<PortInterface>()>;
+    using RecordHook = std::function<void(TTYInfo&)>;
+
+    struct Hooks {
+        RecordHook loadSettings; // fills the record from the store after the defaults
+        RecordHook saveSettings; // writes it back when the record is destroyed
+        RecordHook buildFont;    // font and cell metrics from logFont
+    };
+
+    SerialLink(LinkUi& ui, ReceiveTarget& target, PortFactory factory = {});
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
+    ~SerialLink();
+
+    void SetHooks(Hooks hooks_) { hooks = std::move(hooks_); }
+
+    // 1 on success, -1 when the record cannot be made (the operator is told).
+    int CreateLinkRecord();
+    void DestroyLinkRecord();
+    // Non-zero on success. Never leaves a second reader running.
+    int OpenPort();
+    int ConfigurePort();
+    int ClosePort();
+
+    // 1 when handed to the port (also in part), 0 when nothing was sent.
+    int SendBytes(const std::uint8_t* bytes, std::size_t count);
+    int SendBytes(std::string_view text);
+    // 1 when dispatched, 0 without a record.
+    int ShowReceived(const std::uint8_t* bytes, std::size_t count);
+    // Runs every queued block through ShowReceived; called on the user-interface thread.
+    void DispatchReceived();
+
+    [[nodiscard]] TTYInfo* Record() { return tty.get(); }
+    [[nodiscard]] const TTYInfo* Record() const { return tty.get(); }
+    [[nodiscard]] PortInterface* Port() { return port.get(); }
+    [[nodiscard]] bool ReaderRunning() const { return reader && reader->Running(); }
+    // The device the record names: the explicit path, else the mapped port number.
+    [[nodiscard]] std::string DevicePath() const;
+    // The start-up message for a port that could not be opened.
+    [[nodiscard]] std::string OpenFailureMessage() const;
+
+    LinkFlags flags;
+
+    static constexpr const char* kAppCaption = "T8 Host Link";
+    static constexpr const char* kNotConnected =
+        "T8 is not connected, Please check cable and setup";
+
+private:
+    void ShutDownPort();
+    void ReportHangUp();
+    [[nodiscard]] bool StartReader();
+
+    LinkUi& ui;
+    ReceiveTarget& target;
+    PortFactory factory;
+    Hooks hooks;
+    std::unique_ptr<TTYInfo> tty;
+    std::unique_ptr<PortInterface> port;
+    ReceiveQueue queue;
+    std::unique_ptr<ReaderThread> reader;
+    std::vector<std::uint8_t> terminated; // the block and its zero byte
+    int lastOpenError = 0;
+    bool hangUpReported = false;
+};
+
+} // namespace t8

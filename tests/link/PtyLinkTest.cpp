@@ -1,0 +1,222 @@
+#include "LinkTestSupport.h"
+#include "PtyPair.h"
+
+#include "link/LineSpeed.h"
+#include "link/SerialLink.h"
+#include "link/SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace t8::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+int ThreadCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task")) {
+        ++count;
+    }
+    return count;
+}
+
+class PtyLinkTest : public ::testing::Test {
+protected:
+    PtyLinkTest() : link(ui, target) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ok());
+        ASSERT_EQ(link.CreateLinkRecord(), 1);
+        link.Record()->devicePath = pty.SlavePath();
+    }
+
+    // Dispatches on this thread, as the window would, until `count` screen bytes arrived.
+    std::string ScreenFor(std::size_t count, int timeoutMs = 5000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const int seen = ui.Wakes();
+            link.DispatchReceived();
+            if (target.All('s').size() >= count) {
+                break;
+            }
+            ui.WaitForWake(seen, 100);
+        }
+        return target.All('s');
+    }
+
+    PtyPair pty;
+    RecordingUi ui;
+    RecordingTarget target;
+    SerialLink link;
+};
+
+TEST_F(PtyLinkTest, EverySettingReachesTheLine) {
+    struct Case {
+        LineSettings line;
+        int dataBits;
+        bool parityOn, parityOdd, stick, twoStop;
+    };
+    const Case cases[] = {
+        {{115200, 8, kParityNone, kStopOne, 0}, 8, false, false, false, false},
+        {{14400, 8, kParityNone, kStopOne, 0}, 8, false, false, false, false},
+        {{28800, 7, kParityEven, kStopTwo, 0}, 7, true, false, false, true},
+        {{300, 6, kParityOdd, kStopOne, 0}, 6, true, true, false, false},
+        {{9600, 5, kParityMark, kStopOneAndHalf, 0}, 5, true, true, true, true},
+        {{57600, 8, kParitySpace, kStopOne, kFlowRtsCts}, 8, true, false, true, false},
+        {{1234567, 8, kParityNone, kStopOne, kFlowXonXoff}, 8, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        TTYInfo& tty = *link.Record();
+        tty.baudRate = c.line.baudRate;
+        tty.byteSize = c.line.byteSize;
+        tty.parity = c.line.parity;
+        tty.stopBits = c.line.stopBits;
+        tty.flowCtrl = c.line.flowCtrl;
+        ASSERT_NE(link.OpenPort(), 0) << c.line.baudRate;
+        const auto r = pty.ReadSettings();
+        EXPECT_EQ(r.ospeed, c.line.baudRate);
+        EXPECT_EQ(r.ispeed, c.line.baudRate);
+        // A pty keeps 8 data bits without parity whatever it is asked; a UART takes the frame
+        // as composed, so that is checked here.
+        const FrameFlags frame = ComposeFrame(c.line);
+        const auto asked = PtyPair::Decode(frame.cflag, frame.iflag);
+        EXPECT_EQ(asked.dataBits, c.dataBits);
+        EXPECT_EQ(asked.parityOn, c.parityOn);
+        EXPECT_EQ(r.inpck, c.parityOn);
+        EXPECT_EQ(r.parityOdd, c.parityOdd);
+        EXPECT_EQ(r.stickParity, c.stick);
+        EXPECT_EQ(r.twoStop, c.twoStop);
+        EXPECT_EQ(r.rtsCts, (c.line.flowCtrl & kFlowRtsCts) != 0);
+        EXPECT_EQ(r.ixoff, (c.line.flowCtrl & kFlowXonXoff) != 0);
+        EXPECT_FALSE(r.ixon) << "the reader, not the driver, acts on the device's XOFF";
+        EXPECT_TRUE(r.raw);
+        link.ClosePort();
+    }
+}
+
+TEST_F(PtyLinkTest, SettingsTheUartRefusesFailTheOpen) {
+    const LineSettings refused[] = {{0, 8, 0, 0, 0},          {9600, 4, 0, 0, 0},
+                                    {9600, 9, 0, 0, 0},       {9600, 8, 5, 0, 0},
+                                    {9600, 8, 0, 3, 0},       {9600, 8, 0, kStopOneAndHalf, 0},
+                                    {9600, 5, 0, kStopTwo, 0}};
+    for (const auto& line : refused) {
+        TTYInfo& tty = *link.Record();
+        tty.baudRate = line.baudRate;
+        tty.byteSize = line.byteSize;
+        tty.parity = line.parity;
+        tty.stopBits = line.stopBits;
+        EXPECT_EQ(link.OpenPort(), 0);
+        EXPECT_EQ(tty.connected, 0u);
+        EXPECT_FALSE(link.ReaderRunning());
+    }
+}
+
+TEST_F(PtyLinkTest, DataFlowsBothWaysAndABurstArrivesInOrderedBlocks) {
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_TRUE(pty.WriteAll(">"));
+    EXPECT_EQ(ScreenFor(1), ">");
+    ASSERT_EQ(link.SendBytes("CP"), 1);
+    EXPECT_EQ(pty.ReadFor(2, 5000), "CP");
+
+    target.entries.clear();
+    std::string burst;
+    for (int i = 0; i < 5000; ++i) {
+        burst += static_cast<char>('A' + i % 26 + (i / 26 % 2) * 32);
+    }
+    std::thread writer([&] { pty.WriteAll(burst); });
+    const std::string got = ScreenFor(burst.size());
+    writer.join();
+    EXPECT_EQ(got, burst);
+    EXPECT_GE(target.entries.size(), 3u);
+    for (const auto& entry : target.entries) {
+        EXPECT_LE(entry.bytes.size(), ReaderThread::kBlockBytes);
+    }
+}
+
+TEST_F(PtyLinkTest, CloseIsPromptWhileTheDeviceIsSilent) {
+    ASSERT_NE(link.OpenPort(), 0);
+    std::this_thread::sleep_for(50ms); // let the reader settle into its wait
+    const auto start = std::chrono::steady_clock::now();
+    link.ClosePort();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_FALSE(link.ReaderRunning());
+}
+
+TEST_F(PtyLinkTest, ReopeningAHundredTimesLeavesOneReader) {
+    const int before = ThreadCount();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_NE(link.OpenPort(), 0) << i;
+        if (i % 2 == 0) {
+            link.ClosePort(); // and every other time OpenPort closes the old port itself
+        }
+    }
+    ASSERT_NE(link.OpenPort(), 0);
+    EXPECT_EQ(ThreadCount(), before + 1);
+    ASSERT_TRUE(pty.WriteAll("ok"));
+    EXPECT_EQ(ScreenFor(2), "ok");
+    link.ClosePort();
+    EXPECT_EQ(ThreadCount(), before);
+}
+
+TEST_F(PtyLinkTest, AHangUpIsReportedOnceAndEndsTheReader) {
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_TRUE(pty.WriteAll("last words"));
+    EXPECT_EQ(ScreenFor(10), "last words");
+    pty.CloseMaster();
+    for (int i = 0; i < 50 && ui.messages.empty(); ++i) {
+        const int seen = ui.Wakes();
+        link.DispatchReceived();
+        if (ui.messages.empty()) {
+            ui.WaitForWake(seen, 100);
+        }
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("hung up"), std::string::npos);
+    EXPECT_EQ(ui.messages[0].caption, "T8 Host Link");
+    EXPECT_FALSE(link.ReaderRunning());
+    EXPECT_EQ(link.Record()->connected, 0u);
+    link.DispatchReceived();
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(link.SendBytes("BU"), 0);
+}
+
+TEST_F(PtyLinkTest, ThePortIsExclusive) {
+    SerialPort first;
+    SerialPort second;
+    ASSERT_TRUE(first.Open(pty.SlavePath()));
+    EXPECT_FALSE(second.Open(pty.SlavePath()));
+    EXPECT_EQ(second.LastError(), EBUSY);
+    EXPECT_EQ(link.OpenPort(), 0);
+    EXPECT_NE(link.OpenFailureMessage().find(pty.SlavePath() + " don't exist or is used by"),
+              std::string::npos);
+    first.Close();
+    EXPECT_TRUE(second.Open(pty.SlavePath()));
+    EXPECT_EQ(second.ModemStatus(), kModemCts | kModemDsr | kModemRlsd)
+        << "a pty has no modem lines; they count as present";
+}
+
+TEST_F(PtyLinkTest, TheDevicesXoffHoldsOurOutputUntilXon) {
+    link.Record()->flowCtrl = kFlowXonXoff;
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_TRUE(pty.WriteAll("\x13"));
+    ScreenFor(1); // the reader has seen it
+    std::thread device([&] {
+        std::this_thread::sleep_for(300ms);
+        pty.WriteAll("\x11");
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.SendBytes("AB"), 1);
+    const std::string got = pty.ReadFor(2, 5000);
+    device.join();
+    EXPECT_EQ(got, "AB");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
+}
+
+} // namespace
+} // namespace t8::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link/LineSettings.h"
+
+#include <cstdint>
+#include <string>
+
+namespace t8::test {
+
+// A pseudo-terminal for link tests: the test holds the master, the link opens the slave.
+class PtyPair {
+public:
+    PtyPair();
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+    ~PtyPair();
+
+    [[nodiscard]] bool Ok() const { return master >= 0 && !slavePath.empty(); }
+    [[nodiscard]] const std::string& SlavePath() const { return slavePath; }
+    // Writes everything, waiting for room as needed.
+    bool WriteAll(const std::string& bytes);
+    // Reads until `count` bytes arrived or `timeoutMs` passed.
+    std::string ReadFor(std::size_t count, int timeoutMs);
+    void CloseMaster();
+
+    // What the slave's settings are, read back from the master with the kernel's termios2.
+    struct Readback {
+        std::uint32_t ospeed = 0;
+        std::uint32_t ispeed = 0;
+        int dataBits = 0;
+        bool parityOn = false, parityOdd = false, stickParity = false, twoStop = false;
+        bool rtsCts = false, ixon = false, ixoff = false, raw = false, inpck = false;
+    };
+    [[nodiscard]] Readback ReadSettings() const;
+    // The same fields decoded from flags, for what the driver may not keep.
+    [[nodiscard]] static Readback Decode(std::uint32_t cflag, std::uint32_t iflag);
+
+private:
+    int master = -1;
+    int holder = -1; // keeps the slave alive between the link's opens
+    std::string slavePath;
+};
+
+} // namespace t8::test

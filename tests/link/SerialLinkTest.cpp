@@ -1,0 +1,244 @@
+#include "LinkTestSupport.h"
+
+#include "link/CommError.h"
+#include "link/PortMapping.h"
+#include "link/SerialLink.h"
+
+#include <gtest/gtest.h>
+
+namespace t8::test {
+namespace {
+
+class SerialLinkTest : public ::testing::Test {
+protected:
+    SerialLinkTest() : link(ui, target, [this] { return std::make_unique<FakePort>(port); }) {}
+
+    void Open(std::uint8_t flowCtrl = 0) {
+        ASSERT_EQ(link.CreateLinkRecord(), 1);
+        link.Record()->devicePath = "/dev/fake";
+        link.Record()->flowCtrl = flowCtrl;
+        ASSERT_NE(link.OpenPort(), 0);
+    }
+    int Send(std::string_view text) { return link.SendBytes(text); }
+
+    RecordingUi ui;
+    RecordingTarget target;
+    FakePort::State port;
+    SerialLink link;
+};
+
+TEST_F(SerialLinkTest, ConnectionCheckFollowsTheConfiguredHandshake) {
+    struct Case {
+        std::uint8_t flow;
+        std::uint32_t lines;
+        bool refused;
+    };
+    const Case cases[] = {
+        {kFlowRtsCts, 0, true},         // cable pulled, RTS/CTS configured
+        {kFlowRtsCts, kModemDsr, true}, // DSR alone does not do
+        {kFlowDtrDsr, kModemCts, true}, // DSR low, CTS high, only DTR/DSR configured
+        {kFlowDtrDsr | kFlowRtsCts, kModemCts, true},
+        {kFlowRtsCts, kModemCts, false},
+        {kFlowDtrDsr, kModemDsr, false},
+        {0, 0, false}, // nothing configured: never judged absent
+    };
+    Open();
+    for (const auto& c : cases) {
+        link.Record()->flowCtrl = c.flow;
+        port.modemStatus = c.lines;
+        port.written.clear();
+        ui.messages.clear();
+        EXPECT_EQ(Send("BU"), c.refused ? 0 : 1) << int(c.flow) << " " << c.lines;
+        EXPECT_EQ(port.written, c.refused ? "" : "BU");
+        ASSERT_EQ(ui.messages.size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_EQ(ui.messages[0].text, "T8 is not connected, Please check cable and setup");
+            EXPECT_EQ(ui.messages[0].caption, "");
+        }
+    }
+}
+
+TEST_F(SerialLinkTest, XoffHoldsSendsSilentlyOnlyUnderSoftwareFlowControl) {
+    Open(kFlowXonXoff);
+    link.flags.txAllowed = 0;
+    EXPECT_EQ(Send("CP"), 0);
+    EXPECT_EQ(port.written, "");
+    EXPECT_TRUE(ui.messages.empty());
+    link.flags.txAllowed = 1;
+    EXPECT_EQ(Send("CP"), 1);
+    EXPECT_EQ(port.written, "CP");
+
+    link.Record()->flowCtrl = 0; // XOFF state means nothing without the setting
+    link.flags.txAllowed = 0;
+    EXPECT_EQ(Send("X"), 1);
+    EXPECT_EQ(port.written, "CPX");
+}
+
+TEST_F(SerialLinkTest, WriteOutcomes) {
+    Open();
+    EXPECT_EQ(link.SendBytes(nullptr, 0), 1) << "an empty write still counts as sent";
+
+    port.writeLimit = 0;
+    port.writeError = EIO;
+    EXPECT_EQ(Send("LO"), 0) << "failed at once";
+    EXPECT_TRUE(target.entries.empty());
+
+    port.writeLimit = 1;
+    EXPECT_EQ(Send("LO"), 1) << "part went out";
+    EXPECT_EQ(target.All('s'), "<CE-5>");
+
+    port.writeError = 0; // a time-out after one byte: no text, only the diagnostic
+    EXPECT_EQ(Send("LO"), 1);
+    EXPECT_EQ(target.All('s'), "<CE-5>");
+    EXPECT_EQ(ui.debug.back(), "\nProbable Write Timeout: Total of 1 bytes sent");
+}
+
+TEST_F(SerialLinkTest, WriteTimeoutScalesWithTheRateAndVanishesAbove19200) {
+    Open();
+    const std::pair<std::uint32_t, std::uint32_t> perByte[] = {{9600, 2},  {19200, 1},  {14400, 1},
+                                                               {28800, 0}, {115200, 0}, {300, 64}};
+    for (const auto& [baud, ms] : perByte) {
+        link.Record()->baudRate = baud;
+        ASSERT_EQ(Send("ABCD"), 1);
+        EXPECT_EQ(port.writeTimeouts.back(), 4 * ms) << baud;
+    }
+}
+
+TEST_F(SerialLinkTest, ClosedPortSendsNothingAndSpeaksOnlyForAHandshake) {
+    ASSERT_EQ(link.CreateLinkRecord(), 1);
+    EXPECT_EQ(Send("CE"), 0);
+    EXPECT_TRUE(ui.messages.empty());
+    link.Record()->flowCtrl = kFlowRtsCts;
+    EXPECT_EQ(Send("CE"), 0);
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(SerialLinkTest, DispatchRules) {
+    Open();
+    TTYInfo& tty = *link.Record();
+    auto show = [&](std::string_view text) {
+        return link.ShowReceived(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    };
+    EXPECT_EQ(show("a"), 1);
+    tty.captureOn = 1;
+    show("b");
+    tty.receiveActive = 1;
+    show("c"); // captured and received, not shown
+    tty.receiveActive = 0;
+    link.flags.displayHeld = 1;
+    show("d"); // captured only
+    tty.captureOn = 0;
+    show("e"); // dropped
+    link.flags.displayHeld = 0;
+    show("f");
+
+    std::string order;
+    for (const auto& entry : target.entries) {
+        order += entry.where;
+        order += entry.bytes;
+        EXPECT_TRUE(entry.zeroTerminated);
+    }
+    EXPECT_EQ(order, "sacbsbccrccdsf");
+}
+
+TEST_F(SerialLinkTest, NoRecordMeansEveryOperationFails) {
+    EXPECT_EQ(link.OpenPort(), 0);
+    EXPECT_EQ(Send("BU"), 0);
+    const std::uint8_t byte = 'x';
+    EXPECT_EQ(link.ShowReceived(&byte, 1), 0);
+    EXPECT_EQ(link.ClosePort(), 1);
+    EXPECT_TRUE(target.entries.empty());
+}
+
+TEST_F(SerialLinkTest, OpenConfiguresTheLineAndStartsTheTimer) {
+    ASSERT_EQ(link.CreateLinkRecord(), 1);
+    TTYInfo& tty = *link.Record();
+    tty.devicePath = "/dev/fake";
+    tty.baudRate = 14400;
+    tty.byteSize = 7;
+    tty.parity = kParityEven;
+    tty.comLocalEcho = 1;
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_EQ(port.configured.size(), 1u);
+    EXPECT_EQ(port.configured[0], (LineSettings{14400, 7, kParityEven, kStopOne, 0}));
+    EXPECT_TRUE(port.dtr);
+    EXPECT_TRUE(port.rts);
+    EXPECT_TRUE(ui.timerRunning);
+    EXPECT_TRUE(ui.caret);
+    EXPECT_FALSE(ui.waitCursor);
+    EXPECT_EQ(tty.connected, 1u);
+    EXPECT_EQ(tty.echoActive, 1u);
+    EXPECT_TRUE(link.ReaderRunning());
+
+    link.ClosePort();
+    EXPECT_FALSE(port.dtr);
+    EXPECT_FALSE(ui.timerRunning);
+    EXPECT_FALSE(ui.caret);
+    EXPECT_EQ(tty.connected, 0u);
+    EXPECT_FALSE(link.ReaderRunning());
+}
+
+TEST_F(SerialLinkTest, FailedOpenStartsNoTimerAndExplainsItself) {
+    ASSERT_EQ(link.CreateLinkRecord(), 1);
+    link.Record()->comPort = 3;
+    port.failOpen = true;
+    EXPECT_EQ(link.OpenPort(), 0);
+    EXPECT_FALSE(ui.timerRunning);
+    EXPECT_FALSE(ui.waitCursor);
+    EXPECT_EQ(link.OpenFailureMessage(),
+              "Cannot create connection via port COM3!\nCOM3 don't exist or is used by another "
+              "application.\n\n/dev/ttyUSB2: No such file or directory");
+
+    port.failOpen = false;
+    port.failConfigure = true; // rejected settings: port closed again, but the timer runs
+    EXPECT_EQ(link.OpenPort(), 0);
+    EXPECT_TRUE(ui.timerRunning);
+    EXPECT_EQ(link.Record()->connected, 0u);
+    EXPECT_FALSE(link.ReaderRunning());
+
+    link.Record()->comPort = 200; // a stored number nothing maps to
+    EXPECT_EQ(link.OpenPort(), 0);
+    EXPECT_NE(link.OpenFailureMessage().find("COM200"), std::string::npos);
+}
+
+TEST_F(SerialLinkTest, HooksRunAroundTheRecord) {
+    std::string calls;
+    link.SetHooks({[&](TTYInfo& t) {
+                       calls += 'L';
+                       t.baudRate = 9600;
+                   },
+                   [&](TTYInfo& t) { calls += t.baudRate == 9600 ? 'S' : '?'; },
+                   [&](TTYInfo&) { calls += 'F'; }});
+    ASSERT_EQ(link.CreateLinkRecord(), 1);
+    link.DestroyLinkRecord();
+    EXPECT_EQ(calls, "LFS");
+    EXPECT_EQ(link.Record(), nullptr);
+}
+
+TEST(PortMappingTest, NumbersMapToDevicesAndBack) {
+    const std::pair<int, const char*> table[] = {{1, "/dev/ttyUSB0"}, {8, "/dev/ttyUSB7"},
+                                                 {9, "/dev/ttyACM0"}, {16, "/dev/ttyACM7"},
+                                                 {17, "/dev/ttyS0"},  {31, "/dev/ttyS14"}};
+    for (const auto& [number, path] : table) {
+        EXPECT_EQ(DevicePathForPort(number), path);
+        EXPECT_EQ(PortForDevicePath(path), number);
+    }
+    for (int outside : {0, -1, 32, 300}) {
+        EXPECT_EQ(DevicePathForPort(outside), "");
+    }
+    for (const char* foreign :
+         {"/dev/ttyUSB8", "/dev/ttyS15", "/dev/ttyUSB", "/dev/ttyUSB1x", "/dev/pts/3", "ttyUSB0"}) {
+        EXPECT_EQ(PortForDevicePath(foreign), 0) << foreign;
+    }
+}
+
+TEST(CommErrorTest, TextAndHangUpClass) {
+    EXPECT_EQ(FormatCommError(EIO), "<CE-5>");
+    EXPECT_EQ(FormatCommError(-EIO), "<CE-5>");
+    EXPECT_TRUE(IsHangUpError(EIO));
+    EXPECT_TRUE(IsHangUpError(ENXIO));
+    EXPECT_FALSE(IsHangUpError(EAGAIN));
+}
+
+} // namespace
+} // namespace t8::test
