@@ -57,6 +57,9 @@ std::string SerialLink::DevicePath() const {
     if (!tty) {
         return {};
     }
+    if (!portOverride.empty()) {
+        return portOverride;
+    }
     return tty->devicePath.empty() ? DevicePathForPort(tty->comPort) : tty->devicePath;
 }
 
@@ -64,8 +67,8 @@ std::string SerialLink::OpenFailureMessage() const {
     if (!tty) {
         return {};
     }
-    const std::string name =
-        tty->devicePath.empty() ? "COM" + std::to_string(tty->comPort) : tty->devicePath;
+    const bool numbered = portOverride.empty() && tty->devicePath.empty();
+    const std::string name = numbered ? "COM" + std::to_string(tty->comPort) : DevicePath();
     std::string text = "Cannot create connection via port " + name + "!\n" + name +
                        " don't exist or is used by another application.";
     // Linux can say why; a missing group membership is the usual reason.
@@ -215,12 +218,22 @@ int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
 }
 
 int SerialLink::ShowReceived(const std::uint8_t* bytes, std::size_t count) {
-    terminated.assign(bytes, bytes + count);
-    terminated.push_back(0);
+    // The screen feeds a wrap's line feed back through here while the outer block is still
+    // being processed: a nested call must not overwrite the outer copy.
+    std::vector<std::uint8_t> nested;
+    std::vector<std::uint8_t>& copy = showDepth > 0 ? nested : terminated;
+    copy.assign(bytes, bytes + count);
+    copy.push_back(0);
     if (!tty) {
         return 0;
     }
-    const std::uint8_t* block = terminated.data();
+    ++showDepth;
+    const int shown = Dispatch(copy.data(), count);
+    --showDepth;
+    return shown;
+}
+
+int SerialLink::Dispatch(const std::uint8_t* block, std::size_t count) {
     if (tty->captureOn) {
         target.AppendCapture(block, count);
     }

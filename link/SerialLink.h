@@ -57,8 +57,10 @@ public:
     [[nodiscard]] const TTYInfo* Record() const { return tty.get(); }
     [[nodiscard]] PortInterface* Port() { return port.get(); }
     [[nodiscard]] bool ReaderRunning() const { return reader && reader->Running(); }
-    // The device the record names: the explicit path, else the mapped port number.
+    // The device to open: the override, else the record's explicit path, else the mapped port.
     [[nodiscard]] std::string DevicePath() const;
+    // A device named for this run only (the command line); never stored in the record.
+    void SetPortOverride(std::string path) { portOverride = std::move(path); }
     // The start-up message for a port that could not be opened.
     [[nodiscard]] std::string OpenFailureMessage() const;
 
@@ -70,6 +72,7 @@ public:
 
 private:
     void ShutDownPort();
+    int Dispatch(const std::uint8_t* block, std::size_t count);
     void ReportHangUp();
     [[nodiscard]] bool StartReader();
 
@@ -82,6 +85,8 @@ private:
     ReceiveQueue queue;
     std::unique_ptr<ReaderThread> reader;
     std::vector<std::uint8_t> terminated; // the block and its zero byte
+    std::string portOverride;
+    int showDepth = 0;
     int lastOpenError = 0;
     bool hangUpReported = false;
 };

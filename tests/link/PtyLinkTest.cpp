@@ -1,5 +1,5 @@
-#include "LinkTestSupport.h"
-#include "PtyPair.h"
+#include "tests/support/LinkTestSupport.h"
+#include "tests/support/PtyPair.h"
 
 #include "link/LineSpeed.h"
 #include "link/SerialLink.h"

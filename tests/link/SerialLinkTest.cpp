@@ -1,4 +1,4 @@
-#include "LinkTestSupport.h"
+#include "tests/support/LinkTestSupport.h"
 
 #include "link/CommError.h"
 #include "link/PortMapping.h"
@@ -141,6 +141,35 @@ TEST_F(SerialLinkTest, DispatchRules) {
     EXPECT_EQ(order, "sacbsbccrccdsf");
 }
 
+// The screen feeds a wrap's line feed back in while the outer block is still being shown.
+class ReenteringTarget : public RecordingTarget {
+public:
+    SerialLink* link = nullptr;
+    std::string seenAfterNested;
+    void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override {
+        RecordingTarget::ProcessScreen(bytes, count);
+        if (count > 1) {
+            const std::uint8_t lineFeed = 0x0A;
+            link->ShowReceived(&lineFeed, 1);
+            seenAfterNested.assign(reinterpret_cast<const char*>(bytes), count);
+        }
+    }
+};
+
+TEST(SerialLinkNestingTest, ANestedBlockLeavesTheOuterOneIntact) {
+    RecordingUi ui;
+    ReenteringTarget target;
+    FakePort::State port;
+    SerialLink link(ui, target, [&] { return std::make_unique<FakePort>(port); });
+    target.link = &link;
+    ASSERT_EQ(link.CreateLinkRecord(), 1);
+    link.Record()->captureOn = 1;
+    const std::string block = "abcdef";
+    link.ShowReceived(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
+    EXPECT_EQ(target.seenAfterNested, block);
+    EXPECT_EQ(target.All('c'), "abcdef\n");
+}
+
 TEST_F(SerialLinkTest, NoRecordMeansEveryOperationFails) {
     EXPECT_EQ(link.OpenPort(), 0);
     EXPECT_EQ(Send("BU"), 0);
@@ -195,6 +224,15 @@ TEST_F(SerialLinkTest, FailedOpenStartsNoTimerAndExplainsItself) {
     EXPECT_TRUE(ui.timerRunning);
     EXPECT_EQ(link.Record()->connected, 0u);
     EXPECT_FALSE(link.ReaderRunning());
+
+    link.SetPortOverride("/dev/ttyACM3"); // named for this run: wins over the stored port
+    EXPECT_EQ(link.DevicePath(), "/dev/ttyACM3");
+    EXPECT_EQ(link.OpenFailureMessage().rfind("Cannot create connection via port /dev/ttyACM3!\n"
+                                              "/dev/ttyACM3 don't exist",
+                                              0),
+              0u);
+    EXPECT_EQ(link.Record()->devicePath, "");
+    link.SetPortOverride("");
 
     link.Record()->comPort = 200; // a stored number nothing maps to
     EXPECT_EQ(link.OpenPort(), 0);

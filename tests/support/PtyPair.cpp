@@ -1,4 +1,4 @@
-#include "PtyPair.h"
+#include "tests/support/PtyPair.h"
 
 #include <asm/termbits.h>
 #include <cerrno>
