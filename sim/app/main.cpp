@@ -1,0 +1,77 @@
+// t8sim: the T8 device simulator on a pseudo-terminal.
+#include "sim/app/ImageFile.h"
+#include "sim/app/SimOptions.h"
+#include "sim/pty/SimServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string_view>
+#include <sys/signalfd.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int Fail(const std::string& error) {
+    std::fprintf(stderr, "t8sim: %s\n", error.c_str());
+    return 1;
+}
+
+// SIGINT and SIGTERM arrive as readable data on the returned descriptor, not as handlers.
+int SignalDescriptor() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
+        return -1;
+    }
+    return signalfd(-1, &signals, SFD_CLOEXEC);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const t8::sim::OptionsResult parsed = t8::sim::ParseSimOptions(args);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "t8sim: %s\nTry 't8sim --help'.\n", parsed.error.c_str());
+        return 2;
+    }
+    const t8::sim::SimOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(t8::sim::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("t8sim %s\n", T8_VERSION);
+        return 0;
+    }
+    const int signals = SignalDescriptor();
+    if (signals < 0) {
+        return Fail("cannot catch signals");
+    }
+    t8::sim::SimServer server(options.device, options.server);
+    if (!options.loadPath.empty()) {
+        if (const std::string error = LoadImage(options.loadPath, server.GetDevice().State().ram);
+            !error.empty()) {
+            return Fail(error);
+        }
+    }
+    if (const std::string error = server.Open(); !error.empty()) {
+        return Fail(error);
+    }
+    // scripts read the slave path from the first line
+    std::printf("%s\n", server.SlavePath().c_str());
+    std::fflush(stdout);
+    const std::string error = server.Run(signals);
+    ::close(signals);
+    if (!options.savePath.empty()) {
+        if (const std::string saveError =
+                SaveImage(options.savePath, server.GetDevice().State().ram);
+            !saveError.empty()) {
+            return Fail(saveError);
+        }
+    }
+    return error.empty() ? 0 : Fail(error);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "sim/device/Memory.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace t8::sim {
+
+struct ChipType {
+    std::string_view maker;
+    std::string_view name;
+    std::uint32_t size;
+    std::uint8_t signature[2];
+};
+
+// The device in the ZIF socket: which type is selected and what the chip holds.
+class ChipSocket {
+public:
+    static constexpr std::size_t kLargestChip = 0x80000;
+
+    ChipSocket() : contents_(kLargestChip) {}
+
+    [[nodiscard]] static std::span<const ChipType> Types();
+    [[nodiscard]] std::size_t SelectedIndex() const { return selected_; }
+    [[nodiscard]] const ChipType& Selected() const { return Types()[selected_]; }
+    void Select(std::size_t index) { selected_ = index < Types().size() ? index : 0; }
+
+    [[nodiscard]] const Memory& Contents() const { return contents_; }
+    [[nodiscard]] Memory& Contents() { return contents_; }
+
+    // The operations report what happened in one operator line.
+    [[nodiscard]] std::string Burn(const Memory& ram, bool verify);
+    [[nodiscard]] std::string Compare(const Memory& ram) const;
+    [[nodiscard]] std::string Load(Memory& ram) const;
+    [[nodiscard]] std::string Erase();
+    [[nodiscard]] std::string BlankCheck() const;
+    [[nodiscard]] std::string Checksum() const;
+
+private:
+    std::size_t selected_ = 0;
+    Memory contents_;
+};
+
+} // namespace t8::sim

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "sim/device/Dialogue.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace t8::sim {
+
+struct ChoiceMenu {
+    std::string title;
+    std::vector<std::string> options;
+    std::size_t initial = 0;
+    bool escConfirms = false; // the baud menu takes ESC as its confirmation
+    // Applies the chosen option and returns the dialogue's last line.
+    std::function<std::string(std::size_t)> confirm;
+};
+
+// A menu of options on one line: blank or Y steps forward, backspace or X back, ENTER confirms.
+class ChoiceDialogue : public Dialogue {
+public:
+    ChoiceDialogue(DialogueContext& context, ChoiceMenu menu);
+
+    void Begin() override;
+    void Key(std::uint8_t key) override;
+
+private:
+    void Show() const;
+
+    ChoiceMenu menu_;
+    std::size_t current_;
+    std::size_t width_ = 0;
+};
+
+} // namespace t8::sim

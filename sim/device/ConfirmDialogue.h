@@ -1,0 +1,27 @@
+#pragma once
+
+#include "sim/device/Dialogue.h"
+
+#include <functional>
+#include <string>
+
+namespace t8::sim {
+
+// Shows what is about to happen and waits for ENTER (or ESC) before doing it; with an empty
+// question it acts at once.
+class ConfirmDialogue : public Dialogue {
+public:
+    using Action = std::function<std::string()>;
+
+    ConfirmDialogue(DialogueContext& context, std::string question, Action action)
+        : Dialogue(context), question_(std::move(question)), action_(std::move(action)) {}
+
+    void Begin() override;
+    void Key(std::uint8_t key) override;
+
+private:
+    std::string question_;
+    Action action_;
+};
+
+} // namespace t8::sim

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "sim/device/DeviceState.h"
+#include "sim/device/Dialogue.h"
+#include "sim/device/HostLine.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace t8::sim {
+
+struct DeviceOptions {
+    Format format = Format::Intel;
+    std::uint32_t baudRate = 115200;
+    std::uint32_t quietGapMs = 1000;
+    bool checkLine = true;         // host bytes at another rate or frame are line noise
+    bool silent = false;           // read and drop everything, never answer
+    std::size_t corruptRecord = 0; // spoil this record of the next SE/SX output
+    bool xoff = false; // XOFF when the receive backlog passes xoffBacklog, XON when empty
+    std::uint32_t processRate = 0; // bytes per second a receive takes in; 0 without limit
+    std::size_t xoffBacklog = 256;
+};
+
+// The simulated T8: fed with what the host writes and ticked with the time, it writes its
+// answers to the output sink. Pure logic; the pty layer does the I/O.
+class Device {
+public:
+    using Sink = std::function<void(std::string_view)>;
+
+    // Input waiting beyond this while a receive is paced is lost (and counted).
+    static constexpr std::size_t kMaxBacklog = 1U << 20;
+
+    Device(const DeviceOptions& options, Sink output, Sink log = {});
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+    ~Device();
+
+    // Sets the clock. No prompt: nobody is listening yet, and a host purges what waits on
+    // the line when it opens the port; ENTER brings the prompt.
+    void Start(std::uint64_t nowMs);
+    void Feed(std::span<const std::uint8_t> bytes, std::uint64_t nowMs);
+    void Feed(std::string_view text, std::uint64_t nowMs);
+    void Tick(std::uint64_t nowMs);
+
+    // The host's line settings, as the pty layer last read them.
+    void SetHostLine(const HostLine& line) { hostLine_ = line; }
+    [[nodiscard]] bool LineMatches() const;
+
+    [[nodiscard]] std::uint32_t BaudRate() const { return state_.baudRate; }
+    [[nodiscard]] DeviceState& State() { return state_; }
+    [[nodiscard]] const DeviceState& State() const { return state_; }
+    [[nodiscard]] bool InDialogue() const { return active_ != nullptr; }
+    [[nodiscard]] std::size_t Backlog() const { return backlog_.size(); }
+    [[nodiscard]] std::size_t NoiseBytes() const { return noiseBytes_; }
+    [[nodiscard]] std::size_t LostBytes() const { return lostBytes_; }
+
+private:
+    [[nodiscard]] bool Paced() const;
+    void Take(std::uint8_t byte);
+    void Process(std::uint8_t byte);
+    void PromptKey(std::uint8_t byte);
+    void PromptChar(char c);
+    void RunCommand(std::string_view letters);
+    void StartLibrary();
+    void AfterDialogueStep();
+    void ShowPrompt();
+    void DrainBacklog();
+    void UpdateFlow();
+    void Emit(std::string_view text);
+    void Log(const std::string& text) const;
+
+    DeviceOptions options_;
+    DeviceState state_;
+    Sink output_;
+    Sink log_;
+    DialogueContext context_;
+    std::unique_ptr<Dialogue> active_;
+    std::optional<HostLine> hostLine_;
+    std::string line_; // typed at the prompt
+    bool lastWasCr_ = false;
+    std::deque<std::uint8_t> backlog_;
+    std::uint64_t lastDrainMs_ = 0;
+    std::uint64_t credit_ = 0; // byte-milliseconds of processing not used yet
+    bool xoffSent_ = false;
+    std::size_t noiseBytes_ = 0;
+    std::size_t lostBytes_ = 0;
+};
+
+} // namespace t8::sim

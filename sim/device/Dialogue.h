@@ -1,0 +1,56 @@
+#pragma once
+
+#include "sim/device/DeviceState.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace t8::sim {
+
+// Key bytes of the device's keypad as the host sends them.
+inline constexpr std::uint8_t kKeyUp = 'X';
+inline constexpr std::uint8_t kKeyDown = 'Y';
+inline constexpr std::uint8_t kKeyLeft = 0x08;
+inline constexpr std::uint8_t kKeyRight = ' ';
+inline constexpr std::uint8_t kKeyEsc = 0x1B;
+inline constexpr std::uint8_t kKeyEnter = 0x0D;
+inline constexpr std::uint8_t kKeyDelete = 0x7F; // what a terminal's backspace key sends
+
+[[nodiscard]] inline bool IsBackKey(std::uint8_t key) {
+    return key == kKeyLeft || key == kKeyDelete;
+}
+
+// One command's conversation with the operator, from its first question to the prompt.
+class Dialogue {
+public:
+    explicit Dialogue(DialogueContext& context) : context_(context) {}
+    Dialogue(const Dialogue&) = delete;
+    Dialogue& operator=(const Dialogue&) = delete;
+    virtual ~Dialogue() = default;
+
+    virtual void Begin() = 0;
+    virtual void Key(std::uint8_t key) = 0;
+    virtual void Tick() {}
+
+    [[nodiscard]] bool Done() const { return done_; }
+    // True while every byte is data (line ends included) that the device takes in at its pace.
+    [[nodiscard]] virtual bool Receiving() const { return false; }
+
+protected:
+    void Say(std::string_view text) const { context_.say(text); }
+    void Close() { done_ = true; }
+    // Says the last line of the dialogue and closes it.
+    void CloseWith(std::string_view line) {
+        Say("\r\n");
+        Say(line);
+        Close();
+    }
+    [[nodiscard]] DeviceState& State() const { return context_.state; }
+    [[nodiscard]] std::uint64_t Now() const { return context_.nowMs; }
+
+private:
+    DialogueContext& context_;
+    bool done_ = false;
+};
+
+} // namespace t8::sim

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "sim/device/Dialogue.h"
+
+#include <string>
+
+namespace t8::sim {
+
+// Byte editor: asks a start address, then shows one address and its byte per line. Two hex
+// digits replace the byte; blank, Y or ENTER go on, X or backspace go back, ESC leaves.
+class EditDialogue : public Dialogue {
+public:
+    EditDialogue(DialogueContext& context, Memory& memory, std::string title)
+        : Dialogue(context), memory_(memory), title_(std::move(title)) {}
+
+    void Begin() override;
+    void Key(std::uint8_t key) override;
+
+private:
+    void AddressKey(std::uint8_t key);
+    void ByteKey(std::uint8_t key);
+    void ShowLine() const;
+    void Move(long step);
+
+    Memory& memory_;
+    std::string title_;
+    std::string typed_;
+    bool editing_ = false;
+    std::uint32_t address_ = 0;
+};
+
+} // namespace t8::sim

@@ -1,0 +1,190 @@
+#include "sim/pty/SimServer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace t8::sim {
+namespace {
+
+constexpr std::size_t kLoggedBytes = 120;
+constexpr std::size_t kCompactAt = 1U << 16;
+
+std::uint64_t NowMs() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::string Escaped(std::string_view bytes) {
+    std::string text;
+    for (const char c : bytes.substr(0, kLoggedBytes)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            text.push_back(c);
+        } else {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            text += code;
+        }
+    }
+    if (bytes.size() > kLoggedBytes) {
+        text += "... (" + std::to_string(bytes.size()) + " bytes)";
+    }
+    return text;
+}
+
+} // namespace
+
+SimServer::SimServer(const DeviceOptions& deviceOptions, ServerOptions options)
+    : options_(std::move(options)),
+      device_(
+          deviceOptions, [this](std::string_view text) { Queue(text); },
+          [this](std::string_view text) { Note(text); }),
+      stopEvent_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    pacer_.SetBaud(options_.lineRate);
+}
+
+SimServer::~SimServer() {
+    if (stopEvent_ >= 0) {
+        ::close(stopEvent_);
+    }
+}
+
+std::string SimServer::Open() {
+    if (stopEvent_ < 0) {
+        return std::string("cannot create an event: ") + std::strerror(errno);
+    }
+    std::string error = pty_.Open(device_.BaudRate());
+    if (error.empty() && !options_.linkPath.empty()) {
+        error = pty_.Link(options_.linkPath);
+    }
+    return error;
+}
+
+void SimServer::Stop() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(stopEvent_, &one, sizeof one);
+}
+
+std::string SimServer::Run(int stopFd) {
+    if (!pty_.IsOpen()) {
+        return "the pty is not open";
+    }
+    device_.Start(NowMs());
+    while (!hungUp_) {
+        RefreshHostLine();
+        Flush(NowMs());
+        const bool wantWrite = pendingHead_ < pending_.size();
+        const std::uint64_t wait = wantWrite ? pacer_.WaitMs() : 0;
+        pollfd fds[3] = {
+            {pty_.MasterFd(), POLLIN, 0}, {stopEvent_, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        if (wantWrite && wait == 0) {
+            fds[0].events |= POLLOUT;
+        }
+        // only dialogues keep time; at the prompt the device can sleep longer
+        const bool busy = device_.InDialogue() || device_.Backlog() > 0 || wantWrite;
+        const std::uint64_t tick = busy ? kTickMs : kIdleTickMs;
+        const int timeout = static_cast<int>(std::clamp<std::uint64_t>(wait, 1, tick));
+        if (::poll(fds, stopFd >= 0 ? 3 : 2, timeout) < 0 && errno != EINTR) {
+            return std::string("poll failed: ") + std::strerror(errno);
+        }
+        if ((fds[1].revents | fds[2].revents) != 0) {
+            break;
+        }
+        if ((fds[0].revents & POLLIN) != 0) {
+            if (std::string error = ReadHost(NowMs()); !error.empty()) {
+                return error;
+            }
+        }
+        device_.Tick(NowMs());
+    }
+    return {};
+}
+
+void SimServer::RefreshHostLine() {
+    const auto line = pty_.HostSettings();
+    if (!line) {
+        return;
+    }
+    device_.SetHostLine(*line);
+    if (options_.lineRateAuto) {
+        pacer_.SetBaud(line->baudRate);
+    }
+}
+
+std::string SimServer::ReadHost(std::uint64_t nowMs) {
+    char block[kReadBlock];
+    const ssize_t count = ::read(pty_.MasterFd(), block, sizeof block);
+    if (count < 0) {
+        return errno == EAGAIN || errno == EINTR
+                   ? std::string()
+                   : std::string("reading the pty failed: ") + std::strerror(errno);
+    }
+    auto taken = static_cast<std::size_t>(count);
+    if (options_.hangupAfter > 0) {
+        taken = std::min(taken, options_.hangupAfter - received_);
+    }
+    received_ += taken;
+    RefreshHostLine(); // the host may have changed its rate just before writing
+    LogTraffic("host>", {block, taken});
+    device_.Feed({reinterpret_cast<const std::uint8_t*>(block), taken}, nowMs);
+    if (options_.hangupAfter > 0 && received_ >= options_.hangupAfter) {
+        Note("hanging up after " + std::to_string(received_) + " bytes from the host");
+        pty_.Close();
+        hungUp_ = true;
+    }
+    return {};
+}
+
+void SimServer::Queue(std::string_view text) {
+    if (pending_.size() - pendingHead_ + text.size() > kMaxPendingOutput) {
+        Note("output backlog full, " + std::to_string(text.size()) + " bytes dropped");
+        return;
+    }
+    pending_.append(text);
+}
+
+void SimServer::Flush(std::uint64_t nowMs) {
+    while (pendingHead_ < pending_.size()) {
+        const std::size_t allowed = pacer_.Allowance(nowMs);
+        const std::size_t count = std::min(pending_.size() - pendingHead_, allowed);
+        if (count == 0) {
+            break;
+        }
+        const ssize_t written = ::write(pty_.MasterFd(), pending_.data() + pendingHead_, count);
+        if (written <= 0) {
+            break; // the host is not reading: keep the rest for later
+        }
+        const auto done = static_cast<std::size_t>(written);
+        LogTraffic("sim< ", std::string_view(pending_).substr(pendingHead_, done));
+        pacer_.Spent(done);
+        pendingHead_ += done;
+    }
+    if (pendingHead_ == pending_.size()) {
+        pending_.clear();
+        pendingHead_ = 0;
+    } else if (pendingHead_ > kCompactAt) {
+        pending_.erase(0, pendingHead_);
+        pendingHead_ = 0;
+    }
+}
+
+void SimServer::LogTraffic(const char* direction, std::string_view bytes) const {
+    if (options_.verbose && !bytes.empty()) {
+        std::fprintf(stderr, "t8sim %s %s\n", direction, Escaped(bytes).c_str());
+    }
+}
+
+void SimServer::Note(std::string_view text) const {
+    if (options_.verbose) {
+        std::fprintf(stderr, "t8sim: %.*s\n", static_cast<int>(text.size()), text.data());
+    }
+}
+
+} // namespace t8::sim

@@ -1,0 +1,153 @@
+#include "DeviceHarness.h"
+
+#include "sim/device/CommandTable.h"
+
+#include <gtest/gtest.h>
+
+namespace t8::sim::test {
+namespace {
+
+TEST(DialogueTest, PromptEchoAndEscape) {
+    DeviceHarness sim;
+    EXPECT_EQ(sim.Type("\r"), "\r\n>");
+    EXPECT_EQ(sim.Type("C"), "C"); // echoed, waiting for the second letter
+    EXPECT_EQ(sim.Type("\x1b"), "\r\n>");
+    EXPECT_EQ(sim.Type("QQ"), "QQ\r\nUnknown command\r\n>");
+    EXPECT_EQ(sim.Type("c\bC"), "C\b \bC"); // shown upper-case; backspace takes it back
+    EXPECT_EQ(sim.Type("H"), "H\r\nChecksum range ");
+    EXPECT_EQ(sim.Type("00\x1b"), "00\r\n>");
+    EXPECT_FALSE(sim.device().InDialogue());
+}
+
+TEST(DialogueTest, LineFeedAloneIsEnterButCrLfIsOne) {
+    DeviceHarness sim;
+    EXPECT_EQ(sim.Type("\n"), "\r\n>");
+    EXPECT_EQ(sim.Type("\r\n"), "\r\n>");
+}
+
+TEST(DialogueTest, FileFormatStepsWithBlankAndConfirmsWithEnter) {
+    DeviceHarness sim;
+    const std::string menu = sim.Type("FF");
+    EXPECT_NE(menu.find("INTEL"), std::string::npos);
+    EXPECT_NE(sim.Type(" ").find("MOTOROLA"), std::string::npos);
+    EXPECT_NE(sim.Type("\b").find("INTEL"), std::string::npos);
+    sim.Type("   ");
+    EXPECT_EQ(sim.Type("\r"), "\r\nFile format TEK EXTENDED\r\n>");
+    EXPECT_EQ(sim.state().format, Format::TekExtended);
+    sim.Type("FF  \x1b"); // ESC leaves the format as it was
+    EXPECT_EQ(sim.state().format, Format::TekExtended);
+}
+
+TEST(DialogueTest, BaudMenuStepsInBaudCodeOrderAndEscConfirms) {
+    DeviceOptions options;
+    options.baudRate = 9600;
+    DeviceHarness sim(options);
+    sim.device().SetHostLine({9600, 8, 'N', 1});
+    // the menu redraws its line in place: what counts is the text after the last CR
+    const auto current = [](const std::string& shown) {
+        const std::string line = shown.substr(shown.rfind('\r') + 1);
+        return line.substr(0, line.find_last_not_of(' ') + 1);
+    };
+    std::string shown = sim.Type("BA");
+    for (const std::uint32_t rate : kBaudSteps) {
+        EXPECT_EQ(current(shown), "Baud rate " + std::to_string(rate));
+        shown = sim.Type(" ");
+    }
+    EXPECT_EQ(current(shown), "Baud rate 9600"); // round again
+    sim.Type("   ");
+    // the last line still goes out at the old rate, the prompt at the new one is lost
+    EXPECT_EQ(sim.Type("\x1b"), "\r\nBaud rate 115200");
+    EXPECT_EQ(sim.device().BaudRate(), 115200U);
+}
+
+TEST(DialogueTest, HostAtAnotherRateOrFrameIsLineNoise) {
+    DeviceHarness sim;
+    sim.device().SetHostLine({9600, 8, 'N', 1});
+    EXPECT_EQ(sim.Type("CH"), "");
+    EXPECT_FALSE(sim.device().InDialogue());
+    EXPECT_EQ(sim.device().NoiseBytes(), 2U);
+    sim.device().SetHostLine({115200, 8, 'N', 2});
+    EXPECT_EQ(sim.Type("\r"), "");
+    sim.device().SetHostLine({115200, 8, 'N', 1});
+    EXPECT_EQ(sim.Type("\r"), "\r\n>");
+
+    DeviceOptions ignoring;
+    ignoring.checkLine = false;
+    DeviceHarness lenient(ignoring);
+    lenient.device().SetHostLine({9600, 7, 'E', 1});
+    EXPECT_EQ(lenient.Type("\r"), "\r\n>");
+}
+
+TEST(DialogueTest, LibraryStartSequenceThenBaudSteppingBack) {
+    DeviceHarness sim;
+    sim.device().SetHostLine({115200, 8, 'N', 1});
+    EXPECT_EQ(sim.Type("XX00000\r"), "XX00000\r\nNo library loaded\r\n>");
+    sim.state().libraryLoaded = true;
+    EXPECT_EQ(sim.Type("XX00000\r"), "XX00000\r\nLibrary started - 9600 baud");
+    EXPECT_EQ(sim.device().BaudRate(), 9600U);
+
+    // the host reopens at 9600 and steps the rate back with three blanks (baud code 3)
+    sim.device().SetHostLine({9600, 8, 'N', 1});
+    EXPECT_EQ(sim.Type("\r"), "\r\n>");
+    sim.Type("BA   ");
+    sim.Type("\x1b");
+    EXPECT_EQ(sim.device().BaudRate(), 115200U);
+    sim.device().SetHostLine({115200, 8, 'N', 1});
+    EXPECT_EQ(sim.Type("\r"), "\r\n>");
+    EXPECT_TRUE(sim.state().libraryRunning);
+}
+
+TEST(DialogueTest, BytesPerRecordKeepsItsBounds) {
+    DeviceHarness sim;
+    EXPECT_NE(sim.Type("BL32\r").find("32 bytes per record"), std::string::npos);
+    EXPECT_EQ(sim.state().bytesPerRecord, 32U);
+    const std::string tooMany = std::to_string(kMaxBytesPerRecord + 1);
+    EXPECT_NE(sim.Type("BL" + tooMany + "\r").find("Give 1 to"), std::string::npos);
+    EXPECT_NE(sim.Type("BL0\r").find("Give 1 to"), std::string::npos);
+    EXPECT_EQ(sim.state().bytesPerRecord, 32U);
+}
+
+TEST(DialogueTest, SilentDeviceNeverAnswers) {
+    DeviceOptions options;
+    options.silent = true;
+    DeviceHarness sim(options);
+    EXPECT_EQ(sim.Type("\rCH00000,000FF\r"), "");
+    EXPECT_EQ(sim.Advance(5000), "");
+}
+
+TEST(DialogueTest, XoffWhenTheReceiveBacklogGrowsXonWhenDrained) {
+    DeviceOptions options;
+    options.format = Format::Binary;
+    options.xoff = true;
+    options.processRate = 1000; // one byte a millisecond
+    options.xoffBacklog = 100;
+    DeviceHarness sim(options);
+    sim.Type("RE0\r");
+    EXPECT_EQ(sim.Send(std::string(100, 'a')), "");
+    EXPECT_EQ(sim.Send("b"), "\x13");
+    EXPECT_EQ(sim.device().Backlog(), 101U);
+    EXPECT_EQ(sim.Advance(50), "");
+    EXPECT_EQ(sim.device().Backlog(), 51U);
+    EXPECT_EQ(sim.Advance(51), "\x11");
+    EXPECT_EQ(sim.state().ram.At(100), 'b');
+}
+
+TEST(DialogueTest, EveryCommandHasADialogueThatEscLeaves) {
+    const std::array groups = {ChipCommands(), MemoryCommands(), SystemCommands()};
+    std::size_t count = 0;
+    for (const auto& group : groups) {
+        for (const CommandEntry& entry : group) {
+            DeviceHarness sim;
+            const std::string answer = sim.Type(entry.letters);
+            EXPECT_EQ(answer.rfind(std::string(entry.letters) + "\r\n", 0), 0U) << entry.letters;
+            EXPECT_EQ(answer.find("Unknown"), std::string::npos) << entry.letters;
+            sim.Type("\x1b");
+            EXPECT_FALSE(sim.device().InDialogue()) << entry.letters;
+            ++count;
+        }
+    }
+    EXPECT_EQ(count, 50U); // the device menus, memory menu, other menu and transfers
+}
+
+} // namespace
+} // namespace t8::sim::test
