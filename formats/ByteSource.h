@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace t8 {
+
+// A rewindable byte stream over a file or a memory block, read through one buffer so that the
+// readers' per-character loop never costs a system call.
+class ByteSource {
+public:
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
+    ByteSource() = default;
+    // Memory source; chunk > 0 hands the data out in pieces of that size, as a file read would.
+    explicit ByteSource(std::span<const std::uint8_t> memory, std::size_t chunk = kBufferSize);
+    ~ByteSource();
+    ByteSource(const ByteSource&) = delete;
+    ByteSource& operator=(const ByteSource&) = delete;
+    ByteSource(ByteSource&& other) noexcept;
+    ByteSource& operator=(ByteSource&& other) noexcept;
+
+    // Regular files only: a pipe or device could not be rewound between readers.
+    [[nodiscard]] bool Open(const std::string& path);
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return fd_ >= 0 || memory_.data() != nullptr; }
+    [[nodiscard]] std::uint64_t Length() const { return length_; }
+    // Number of bytes handed out since the last rewind.
+    [[nodiscard]] std::uint64_t Position() const {
+        return consumedBefore_ + static_cast<std::uint64_t>(next_ - begin_);
+    }
+
+    bool Rewind();
+
+    // The next byte, or -1 at the end of input (a read error ends the input as well).
+    [[nodiscard]] int Next() {
+        if (next_ == end_ && !Refill()) {
+            return -1;
+        }
+        return *next_++;
+    }
+
+    // Up to max bytes; 0 only at the end of input.
+    [[nodiscard]] std::size_t ReadBlock(std::uint8_t* out, std::size_t max);
+
+private:
+    bool Refill();
+
+    int fd_ = -1;
+    std::span<const std::uint8_t> memory_;
+    std::size_t chunk_ = kBufferSize;
+    std::uint64_t memoryOffset_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    const std::uint8_t* begin_ = nullptr;
+    const std::uint8_t* next_ = nullptr;
+    const std::uint8_t* end_ = nullptr;
+    std::uint64_t consumedBefore_ = 0;
+    std::uint64_t length_ = 0;
+};
+
+} // namespace t8

@@ -1,0 +1,80 @@
+#include "IntelHexReader.h"
+
+#include <cstdio>
+
+namespace t8 {
+
+namespace {
+constexpr std::uint32_t kTypeData = 0x00;
+constexpr std::uint32_t kTypeSegment = 0x02;
+constexpr std::uint32_t kTypeLinear = 0x04;
+constexpr unsigned kSegmentShift = 4;
+constexpr unsigned kLinearShift = 16;
+} // namespace
+
+bool IntelHexReader::Read() {
+    static const ClassTable kClasses = MakeClasses(":", false);
+    upperAddress_ = 0;
+    recordSeen_ = false;
+    Begin(true);
+    if (!RunRecordLoop(kClasses)) {
+        return false;
+    }
+    image_.FinishImage();
+    return recordSeen_;
+}
+
+ReaderBase::RecordEnd IntelHexReader::ReadRecord(int /*startChar*/) {
+    recordSeen_ = true;
+    std::uint32_t count = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t type = 0;
+    if (!ReadHex(2, count) || count == 0 || !ReadHex(4, offset) || !ReadHex(2, type)) {
+        return RecordEnd::EndInput;
+    }
+    switch (type) {
+    case kTypeData:
+        return ReadData(count, offset);
+    case kTypeSegment:
+        return ReadUpperAddress(kSegmentShift);
+    case kTypeLinear:
+        return ReadUpperAddress(kLinearShift);
+    default:
+        return RecordEnd::Continue; // the character loop skips the rest of the record
+    }
+}
+
+ReaderBase::RecordEnd IntelHexReader::ReadData(std::uint32_t count, std::uint32_t offset) {
+    const std::uint32_t address = upperAddress_ + offset;
+    PlaceRecord(address);
+    std::uint32_t sum = count + (offset & 0xFFU) + (offset >> 8);
+    std::uint32_t digits = 0;
+    if (LoadDataBytes(address, count, sum, digits) < count) {
+        return RecordEnd::EndInput;
+    }
+    std::uint32_t checksum = 0;
+    if (!ReadHex(2, checksum)) {
+        return RecordEnd::EndInput;
+    }
+    const std::uint32_t computed = (0U - sum) & 0xFFU;
+    if (checksum != computed) {
+        char message[80];
+        std::snprintf(message, sizeof message,
+                      "INTELHEX: Line checksum error at : %08X (%02X!=%02X)", address, checksum,
+                      computed);
+        return FailRecord(message);
+    }
+    NoteDataEnd(address + count);
+    return RecordEnd::Continue;
+}
+
+ReaderBase::RecordEnd IntelHexReader::ReadUpperAddress(unsigned shift) {
+    std::uint32_t value = 0;
+    if (!ReadHex(4, value)) {
+        return RecordEnd::EndInput;
+    }
+    upperAddress_ = value << shift;
+    return RecordEnd::Continue;
+}
+
+} // namespace t8

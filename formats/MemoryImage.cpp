@@ -1,0 +1,123 @@
+#include "MemoryImage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace t8 {
+
+namespace {
+constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
+constexpr unsigned kPageShift = 8;
+static_assert(MemoryImage::kPageSize == std::size_t{1} << kPageShift);
+
+std::size_t FormatSlot(TransferFormat format) {
+    const auto value = static_cast<int>(format);
+    return value > 0 && value < 6 ? static_cast<std::size_t>(value) : 0;
+}
+} // namespace
+
+void MemoryImage::SetFill(bool fillUnused, std::uint32_t fillPattern) {
+    fill_ = fillUnused ? static_cast<std::uint8_t>(fillPattern & 0xFFU) : std::uint8_t{0};
+}
+
+void MemoryImage::PrepareImage() {
+    base_ = kNoBase;
+    end_ = 0;
+    length_ = 0;
+    imageSum_ = 0;
+    stop_.store(false, std::memory_order_relaxed);
+    statusText_.clear();
+    recordSeen_.fill(false);
+    segments_.Clear();
+    RestartAt(kNoBase);
+}
+
+void MemoryImage::RestartAt(std::uint32_t base) {
+    base_ = base;
+    pages_.clear();
+    pageIndex_.clear();
+    cachedPage_ = nullptr;
+}
+
+bool MemoryImage::RecordSeen(TransferFormat format) const {
+    return recordSeen_[FormatSlot(format)];
+}
+
+void MemoryImage::MarkRecordSeen(TransferFormat format) {
+    recordSeen_[FormatSlot(format)] = true;
+}
+
+std::uint8_t* MemoryImage::PageFor(std::uint32_t pageNumber) {
+    if (cachedPage_ != nullptr && cachedPageNumber_ == pageNumber) {
+        return cachedPage_;
+    }
+    auto [it, added] =
+        pageIndex_.try_emplace(pageNumber, static_cast<std::uint32_t>(pages_.size()));
+    if (added) {
+        pages_.emplace_back().fill(fill_); // unused bytes of a page read as the fill byte
+    }
+    cachedPageNumber_ = pageNumber;
+    cachedPage_ = pages_[it->second].data();
+    return cachedPage_;
+}
+
+void MemoryImage::Write(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
+    while (count > 0) {
+        const std::size_t offset = address & (kPageSize - 1);
+        const std::size_t take = std::min(count, kPageSize - offset);
+        std::memcpy(PageFor(address >> kPageShift) + offset, values, take);
+        values += take;
+        count -= take;
+        address += static_cast<std::uint32_t>(take); // wraps past the top of the address space
+    }
+}
+
+void MemoryImage::Load(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
+    Write(address, values, count);
+    segments_.Add(address, values, count);
+}
+
+void MemoryImage::FinishImage() {
+    length_ = base_ == kNoBase ? end_ : end_ - base_;
+}
+
+std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
+    ProgressMeter meter(&progress);
+    meter.Start(pages_.size());
+    // The image covers [base, base + length) modulo 2^32: at most two linear address ranges.
+    const std::uint64_t first = base_;
+    const std::uint64_t last = first + length_; // exclusive, may pass the top
+    const std::uint64_t rangeEnd[2] = {std::min(last, kAddressSpace),
+                                       last > kAddressSpace ? last - kAddressSpace : 0};
+    const std::uint64_t rangeBegin[2] = {first, 0};
+    std::uint64_t covered = 0;
+    std::uint32_t sum = 0;
+    std::uint64_t done = 0;
+    for (const auto& [pageNumber, index] : pageIndex_) {
+        const std::uint64_t pageBegin = std::uint64_t{pageNumber} << kPageShift;
+        const Page& page = pages_[index];
+        for (int r = 0; r < 2; ++r) {
+            const std::uint64_t from = std::max(pageBegin, rangeBegin[r]);
+            const std::uint64_t to = std::min(pageBegin + kPageSize, rangeEnd[r]);
+            for (std::uint64_t a = from; a < to; ++a) {
+                sum += page[a - pageBegin];
+            }
+            covered += to > from ? to - from : 0;
+        }
+        meter.Update(++done);
+    }
+    const std::uint64_t unused = length_ - covered;
+    sum += static_cast<std::uint32_t>(unused * fill_);
+    imageSum_ = sum;
+    return sum;
+}
+
+void MemoryImage::ReadPositions(std::uint64_t position, std::span<std::uint8_t> out) const {
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto address = static_cast<std::uint32_t>(base_ + position + i);
+        const auto it = pageIndex_.find(address >> kPageShift);
+        out[i] = it == pageIndex_.end() ? fill_ : pages_[it->second][address & (kPageSize - 1)];
+    }
+}
+
+} // namespace t8

@@ -1,0 +1,144 @@
+#include "ReaderBase.h"
+
+#include "HexDigits.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace t8 {
+
+ReaderBase::ReaderBase(MemoryImage& image, ByteSource& source, const ProgressFn& progress)
+    : image_(image), source_(source), meter_(&progress) {}
+
+ReaderBase::ClassTable ReaderBase::MakeClasses(std::string_view recordStarts, bool highEndsInput) {
+    ClassTable table{};
+    for (int c = 0; c < 256; ++c) {
+        CharClass cls = CharClass::Reject;
+        if (c >= 0x80) {
+            cls = highEndsInput ? CharClass::EndInput : CharClass::Reject;
+        } else if (recordStarts.find(static_cast<char>(c)) != std::string_view::npos) {
+            cls = CharClass::RecordStart;
+        } else if (IsHexDigit(c) || IsSeparator(c)) {
+            cls = CharClass::Skip;
+        }
+        table[static_cast<std::size_t>(c)] = cls;
+    }
+    return table;
+}
+
+void ReaderBase::Begin(bool resetEnd) {
+    source_.Rewind();
+    if (resetEnd) {
+        image_.SetEndAddress(0);
+    }
+    meter_.Start(source_.Length());
+}
+
+bool ReaderBase::RunRecordLoop(const ClassTable& classes) {
+    for (;;) {
+        const int c = source_.Next();
+        if (c < 0) {
+            return true;
+        }
+        switch (classes[static_cast<std::size_t>(c)]) {
+        case CharClass::RecordStart: {
+            const RecordEnd end = ReadRecord(c);
+            if (end == RecordEnd::Fail) {
+                return false;
+            }
+            if (end == RecordEnd::EndInput) {
+                return true;
+            }
+            break;
+        }
+        case CharClass::Skip:
+            break;
+        case CharClass::EndInput:
+            return true;
+        case CharClass::Reject:
+            return false;
+        }
+        if (image_.EndAddress() < lastDataEnd_) {
+            image_.SetEndAddress(lastDataEnd_);
+        }
+        UpdateProgress();
+        if (image_.StopRequested()) {
+            return false;
+        }
+    }
+}
+
+ReaderBase::RecordEnd ReaderBase::ReadRecord(int /*startChar*/) {
+    return RecordEnd::Fail;
+}
+
+bool ReaderBase::ReadChars(std::size_t count, char* out) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const int c = source_.Next();
+        if (c < 0) {
+            return false;
+        }
+        out[i] = static_cast<char>(c);
+    }
+    return true;
+}
+
+bool ReaderBase::ReadHex(std::size_t digits, std::uint32_t& value) {
+    std::uint32_t result = 0;
+    for (std::size_t i = 0; i < digits; ++i) {
+        const int c = source_.Next();
+        if (c < 0) {
+            return false;
+        }
+        result = result * 16U + HexDigitValue(c);
+    }
+    value = result;
+    return true;
+}
+
+std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t count,
+                                        std::uint32_t& valueSum, std::uint32_t& digitSum) {
+    std::array<std::uint8_t, kLoadChunk> chunk{};
+    std::uint32_t loaded = 0;
+    while (loaded < count) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint32_t>(count - loaded, kLoadChunk));
+        std::size_t got = 0;
+        bool ended = false;
+        while (got < want) {
+            const int high = source_.Next();
+            const int low = high < 0 ? -1 : source_.Next();
+            if (low < 0) {
+                ended = true; // a byte cut short by the end of the file is not loaded
+                break;
+            }
+            const std::uint32_t hi = HexDigitValue(high);
+            const std::uint32_t lo = HexDigitValue(low);
+            digitSum += hi + lo;
+            chunk[got++] = static_cast<std::uint8_t>(hi * 16U + lo);
+            valueSum += hi * 16U + lo;
+        }
+        image_.Load(address + loaded, chunk.data(), got);
+        loaded += static_cast<std::uint32_t>(got);
+        if (ended) {
+            break;
+        }
+    }
+    return loaded;
+}
+
+void ReaderBase::PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask) {
+    if (image_.BaseAddress() == MemoryImage::kNoBase) {
+        image_.SetBaseAddress(address & firstBaseMask);
+    } else if (address < image_.BaseAddress()) {
+        image_.LowerBase(address);
+    }
+}
+
+ReaderBase::RecordEnd ReaderBase::FailRecord(std::string message) {
+    image_.SetStatusText(std::move(message));
+    image_.RequestStop();
+    return RecordEnd::Fail;
+}
+
+} // namespace t8

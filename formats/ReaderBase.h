@@ -1,0 +1,76 @@
+#pragma once
+
+#include "ByteSource.h"
+#include "MemoryImage.h"
+#include "ProgressMeter.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace t8 {
+
+// What every reader shares: the character and field helpers over the buffered source, the base
+// handling and loading of data records, the character loop between records, the after-record
+// rule and progress. A reader is made for one run over one image and one source.
+class ReaderBase {
+public:
+    // Data bytes are gathered and loaded in pieces of this size, whatever a record's count.
+    static constexpr std::size_t kLoadChunk = 64;
+
+    ReaderBase(MemoryImage& image, ByteSource& source, const ProgressFn& progress);
+    virtual ~ReaderBase() = default;
+    ReaderBase(const ReaderBase&) = delete;
+    ReaderBase& operator=(const ReaderBase&) = delete;
+    ReaderBase(ReaderBase&&) = delete;
+    ReaderBase& operator=(ReaderBase&&) = delete;
+
+    // True when the source is of this reader's format and was read without error.
+    [[nodiscard]] virtual bool Read() = 0;
+
+protected:
+    enum class CharClass : std::uint8_t { Reject, Skip, RecordStart, EndInput };
+    using ClassTable = std::array<CharClass, 256>;
+    enum class RecordEnd { Continue, EndInput, Fail };
+
+    // Record starts begin records; hex digits, blank, LF, CR and BS are skipped; characters of
+    // 0x80 and above end the input when highEndsInput, else they reject like any other.
+    [[nodiscard]] static ClassTable MakeClasses(std::string_view recordStarts, bool highEndsInput);
+    [[nodiscard]] static bool IsSeparator(int c) {
+        return c == ' ' || c == '\n' || c == '\r' || c == '\b';
+    }
+
+    // Rewinds the source and starts progress; text readers also reset endAddress.
+    void Begin(bool resetEnd);
+    // The loop between records; false when the reader must return false.
+    [[nodiscard]] bool RunRecordLoop(const ClassTable& classes);
+    // Called with the record's start character; reads the rest of the record it needs.
+    virtual RecordEnd ReadRecord(int startChar);
+
+    // Field helpers: each returns false when the file ends inside the field.
+    [[nodiscard]] bool ReadChars(std::size_t count, char* out);
+    [[nodiscard]] bool ReadHex(std::size_t digits, std::uint32_t& value);
+
+    // Reads up to count two-digit data bytes and loads them from address on. Returns how many
+    // were complete before the file ended; adds their values and digit values to the sums.
+    std::uint32_t LoadDataBytes(std::uint32_t address, std::uint32_t count, std::uint32_t& valueSum,
+                                std::uint32_t& digitSum);
+
+    // Base handling of a data record: the first one sets the base (masked), a lower one lowers it.
+    void PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask = 0xFFFFFFFFU);
+    // The end of the last data record, taken into endAddress by the after-record rule.
+    void NoteDataEnd(std::uint32_t end) { lastDataEnd_ = end; }
+    RecordEnd FailRecord(std::string message);
+    void UpdateProgress() { meter_.Update(source_.Position()); }
+
+    MemoryImage& image_;
+    ByteSource& source_;
+
+private:
+    ProgressMeter meter_;
+    std::uint32_t lastDataEnd_ = 0;
+};
+
+} // namespace t8

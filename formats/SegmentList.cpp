@@ -1,0 +1,246 @@
+#include "SegmentList.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace t8 {
+
+void SegmentList::Clear() {
+    segments_.clear();
+    spans_.clear();
+    windowsValid_ = true;
+}
+
+SegmentList::Window SegmentList::WindowOf(const ImageSegment& segment) {
+    const std::uint32_t low =
+        segment.start >= kMergeGap ? segment.start - kMergeGap : segment.start;
+    const std::uint32_t high =
+        segment.end <= 0xFFFFFFFFU - kMergeGap ? segment.end + kMergeGap : segment.end;
+    return {low, high};
+}
+
+std::pair<std::uint32_t, std::uint32_t> SegmentList::Lookup(std::uint32_t address) const {
+    auto it = spans_.upper_bound(address);
+    if (it == spans_.begin()) {
+        return {kNoOwner, 0};
+    }
+    --it;
+    if (it->second.last < address) {
+        return {kNoOwner, 0};
+    }
+    return {it->second.owner, it->second.last};
+}
+
+void SegmentList::Add(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
+    if (!windowsValid_) {
+        // Adding after a sort would place bytes by the sorted order; rebuild the windows.
+        const auto kept = std::move(segments_);
+        Clear();
+        for (const ImageSegment& segment : kept) {
+            const auto index = static_cast<std::uint32_t>(segments_.size());
+            segments_.push_back(segment);
+            const Window window = WindowOf(segment);
+            Paint(window.low, window.high, index);
+        }
+    }
+    while (count > 0) {
+        auto [owner, spanLast] = Lookup(address);
+        if (owner == kNoOwner) {
+            owner = NewSegment(address);
+            spanLast = Lookup(address).second;
+        }
+        // Every address of the span goes to its owner: only the owner's window grows meanwhile.
+        std::uint64_t runLast =
+            std::min<std::uint64_t>(spanLast, std::uint64_t{address} + count - 1);
+        // Once a segment ends in the top 256 addresses its window stops at its end: the byte
+        // that takes it there is the last one it can take beyond its end.
+        const std::uint64_t topReach =
+            std::max<std::uint64_t>(segments_[owner].end, kTopWindowStart);
+        runLast = std::min(runLast, std::max<std::uint64_t>(topReach, address));
+        const std::size_t run = static_cast<std::size_t>(runLast - address + 1);
+        std::uint32_t sum = 0;
+        for (std::size_t i = 0; i < run; ++i) {
+            sum += values[i];
+        }
+        segments_[owner].sum += sum;
+        Grow(owner, address, static_cast<std::uint32_t>(runLast));
+        values += run;
+        count -= run;
+        address = static_cast<std::uint32_t>(runLast + 1); // wraps to 0 after the top
+    }
+}
+
+std::uint32_t SegmentList::NewSegment(std::uint32_t address) {
+    const auto index = static_cast<std::uint32_t>(segments_.size());
+    segments_.push_back({address, address, 0});
+    const Window window = WindowOf(segments_.back());
+    Paint(window.low, window.high, index);
+    return index;
+}
+
+void SegmentList::Grow(std::uint32_t index, std::uint32_t first, std::uint32_t last) {
+    ImageSegment& segment = segments_[index];
+    const Window before = WindowOf(segment);
+    segment.start = std::min(segment.start, first);
+    segment.end = std::max(segment.end, last);
+    const Window after = WindowOf(segment);
+    if (after.low < before.low) {
+        Paint(after.low, before.low - 1, index);
+    }
+    if (after.high > before.high) {
+        Paint(before.high + 1, after.high, index);
+    }
+    // Near either end of the address space a window bound that would wrap is dropped, so a
+    // growing segment can lose the 256 addresses beyond it: hand them to the remaining windows.
+    if (after.low > before.low) {
+        Withdraw(before.low, after.low - 1, index);
+    }
+    if (after.high < before.high) {
+        Withdraw(after.high + 1, before.high, index);
+    }
+}
+
+void SegmentList::Withdraw(std::uint32_t low, std::uint32_t high, std::uint32_t owner) {
+    std::vector<std::pair<std::uint32_t, Span>>& pieces = scratch_;
+    pieces.clear();
+    auto it = spans_.upper_bound(low);
+    if (it != spans_.begin() && std::prev(it)->second.last >= low) {
+        --it;
+    }
+    while (it != spans_.end() && it->first <= high) {
+        const std::uint32_t start = it->first;
+        const Span span = it->second;
+        it = spans_.erase(it);
+        if (span.owner != owner) {
+            pieces.push_back({start, span});
+            continue;
+        }
+        if (start < low) {
+            pieces.push_back({start, {low - 1, owner}});
+        }
+        if (span.last > high) {
+            pieces.push_back({high + 1, {span.last, owner}});
+        }
+    }
+    for (const auto& [start, span] : std::vector(pieces)) {
+        InsertSpan(start, span);
+    }
+    for (std::uint32_t index = 0; index < segments_.size(); ++index) {
+        const Window window = WindowOf(segments_[index]);
+        if (index != owner && window.low <= high && low <= window.high) {
+            Paint(std::max(window.low, low), std::min(window.high, high), index);
+        }
+    }
+}
+
+// Gives owner every address of [low, high] that no window, or only a later one, holds.
+void SegmentList::Paint(std::uint32_t low, std::uint32_t high, std::uint32_t owner) {
+    std::vector<std::pair<std::uint32_t, Span>>& pieces = scratch_;
+    pieces.clear();
+    auto it = spans_.upper_bound(low);
+    if (it != spans_.begin() && std::prev(it)->second.last >= low) {
+        --it;
+    }
+    std::uint64_t cursor = low;
+    while (it != spans_.end() && it->first <= high) {
+        std::uint32_t start = it->first;
+        const Span span = it->second;
+        if (start < low) {
+            pieces.push_back({start, {low - 1, span.owner}});
+            start = low;
+        }
+        if (cursor < start) {
+            pieces.push_back({static_cast<std::uint32_t>(cursor), {start - 1, owner}});
+        }
+        const std::uint32_t last = std::min(span.last, high);
+        pieces.push_back({start, {last, std::min(span.owner, owner)}});
+        if (span.last > high) {
+            pieces.push_back({high + 1, {span.last, span.owner}});
+        }
+        cursor = std::uint64_t{last} + 1;
+        it = spans_.erase(it);
+    }
+    if (cursor <= high) {
+        pieces.push_back({static_cast<std::uint32_t>(cursor), {high, owner}});
+    }
+    for (const auto& [start, span] : pieces) {
+        InsertSpan(start, span);
+    }
+}
+
+// Inserts a span, joining it with neighbours of the same owner so lookups cover long runs.
+void SegmentList::InsertSpan(std::uint32_t start, Span span) {
+    auto next = spans_.lower_bound(start);
+    if (next != spans_.begin()) {
+        auto prev = std::prev(next);
+        if (prev->second.owner == span.owner && std::uint64_t{prev->second.last} + 1 == start) {
+            start = prev->first;
+            spans_.erase(prev);
+        }
+    }
+    if (next != spans_.end() && next->second.owner == span.owner &&
+        std::uint64_t{span.last} + 1 == next->first) {
+        span.last = next->second.last;
+        next = spans_.erase(next);
+    }
+    spans_.emplace_hint(next, start, span);
+}
+
+void SegmentList::SortSegments() {
+    windowsValid_ = false;
+    auto byStart = [](const ImageSegment& a, const ImageSegment& b) { return a.start < b.start; };
+    std::vector<ImageSegment> sorted = segments_;
+    std::stable_sort(sorted.begin(), sorted.end(), byStart);
+    const bool ties = std::adjacent_find(sorted.begin(), sorted.end(),
+                                         [](const ImageSegment& a, const ImageSegment& b) {
+                                             return a.start == b.start;
+                                         }) != sorted.end();
+    if (!ties || segments_.size() > kExactSortLimit) {
+        segments_ = std::move(sorted);
+        return;
+    }
+    // Equal starts: the exchange sort's order of ties decides which pairs the merge passes join.
+    for (std::size_t i = 0; i < segments_.size(); ++i) {
+        for (std::size_t j = i; j < segments_.size(); ++j) {
+            if (segments_[j].start <= segments_[i].start) {
+                std::swap(segments_[i], segments_[j]);
+            }
+        }
+    }
+}
+
+void SegmentList::MergeSegments() {
+    windowsValid_ = false;
+    const bool sorted = std::is_sorted(
+        segments_.begin(), segments_.end(),
+        [](const ImageSegment& a, const ImageSegment& b) { return a.start < b.start; });
+    std::vector<ImageSegment> merged;
+    merged.reserve(segments_.size());
+    for (std::size_t i = 0; i < segments_.size(); ++i) {
+        ImageSegment current = segments_[i];
+        // Sorted by start, the first later segment that overlaps or touches is the next one.
+        const std::size_t scanEnd = sorted ? std::min(i + 2, segments_.size()) : segments_.size();
+        for (std::size_t j = i + 1; j < scanEnd; ++j) {
+            const ImageSegment& other = segments_[j];
+            const bool overlaps = other.start <= current.end && current.start <= other.end;
+            const bool touches = std::uint64_t{current.end} + 1 == other.start ||
+                                 std::uint64_t{other.end} + 1 == current.start;
+            if (overlaps || touches) {
+                current.start = std::min(current.start, other.start);
+                current.end = std::max(current.end, other.end);
+                current.sum += other.sum;
+                if (sorted) {
+                    ++i; // the absorbed one is skipped; its follower comes next
+                } else {
+                    segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(j));
+                }
+                break;
+            }
+        }
+        merged.push_back(current);
+    }
+    segments_ = std::move(merged);
+}
+
+} // namespace t8

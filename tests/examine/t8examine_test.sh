@@ -1,0 +1,26 @@
+#!/bin/sh
+# t8examine's output keys, plain field words and exit statuses, on files written here.
+set -eu
+EXAMINE=$1
+DIR=$(mktemp -d)
+trap 'rm -rf "$DIR"' EXIT
+printf ':020100001234B7\r\n:00000001FF\r\n' > "$DIR/good.hex"
+printf ':020100001234B8\r\n' > "$DIR/bad.hex"
+
+expected='{"file":"'$DIR'/good.hex","recognized":true,"status":"File recognized as Intel HEX file.","fileLength":30,"binaryLength":2,"binaryOffset":256,"checksum":70,"unusedSpace":"Unused Space filled with : 0A","segments":[{"start":256,"end":257,"length":2,"sum":70}],"segmentCount":1,"all":{"start":256,"end":257,"sum":70}}'
+[ "$("$EXAMINE" --fill 0a --json "$DIR/good.hex")" = "$expected" ] || { echo "json differs"; exit 1; }
+
+"$EXAMINE" "$DIR/good.hex" | grep -qx 'Binary length : \$00000002 ' || { echo "plain differs"; exit 1; }
+
+status=0; "$EXAMINE" --json "$DIR/good.hex" "$DIR/bad.hex" > "$DIR/out" 2> "$DIR/err" || status=$?
+[ $status -eq 1 ] || { echo "checksum error gave $status"; exit 1; }
+grep -q '"checksum":null,"unusedSpace":"Unused Space not filled.","segments":null,"segmentCount":null,"all":null}' "$DIR/out"
+grep -q 'INTELHEX: Line checksum error at : 00000100 (B8!=B7)' "$DIR/err"
+
+status=0; "$EXAMINE" --json "$DIR/bad.hex" "$DIR/missing.hex" > "$DIR/out" 2>/dev/null || status=$?
+[ $status -eq 2 ] || { echo "missing file gave $status"; exit 1; }
+grep -q '"fileLength":null,"binaryLength":null,"binaryOffset":4294967295' "$DIR/out"
+
+status=0; "$EXAMINE" --fill xyz "$DIR/good.hex" 2>/dev/null || status=$?
+[ $status -eq 2 ] || { echo "bad --fill gave $status"; exit 1; }
+echo ok

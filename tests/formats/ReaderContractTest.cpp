@@ -1,0 +1,167 @@
+// One contract, every reader: it rewinds, reports progress, obeys the stop flag and leaves the
+// image and segment list as the next reader expects.
+
+#include "FormatRecognizer.h"
+#include "TestRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace t8::test {
+namespace {
+
+struct Sample {
+    TransferFormat format;
+    std::string text;
+    bool keepsBase; // the readers with addresses leave an earlier base in place
+};
+
+// 400 records of 16 bytes of 0x01 from 0x1000: enough positions for every percentage.
+Sample MakeSample(TransferFormat format) {
+    std::string text;
+    const Bytes data = Filled(16, 1);
+    for (std::uint32_t i = 0; i < 400; ++i) {
+        const std::uint32_t address = 0x1000 + i * 16;
+        switch (format) {
+        case TransferFormat::FormatTek:
+            text += TekRecord(address, data);
+            break;
+        case TransferFormat::FormatMotorola:
+            text += SRecord(1, address, data);
+            break;
+        case TransferFormat::FormatIntel:
+            text += IntelRecord(0, address, data);
+            break;
+        default:
+            text += "01010101010101010101010101010101\n";
+        }
+    }
+    const bool addressed = format == TransferFormat::FormatTek ||
+                           format == TransferFormat::FormatMotorola ||
+                           format == TransferFormat::FormatIntel;
+    return {format, text, addressed};
+}
+
+class ReaderContractTest : public ::testing::TestWithParam<TransferFormat> {
+protected:
+    Sample sample_ = MakeSample(GetParam());
+    Bytes input_ = ToBytes(sample_.text);
+    MemoryImage image_;
+    // The binary reader loads the text itself.
+    std::uint32_t total_ =
+        GetParam() == TransferFormat::FormatBinary ? ByteSum(input_) : 400U * 16U;
+
+    bool Run(ByteSource& source, const ProgressFn& progress = {}) {
+        return RunReader(GetParam(), image_, source, progress);
+    }
+};
+
+TEST_P(ReaderContractTest, RewindsBeforeReading) {
+    ByteSource source(input_, 5);
+    for (int i = 0; i < 100; ++i) {
+        (void)source.Next();
+    }
+    image_.PrepareImage();
+    ASSERT_TRUE(Run(source));
+    const auto& segments = image_.Segments().Segments();
+    ASSERT_FALSE(segments.empty());
+    EXPECT_EQ(segments.back().sum, total_);
+}
+
+TEST_P(ReaderContractTest, ReportsEachPercentOnceInOrder) {
+    ByteSource source(input_, 3);
+    std::vector<int> seen;
+    image_.PrepareImage();
+    ASSERT_TRUE(Run(source, [&](int percent) { seen.push_back(percent); }));
+    ASSERT_GE(seen.size(), 20U);
+    EXPECT_EQ(seen.front(), 0);
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_LT(seen[i - 1], seen[i]);
+    }
+    EXPECT_GE(seen.back(), 99); // ASCII hex updates after bytes, not after the last line end
+}
+
+TEST_P(ReaderContractTest, StopsSoonAfterTheFlagIsSet) {
+    ByteSource source(input_);
+    image_.PrepareImage();
+    image_.RequestStop();
+    EXPECT_FALSE(Run(source));
+    EXPECT_LT(source.Position(), 600U); // one record or block at most
+
+    image_.PrepareImage();
+    ByteSource again(input_);
+    EXPECT_FALSE(Run(again, [&](int percent) {
+        if (percent == 50) {
+            image_.RequestStop();
+        }
+    }));
+    std::uint32_t loaded = 0;
+    for (const ImageSegment& segment : image_.Segments().Segments()) {
+        loaded += segment.sum;
+    }
+    EXPECT_GT(loaded, 0U);
+    EXPECT_LT(loaded, total_);
+}
+
+TEST_P(ReaderContractTest, KeepsWhatEarlierReadersLeft) {
+    image_.PrepareImage();
+    const std::uint8_t earlier[2] = {0x7, 0x7};
+    image_.SetBaseAddress(0x40);
+    image_.Load(0x40, earlier, 2);
+    image_.SetStatusText("left by an earlier reader");
+    ByteSource source(input_);
+    ASSERT_TRUE(Run(source));
+    EXPECT_EQ(image_.BaseAddress(), sample_.keepsBase ? 0x40U : 0U);
+    const ImageSegment& front = image_.Segments().Segments().front();
+    EXPECT_EQ(front.start, 0x40U);
+    EXPECT_GE(front.sum, 14U);
+    EXPECT_EQ(image_.StatusText(), "left by an earlier reader");
+    // Addressed readers keep the earlier bytes inside their image; the others start afresh.
+    std::uint8_t first = 0;
+    image_.ReadPositions(0, {&first, 1});
+    const int binaryFirst = GetParam() == TransferFormat::FormatBinary ? '0' : 1;
+    EXPECT_EQ(first, sample_.keepsBase ? 7 : binaryFirst);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllReaders, ReaderContractTest,
+                         ::testing::Values(TransferFormat::FormatTek,
+                                           TransferFormat::FormatMotorola,
+                                           TransferFormat::FormatIntel, TransferFormat::FormatAscii,
+                                           TransferFormat::FormatBinary),
+                         [](const auto& param) { return std::string(FormatKeyword(param.param)); });
+
+// A file cut anywhere still loads every data byte whose two digits arrived, and nothing else.
+TEST(TruncatedInputTest, LoadsExactlyTheCompleteBytes) {
+    for (const TransferFormat format :
+         {TransferFormat::FormatTek, TransferFormat::FormatMotorola, TransferFormat::FormatIntel}) {
+        const std::string text = MakeSample(format).text.substr(0, 300);
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            SCOPED_TRACE(std::string(FormatKeyword(format)) + " cut at " + std::to_string(cut));
+            const Bytes input = ToBytes(text.substr(0, cut));
+            // Data digits of 0x01 records are "01" pairs after each header; count completed ones.
+            std::uint32_t expected = 0;
+            const std::size_t header = format == TransferFormat::FormatMotorola ? 8 : 9;
+            for (std::size_t line = 0; line < cut;) {
+                const std::size_t data = line + header;
+                for (std::size_t i = 0; i < 16 && data + 2 * i + 2 <= cut; ++i) {
+                    ++expected;
+                }
+                const std::size_t newline = text.find('\n', line);
+                line = newline == std::string::npos ? cut : newline + 1;
+            }
+            MemoryImage image;
+            image.PrepareImage();
+            ByteSource source(input);
+            EXPECT_EQ(RunReader(format, image, source), cut > 0);
+            std::uint32_t loaded = 0;
+            for (const ImageSegment& segment : image.Segments().Segments()) {
+                loaded += segment.sum;
+            }
+            EXPECT_EQ(loaded, expected);
+        }
+    }
+}
+
+} // namespace
+} // namespace t8::test

@@ -1,0 +1,301 @@
+// Golden cases: an input, and the image, segments or exact message it must give, each input
+// also fed in pieces of 1 and 7 bytes so that no field depends on a buffer boundary.
+
+#include "FormatRecognizer.h"
+#include "TestRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace t8::test {
+namespace {
+
+struct Golden {
+    const char* name;
+    std::string input;
+    bool recognized;
+    std::string status;
+    std::uint32_t length = 0;
+    std::uint32_t offset = 0;
+    std::vector<ImageSegment> segments = {}; // after the sort and both merge passes
+    int fill = -1;                           // fill pattern, -1 for fill off
+    std::uint32_t checksum = 0;              // checked when segments are given
+};
+
+constexpr const char* kIntel = "File recognized as Intel HEX file.";
+constexpr const char* kMotorola = "File recognized as MOTOROLA S file.";
+constexpr const char* kTek = "File recognized as TEKTRONIX HEX file.";
+constexpr const char* kAscii = "File recognized as ASCII HEX file.";
+constexpr const char* kBinary = "File recognized as BINARY file.";
+
+const Bytes kSixteen = Filled(16, 0x11);
+
+std::vector<Golden> Cases() {
+    std::vector<Golden> cases = {
+        {"Empty", "", true, kBinary, 0, 0, {{}}, -1, 0},
+        {"AsciiPairsAcrossLines", "00 11 22\r\n33", true, kAscii, 4, 0, {{0, 3, 0x66}}, -1, 0x66},
+        {"AsciiNoSeparators", "0A0B", true, kAscii, 2, 0, {{0, 1, 0x15}}, -1, 0x15},
+        {"AsciiLoneLastDigitCountsAsHighNibble",
+         "0A1",
+         true,
+         kAscii,
+         2,
+         0,
+         {{0, 1, 0x1A}},
+         -1,
+         0x1A},
+        {"IntelSimple",
+         ":020100001234B7\r\n:00000001FF\r\n",
+         true,
+         kIntel,
+         2,
+         0x100,
+         {{0x100, 0x101, 0x46}},
+         -1,
+         0x46},
+        {"IntelChecksumError", ":020100001234B8\r\n", false,
+         "INTELHEX: Line checksum error at : 00000100 (B8!=B7)", 0, 0},
+        {"IntelSegmentAddress",
+         IntelRecord(2, 0, {0x10, 0x00}) + IntelRecord(0, 0x10, {0xAA}),
+         true,
+         kIntel,
+         1,
+         0x10010,
+         {{0x10010, 0x10010, 0xAA}},
+         -1,
+         0xAA},
+        {"IntelLinearAddress",
+         IntelRecord(4, 0, {0x00, 0x01}) + IntelRecord(0, 0, {0x55}),
+         true,
+         kIntel,
+         1,
+         0x10000,
+         {{0x10000, 0x10000, 0x55}},
+         -1,
+         0x55},
+        {"IntelTextAfterEndIsNotRead",
+         IntelRecord(0, 0, {1}) + IntelEnd() + "\t;junk\x90",
+         true,
+         kIntel,
+         1,
+         0,
+         {{0, 0, 1}},
+         -1,
+         1},
+        {"IntelWithTabIsBinary", IntelRecord(0, 0, {1}) + "\t", true, kBinary, 16, 0},
+        {"IntelLowerCase", ":020100001234b7\n", true, kIntel, 2, 0x100},
+        {"IntelGapFilled",
+         IntelRecord(0, 0, kSixteen) + IntelRecord(0, 0x100, kSixteen) + IntelEnd(),
+         true,
+         kIntel,
+         0x110,
+         0,
+         {{0, 0x10F, 0x220}},
+         0xFF,
+         0x220 + 0xF0 * 0xFF},
+        {"MotorolaS1",
+         "S00600004844521B\n" + SRecord(1, 0x1000, Filled(0x80, 2)) +
+             SRecord(1, 0x1080, Filled(0x80, 2)) + "S9030000FC\n",
+         true,
+         kMotorola,
+         0x1100,
+         0,
+         {{0x1000, 0x10FF, 0x200}},
+         0x01,
+         0x200 + 0x1000},
+        {"MotorolaS2RoundsBase", SRecord(2, 0x012345, {7}), true, kMotorola, 0x2346, 0x10000},
+        {"MotorolaS2LowerRecordMovesBase", SRecord(2, 0x012345, {7}) + SRecord(2, 0x100, {8}), true,
+         kMotorola, 0x12246, 0x100},
+        {"MotorolaS3S7LoadNothing", "S30900001000AABBCCDDE2\nS70500001000EA\n", true, kMotorola, 0,
+         0xFFFFFFFF},
+        {"MotorolaHeaderOnly", "S0030000FC\n", true, kMotorola, 0, 0xFFFFFFFF},
+        {"MotorolaLowerCase", "s10510001234a4\n", true, kMotorola, 0x1002, 0},
+        {"MotorolaGolden",
+         "S10510001234A4\n",
+         true,
+         kMotorola,
+         0x1002,
+         0,
+         {{0x1000, 0x1001, 0x46}},
+         -1,
+         0x46},
+        {"MotorolaS1ChecksumError", "S10510001234A5\n", false,
+         "MOTOROLA S: Line checksum error at : 1000 (A5!=A4)", 0, 0},
+        {"MotorolaS2ChecksumError", "S206012345070000\n", false,
+         "MOTOROLA S: Line checksum error at : 012345 (00!=89)", 0, 0},
+        {"MotorolaBinaryTailEndsInput", "S10510001234A4\n\xff\x01:;", true, kMotorola, 0x1002, 0},
+        {"MotorolaCountTooSmallIsPassedOver",
+         "S1020000\n" + SRecord(1, 0x10, {3}),
+         true,
+         kMotorola,
+         0x11,
+         0,
+         {{0x10, 0x10, 3}},
+         -1,
+         3},
+        {"TekTerminationAtZeroLowersBase",
+         TekRecord(0x1000, Filled(0x80, 1)) + TekRecord(0x1080, Filled(0x80, 1)) + TekRecord(0, {}),
+         true,
+         kTek,
+         0x1100,
+         0,
+         {{0x1000, 0x10FF, 0x100}},
+         -1,
+         0x100},
+        {"TekTerminationAtData",
+         TekRecord(0x1000, Filled(0x80, 1)) + TekRecord(0x1080, Filled(0x80, 1)) +
+             TekRecord(0x1000, {}),
+         true, kTek, 0x100, 0x1000},
+        {"TekGolden",
+         "/10000203ABCD2E\n",
+         true,
+         kTek,
+         2,
+         0x1000,
+         {{0x1000, 0x1001, 0x178}},
+         -1,
+         0x178},
+        {"TekChecksum1Error", "/10000204ABCD2E\n", false,
+         "TEKHEX: Line checksum #1 error at : 1000 (04!=03)", 0, 0},
+        {"TekChecksum2Error", "/10000203ABCD2F\n", false,
+         "TEKHEX: Line checksum #2 error at : 1000 (2F!=2E)", 0, 0},
+        {"TekExtended",
+         TekExtended('6', 0x2000, {1, 2}) + TekExtended('3', 0x2002, {3}) + "%0781010\n",
+         true,
+         kTek,
+         3,
+         0x2000,
+         {{0x2000, 0x2002, 6}},
+         -1,
+         6},
+        {"TekExtendedAddressLengthZero",
+         "%0A6000AABB\n",
+         true,
+         kTek,
+         2,
+         0,
+         {{0, 1, 0x165}},
+         -1,
+         0x165},
+        {"TekExtendedTooShortIsPassedOver", "%0360010\n", true, kTek, 0, 0xFFFFFFFF},
+        {"SlashWithoutDigitsIsTekTermination", "/\x01\x02\x03\x04\x05\x06rest", true, kTek, 0, 0},
+        {"SlashWithBadChecksumIsNothing",
+         "/\x01\x02\x03\x04"
+         "01\x05\x06",
+         false, "TEKHEX: Line checksum #1 error at : 0000 (00!=01)", 0, 0},
+        {"ByteAt10Then05",
+         IntelRecord(0, 0x10, {1}) + IntelRecord(0, 0x05, {2}),
+         true,
+         kIntel,
+         0xC,
+         5,
+         {{5, 5, 2}, {0x10, 0x10, 1}},
+         -1,
+         3},
+        {"ByteAt05Then10",
+         IntelRecord(0, 0x05, {2}) + IntelRecord(0, 0x10, {1}),
+         true,
+         kIntel,
+         0xC,
+         5,
+         {{5, 0x10, 3}},
+         -1,
+         3},
+        {"Records200Apart",
+         IntelRecord(0, 0x1000, {1}) + IntelRecord(0, 0x10C8, {1}),
+         true,
+         kIntel,
+         0xC9,
+         0x1000,
+         {{0x1000, 0x10C8, 2}},
+         -1,
+         2},
+        {"Records300Apart",
+         IntelRecord(0, 0x1000, {1}) + IntelRecord(0, 0x112C, {1}),
+         true,
+         kIntel,
+         0x12D,
+         0x1000,
+         {{0x1000, 0x1000, 1}, {0x112C, 0x112C, 1}},
+         -1,
+         2},
+        {"RecordAtTopWraps",
+         IntelRecord(4, 0, {0xFF, 0xFF}) + IntelRecord(0, 0xFFF0, Filled(0x20, 1)),
+         true,
+         kIntel,
+         0x20,
+         0xFFFFFFF0,
+         // No window reaches past the top: every byte there starts a segment, two passes join 4.
+         {{0, 0xF, 0x10},
+          {0xFFFFFFF0, 0xFFFFFFF3, 4},
+          {0xFFFFFFF4, 0xFFFFFFF7, 4},
+          {0xFFFFFFF8, 0xFFFFFFFB, 4},
+          {0xFFFFFFFC, 0xFFFFFFFF, 4}},
+         -1,
+         0x20},
+    };
+    cases[0].segments.clear();
+    return cases;
+}
+
+class ReaderGoldenTest : public ::testing::TestWithParam<Golden> {};
+
+TEST_P(ReaderGoldenTest, GivesItsImageInAnyPieces) {
+    const Golden& golden = GetParam();
+    const Bytes input = ToBytes(golden.input);
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{7}, ByteSource::kBufferSize}) {
+        SCOPED_TRACE(chunk);
+        MemoryImage image;
+        image.SetFill(golden.fill >= 0, static_cast<std::uint32_t>(golden.fill));
+        ByteSource source(input, chunk);
+        const RecognitionResult result = RecognizeSource(image, source);
+        EXPECT_EQ(result.recognized, golden.recognized);
+        EXPECT_EQ(image.StatusText(), golden.status);
+        EXPECT_EQ(image.BaseAddress(), golden.offset);
+        if (!golden.recognized) {
+            EXPECT_TRUE(result.examinationEnded);
+            EXPECT_EQ(result.binaryLengthText, "");
+            continue;
+        }
+        EXPECT_EQ(image.Length(), golden.length);
+        if (!golden.segments.empty() || golden.input.empty()) {
+            EXPECT_EQ(image.ImageChecksum(), golden.checksum);
+            image.SortSegments();
+            image.MergeSegments();
+            image.MergeSegments();
+            EXPECT_EQ(image.Segments().Segments(), golden.segments);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReaderGoldenTest, ::testing::ValuesIn(Cases()),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(RecognizeFileTest, ReportsLengthTextsAndUnopenableFiles) {
+    MemoryImage image;
+    const RecognitionResult missing = RecognizeFile(image, "/nonexistent/t8/file.hex");
+    EXPECT_FALSE(missing.opened);
+    EXPECT_TRUE(missing.examinationEnded);
+    EXPECT_EQ(image.StatusText(), "Can not open file");
+    EXPECT_EQ(image.BaseAddress(), 0xFFFFFFFFU);
+
+    const Bytes input = ToBytes(":020100001234B7\r\n");
+    ByteSource source(input);
+    const RecognitionResult result = RecognizeSource(image, source);
+    EXPECT_EQ(result.fileLengthText, "17 bytes.");
+    EXPECT_EQ(result.binaryLengthText, "$00000002 ");
+    EXPECT_EQ(result.format, TransferFormat::FormatIntel);
+}
+
+TEST(TransferFormatTest, LastKeywordInMatchOrderDecides) {
+    EXPECT_EQ(MatchFormatKeywords("INTEL TEK"), TransferFormat::FormatIntel);
+    EXPECT_EQ(MatchFormatKeywords("ASCII BINARY"), TransferFormat::FormatAscii);
+    EXPECT_EQ(MatchFormatKeywords("tek"), TransferFormat::FormatUndetermined);
+    EXPECT_EQ(static_cast<int>(MatchFormatKeywords("MOTOROLA")), 3);
+    EXPECT_EQ(FormatKeyword(TransferFormat::FormatTek), "TEK");
+}
+
+} // namespace
+} // namespace t8::test
