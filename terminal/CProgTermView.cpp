@@ -1,0 +1,416 @@
+#include "terminal/CProgTermView.h"
+
+#include "app/CMainFrame.h"
+#include "commands/CommandIds.h"
+#include "commands/CommandTable.h"
+#include "settings/ColorRef.h"
+#include "settings/FontMapping.h"
+#include "settings/SettingsStore.h"
+#include "terminal/CodePage437.h"
+#include "terminal/TerminalCommands.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace t8 {
+
+Q_LOGGING_CATEGORY(lcLink, "t8.link", QtWarningMsg)
+
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The bytes of a row as the font shows them: CP437 glyphs for the OEM set, else Latin-1.
+QString RowText(std::span<const std::uint8_t> cells, bool oem) {
+    QString text;
+    text.reserve(static_cast<qsizetype>(cells.size()));
+    for (std::uint8_t byte : cells) {
+        const char32_t code = oem ? CodePage437::ToUnicode(byte) : (byte == 0 ? U' ' : byte);
+        text += QChar::fromUcs4(code); // every glyph of the table lies in the BMP
+    }
+    return text;
+}
+
+} // namespace
+
+CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsStore& store_,
+                             QWidget* parent)
+    : QAbstractScrollArea(parent), frame(frame_), doc(doc_), store(store_),
+      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this), keys(link, *this),
+      commands(std::make_unique<TerminalCommands>(*this)) {
+    setObjectName("CProgTermView");
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    transferTimer.setInterval(kTransferTimerMs);
+    connect(&transferTimer, &QTimer::timeout, this, &CProgTermView::OnTransferTimer);
+    const int flash = QApplication::cursorFlashTime();
+    caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
+    connect(&caretBlink, &QTimer::timeout, this, [this] {
+        caretVisible = !caretVisible;
+        const PixelPoint at = screen ? screen->CaretPosition() : PixelPoint{};
+        const TTYInfo* tty = link.Record();
+        if (tty) {
+            viewport()->update(at.x, at.y, tty->charWidth, tty->charHeight);
+        }
+    });
+}
+
+CProgTermView::~CProgTermView() {
+    destroying = true;
+    link.DestroyLinkRecord(); // saves the settings, then closes the port
+}
+
+void CProgTermView::OnCommand(int id) {
+    commands->Run(id);
+}
+
+void CProgTermView::ClearScreen() {
+    if (screen) {
+        screen->Clear();
+        (void)screen->TakeDamage();
+    }
+    viewport()->update();
+    PlaceCaret();
+}
+
+int CProgTermView::OnCreate(const std::string& portOverride) {
+    link.SetHooks({[this](TTYInfo& tty) {
+                       tty.backColour = WindowColorRef();
+                       const StoreStatus status = store.LoadSettings(tty, dirs);
+                       if (!status.ok) {
+                           Debug(status.message);
+                       }
+                   },
+                   [this](TTYInfo& tty) {
+                       const StoreStatus status = store.SaveSettings(tty, dirs);
+                       if (!status.ok) {
+                           Debug(status.message);
+                       }
+                   },
+                   [this](TTYInfo&) { BuildFont(); }});
+    if (link.CreateLinkRecord() < 0) {
+        return -1;
+    }
+    link.SetPortOverride(portOverride);
+    if (!link.OpenPort()) {
+        QMessageBox box(QMessageBox::Warning, SerialLink::kAppCaption,
+                        Text(link.OpenFailureMessage()), QMessageBox::Ok, this);
+        box.exec();
+    }
+    return 0;
+}
+
+void CProgTermView::BuildFont() {
+    TTYInfo* tty = link.Record();
+    if (!tty) {
+        return;
+    }
+    if (!screen) {
+        screen = std::make_unique<ScreenModel>(*tty, link.flags, *this);
+    }
+    font = FontFromLogFont(tty->logFont);
+    font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
+    const QFontMetrics metrics(font, viewport());
+    screen->SetCellSize(std::max(1, metrics.horizontalAdvance(QChar('M'))),
+                        std::max(1, metrics.height() + metrics.leading()));
+    screen->Resize(viewport()->width(), viewport()->height());
+    SyncScrollBars();
+    viewport()->update();
+}
+
+void CProgTermView::ShowMessage(const std::string& text, const std::string& caption,
+                                MessageIcon icon) {
+    const QString title =
+        caption.empty() ? QGuiApplication::applicationDisplayName() : Text(caption);
+    QMessageBox box(BoxIcon(icon), title, Text(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CProgTermView::SetWaitCursor(bool on) {
+    on ? QApplication::setOverrideCursor(Qt::WaitCursor) : QApplication::restoreOverrideCursor();
+}
+
+void CProgTermView::StartViewTimer() {
+    transferTimer.start();
+}
+void CProgTermView::StopViewTimer() {
+    transferTimer.stop();
+}
+
+void CProgTermView::ShowCaret(bool show) {
+    show&& hasFocus() ? caretBlink.start() : caretBlink.stop();
+    caretVisible = true;
+    PlaceCaret();
+}
+
+void CProgTermView::WakeForReceived() {
+    // Reader thread: one queued call per wake; the queue itself coalesces the wakes.
+    QMetaObject::invokeMethod(
+        this, [this] { DispatchReceived(); }, Qt::QueuedConnection);
+}
+
+void CProgTermView::Debug(const std::string& text) {
+    qCDebug(lcLink).noquote() << Text(text).trimmed();
+}
+
+void CProgTermView::DispatchReceived() {
+    link.DispatchReceived();
+    ApplyDamage();
+}
+
+void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) {
+    if (doc.AppendCapture(bytes, count) || captureFullReported) {
+        return;
+    }
+    captureFullReported = true;
+    // Told after the block is through, so the message box cannot re-enter the dispatch.
+    QTimer::singleShot(0, this, [this] {
+        ShowMessage("The capture store is full (" +
+                        std::to_string(CProgTermDoc::kCaptureLimit >> 20) +
+                        " MiB). Later data is not captured.\nChoose Terminal > Stop capture to "
+                        "save what was captured.",
+                    SerialLink::kAppCaption, MessageIcon::Exclamation);
+    });
+}
+
+void CProgTermView::FeedReceive(const std::uint8_t*, std::size_t) {
+    // No receive can be armed until the transfers exist; nothing to hand the block to.
+}
+
+void CProgTermView::ProcessScreen(const std::uint8_t* bytes, std::size_t count) {
+    if (screen) {
+        screen->Process(bytes, count);
+    }
+}
+
+void CProgTermView::Beep() {
+    QApplication::beep();
+}
+
+void CProgTermView::ReinjectLineFeed() {
+    const std::uint8_t lineFeed = 0x0A;
+    link.ShowReceived(&lineFeed, 1);
+}
+
+void CProgTermView::PromptCharacter(std::uint8_t) {}
+void CProgTermView::PromptBackspace() {}
+
+void CProgTermView::StartSend() {}
+void CProgTermView::FinishReceive() {}
+
+void CProgTermView::CancelPrompt() {
+    if (TTYInfo* tty = link.Record()) {
+        tty->addressPromptActive = 0;
+        tty->receiveActive = 0;
+        tty->sendPending = 0;
+    }
+}
+
+void CProgTermView::OnTransferTimer() {
+    const TTYInfo* tty = link.Record();
+    if (tty && screen) {
+        const auto row = screen->Row(tty->row);
+        if (!row.empty() && row[0] == ScreenModel::kPromptChar) {
+            link.flags.promptSeen = 1; // the device's prompt at the start of a line
+        }
+    }
+    PlaceCaret();
+}
+
+void CProgTermView::ApplyDamage() {
+    if (!screen) {
+        return;
+    }
+    const ScreenDamage damage = screen->TakeDamage();
+    if (damage.IsEmpty()) {
+        return;
+    }
+    if (damage.wholeClient || damage.scrolledX != 0 || damage.scrolledY != 0) {
+        viewport()->update();
+    } else {
+        viewport()->update(damage.cells.left, damage.cells.top,
+                           damage.cells.right - damage.cells.left,
+                           damage.cells.bottom - damage.cells.top);
+    }
+    SyncScrollBars();
+    PlaceCaret();
+}
+
+void CProgTermView::SyncScrollBars() {
+    if (!screen) {
+        return;
+    }
+    syncingBars = true;
+    for (const auto& [bar, orientation] :
+         {std::pair{verticalScrollBar(), ScrollOrientation::Vertical},
+          std::pair{horizontalScrollBar(), ScrollOrientation::Horizontal}}) {
+        const ScrollBarState state = screen->ScrollBar(orientation);
+        bar->setRange(0, state.maximum);
+        bar->setPageStep(std::max(1, state.pageStep));
+        bar->setSingleStep(std::max(1, state.singleStep));
+        bar->setValue(state.position);
+    }
+    syncingBars = false;
+}
+
+void CProgTermView::scrollContentsBy(int, int) {
+    if (syncingBars || !screen) {
+        return;
+    }
+    constexpr int kThumbPosition = 4;
+    screen->Scroll(ScrollOrientation::Vertical, kThumbPosition, verticalScrollBar()->value());
+    screen->Scroll(ScrollOrientation::Horizontal, kThumbPosition, horizontalScrollBar()->value());
+    (void)screen->TakeDamage();
+    viewport()->update();
+    PlaceCaret();
+}
+
+void CProgTermView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (screen) {
+        screen->Resize(viewport()->width(), viewport()->height());
+        (void)screen->TakeDamage();
+        SyncScrollBars();
+        viewport()->update();
+    }
+}
+
+void CProgTermView::PaintScreen(QPainter& painter, const QRect& area) {
+    const TTYInfo* tty = link.Record();
+    const QColor back = tty ? ColorFromColorRef(tty->backColour) : palette().base().color();
+    painter.fillRect(area, back);
+    if (!tty || !screen) {
+        return;
+    }
+    painter.setFont(font);
+    painter.setPen(ColorFromColorRef(tty->textColour));
+    const QFontMetrics metrics(font, painter.device());
+    const bool oem = tty->logFont.charSet == kCharSetOem;
+    const PixelRect client{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    for (const PaintRow& row : screen->PlanPaint(client)) {
+        const QRect strip(row.strip.left, row.strip.top, row.strip.right - row.strip.left,
+                          row.strip.bottom - row.strip.top);
+        painter.save();
+        painter.setClipRect(strip);
+        painter.drawText(row.x, row.y + metrics.ascent(), RowText(row.cells, oem));
+        painter.restore();
+    }
+}
+
+void CProgTermView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    PaintScreen(painter, event->rect());
+    const TTYInfo* tty = link.Record();
+    if (tty && tty->caretShown && caretVisible && hasFocus() && screen) {
+        const PixelPoint at = screen->CaretPosition();
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(at.x, at.y, tty->charWidth, tty->charHeight, Qt::white);
+    }
+}
+
+void CProgTermView::PlaceCaret() {
+    const TTYInfo* tty = link.Record();
+    if (!tty || !screen || destroying) {
+        return;
+    }
+    frame.SetCursorPosition(tty->column, tty->row);
+    const PixelPoint at = screen->CaretPosition();
+    viewport()->update(at.x, at.y, tty->charWidth, tty->charHeight);
+}
+
+void CProgTermView::keyPressEvent(QKeyEvent* event) {
+    std::uint8_t byte = 0;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        byte = KeyTyper::kEnter;
+        break;
+    case Qt::Key_Escape:
+        byte = KeyTyper::kEscape;
+        break;
+    case Qt::Key_Backspace:
+        byte = 0x08;
+        break;
+    case Qt::Key_Tab:
+        byte = 0x09;
+        break;
+    default: {
+        const QString text = event->text();
+        if (text.isEmpty()) {
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+        for (const QChar c : text) {
+            TypeKey(static_cast<std::uint8_t>(c.unicode() & 0xFF));
+        }
+        ApplyDamage();
+        return;
+    }
+    }
+    TypeKey(byte);
+    ApplyDamage();
+}
+
+bool CProgTermView::focusNextPrevChild(bool) {
+    return false;
+} // Tab goes to the device
+
+void CProgTermView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    TTYInfo* tty = link.Record();
+    if (tty && tty->connected) {
+        tty->caretShown = 1;
+        ShowCaret(true);
+    }
+}
+
+void CProgTermView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    caretBlink.stop();
+    PlaceCaret();
+}
+
+// The right button does nothing in the terminal; the others only take the focus.
+void CProgTermView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+    }
+    event->accept();
+}
+void CProgTermView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+void CProgTermView::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+} // namespace t8

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "app/CProgTermDoc.h"
+#include "link/LinkUi.h"
+#include "link/SerialLink.h"
+#include "settings/DirectorySettings.h"
+#include "terminal/KeyTyper.h"
+#include "terminal/ScreenHost.h"
+#include "terminal/ScreenModel.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class QPainter;
+
+namespace t8 {
+
+class CMainFrame;
+class SettingsStore;
+class TerminalCommands;
+
+// The terminal view: owns the connection record and the screen model, paints the screen,
+// turns typed keys into bytes for the device and carries out the terminal's commands.
+class CProgTermView : public QAbstractScrollArea,
+                      public LinkUi,
+                      public ReceiveTarget,
+                      public ScreenHost,
+                      public PromptKeys {
+    Q_OBJECT
+public:
+    static constexpr int kTransferTimerMs = 250;
+
+    CProgTermView(CMainFrame& frame, CProgTermDoc& doc, SettingsStore& store,
+                  QWidget* parent = nullptr);
+    ~CProgTermView() override;
+
+    // Record, settings, font and port; reports a port that cannot be opened. -1 when the
+    // record could not be made.
+    int OnCreate(const std::string& portOverride);
+    void OnCommand(int id);
+    int TypeKey(std::uint8_t character) { return keys.TypeKey(character); }
+    void PlaceCaret();
+    void BuildFont();
+    void ClearScreen();
+    // Draws the screen as the window shows it; used for printing too.
+    void PaintScreen(QPainter& painter, const QRect& area);
+
+    [[nodiscard]] SerialLink& Link() { return link; }
+    [[nodiscard]] CProgTermDoc& Document() { return doc; }
+    [[nodiscard]] SettingsStore& Store() { return store; }
+    [[nodiscard]] CMainFrame& Frame() { return frame; }
+    // A new capture may fill the store again, and is told so again.
+    void ResetCaptureReport() { captureFullReported = false; }
+    [[nodiscard]] ScreenModel* Screen() { return screen.get(); }
+    [[nodiscard]] DirectorySettings& Directories() { return dirs; }
+    [[nodiscard]] const QFont& TerminalFont() const { return font; }
+    [[nodiscard]] bool TransferTimerRunning() const { return transferTimer.isActive(); }
+
+    // LinkUi
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+    void SetWaitCursor(bool on) override;
+    void StartViewTimer() override;
+    void StopViewTimer() override;
+    void ShowCaret(bool show) override;
+    void WakeForReceived() override;
+    void Debug(const std::string& text) override;
+
+    // ReceiveTarget
+    void AppendCapture(const std::uint8_t* bytes, std::size_t count) override;
+    void FeedReceive(const std::uint8_t* bytes, std::size_t count) override;
+    void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override;
+
+    // ScreenHost
+    void Beep() override;
+    void ReinjectLineFeed() override;
+    void PromptCharacter(std::uint8_t byte) override;
+    void PromptBackspace() override;
+
+    // PromptKeys: the transfers that Enter and Esc confirm or cancel.
+    void StartSend() override;
+    void FinishReceive() override;
+    void CancelPrompt() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void OnTransferTimer();
+    void DispatchReceived();
+    void ApplyDamage();
+    void SyncScrollBars();
+
+    CMainFrame& frame;
+    CProgTermDoc& doc;
+    SettingsStore& store;
+    DirectorySettings dirs;
+    SerialLink link;
+    KeyTyper keys;
+    std::unique_ptr<ScreenModel> screen;
+    QFont font;
+    QTimer transferTimer;
+    QTimer caretBlink;
+    bool caretVisible = true;
+    bool syncingBars = false;
+    bool captureFullReported = false;
+    bool destroying = false; // the frame's panes may be gone already
+    std::unique_ptr<TerminalCommands> commands;
+};
+
+} // namespace t8

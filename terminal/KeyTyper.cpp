@@ -1,0 +1,29 @@
+#include "terminal/KeyTyper.h"
+
+#include "link/SerialLink.h"
+
+namespace t8 {
+
+KeyTyper::KeyTyper(SerialLink& link_, PromptKeys& prompt_) : link(link_), prompt(prompt_) {}
+
+int KeyTyper::TypeKey(std::uint8_t character) {
+    TTYInfo* tty = link.Record();
+    if (tty == nullptr || tty->connected == 0) {
+        return 0;
+    }
+    link.SendBytes(&character, 1);
+    if (tty->echoActive) {
+        link.ShowReceived(&character, 1);
+    }
+    if (tty->addressPromptActive != 1) {
+        return 1;
+    }
+    if (character == kEnter) {
+        tty->sendPending != 0 ? prompt.StartSend() : prompt.FinishReceive();
+    } else if (character == kEscape) {
+        prompt.CancelPrompt();
+    }
+    return 1;
+}
+
+} // namespace t8

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "link/LinkFlags.h"
+#include "link/TTYInfo.h"
+#include "terminal/ScreenDamage.h"
+#include "terminal/ScreenHost.h"
+#include "terminal/ScreenTypes.h"
+#include "terminal/ScrollAxis.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace t8 {
+
+// The terminal screen without widgets: the 16384-byte cell buffer in TTYInfo with its shape,
+// cursor and scroll offsets, the control characters of the received stream, and what the widget
+// needs to paint, scroll and place the caret. Runs on the window's thread only.
+class ScreenModel {
+public:
+    // Bytes copied out of the caller's block at a time (the reader's block size).
+    static constexpr std::size_t kProcessChunk = 2048;
+    // Leaves at least two rows: the cursor row and the blank last row.
+    static constexpr std::int32_t kMaxColumns = static_cast<std::int32_t>(kScreenBytes / 3);
+    // Larger cells are taken as this size; keeps the pixel arithmetic far from overflow.
+    static constexpr std::int32_t kMaxCellPixels = 4096;
+    static constexpr std::uint8_t kPromptChar = '>';
+
+    ScreenModel(TTYInfo& tty, LinkFlags& flags, ScreenHost& host);
+    ScreenModel(const ScreenModel&) = delete;
+    ScreenModel& operator=(const ScreenModel&) = delete;
+
+    // The screen processing of one block of received or echoed bytes.
+    void Process(const std::uint8_t* bytes, std::size_t count);
+    // The cell size measured from the font; re-runs the resize for the current client area.
+    void SetCellSize(std::int32_t charWidth, std::int32_t charHeight);
+    // The client area changed: re-shapes the buffer and the scroll ranges.
+    void Resize(std::int32_t width, std::int32_t height);
+    void Scroll(ScrollOrientation orientation, int code, std::int32_t thumb);
+    // Blank screen, cursor home; the scroll offsets stay.
+    void Clear();
+
+    [[nodiscard]] ScreenDamage TakeDamage();
+    [[nodiscard]] PixelPoint CaretPosition() const;
+    // One text call per row that meets `client` (client pixels).
+    [[nodiscard]] std::vector<PaintRow> PlanPaint(const PixelRect& client) const;
+    [[nodiscard]] ScrollBarState ScrollBar(ScrollOrientation orientation) const;
+    [[nodiscard]] std::int32_t TopVisibleRow() const;
+    [[nodiscard]] std::span<const std::uint8_t> Row(std::int32_t row) const;
+
+private:
+    void ProcessByte(std::uint8_t byte);
+    void Printable(std::uint8_t byte);
+    void Backspace();
+    void LineFeed();
+    void FlowControl(std::uint8_t byte, std::uint32_t allowed);
+    void AdvanceCursor();
+    void ScrollBufferUp();
+    // Scrolls line by line until the cursor row is at least `above` rows below the top.
+    void KeepCursorRowInView(std::int32_t above);
+    bool ScrollBy(ScrollOrientation orientation, int code, std::int32_t thumb);
+    void FitScrollRange(ScrollOrientation orientation);
+    void ApplyColumns(std::int32_t width);
+    void ReshapeBuffer(std::int32_t oldColumns);
+    void RepairShape();
+    [[nodiscard]] ScrollAxis Axis(ScrollOrientation orientation) const;
+    [[nodiscard]] std::size_t CellIndex(std::int32_t row, std::int32_t column) const;
+
+    TTYInfo& tty;
+    LinkFlags& flags;
+    ScreenHost& host;
+    DamageAccumulator damage;
+};
+
+} // namespace t8

@@ -1,0 +1,194 @@
+#include "terminal/TerminalCommands.h"
+
+#include "app/CMainFrame.h"
+#include "commands/CommandIds.h"
+#include "commands/CommandTable.h"
+#include "settings/ColorRef.h"
+#include "settings/FontMapping.h"
+#include "settings/SettingsStore.h"
+#include "terminal/CProgTermView.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace t8 {
+
+TerminalCommands::TerminalCommands(CProgTermView& view_) : view(view_) {}
+TerminalCommands::~TerminalCommands() = default;
+
+void TerminalCommands::Run(int id) {
+    switch (id) {
+    case cmd::kCaptureStart:
+        StartCapture();
+        return;
+    case cmd::kCaptureStop:
+        StopCapture();
+        return;
+    case cmd::kClearScreen:
+        view.ClearScreen();
+        return;
+    case cmd::kChangeFont:
+        ChangeFont();
+        return;
+    case cmd::kBackgroundColour:
+        ChangeBackground();
+        return;
+    case cmd::kSavePreferences:
+        SavePreferences();
+        return;
+    case cmd::kPrint:
+        Print();
+        return;
+    case cmd::kPrintSetup:
+        PrintSetup();
+        return;
+    default:
+        break;
+    }
+    if (FindDeviceCommand(id) != nullptr) {
+        SendDeviceCommand(id);
+    } else {
+        NotYet(id);
+    }
+}
+
+void TerminalCommands::SendDeviceCommand(int id) {
+    const DeviceCommand* command = FindDeviceCommand(id);
+    if (view.Link().Record() == nullptr) {
+        return;
+    }
+    view.Link().SendBytes(command->sent); // the device shows what it makes of it
+}
+
+void TerminalCommands::StartCapture() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    tty->captureOn = 1;
+    view.Document().ResetCapture();
+    view.ResetCaptureReport();
+}
+
+void TerminalCommands::StopCapture() {
+    TTYInfo* tty = view.Link().Record();
+    const QString start = captureDirectory.isEmpty() ? QString() : captureDirectory + "/";
+    const QString path =
+        QFileDialog::getSaveFileName(&view, "Save captured data", start, kCaptureFilter);
+    if (tty) {
+        tty->captureOn = 0;
+    }
+    if (path.isEmpty()) {
+        return; // the bytes stay until the next capture starts
+    }
+    std::string error;
+    if (!view.Document().Serialize(path.toStdString(), error)) {
+        // Unlike a save that empties the store anyway, the data stay for another try.
+        QMessageBox::warning(&view, SerialLink::kAppCaption,
+                             QString("The captured data could not be saved to %1:\n%2\n\nThey "
+                                     "are kept; choose Stop capture again to save them "
+                                     "elsewhere.")
+                                 .arg(path, QString::fromStdString(error)));
+        return;
+    }
+    view.Document().ResetCapture();
+    captureDirectory = QFileInfo(path).absolutePath();
+}
+
+void TerminalCommands::ChangeFont() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, view.TerminalFont(), &view, "Change font",
+                                            QFontDialog::MonospacedFonts);
+    if (chosen) {
+        tty->logFont = LogFontFromFont(font, tty->logFont);
+        const QColor colour =
+            QColorDialog::getColor(ColorFromColorRef(tty->textColour), &view, "Text colour");
+        if (colour.isValid()) {
+            tty->textColour = ColorRefFromColor(colour);
+        }
+        view.BuildFont();
+    }
+    view.ClearScreen(); // also after a cancel: the cell size may have changed
+}
+
+void TerminalCommands::ChangeBackground() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    const QColor colour =
+        QColorDialog::getColor(ColorFromColorRef(tty->backColour), &view, "Background color");
+    if (colour.isValid()) {
+        tty->backColour = ColorRefFromColor(colour);
+        view.viewport()->update();
+    }
+}
+
+void TerminalCommands::SavePreferences() {
+    const TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    const StoreStatus status = view.Store().SaveSettings(*tty, view.Directories());
+    if (!status.ok) {
+        QMessageBox::warning(&view, SerialLink::kAppCaption,
+                             QString::fromStdString(status.message));
+    }
+}
+
+QPrinter& TerminalCommands::Printer() {
+    if (!printer) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *printer;
+}
+
+// One page, as the window shows it: the visible rows and columns at their window positions,
+// scaled to the page width.
+void TerminalCommands::Print() {
+    QPrintDialog dialog(&Printer(), &view);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    QPainter painter(&Printer());
+    if (!painter.isActive()) {
+        QMessageBox::warning(&view, SerialLink::kAppCaption, "The printer could not be started.");
+        return;
+    }
+    const QRect window = view.viewport()->rect();
+    const QRect page = painter.viewport();
+    const double scale = std::min(double(page.width()) / std::max(1, window.width()),
+                                  double(page.height()) / std::max(1, window.height()));
+    painter.scale(scale, scale);
+    view.PaintScreen(painter, window);
+}
+
+void TerminalCommands::PrintSetup() {
+    QPageSetupDialog dialog(&Printer(), &view);
+    dialog.exec();
+}
+
+void TerminalCommands::NotYet(int id) {
+    QString name;
+    for (const auto& entry : MenuBar()) {
+        if (entry.kind == MenuEntry::Kind::Item && entry.id == id) {
+            name = QString::fromStdString(PlainMenuText(entry.text));
+            break;
+        }
+    }
+    QMessageBox::information(&view, SerialLink::kAppCaption,
+                             QString("\"%1\" is not available in this version yet.").arg(name));
+}
+
+} // namespace t8

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "terminal/ScreenModel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+namespace t8::test {
+
+// Plays the view around the model: every block goes through one reused buffer with a zero byte
+// behind it and into the capture, as the link's ShowReceived does, wrap line feeds included.
+class ScreenFixture : public ::testing::Test, public ScreenHost {
+protected:
+    // A fresh record and flags in the given shape, keeping the terminal options given.
+    void Reset(std::uint32_t newLine, std::uint32_t autoWrap, std::uint8_t flow) {
+        tty = TTYInfo{};
+        std::tie(tty.comNewLine, tty.comAutoWrap, tty.flowCtrl) =
+            std::tuple(newLine, autoWrap, flow);
+        flags = LinkFlags{};
+        capture.clear();
+        hostCalls.clear();
+    }
+    void Shape(int columns, int visibleRows) {
+        model.SetCellSize(8, 16);
+        model.Resize(columns * 8, visibleRows * 16);
+    }
+    void Show(std::string_view bytes) {
+        block.assign(bytes.begin(), bytes.end());
+        block.push_back(0);
+        capture += bytes;
+        model.Process(block.data(), bytes.size());
+    }
+    [[nodiscard]] std::string Text(int row) const {
+        const auto cells = model.Row(row);
+        std::string text(cells.begin(), cells.end());
+        return text.erase(text.find_last_not_of(' ') + 1);
+    }
+
+    void Beep() override { hostCalls += "<bell>"; }
+    void ReinjectLineFeed() override { Show("\n"); }
+    void PromptCharacter(std::uint8_t byte) override { hostCalls += static_cast<char>(byte); }
+    void PromptBackspace() override { hostCalls += "<bs>"; }
+
+    TTYInfo tty;
+    LinkFlags flags;
+    ScreenModel model{tty, flags, *this};
+    std::vector<std::uint8_t> block;
+    std::string capture;
+    std::string hostCalls;
+};
+
+} // namespace t8::test
