@@ -1,0 +1,99 @@
+#include "app/CProgTermApp.h"
+
+#include "app/CMainFrame.h"
+#include "settings/SettingsStore.h"
+#include "terminal/CProgTermView.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <clocale>
+#include <cstdio>
+
+namespace t8 {
+
+CProgTermApp::CProgTermApp() = default;
+
+CProgTermApp::~CProgTermApp() {
+    frame.reset(); // the view saves the settings and closes the port on its way out
+}
+
+int CProgTermApp::HandleEarly(const CommandLine& line) {
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "t8hostlink: %s\n\n%s", line.error.c_str(),
+                     CommandLineUsage().c_str());
+        return 2;
+    }
+    if (line.help) {
+        std::printf("%s", CommandLineUsage().c_str());
+        return 0;
+    }
+    if (line.version) {
+        std::printf("T8HostLink %s\n", kVersion);
+        return 0;
+    }
+    return -1;
+}
+
+bool CProgTermApp::InitInstance(const CommandLine& line) {
+    std::setlocale(LC_ALL, "");
+    QCoreApplication::setOrganizationName(kOrganisation);
+    QCoreApplication::setApplicationName(kApplication);
+    QGuiApplication::setApplicationDisplayName(kApplication);
+
+    splash = std::make_unique<CSplashWindow::Controller>();
+    splash->EnableSplashScreen(line.showSplash);
+    store = std::make_unique<SettingsStore>();
+
+    frame = std::make_unique<CMainFrame>();
+    frame->resize(800, 560);
+    splash->ShowSplashScreen(frame.get());
+    view = new CProgTermView(*frame, doc, *store, frame.get());
+    frame->setCentralWidget(view);
+    connect(frame.get(), &CMainFrame::CommandTriggered, view, &CProgTermView::OnCommand);
+    connect(frame.get(), &CMainFrame::FileDropped, this, &CProgTermApp::OpenDocument);
+    view->OnCreate(line.port);
+
+    if (!line.file.empty()) {
+        startupBatch = RememberStartupBatch(line.file);
+        if (!OpenDocument(QString::fromStdString(line.file))) {
+            return false; // cancelled at start-up: the program ends without a window
+        }
+    } else {
+        doc.OnNewDocument();
+    }
+    UpdateTitle();
+    frame->show();
+    view->setFocus();
+    return true;
+}
+
+bool CProgTermApp::OpenDocument(const QString& path) {
+    const bool opened = doc.OnOpenDocument(path.toStdString(), [this](const std::string& text) {
+        QMessageBox box(QMessageBox::Question, "Confirm", QString::fromStdString(text),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                        frame && frame->isVisible() ? frame.get() : nullptr);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return CProgTermDoc::Answer::Download;
+        case QMessageBox::No:
+            return CProgTermDoc::Answer::Examine;
+        default:
+            return CProgTermDoc::Answer::Cancel;
+        }
+    });
+    if (opened) {
+        frame->setWindowFilePath(QFileInfo(path).fileName());
+    }
+    UpdateTitle();
+    return opened;
+}
+
+void CProgTermApp::UpdateTitle() {
+    const QString name = frame->windowFilePath().isEmpty() ? QString::fromStdString(doc.Title())
+                                                           : frame->windowFilePath();
+    frame->setWindowTitle(name + " - " + kWindowTitle);
+}
+
+} // namespace t8

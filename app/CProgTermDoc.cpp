@@ -1,0 +1,100 @@
+#include "app/CProgTermDoc.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace t8 {
+
+bool CProgTermDoc::OnNewDocument() {
+    title = "T8";
+    // The capture position is kept: rewinding it here would let later input overwrite what
+    // was captured before a request was carried out.
+    return true;
+}
+
+bool CProgTermDoc::OnOpenDocument(const std::string& path, const Question& ask) {
+    std::string upper = path;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (upper.find(".T8B") != std::string::npos) {
+        pendingPath = path;
+        pendingAction = kBatch;
+        return true;
+    }
+    std::string text = kQuestion;
+    text.replace(text.find("%s"), 2, path);
+    switch (ask(text)) {
+    case Answer::Cancel:
+        pendingAction = kNone;
+        pendingPath.clear();
+        return false;
+    case Answer::Download:
+        pendingAction = kDownload;
+        break;
+    case Answer::Examine:
+        pendingAction = kExamine;
+        break;
+    }
+    pendingPath = path;
+    return true;
+}
+
+std::uint32_t CProgTermDoc::TakePendingRequest(std::string& path) {
+    const std::uint32_t action = pendingAction;
+    if (action != kNone) {
+        path = pendingPath;
+        pendingPath.clear();
+        pendingAction = kNone;
+    }
+    return action;
+}
+
+bool CProgTermDoc::AppendCapture(const std::uint8_t* bytes, std::size_t count) {
+    const std::size_t room = kCaptureLimit - std::min(kCaptureLimit, capturePosition);
+    const std::size_t taken = std::min(room, count);
+    if (capturePosition + taken > captureBuffer.size()) {
+        captureBuffer.resize(capturePosition + taken);
+    }
+    std::copy_n(bytes, taken, captureBuffer.begin() + static_cast<std::ptrdiff_t>(capturePosition));
+    capturePosition += taken;
+    captureFull = taken < count;
+    return !captureFull;
+}
+
+void CProgTermDoc::ResetCapture() {
+    captureBuffer.clear();
+    captureBuffer.shrink_to_fit();
+    capturePosition = 0;
+    captureFull = false;
+}
+
+bool CProgTermDoc::Serialize(const std::string& path, std::string& error) const {
+    const std::string temporary = path + ".part";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const bool written =
+        std::fwrite(captureBuffer.data(), 1, captureBuffer.size(), file) == captureBuffer.size();
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    std::error_code renamed;
+    if (written && closed) {
+        std::filesystem::rename(temporary, path, renamed);
+        if (!renamed) {
+            return true;
+        }
+        error = renamed.message();
+    } else {
+        error = std::strerror(written ? errno : writeErrno);
+    }
+    std::remove(temporary.c_str());
+    return false;
+}
+
+} // namespace t8

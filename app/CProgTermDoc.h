@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace t8 {
+
+// The one document: a request desk for opened files and the store of captured terminal input.
+// It never reads an opened file; it records what the operator wants done with it.
+class CProgTermDoc {
+public:
+    enum Action : std::uint32_t { kNone = 0, kBatch = 1, kExamine = 2, kDownload = 3 };
+    enum class Answer { Download, Examine, Cancel };
+    using Question = std::function<Answer(const std::string& text)>;
+
+    // Far beyond any session's output, yet a runaway capture cannot eat the machine's memory.
+    static constexpr std::size_t kCaptureLimit = std::size_t{256} << 20;
+
+    CProgTermDoc() = default;
+    CProgTermDoc(const CProgTermDoc&) = delete;
+    CProgTermDoc& operator=(const CProgTermDoc&) = delete;
+
+    bool OnNewDocument();
+    // False when the operator cancelled; nothing is recorded then.
+    bool OnOpenDocument(const std::string& path, const Question& ask);
+    // The pending action (kNone when none); each request is taken once.
+    std::uint32_t TakePendingRequest(std::string& path);
+
+    // Returns false once the capture store is full; what did not fit is not stored.
+    bool AppendCapture(const std::uint8_t* bytes, std::size_t count);
+    void ResetCapture();
+    // Writes the whole capture to `path` (through a temporary file, so an existing file is
+    // never left half-written). On failure returns false with the reason in `error`.
+    bool Serialize(const std::string& path, std::string& error) const;
+
+    [[nodiscard]] const std::string& Title() const { return title; }
+    [[nodiscard]] std::size_t CaptureLength() const { return captureBuffer.size(); }
+    [[nodiscard]] const std::vector<std::uint8_t>& Captured() const { return captureBuffer; }
+    [[nodiscard]] bool CaptureFull() const { return captureFull; }
+
+    static constexpr const char* kQuestion =
+        "File:%s\nDo you wish to Download (YES) or Examine (NO) this file?";
+
+private:
+    std::string pendingPath;
+    std::uint32_t pendingAction = kNone;
+    std::vector<std::uint8_t> captureBuffer;
+    std::size_t capturePosition = 0;
+    bool captureFull = false;
+    std::string title = "T8";
+};
+
+} // namespace t8

@@ -1,0 +1,21 @@
+#include "app/CProgTermApp.h"
+
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const t8::CommandLine line = t8::ParseCommandLine(args);
+    if (const int status = t8::CProgTermApp::HandleEarly(line); status >= 0) {
+        return status;
+    }
+    QApplication application(argc, argv);
+    Q_INIT_RESOURCE(t8hostlink);
+    t8::CProgTermApp program;
+    if (!program.InitInstance(line)) {
+        return 0;
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,142 @@
+#include "app/CProgTermDoc.h"
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace t8 {
+namespace {
+
+TEST(CommandLineTest, OptionsAndTheOneFile) {
+    auto line = ParseCommandLine({"--port", "/dev/pts/4", "--no-splash", "job.hex"});
+    EXPECT_EQ(line.port, "/dev/pts/4");
+    EXPECT_FALSE(line.showSplash);
+    EXPECT_EQ(line.file, "job.hex");
+    EXPECT_TRUE(line.error.empty());
+
+    line = ParseCommandLine({"--port=/dev/ttyUSB1", "--", "--odd-name.hex"});
+    EXPECT_EQ(line.port, "/dev/ttyUSB1");
+    EXPECT_EQ(line.file, "--odd-name.hex");
+    EXPECT_TRUE(line.showSplash);
+
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"a.hex", "b.hex"}, {"--port"}, {"--port="}, {"--frobnicate"}}) {
+        EXPECT_FALSE(ParseCommandLine(bad).error.empty()) << bad[0];
+    }
+    EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+    EXPECT_TRUE(ParseCommandLine({"--version"}).version);
+}
+
+TEST(CommandLineTest, StartupBatchRule) {
+    auto batch = RememberStartupBatch("/home/op/JOBS/Burn.T8B");
+    EXPECT_TRUE(batch.pending);
+    EXPECT_EQ(batch.path, "/home/op/JOBS/Burn.T8B") << "the name is kept as given";
+    EXPECT_TRUE(RememberStartupBatch("/data/t8b-files/image.hex").pending)
+        << "t8b anywhere in the path counts";
+    EXPECT_FALSE(RememberStartupBatch("/data/image.hex").pending);
+    EXPECT_FALSE(RememberStartupBatch("").pending);
+
+    const std::string longName = "/" + std::string(StartupBatch::kMaxPath, 'a') + ".t8b";
+    EXPECT_FALSE(RememberStartupBatch(longName).pending);
+    const std::string fits = "/" + std::string(StartupBatch::kMaxPath - 5, 'a') + ".t8b";
+    ASSERT_EQ(fits.size(), StartupBatch::kMaxPath);
+    EXPECT_TRUE(RememberStartupBatch(fits).pending);
+}
+
+TEST(DocumentTest, OpeningRecordsOneRequest) {
+    CProgTermDoc doc;
+    std::string asked;
+    auto answer = [&](CProgTermDoc::Answer a) {
+        return [&asked, a](const std::string& text) {
+            asked = text;
+            return a;
+        };
+    };
+    EXPECT_TRUE(doc.OnOpenDocument("/x/RUN.t8B", answer(CProgTermDoc::Answer::Cancel)));
+    EXPECT_TRUE(asked.empty()) << "batch files are not asked about";
+    EXPECT_TRUE(doc.OnOpenDocument("/x/job.t8b.d/a.hex", answer(CProgTermDoc::Answer::Cancel)));
+
+    std::string path;
+    EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kBatch);
+    EXPECT_EQ(path, "/x/job.t8b.d/a.hex") << "a second open replaces the first";
+    EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kNone);
+
+    EXPECT_TRUE(doc.OnOpenDocument("/x/a.hex", answer(CProgTermDoc::Answer::Download)));
+    EXPECT_EQ(asked, "File:/x/a.hex\nDo you wish to Download (YES) or Examine (NO) this file?");
+    EXPECT_TRUE(doc.OnOpenDocument("/x/b.hex", answer(CProgTermDoc::Answer::Examine)));
+    EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kExamine);
+    EXPECT_EQ(path, "/x/b.hex");
+    EXPECT_FALSE(doc.OnOpenDocument("/x/c.hex", answer(CProgTermDoc::Answer::Cancel)));
+    EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kNone);
+}
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("t8cap-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    static std::string Slurp(const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    void Append(CProgTermDoc& doc, std::string_view text) {
+        doc.AppendCapture(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    }
+    std::filesystem::path dir;
+};
+
+TEST_F(CaptureTest, SavesExactlyWhatArrivedAndSurvivesARequest) {
+    CProgTermDoc doc;
+    Append(doc, std::string("ab\0\xff", 4));
+    doc.OnNewDocument(); // a carried-out request must not rewind the capture
+    Append(doc, "cd");
+    std::string error;
+    ASSERT_TRUE(doc.Serialize((dir / "out.cap").string(), error)) << error;
+    EXPECT_EQ(Slurp(dir / "out.cap"), std::string("ab\0\xff"
+                                                  "cd",
+                                                  6));
+
+    doc.ResetCapture();
+    Append(doc, "new");
+    ASSERT_TRUE(doc.Serialize((dir / "out.cap").string(), error));
+    EXPECT_EQ(Slurp(dir / "out.cap"), "new");
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.cap.part"));
+}
+
+TEST_F(CaptureTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
+    CProgTermDoc doc;
+    Append(doc, "data");
+    std::string error;
+    EXPECT_FALSE(doc.Serialize((dir / "missing" / "x.cap").string(), error));
+    EXPECT_FALSE(error.empty());
+
+    std::filesystem::create_directory(dir / "taken.cap"); // a folder where the file should go
+    EXPECT_FALSE(doc.Serialize((dir / "taken.cap").string(), error));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.cap"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "taken.cap.part"));
+}
+
+TEST(CaptureLimitTest, TheStoreStopsAtItsBoundAndSaysSo) {
+    CProgTermDoc doc;
+    std::vector<std::uint8_t> block(1 << 20, 0x5A);
+    for (std::size_t i = 0; i < CProgTermDoc::kCaptureLimit / block.size(); ++i) {
+        ASSERT_TRUE(doc.AppendCapture(block.data(), block.size()));
+    }
+    EXPECT_FALSE(doc.CaptureFull());
+    EXPECT_FALSE(doc.AppendCapture(block.data(), 1));
+    EXPECT_TRUE(doc.CaptureFull());
+    EXPECT_EQ(doc.CaptureLength(), CProgTermDoc::kCaptureLimit);
+    doc.ResetCapture();
+    EXPECT_FALSE(doc.CaptureFull());
+    EXPECT_TRUE(doc.AppendCapture(block.data(), 1));
+}
+
+} // namespace
+} // namespace t8

@@ -1,0 +1,200 @@
+#include "tests/support/PtyPair.h"
+
+#include "app/CHelpWindow.h"
+#include "app/CMainFrame.h"
+#include "app/CSplashWindow.h"
+#include "commands/CommandIds.h"
+#include "settings/SettingsStore.h"
+#include "terminal/CProgTermView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace t8::test {
+namespace {
+
+// Modal message boxes would stop the test; this answers each with its default button and
+// remembers its text.
+class ModalCloser {
+public:
+    ModalCloser() {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts.push_back(box->text());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start();
+    }
+    QStringList texts;
+
+private:
+    QTimer timer;
+};
+
+std::string RowText(ScreenModel& screen, int row, int length) {
+    const auto cells = screen.Row(row);
+    return std::string(cells.begin(), cells.begin() + std::min<long>(length, cells.size()));
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ok());
+        store = std::make_unique<SettingsStore>(dir.filePath("t8.ini"));
+        frame = std::make_unique<CMainFrame>();
+        view = new CProgTermView(*frame, doc, *store, frame.get());
+        frame->setCentralWidget(view);
+        QObject::connect(frame.get(), &CMainFrame::CommandTriggered, view,
+                         &CProgTermView::OnCommand);
+        frame->resize(800, 500);
+        ASSERT_EQ(view->OnCreate(pty.SlavePath()), 0);
+        frame->show();
+        QApplication::setActiveWindow(frame.get());
+        view->setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
+
+    // Lets the window take what the device sent until `done` holds.
+    template <typename Done> bool WaitFor(Done done, int timeoutMs = 5000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            QTest::qWait(10);
+        }
+        return done();
+    }
+
+    QTemporaryDir dir;
+    PtyPair pty;
+    ModalCloser modals;
+    CProgTermDoc doc;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<CMainFrame> frame;
+    CProgTermView* view = nullptr;
+};
+
+TEST_F(WindowTest, MenusToolbarAndKeysPutTheRightBytesOnTheLine) {
+    frame->Action(cmd::kBurn)->trigger();
+    EXPECT_EQ(pty.ReadFor(2, 3000), "BU");
+    frame->Action(32849)->trigger(); // "Edit configuration (SF)"
+    frame->Action(32800)->trigger(); // "Configure device (SF)"
+    EXPECT_EQ(pty.ReadFor(4, 3000), "SFSF");
+
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_EQ(pty.ReadFor(4, 3000), "XY\x08 ");
+
+    QTest::keyClicks(view, "a1>");
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClick(view, Qt::Key_Backspace);
+    EXPECT_EQ(pty.ReadFor(8, 3000), "a1>\r\x1b\t\x08");
+    EXPECT_TRUE(view->hasFocus()) << "Tab goes to the device, not to the next widget";
+
+    QStringList titles;
+    for (QAction* menu : frame->menuBar()->actions()) {
+        titles << menu->text();
+    }
+    EXPECT_EQ(titles, (QStringList{"&File", "&View", "&Device", "&Memory", "&Other", "&Terminal",
+                                   "T&ransfer", "&Preferences", "&Help"}));
+}
+
+TEST_F(WindowTest, ReceivedTextReachesTheScreenAndTheStatusBar) {
+    EXPECT_EQ(frame->PositionText(), "Ln 0, Col 0");
+    ASSERT_TRUE(pty.WriteAll("T8 ready\r\n>"));
+    ASSERT_TRUE(WaitFor([&] { return RowText(*view->Screen(), 1, 1) == ">"; }));
+    EXPECT_EQ(RowText(*view->Screen(), 0, 8), "T8 ready");
+    EXPECT_TRUE(WaitFor([&] { return view->Link().flags.promptSeen == 1; }))
+        << "the timer sees the prompt in column 0";
+    EXPECT_EQ(frame->PositionText(), "Ln 1, Col 1");
+
+    frame->Action(cmd::kClearScreen)->trigger();
+    EXPECT_EQ(RowText(*view->Screen(), 0, 8), "        ");
+    EXPECT_EQ(view->Link().Record()->row, 0);
+}
+
+TEST_F(WindowTest, CaptureHoldsReceivedBytesAndTheEchoInOrder) {
+    view->Link().Record()->echoActive = 1;
+    view->Link().Record()->comAutoWrap = 0; // a wrap would add its line feed to the capture
+    frame->Action(cmd::kCaptureStart)->trigger();
+    std::string burst;
+    for (int i = 0; i < 300; ++i) {
+        burst += static_cast<char>('!' + i % 90);
+    }
+    ASSERT_TRUE(pty.WriteAll(burst));
+    ASSERT_TRUE(WaitFor([&] { return doc.CaptureLength() >= 300; }));
+    QTest::keyClicks(view, "ok");
+    const auto& captured = doc.Captured();
+    ASSERT_EQ(captured.size(), 302u);
+    EXPECT_EQ(std::string(captured.begin(), captured.end()), burst + "ok");
+}
+
+TEST_F(WindowTest, ThePortThatCannotBeOpenedIsExplained) {
+    CProgTermDoc otherDoc;
+    SettingsStore otherStore(dir.filePath("other.ini"));
+    CMainFrame other; // goes first: its view saves into the store
+    auto* lonely = new CProgTermView(other, otherDoc, otherStore, &other);
+    lonely->OnCreate("/dev/nonexistent-t8");
+    ASSERT_FALSE(modals.texts.isEmpty());
+    EXPECT_TRUE(modals.texts.back().startsWith(
+        "Cannot create connection via port /dev/nonexistent-t8!\n/dev/nonexistent-t8 don't "
+        "exist or is used by another application."));
+    EXPECT_FALSE(lonely->TransferTimerRunning());
+    QTest::keyClicks(lonely, "x"); // a closed port ignores typing
+}
+
+TEST_F(WindowTest, SettingsAreWrittenWhenTheViewGoes) {
+    view->Link().Record()->baudRate = 9600;
+    frame.reset();
+    QSettings ini(dir.filePath("t8.ini"), QSettings::IniFormat);
+    EXPECT_EQ(ini.value("COM/BautRate").toString(), "9600");
+    EXPECT_TRUE(ini.contains("TTY/Heigth"));
+    EXPECT_EQ(ini.value("COM/Device").toString(), "") << "the command line's port is not stored";
+}
+
+TEST(SplashTest, SwallowsOnlyPressesAndOnlyWhileShown) {
+    CSplashWindow::Controller splash;
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    EXPECT_FALSE(splash.PreTranslateAppMessage(&key)) << "disabled";
+    splash.EnableSplashScreen(true);
+    QWidget parent;
+    splash.ShowSplashScreen(&parent);
+    ASSERT_TRUE(splash.Showing());
+    QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    EXPECT_FALSE(splash.PreTranslateAppMessage(&move));
+    EXPECT_TRUE(splash.Showing());
+    EXPECT_TRUE(splash.PreTranslateAppMessage(&key));
+    EXPECT_FALSE(splash.Showing());
+    EXPECT_FALSE(splash.PreTranslateAppMessage(&key)) << "only the one press is swallowed";
+}
+
+TEST(HelpTest, TheManualIsSearchable) {
+    CHelpWindow help;
+    const auto capture = help.Search("capture save");
+    ASSERT_FALSE(capture.isEmpty());
+    EXPECT_EQ(capture.front().second, "qrc:/help/terminal.html");
+    EXPECT_TRUE(help.Search("zzzunknownword").isEmpty());
+    help.ShowPage(CHelpWindow::kContents);
+    EXPECT_TRUE(help.Browser()->toPlainText().contains("T8HostLink"));
+}
+
+} // namespace
+} // namespace t8::test
