@@ -1,4 +1,5 @@
 #include "app/CProgTermApp.h"
+#include "app/QuitOnSignal.h"
 
 #include <QApplication>
 
@@ -11,8 +12,10 @@ int main(int argc, char** argv) {
     if (const int status = t8::CProgTermApp::HandleEarly(line); status >= 0) {
         return status;
     }
+    t8::QuitOnSignal::BlockQuitSignals();
     QApplication application(argc, argv);
     Q_INIT_RESOURCE(t8hostlink);
+    t8::QuitOnSignal quitOnSignal;
     t8::CProgTermApp program;
     if (!program.InitInstance(line)) {
         return 0;

@@ -272,6 +272,7 @@ struct OwnPrompt {
 // Prompts of the program's own commands that have one.
 constexpr std::array kOwnPrompts{
     OwnPrompt{cmd::kClearScreen, "Clear terminal window.\tClear screen."},
+    OwnPrompt{cmd::kSettings, "Settings\nSetup of various functions"},
 };
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "terminal/TerminalCommands.h"
 
 #include "app/CMainFrame.h"
+#include "app/FileFilters.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
+#include "examine/CExamineFileDlg.h"
+#include "examine/CSettingsSheet.h"
+#include "examine/ExamineDirectory.h"
 #include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
@@ -48,6 +52,12 @@ void TerminalCommands::Run(int id) {
         return;
     case cmd::kPrintSetup:
         PrintSetup();
+        return;
+    case cmd::kExamineFile:
+        OnExamineFile();
+        return;
+    case cmd::kSettings:
+        EditSettings();
         return;
     default:
         break;
@@ -177,6 +187,38 @@ void TerminalCommands::Print() {
 void TerminalCommands::PrintSetup() {
     QPageSetupDialog dialog(&Printer(), &view);
     dialog.exec();
+}
+
+void TerminalCommands::OnExamineFile() {
+    const QString path = QFileDialog::getOpenFileName(
+        &view, "Examine file", QString::fromStdString(examineDirectory),
+        QString::fromStdString(DialogFilter(kDataFileFilter)));
+    if (path.isEmpty()) {
+        return;
+    }
+    ExaminePath(path.toStdString(), view.Link().Record());
+    examineDirectory = ExamineDirectoryOf(path.toStdString());
+}
+
+void TerminalCommands::ExaminePath(const std::string& path, const TTYInfo* settings) {
+    CExamineFileDlg dialog(&view);
+    dialog.SetFileName(path);
+    if (settings) {
+        dialog.SetSettings(*settings);
+    }
+    dialog.exec();
+}
+
+void TerminalCommands::EditSettings() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    CSettingsSheet sheet(&view);
+    sheet.LoadFromRecord(*tty);
+    if (sheet.exec() == QDialog::Accepted) {
+        sheet.StoreToRecord(*tty);
+    }
 }
 
 void TerminalCommands::NotYet(int id) {

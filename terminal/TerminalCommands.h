@@ -3,12 +3,14 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 class QPrinter;
 
 namespace t8 {
 
 class CProgTermView;
+struct TTYInfo;
 
 // The commands of the menus and toolbar that the terminal carries out: device commands and
 // keys, capture, clear screen, font and colours, saving preferences, printing.
@@ -20,6 +22,8 @@ public:
     ~TerminalCommands();
 
     void Run(int id);
+    // The examine dialog on a file, with the record's fill options when one is given.
+    void ExaminePath(const std::string& path, const TTYInfo* settings);
 
     static constexpr const char* kCaptureFilter = "Capture files (*.cap);;All Files (*)";
 
@@ -32,11 +36,14 @@ private:
     void SavePreferences();
     void Print();
     void PrintSetup();
+    void OnExamineFile();
+    void EditSettings();
     void NotYet(int id);
     QPrinter& Printer();
 
     CProgTermView& view;
-    QString captureDirectory; // folder of the last saved capture, kept for this run only
+    QString captureDirectory;     // folder of the last saved capture, kept for this run only
+    std::string examineDirectory; // folder of the last file examined, likewise
     std::unique_ptr<QPrinter> printer;
 };
 

@@ -1,5 +1,6 @@
 #include "app/CProgTermDoc.h"
 #include "app/CommandLine.h"
+#include "app/FileFilters.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,15 @@ TEST(CommandLineTest, StartupBatchRule) {
     const std::string fits = "/" + std::string(StartupBatch::kMaxPath - 5, 'a') + ".t8b";
     ASSERT_EQ(fits.size(), StartupBatch::kMaxPath);
     EXPECT_TRUE(RememberStartupBatch(fits).pending);
+}
+
+TEST(FileFilterTest, BarSeparatedFiltersBecomeDialogFilters) {
+    EXPECT_EQ(DialogFilter(kDataFileFilter),
+              "All Files (*);;IntelHEX Files (*.hex *.HEX);;MOTOROLA-S Files (*.S* *.s* *.MOT "
+              "*.mot);;Binary Files (*.bin *.BIN *.rom *.ROM)");
+    EXPECT_EQ(DialogFilter(kCaptureFileFilter), "Capture files (*.cap *.CAP);;All Files (*)");
+    EXPECT_EQ(DialogFilter(""), "");
+    EXPECT_EQ(DialogFilter("Odd|"), "Odd ()") << "a name without patterns stays usable";
 }
 
 TEST(DocumentTest, OpeningRecordsOneRequest) {

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace t8 {
+
+// The file dialogs' filters, as pairs of display name and patterns separated by bars.
+inline constexpr std::string_view kDataFileFilter =
+    "All Files (*.*)|*.*|IntelHEX Files (*.hex)|*.hex|MOTOROLA-S Files (*.S*,*.MOT)|*.S*;*.MOT|"
+    "Binary Files (*.bin,*.rom)|*.bin;*.rom||";
+inline constexpr std::string_view kCaptureFileFilter =
+    "Capture files (*.cap)|*.cap|All Files (*.*)|*.*||";
+inline constexpr std::string_view kLibraryFileFilter =
+    "IntelHEX Files (*.hex)|*.hex|All Files (*.*)|*.*||";
+
+// The same filter in the form the Qt file dialogs take ("Name (*.a *.b);;..."). File names are
+// case-sensitive here, so every extension pattern also matches its other case, and "*.*"
+// (every file, dotted or not, where these filters come from) becomes "*".
+[[nodiscard]] std::string DialogFilter(std::string_view barSeparated);
+
+} // namespace t8

@@ -1,0 +1,133 @@
+#include "examine/CExamineFileDlg.h"
+#include "examine/CExaminePage.h"
+#include "examine/CSettingsSheet.h"
+#include "examine/MemoryMapStrip.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace t8 {
+namespace {
+
+class ExamineDialogTest : public ::testing::Test {
+protected:
+    std::string Write(const char* name, const std::string& text) {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+// Two Intel HEX data records of 16 bytes, at 0x0000 and 0x0100.
+const char* const kTwoRecords = ":10000000000102030405060708090A0B0C0D0E0F78\r\n"
+                                ":10010000000102030405060708090A0B0C0D0E0F77\r\n"
+                                ":00000001FF\r\n";
+
+TEST_F(ExamineDialogTest, ShowsTheFileAfterItsStages) {
+    CExamineFileDlg dialog;
+    TTYInfo record;
+    record.fillUnused = 1;
+    record.fillPattern = 0xFF;
+    dialog.SetFileName(Write("two.hex", kTwoRecords));
+    dialog.SetSettings(record);
+    dialog.Start();
+    EXPECT_EQ(dialog.FieldText("unusedSpaceText"), "Unused Space filled with : FF");
+    EXPECT_EQ(dialog.FieldText("statusText"), "");
+    dialog.TickOnce(); // the first tick only advances
+    EXPECT_EQ(dialog.FieldText("statusText"), "");
+    dialog.TickOnce();
+    EXPECT_EQ(dialog.FieldText("statusText"), "File recognized as Intel HEX file.");
+    EXPECT_EQ(dialog.FieldText("binaryOffsetText"), "$00000000");
+    EXPECT_EQ(dialog.FieldText("binaryLengthText"), "$00000110 ");
+    EXPECT_EQ(dialog.SegmentList()->topLevelItemCount(), 0);
+    dialog.TickOnce();
+    // 0xF0 fill bytes of 0xFF (0xEF10) plus twice the sum 0x78 of 0..15
+    EXPECT_EQ(dialog.FieldText("checksumText"), "$0000F000");
+    ASSERT_EQ(dialog.SegmentList()->topLevelItemCount(), 2);
+    EXPECT_EQ(dialog.SegmentList()->topLevelItem(0)->text(0), "$00000000-$0000010F");
+    EXPECT_EQ(dialog.SegmentList()->topLevelItem(0)->text(1), "272 bytes");
+    EXPECT_EQ(dialog.SegmentList()->topLevelItem(0)->text(2), "$000000F0");
+    EXPECT_EQ(dialog.SegmentList()->topLevelItem(1)->text(0), "$00000000-$0000010F - ALL SEGMENTS");
+    EXPECT_TRUE(dialog.SegmentList()->topLevelItem(0)->isSelected());
+    EXPECT_FALSE(dialog.SegmentList()->topLevelItem(1)->isSelected());
+    ASSERT_EQ(dialog.MemoryMap()->Segments().size(), 1u);
+    EXPECT_EQ(dialog.MemoryMap()->Segments()[0].end, 0x10Fu);
+}
+
+TEST_F(ExamineDialogTest, CloseBeforeTheRecognitionCancelsItAndStays) {
+    CExamineFileDlg dialog;
+    dialog.SetFileName(Write("two.hex", kTwoRecords));
+    dialog.Start();
+    dialog.show();
+    dialog.TickOnce();
+    QTest::mouseClick(dialog.findChild<QPushButton*>("closeButton"), Qt::LeftButton);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.FieldText("statusText"), "Examination canceled");
+    dialog.TickOnce();
+    EXPECT_EQ(dialog.FieldText("binaryLengthText"), "") << "the file is never read";
+    QTest::mouseClick(dialog.findChild<QPushButton*>("closeButton"), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(ExamineDialogTest, AMissingFileSaysSo) {
+    CExamineFileDlg dialog;
+    dialog.SetFileName(dir.filePath("absent.hex").toStdString());
+    dialog.Start();
+    for (int i = 0; i < 4; ++i) {
+        dialog.TickOnce();
+    }
+    EXPECT_EQ(dialog.FieldText("statusText"), "Can not open file");
+    EXPECT_EQ(dialog.FieldText("fileLengthText"), "");
+    EXPECT_EQ(dialog.FieldText("unusedSpaceText"), "Unused Space not filled.");
+}
+
+TEST(ExaminePageTest, PatternScanningAndEnabling) {
+    CExaminePage page;
+    TTYInfo record;
+    record.fillUnused = 1;
+    record.fillPattern = 0x05;
+    page.LoadFromRecord(record);
+    EXPECT_EQ(page.PatternField()->text(), "05");
+    EXPECT_TRUE(page.PatternField()->isEnabled());
+    const std::pair<const char*, std::uint32_t> typed[] = {
+        {"1FF", 0x1F}, {"f", 0x0F}, {"zz", 0x0F}, {"", 0x0F}, {"  a7", 0xA7}};
+    for (const auto& [text, expected] : typed) {
+        page.PatternField()->clear();
+        QTest::keyClicks(page.PatternField(), text);
+        if (std::string(text).empty()) {
+            QTest::keyClick(page.PatternField(), Qt::Key_Backspace);
+        }
+        EXPECT_EQ(page.FillPattern(), expected) << text;
+    }
+    page.CsumBox()->click();
+    EXPECT_FALSE(page.PatternField()->isEnabled());
+    EXPECT_EQ(page.FillUnused(), 0u);
+    EXPECT_EQ(page.FillPattern(), 0xA7u) << "unchecking keeps the pattern";
+}
+
+TEST(SettingsSheetTest, OnlyTheTwoOptionsGoBack) {
+    TTYInfo record;
+    record.fillPattern = 0x33;
+    CSettingsSheet sheet;
+    sheet.LoadFromRecord(record);
+    sheet.Page()->CsumBox()->click();
+    sheet.Page()->PatternField()->setText("");
+    QTest::keyClicks(sheet.Page()->PatternField(), "C4");
+    record.row = 7; // the reader moved the cursor meanwhile
+    sheet.StoreToRecord(record);
+    EXPECT_EQ(record.fillUnused, 1u);
+    EXPECT_EQ(record.fillPattern, 0xC4u);
+    EXPECT_EQ(record.row, 7);
+}
+
+} // namespace
+} // namespace t8
