@@ -149,6 +149,9 @@ TEST_F(PtyLinkTest, CloseIsPromptWhileTheDeviceIsSilent) {
 }
 
 TEST_F(PtyLinkTest, ReopeningAHundredTimesLeavesOneReader) {
+    // One round first: a sanitizer runtime starts a helper thread of its own at the first one.
+    ASSERT_NE(link.OpenPort(), 0);
+    link.ClosePort();
     const int before = ThreadCount();
     for (int i = 0; i < 100; ++i) {
         ASSERT_NE(link.OpenPort(), 0) << i;
