@@ -57,6 +57,7 @@ bool CProgTermApp::InitInstance(const CommandLine& line) {
 
     if (!line.file.empty()) {
         startupBatch = RememberStartupBatch(line.file);
+        view->SetStartupBatch(startupBatch);
         if (!OpenDocument(QString::fromStdString(line.file))) {
             return false; // cancelled at start-up: the program ends without a window
         }

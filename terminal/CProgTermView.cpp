@@ -1,6 +1,7 @@
 #include "terminal/CProgTermView.h"
 
 #include "app/CMainFrame.h"
+#include "app/FileFilters.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "settings/ColorRef.h"
@@ -8,9 +9,12 @@
 #include "settings/SettingsStore.h"
 #include "terminal/CodePage437.h"
 #include "terminal/TerminalCommands.h"
+#include "transfer/CDownloadProgressDlg.h"
+#include "transfer/CUploadProgressDlg.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -28,6 +32,12 @@ namespace {
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// The folder part of a dialog's initial name ("/data/*.hex" or "/data").
+QString StartFolder(const std::string& initialName) {
+    const QString name = Text(initialName);
+    return name.contains('*') ? name.left(std::max<qsizetype>(0, name.lastIndexOf('/'))) : name;
 }
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
@@ -62,8 +72,10 @@ QString RowText(std::span<const std::uint8_t> cells, bool oem) {
 CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsStore& store_,
                              QWidget* parent)
     : QAbstractScrollArea(parent), frame(frame_), doc(doc_), store(store_),
-      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this), keys(link, *this),
-      commands(std::make_unique<TerminalCommands>(*this)) {
+      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this),
+      transfer(std::make_unique<TransferController>(link, *this, doc, dirs,
+                                                    [this](std::uint8_t c) { return TypeKey(c); })),
+      keys(link, *transfer), commands(std::make_unique<TerminalCommands>(*this)) {
     setObjectName("CProgTermView");
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -94,6 +106,7 @@ void CProgTermView::OnCommand(int id) {
 }
 
 void CProgTermView::ClearScreen() {
+    transfer->ScreenCleared();
     if (screen) {
         screen->Clear();
         (void)screen->TakeDamage();
@@ -202,8 +215,8 @@ void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) 
     });
 }
 
-void CProgTermView::FeedReceive(const std::uint8_t*, std::size_t) {
-    // No receive can be armed until the transfers exist; nothing to hand the block to.
+void CProgTermView::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
+    transfer->FeedReceive(bytes, count);
 }
 
 void CProgTermView::ProcessScreen(const std::uint8_t* bytes, std::size_t count) {
@@ -221,29 +234,61 @@ void CProgTermView::ReinjectLineFeed() {
     link.ShowReceived(&lineFeed, 1);
 }
 
-void CProgTermView::PromptCharacter(std::uint8_t) {}
-void CProgTermView::PromptBackspace() {}
-
-void CProgTermView::StartSend() {}
-void CProgTermView::FinishReceive() {}
-
-void CProgTermView::CancelPrompt() {
-    if (TTYInfo* tty = link.Record()) {
-        tty->addressPromptActive = 0;
-        tty->receiveActive = 0;
-        tty->sendPending = 0;
-    }
+void CProgTermView::PromptCharacter(std::uint8_t byte) {
+    transfer->PromptCharacter(byte);
+}
+void CProgTermView::PromptBackspace() {
+    transfer->PromptBackspace();
 }
 
 void CProgTermView::OnTransferTimer() {
-    const TTYInfo* tty = link.Record();
-    if (tty && screen) {
-        const auto row = screen->Row(tty->row);
-        if (!row.empty() && row[0] == ScreenModel::kPromptChar) {
-            link.flags.promptSeen = 1; // the device's prompt at the start of a line
-        }
-    }
+    transfer->OnTransferTimer();
+    ApplyDamage();
     PlaceCaret();
+}
+
+std::optional<std::string> CProgTermView::ChooseOpenFile(const std::string& initialName,
+                                                         const std::string& filter) {
+    const QString path = QFileDialog::getOpenFileName(this, "Open", StartFolder(initialName),
+                                                      Text(DialogFilter(filter)));
+    return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
+}
+
+std::optional<std::string> CProgTermView::ChooseSaveFile(const std::string& initialName,
+                                                         const std::string& filter) {
+    const QString path = QFileDialog::getSaveFileName(this, "Save As", StartFolder(initialName),
+                                                      Text(DialogFilter(filter)));
+    return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
+}
+
+void CProgTermView::SetPromptText(const std::string& text) {
+    frame.SetPromptText(Text(text));
+}
+
+int CProgTermView::RunDownloadDialog(DownloadStream& stream) {
+    CDownloadProgressDlg dialog(stream, this);
+    return dialog.exec();
+}
+
+int CProgTermView::RunUploadDialog(UploadProgress& progress) {
+    CUploadProgressDlg dialog(progress, this);
+    return dialog.exec();
+}
+
+void CProgTermView::OpenExamine(const std::string& path, bool withRecord) {
+    commands->ExaminePath(path, withRecord ? link.Record() : nullptr);
+}
+
+void CProgTermView::RunBatch(const std::string& path) {
+    ShowMessage("Batch files cannot be run in this version yet:\n" + path, SerialLink::kAppCaption,
+                MessageIcon::Information);
+}
+
+// The pause keeps the window painted and the link served, but holds the operator's input back.
+void CProgTermView::Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CProgTermView::ApplyDamage() {

@@ -7,6 +7,8 @@
 #include "terminal/KeyTyper.h"
 #include "terminal/ScreenHost.h"
 #include "terminal/ScreenModel.h"
+#include "transfer/TransferController.h"
+#include "transfer/TransferUi.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
@@ -29,7 +31,7 @@ class CProgTermView : public QAbstractScrollArea,
                       public LinkUi,
                       public ReceiveTarget,
                       public ScreenHost,
-                      public PromptKeys {
+                      public TransferUi {
     Q_OBJECT
 public:
     static constexpr int kTransferTimerMs = 250;
@@ -81,10 +83,20 @@ public:
     void PromptCharacter(std::uint8_t byte) override;
     void PromptBackspace() override;
 
-    // PromptKeys: the transfers that Enter and Esc confirm or cancel.
-    void StartSend() override;
-    void FinishReceive() override;
-    void CancelPrompt() override;
+    // TransferUi (ShowMessage and the view timer are shared with LinkUi)
+    std::optional<std::string> ChooseOpenFile(const std::string& initialName,
+                                              const std::string& filter) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& initialName,
+                                              const std::string& filter) override;
+    void SetPromptText(const std::string& text) override;
+    int RunDownloadDialog(DownloadStream& stream) override;
+    int RunUploadDialog(UploadProgress& progress) override;
+    void OpenExamine(const std::string& path, bool withRecord) override;
+    void RunBatch(const std::string& path) override;
+    void Wait(int ms) override;
+
+    [[nodiscard]] TransferController& Transfer() { return *transfer; }
+    void SetStartupBatch(StartupBatch batch) { transfer->SetStartupBatch(std::move(batch)); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -109,6 +121,7 @@ private:
     SettingsStore& store;
     DirectorySettings dirs;
     SerialLink link;
+    std::unique_ptr<TransferController> transfer;
     KeyTyper keys;
     std::unique_ptr<ScreenModel> screen;
     QFont font;

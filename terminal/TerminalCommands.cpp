@@ -59,6 +59,18 @@ void TerminalCommands::Run(int id) {
     case cmd::kSettings:
         EditSettings();
         return;
+    case cmd::kSendFile:
+        view.Transfer().SendFileCommand();
+        return;
+    case cmd::kReceiveFile:
+        view.Transfer().ReceiveFileCommand();
+        return;
+    case cmd::kDownloadEeprom:
+        view.Transfer().DownloadEepromCommand();
+        return;
+    case cmd::kUploadEeprom:
+        view.Transfer().UploadEepromCommand();
+        return;
     default:
         break;
     }

@@ -211,8 +211,10 @@ void Device::AfterDialogueStep() {
     ShowPrompt();
 }
 
+// The prompt stands at the start of a line; after text that ended its line (a record stream)
+// it needs no line break of its own.
 void Device::ShowPrompt() {
-    Emit(kPrompt);
+    Emit(atLineStart_ ? kPrompt.substr(2) : kPrompt);
 }
 
 void Device::Emit(std::string_view text) {
@@ -224,6 +226,7 @@ void Device::Emit(std::string_view text) {
         return;
     }
     output_(text);
+    atLineStart_ = text.back() == '\n';
 }
 
 void Device::Log(const std::string& text) const {

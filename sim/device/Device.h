@@ -84,6 +84,7 @@ private:
     std::optional<HostLine> hostLine_;
     std::string line_; // typed at the prompt
     bool lastWasCr_ = false;
+    bool atLineStart_ = false;
     std::deque<std::uint8_t> backlog_;
     std::uint64_t lastDrainMs_ = 0;
     std::uint64_t credit_ = 0; // byte-milliseconds of processing not used yet

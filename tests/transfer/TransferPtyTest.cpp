@@ -1,0 +1,152 @@
+#include "tests/transfer/TransferHarness.h"
+
+#include "sim/pty/SimServer.h"
+#include "sim/records/FormatCodec.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <numeric>
+#include <thread>
+
+namespace t8::test {
+namespace {
+
+using sim::Format;
+using ::testing::Contains;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+
+constexpr std::uint32_t kStart = 0x100;
+constexpr std::size_t kLength = 3000; // more than one piece
+constexpr int kPatienceMs = 10000;    // generous: a loaded 2-core machine
+
+// What the device's writer puts on the line for `data`: records with CR LF, or the raw bytes.
+std::string DeviceText(Format format, const std::vector<std::uint8_t>& data) {
+    if (sim::InfoOf(format).binaryData) {
+        return {data.begin(), data.end()};
+    }
+    std::string text;
+    for (const std::string& record : sim::MakeCodec(format)->Write(data, kStart, 16)) {
+        text += record + "\r\n";
+    }
+    return text;
+}
+
+// The simulated T8 on a pty in this process, the link to it dispatched on the test thread.
+class TransferPtyTest : public ::testing::Test {
+protected:
+    // `corruptRecord`: the device spoils that record of its next send.
+    void Start(std::size_t corruptRecord = 0) {
+        sim::DeviceOptions options;
+        options.format = format;
+        options.corruptRecord = corruptRecord;
+        server = std::make_unique<sim::SimServer>(options, sim::ServerOptions{});
+        ASSERT_EQ(server->Open(), "");
+        serving = std::thread([this] { (void)server->Run(); });
+        rig.link.Record()->devicePath = server->SlavePath();
+        ASSERT_NE(rig.link.OpenPort(), 0);
+        rig.ui.pause = [this](int ms) { Settle(ms); };
+    }
+    void TearDown() override { StopDevice(); }
+    void StopDevice() {
+        rig.link.ClosePort();
+        if (serving.joinable()) {
+            server->Stop();
+            serving.join();
+        }
+    }
+    void Settle(int ms) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        rig.link.DispatchReceived();
+    }
+    // View timer ticks until `done`, at most kPatienceMs.
+    bool TickUntil(const std::function<bool()>& done) {
+        for (int waited = 0; waited < kPatienceMs; waited += UploadProgress::kTickMs) {
+            if (done()) {
+                return true;
+            }
+            Settle(UploadProgress::kTickMs);
+            rig.transfers->OnTransferTimer();
+        }
+        return done();
+    }
+    [[nodiscard]] bool ScreenShows(std::string_view text) const {
+        const auto& screen = rig.link.Record()->screen;
+        return std::string_view(reinterpret_cast<const char*>(screen.data()), screen.size())
+                   .find(text) != std::string_view::npos;
+    }
+    // F8 (or F6) with a file of the device's own writing, typed address where one is asked.
+    void Send(bool eeprom, const std::vector<std::uint8_t>& data) {
+        const std::string file = rig.MakeFile("send.dat", DeviceText(format, data));
+        rig.ui.answers.push_back(file);
+        eeprom ? rig.transfers->DownloadEepromCommand() : rig.transfers->SendFileCommand();
+        if (!sim::InfoOf(format).carriesAddresses) {
+            ASSERT_TRUE(TickUntil([&] { return ScreenShows("load address"); }));
+            rig.Type("00100\r");
+        }
+        ASSERT_TRUE(TickUntil([&] { return rig.ui.ticks > 0; }));
+    }
+    // Sends a pattern, receives it back and checks the file and the device's memory.
+    void RoundTrip(bool eeprom) {
+        std::vector<std::uint8_t> data(kLength);
+        std::iota(data.begin(), data.end(), std::uint8_t{1}); // never a line break first
+        Send(eeprom, data);
+        EXPECT_TRUE(TickUntil([&] { return ScreenShows("Received 3000 bytes"); }));
+        // What comes back is the very file that was sent: the device's prompt follows the last
+        // record's line end directly.
+        EXPECT_EQ(TransferRig::Read(Receive(eeprom)), DeviceText(format, data));
+        EXPECT_THAT(rig.ui.log, Contains(EndsWith("|No errors.")));
+        StopDevice();
+        const auto& state = server->GetDevice().State();
+        const auto stored = (eeprom ? state.eeprom : state.ram).View(kStart, kLength);
+        EXPECT_TRUE(std::equal(stored.begin(), stored.end(), data.begin()));
+    }
+    // F7 (or F5) of the pattern's range, saved to the returned path.
+    std::string Receive(bool eeprom) {
+        const std::string target = rig.folder + "/received.dat";
+        rig.ui.answers.push_back(target);
+        eeprom ? rig.transfers->UploadEepromCommand() : rig.transfers->ReceiveFileCommand();
+        const std::string range = "00100,00CB7"; // kStart to kStart + kLength - 1
+        TickUntil([&] { return ScreenShows("range"); });
+        rig.Type(range);
+        TickUntil([&] { return ScreenShows(range); });
+        rig.Type("\r");
+        return target;
+    }
+
+    Format format = Format::Intel;
+    TransferRig rig;
+    std::unique_ptr<sim::SimServer> server;
+    std::thread serving;
+};
+
+class EachFormat : public TransferPtyTest, public ::testing::WithParamInterface<Format> {
+protected:
+    EachFormat() { format = GetParam(); }
+};
+
+TEST_P(EachFormat, SendAndReceiveMatchTheDevice) {
+    Start();
+    RoundTrip(false);
+}
+
+TEST_F(TransferPtyTest, CorruptedRecordIsReportedAndStillSaved) {
+    Start(3);
+    const std::string saved = TransferRig::Read(Receive(false));
+    EXPECT_THAT(rig.ui.log, Contains(HasSubstr("|Download errors")));
+    EXPECT_GT(saved.size(), kLength);
+}
+
+TEST_F(TransferPtyTest, EepromBothWays) {
+    Start();
+    RoundTrip(true);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EachFormat,
+                         ::testing::Values(Format::Intel, Format::Motorola, Format::Tek,
+                                           Format::Ascii, Format::Binary));
+
+} // namespace
+} // namespace t8::test

@@ -1,0 +1,143 @@
+#include "transfer/DownloadStream.h"
+
+#include "link/LineSettings.h"
+#include "link/PortInterface.h"
+#include "transfer/TransferFiles.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace t8 {
+namespace {
+
+constexpr std::uint64_t kMsPerSecond = 1000;
+constexpr std::uint64_t kSecondsPerMinute = 60;
+
+std::string Format(const char* format, auto... values) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+} // namespace
+
+bool DownloadStream::OpenSource(const std::string& path) {
+    sourceFile.close();
+    sourceFile.clear();
+    sourceFile.open(path, std::ios::binary);
+    if (!sourceFile) {
+        return false;
+    }
+    sourceFile.seekg(0, std::ios::end);
+    const std::streamoff end = sourceFile.tellg();
+    sourceFile.seekg(0, std::ios::beg);
+    length = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+    position = 0;
+    return true;
+}
+
+bool DownloadStream::Setup(const std::string& path, std::uint32_t stageAndDisplay,
+                           PortInterface& port_, std::uint32_t baudRate_) {
+    port = &port_;
+    baudRate = baudRate_;
+    stage = stageAndDisplay;
+    showBytes = stageAndDisplay;
+    fileNameText = NameOf(path);
+    if (!OpenSource(path)) {
+        error = "Error by opening file.";
+        return false;
+    }
+    if (!scratch.Ok()) {
+        error = scratch.Error();
+        return false;
+    }
+    return true;
+}
+
+void DownloadStream::SetLibraryHooks(Conversion convert_, PieceText pieceText_) {
+    convert = std::move(convert_);
+    pieceText = std::move(pieceText_);
+}
+
+void DownloadStream::Cancel() {
+    if (result == kRunning) {
+        result = kCancelled;
+    }
+}
+
+void DownloadStream::Tick(std::uint64_t nowMs) {
+    if (result != kRunning || port == nullptr) {
+        return;
+    }
+    if (!startMs) {
+        startMs = nowMs;
+    }
+    if (position >= length) {
+        if (++idleTicks >= kIdleTicksToClose) {
+            result = kOk;
+        }
+        return;
+    }
+    idleTicks = 0;
+    if (stage == kStageConvert) {
+        Convert();
+    } else if (port->OutputQueued() <= kMaxQueuedBytes) {
+        SendPiece();
+        UpdateRate(nowMs);
+    }
+    if (length != 0) {
+        percent = static_cast<std::uint32_t>(position * 100 / length);
+    }
+}
+
+void DownloadStream::SendPiece() {
+    sourceFile.read(reinterpret_cast<char*>(chunk.data()), kPieceBytes);
+    const auto count = static_cast<std::size_t>(sourceFile.gcount());
+    sourceFile.clear(); // a short last read sets eof; the position is still good
+    if (count == 0) {
+        length = position; // the file shrank under us: what is there has been sent
+        return;
+    }
+    const auto timeoutMs = WriteTimeoutPerByteMs(baudRate) * static_cast<std::uint32_t>(count);
+    const WriteResult written = port->Write(chunk.data(), count, timeoutMs);
+    if (written.written < count) {
+        // what the port did not take is read and written again on the next tick
+        sourceFile.seekg(static_cast<std::streamoff>(position + written.written));
+    }
+    position += written.written;
+    if (showBytes == 1) {
+        sentText = Format("%li - bytes transmitted.", static_cast<long>(position));
+    } else if (pieceText) {
+        if (auto text = pieceText(chunk.data(), written.written)) {
+            sentText = std::move(*text);
+        }
+    }
+}
+
+void DownloadStream::Convert() {
+    std::ofstream out(scratch.Path(), std::ios::binary | std::ios::trunc);
+    const bool converted = convert && out && convert(sourceFile, out);
+    out.close();
+    stage = kStageSend;
+    if (!converted || !out || !OpenSource(scratch.Path())) {
+        conversionFailed = true;
+        result = kOk; // the caller reports it; the stream ends as if completed
+    }
+}
+
+void DownloadStream::UpdateRate(std::uint64_t nowMs) {
+    // the first piece stands for a tick of line time
+    const std::uint64_t elapsedMs = nowMs - *startMs + kTickMs;
+    if (position == 0) {
+        return;
+    }
+    const std::uint64_t bytesPerSecond = position * kMsPerSecond / elapsedMs;
+    if (bytesPerSecond == 0) {
+        return;
+    }
+    const std::uint64_t secondsLeft = (length - position + bytesPerSecond - 1) / bytesPerSecond;
+    rateText = Format("%" PRIu64 " bytes/s, %" PRIu64 ":%02" PRIu64 " left", bytesPerSecond,
+                      secondsLeft / kSecondsPerMinute, secondsLeft % kSecondsPerMinute);
+}
+
+} // namespace t8

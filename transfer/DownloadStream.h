@@ -1,0 +1,93 @@
+#pragma once
+
+#include "transfer/ScratchFile.h"
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace t8 {
+
+class PortInterface;
+
+// The streaming behind "Download progress.....": every PC-to-T8 stream writes its file to the
+// port in pieces, one per 50 ms tick, and only while the driver's queue has room, so Cancel
+// takes effect within a tick. The dialog shows the texts and the bar and calls Tick().
+class DownloadStream {
+public:
+    static constexpr int kTickMs = 50;
+    static constexpr std::size_t kPieceBytes = 4096;
+    // No piece is written while more than this waits in the driver's output queue.
+    static constexpr std::size_t kMaxQueuedBytes = 4096;
+    static constexpr int kIdleTicksToClose = 15;
+    static constexpr std::uint32_t kStageConvert = 0;
+    static constexpr std::uint32_t kStageSend = 1;
+    enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2 };
+
+    // Stage 0 (the library download): fills `scratch` from `source`; false on an internal
+    // error. The stream then sends the scratch file.
+    using Conversion = std::function<bool(std::istream& source, std::ostream& scratch)>;
+    // With showBytes 0: the text after a piece (the library's record address); nothing keeps
+    // the last text.
+    using PieceText =
+        std::function<std::optional<std::string>(const std::uint8_t* piece, std::size_t count)>;
+
+    DownloadStream() = default;
+    DownloadStream(const DownloadStream&) = delete;
+    DownloadStream& operator=(const DownloadStream&) = delete;
+
+    // Opens the file and the scratch file; `stageAndDisplay` is 1 for a plain send, 0 for a
+    // library. False with Error() set when either cannot be opened.
+    [[nodiscard]] bool Setup(const std::string& path, std::uint32_t stageAndDisplay,
+                             PortInterface& port, std::uint32_t baudRate);
+    void SetLibraryHooks(Conversion convert, PieceText pieceText);
+
+    // One timer tick at `nowMs` (any steady clock in milliseconds).
+    void Tick(std::uint64_t nowMs);
+    void Cancel();
+
+    [[nodiscard]] int Result() const { return result; }
+    [[nodiscard]] const std::string& FileNameText() const { return fileNameText; }
+    [[nodiscard]] const std::string& SentText() const { return sentText; }
+    // The bar's position, 0 to 100.
+    [[nodiscard]] std::uint32_t Percent() const { return percent; }
+    // Bytes a second and the time left, once a rate could be measured; empty before.
+    [[nodiscard]] const std::string& RateText() const { return rateText; }
+    [[nodiscard]] std::uint64_t Position() const { return position; }
+    [[nodiscard]] std::uint64_t Length() const { return length; }
+    [[nodiscard]] bool ConversionFailed() const { return conversionFailed; }
+    [[nodiscard]] const std::string& Error() const { return error; }
+    [[nodiscard]] const std::string& ScratchPath() const { return scratch.Path(); }
+
+private:
+    void Convert();
+    void SendPiece();
+    void UpdateRate(std::uint64_t nowMs);
+    [[nodiscard]] bool OpenSource(const std::string& path);
+
+    PortInterface* port = nullptr;
+    std::uint32_t baudRate = 0;
+    std::uint32_t stage = kStageSend;
+    std::uint32_t showBytes = 1;
+    std::ifstream sourceFile;
+    ScratchFile scratch;
+    std::array<std::uint8_t, kPieceBytes> chunk{};
+    Conversion convert;
+    PieceText pieceText;
+    std::uint64_t length = 0;
+    std::uint64_t position = 0;
+    int idleTicks = 0;
+    int result = kRunning;
+    std::uint32_t percent = 0;
+    std::optional<std::uint64_t> startMs;
+    std::string fileNameText;
+    std::string sentText;
+    std::string rateText;
+    std::string error;
+    bool conversionFailed = false;
+};
+
+} // namespace t8

@@ -1,0 +1,183 @@
+#include "transfer/TransferController.h"
+
+#include "app/CProgTermDoc.h"
+#include "link/SerialLink.h"
+#include "settings/DirectorySettings.h"
+#include "terminal/ScreenModel.h"
+#include "transfer/DownloadStream.h"
+#include "transfer/TransferFiles.h"
+#include "transfer/TransferUi.h"
+
+namespace t8 {
+
+TransferController::TransferController(SerialLink& link_, TransferUi& ui_, CProgTermDoc& doc_,
+                                       const DirectorySettings& dirs_, TypeKeyFunction typeKey_)
+    : link(link_), ui(ui_), doc(doc_), dirs(dirs_), typeKey(std::move(typeKey_)),
+      receiver(link_, ui_, fields, dirs_) {}
+
+bool TransferController::SendCommand(const char* command) {
+    return link.SendBytes(command) == 1;
+}
+
+void TransferController::ArmSend(const std::string& path) {
+    fields.transferPath = path;
+    fields.lastDownloadDir = DirectoryOf(path);
+    fields.transferFormat = TransferFormat::FormatUndetermined;
+    fields.prompt.Arm();
+    if (TTYInfo* tty = link.Record()) {
+        tty->addressPromptActive = 1;
+        tty->sendPending = 1;
+        tty->echoActive = 0; // typed keys are not echoed while the transfer runs
+    }
+}
+
+void TransferController::SendFileCommand() {
+    fields.fileFilter = kTransferFileFilter;
+    if (fields.lastDownloadDir.empty()) {
+        fields.lastDownloadDir = dirs.downloadDirectory;
+    }
+    const auto chosen = ui.ChooseOpenFile(InitialName(fields.lastDownloadDir, dirs.downloadFilter),
+                                          fields.fileFilter);
+    if (!chosen || chosen->empty()) {
+        if (TTYInfo* tty = link.Record()) {
+            tty->addressPromptActive = 0;
+            tty->sendPending = 0;
+        }
+        fields.lastDownloadDir.clear();
+        return;
+    }
+    if (!SendCommand("RE")) {
+        fields.lastDownloadDir.clear();
+        return;
+    }
+    ArmSend(*chosen);
+}
+
+void TransferController::SendNamedFile(const std::string& path) {
+    if (SendCommand("RE")) {
+        ArmSend(path);
+    }
+}
+
+void TransferController::DownloadEepromCommand() {
+    fields.fileFilter = kTransferFileFilter;
+    std::string initialName = fields.lastDownloadDir;
+    if (initialName.empty()) {
+        fields.lastDownloadDir = dirs.downloadDirectory;
+        initialName = InitialName(fields.lastDownloadDir, dirs.downloadFilter);
+    }
+    const auto chosen = ui.ChooseOpenFile(initialName, fields.fileFilter);
+    if (!chosen || chosen->empty()) {
+        if (TTYInfo* tty = link.Record()) {
+            tty->addressPromptActive = 0;
+            tty->sendPending = 0;
+        }
+        return;
+    }
+    ArmSend(*chosen);
+    (void)SendCommand("RX"); // armed either way; Esc disarms a command that did not go out
+}
+
+void TransferController::OnTransferTimer() {
+    CarryOutRequest();
+    ConfirmArmedSend();
+    MarkPromptAtLineStart();
+    CountDownStartupBatch();
+}
+
+void TransferController::CarryOutRequest() {
+    std::string path;
+    const std::uint32_t action = doc.TakePendingRequest(path);
+    if (action == CProgTermDoc::kNone) {
+        return;
+    }
+    if (action == CProgTermDoc::kBatch && !startupBatch.pending) {
+        ui.RunBatch(path);
+    } else if (action == CProgTermDoc::kExamine) {
+        ui.OpenExamine(path, true);
+    } else if (action == CProgTermDoc::kDownload) {
+        SendNamedFile(path);
+    }
+    doc.OnNewDocument();
+}
+
+void TransferController::ConfirmArmedSend() {
+    const TTYInfo* tty = link.Record();
+    if (tty == nullptr || tty->sendPending == 0) {
+        return;
+    }
+    fields.ParsePromptText();
+    switch (fields.transferFormat) {
+    case TransferFormat::FormatBinary:
+    case TransferFormat::FormatAscii:
+        ui.SetPromptText(kAddressPromptText);
+        break;
+    case TransferFormat::FormatIntel:
+    case TransferFormat::FormatMotorola:
+    case TransferFormat::FormatTek:
+        typeKey(KeyTyper::kEnter); // confirms the device's prompt and starts the send
+        break;
+    default:
+        break;
+    }
+}
+
+void TransferController::MarkPromptAtLineStart() {
+    const TTYInfo* tty = link.Record();
+    if (tty == nullptr || tty->row < 0 || tty->row >= tty->rows || tty->columns <= 0) {
+        return;
+    }
+    const auto index = static_cast<std::size_t>(tty->row) * static_cast<std::size_t>(tty->columns);
+    if (index < tty->screen.size() && tty->screen[index] == ScreenModel::kPromptChar) {
+        link.flags.promptSeen = 1; // the device's prompt at the start of a line
+    }
+}
+
+void TransferController::CountDownStartupBatch() {
+    if (timerTicks < kStartupBatchTick) {
+        ++timerTicks;
+    }
+    if (startupBatch.pending && timerTicks >= kStartupBatchTick) {
+        startupBatch.pending = false;
+        ui.RunBatch(startupBatch.path);
+    }
+}
+
+void TransferController::StartSend() {
+    ui.StopViewTimer();
+    TTYInfo* tty = link.Record();
+    if (tty != nullptr) {
+        tty->addressPromptActive = 0;
+        tty->sendPending = 0;
+        StreamFile();
+    }
+    ui.StartViewTimer();
+}
+
+void TransferController::StreamFile() {
+    TTYInfo& tty = *link.Record();
+    DownloadStream stream;
+    PortInterface* port = link.Port();
+    if (!CanOpenForReading(fields.transferPath)) {
+        ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
+    } else if (port == nullptr) {
+        ui.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
+    } else if (!stream.Setup(fields.transferPath, DownloadStream::kStageSend, *port,
+                             tty.baudRate)) {
+        ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
+    } else if (ui.RunDownloadDialog(stream) != TransferUi::kDialogOk) {
+        SendAbortEscapes(link);
+        return;
+    }
+    tty.echoActive = tty.comLocalEcho;
+}
+
+void TransferController::CancelPrompt() {
+    if (TTYInfo* tty = link.Record()) {
+        tty->addressPromptActive = 0;
+        tty->receiveActive = 0;
+        tty->sendPending = 0;
+    }
+}
+
+} // namespace t8

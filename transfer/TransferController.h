@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/CommandLine.h"
+#include "terminal/KeyTyper.h"
+#include "transfer/FileReceiver.h"
+#include "transfer/TransferFields.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace t8 {
+
+class CProgTermDoc;
+class SerialLink;
+class TransferUi;
+struct DirectorySettings;
+
+// The view's transfer state: the address prompt, the send and receive commands, Enter and Esc
+// at the prompt, and the view's 250 ms timer work. Owned by the view, on its thread.
+class TransferController : public PromptKeys {
+public:
+    using TypeKeyFunction = std::function<int(std::uint8_t)>;
+
+    static constexpr int kStartupBatchTick = 8; // about 2 s after the port opened
+
+    // `typeKey` is the view's TypeKey: the timer's carriage return goes through it, so it is
+    // echoed and confirms the prompt like a typed one.
+    TransferController(SerialLink& link, TransferUi& ui, CProgTermDoc& doc,
+                       const DirectorySettings& dirs, TypeKeyFunction typeKey);
+    TransferController(const TransferController&) = delete;
+    TransferController& operator=(const TransferController&) = delete;
+
+    void SetStartupBatch(StartupBatch batch) { startupBatch = std::move(batch); }
+
+    void SendFileCommand();
+    void SendNamedFile(const std::string& path);
+    void ArmSend(const std::string& path);
+    void DownloadEepromCommand();
+    void ReceiveFileCommand() { receiver.ReceiveCommand("SE"); }
+    void UploadEepromCommand() { receiver.ReceiveCommand("SX"); }
+    void PrepareBatchReceive(const std::string& name) { receiver.PrepareBatchReceive(name); }
+    void FeedReceive(const std::uint8_t* bytes, std::size_t count) {
+        receiver.FeedReceive(bytes, count);
+    }
+    // The timer's steps; the view places the caret afterwards.
+    void OnTransferTimer();
+
+    // What the screen processing shows while addressPromptActive is set.
+    void PromptCharacter(std::uint8_t byte) { fields.prompt.Character(byte); }
+    void PromptBackspace() { fields.prompt.Backspace(); }
+    // Clear screen puts the prompt's edit position back to 0.
+    void ScreenCleared() { fields.prompt.ResetEditPos(); }
+
+    // PromptKeys
+    void StartSend() override;
+    void FinishReceive() override { receiver.FinishReceive(); }
+    void CancelPrompt() override;
+
+    [[nodiscard]] const TransferFields& Fields() const { return fields; }
+    [[nodiscard]] const FileReceiver& Receiver() const { return receiver; }
+    [[nodiscard]] const StartupBatch& PendingStartupBatch() const { return startupBatch; }
+
+private:
+    void CarryOutRequest();
+    void ConfirmArmedSend();
+    void MarkPromptAtLineStart();
+    void CountDownStartupBatch();
+    void StreamFile();
+    [[nodiscard]] bool SendCommand(const char* command);
+
+    SerialLink& link;
+    TransferUi& ui;
+    CProgTermDoc& doc;
+    const DirectorySettings& dirs;
+    TypeKeyFunction typeKey;
+    TransferFields fields;
+    FileReceiver receiver;
+    StartupBatch startupBatch;
+    int timerTicks = 0;
+};
+
+} // namespace t8
