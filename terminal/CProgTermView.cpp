@@ -34,6 +34,18 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The dialog's filters; a pattern in the initial name ("/data/*.hex") comes first and chosen.
+QString DialogFilters(const std::string& initialName, const std::string& filter, QString& chosen) {
+    QString filters = Text(DialogFilter(filter));
+    const QString name = Text(initialName);
+    const QString pattern = name.mid(name.lastIndexOf('/') + 1);
+    if (pattern.contains('*') && pattern != "*.*" && pattern != "*") {
+        chosen = pattern + " (" + pattern + ")";
+        filters = chosen + ";;" + filters;
+    }
+    return filters;
+}
+
 // The folder part of a dialog's initial name ("/data/*.hex" or "/data").
 QString StartFolder(const std::string& initialName) {
     const QString name = Text(initialName);
@@ -243,21 +255,31 @@ void CProgTermView::PromptBackspace() {
 
 void CProgTermView::OnTransferTimer() {
     transfer->OnTransferTimer();
+    // The address prompt has done its work once nothing waits for an address any more.
+    const TTYInfo* tty = link.Record();
+    if (tty && !tty->addressPromptActive && !tty->receiveActive &&
+        frame.PromptText() == QString::fromUtf8(kAddressPromptText)) {
+        frame.SetPromptText(CMainFrame::kReady);
+    }
     ApplyDamage();
     PlaceCaret();
 }
 
 std::optional<std::string> CProgTermView::ChooseOpenFile(const std::string& initialName,
                                                          const std::string& filter) {
+    QString chosenFilter;
+    const QString filters = DialogFilters(initialName, filter, chosenFilter);
     const QString path = QFileDialog::getOpenFileName(this, "Open", StartFolder(initialName),
-                                                      Text(DialogFilter(filter)));
+                                                      filters, &chosenFilter);
     return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
 }
 
 std::optional<std::string> CProgTermView::ChooseSaveFile(const std::string& initialName,
                                                          const std::string& filter) {
+    QString chosenFilter;
+    const QString filters = DialogFilters(initialName, filter, chosenFilter);
     const QString path = QFileDialog::getSaveFileName(this, "Save As", StartFolder(initialName),
-                                                      Text(DialogFilter(filter)));
+                                                      filters, &chosenFilter);
     return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
 }
 

@@ -1,4 +1,5 @@
 #include "transfer/FileReceiver.h"
+#include "app/FileFilters.h"
 
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
@@ -94,7 +95,7 @@ void FileReceiver::SaveReceived() {
 }
 
 std::string FileReceiver::ChooseTarget() {
-    fields.fileFilter = kTransferFileFilter;
+    fields.fileFilter = std::string(kDataFileFilter);
     if (lastUploadDir.empty()) {
         lastUploadDir = dirs.uploadDirectory;
     }

@@ -1,4 +1,5 @@
 #include "transfer/TransferController.h"
+#include "app/FileFilters.h"
 
 #include "app/CProgTermDoc.h"
 #include "link/SerialLink.h"
@@ -32,7 +33,7 @@ void TransferController::ArmSend(const std::string& path) {
 }
 
 void TransferController::SendFileCommand() {
-    fields.fileFilter = kTransferFileFilter;
+    fields.fileFilter = std::string(kDataFileFilter);
     if (fields.lastDownloadDir.empty()) {
         fields.lastDownloadDir = dirs.downloadDirectory;
     }
@@ -60,7 +61,7 @@ void TransferController::SendNamedFile(const std::string& path) {
 }
 
 void TransferController::DownloadEepromCommand() {
-    fields.fileFilter = kTransferFileFilter;
+    fields.fileFilter = std::string(kDataFileFilter);
     std::string initialName = fields.lastDownloadDir;
     if (initialName.empty()) {
         fields.lastDownloadDir = dirs.downloadDirectory;

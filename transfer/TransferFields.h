@@ -12,9 +12,6 @@ class SerialLink;
 
 inline constexpr char kAddressPromptText[] =
     "Enter address and then press ENTER to confirm or ESC to cancel.";
-inline constexpr char kTransferFileFilter[] =
-    "All Files (*.*)|*.*|IntelHEX Files (*.hex)|*.hex|MOTOROLA-S Files (*.S*,*.MOT)|*.S*;*.MOT|"
-    "Binary Files (*.bin,*.rom)|*.bin;*.rom||";
 inline constexpr char kOpenFileError[] = "Error by opening file.";
 
 // What the send and the receive share: the device's answer and what was read from it, and
