@@ -175,8 +175,8 @@ Options:
   --baud N                the device's rate at start, default 115200; one of 300 600 1200
                           2400 4800 9600 14400 28800 115200 (BA changes it)
   --link PATH             make a symbolic link PATH to the pty slave, removed at exit
-  --line-rate N|auto|0    pace output at N baud (N/10 bytes a second); auto: at the rate
-                          the host has set; 0: unthrottled (default)
+  --line-rate N|auto|0    pace the line at N baud (N/10 bytes a second) both ways; auto: at
+                          the rate the host has set; 0: unthrottled (default)
   --xoff                  send XOFF (0x13) when input backs up during a receive, XON (0x11)
                           when it has drained
   --process-rate N        bytes a second a receive takes in (default 0: no limit; 2000 with

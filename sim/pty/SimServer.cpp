@@ -48,6 +48,7 @@ SimServer::SimServer(const DeviceOptions& deviceOptions, ServerOptions options)
           [this](std::string_view text) { Note(text); }),
       stopEvent_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     pacer_.SetBaud(options_.lineRate);
+    inputPacer_.SetBaud(options_.lineRate);
 }
 
 SimServer::~SimServer() {
@@ -81,9 +82,18 @@ std::string SimServer::Run(int stopFd) {
         RefreshHostLine();
         Flush(NowMs());
         const bool wantWrite = pendingHead_ < pending_.size();
-        const std::uint64_t wait = wantWrite ? pacer_.WaitMs() : 0;
-        pollfd fds[3] = {
-            {pty_.MasterFd(), POLLIN, 0}, {stopEvent_, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        // A paced line also takes the host's bytes no faster than its rate: what waits stays
+        // in the pty, where the host sees it as its output queue.
+        const bool readHeld = inputPacer_.Limited() && inputPacer_.Allowance(NowMs()) == 0;
+        const std::uint64_t readWait =
+            readHeld ? std::max<std::uint64_t>(1, inputPacer_.WaitMs()) : 0;
+        std::uint64_t wait = wantWrite ? pacer_.WaitMs() : 0;
+        if (readWait > 0) {
+            wait = wait == 0 ? readWait : std::min(wait, readWait);
+        }
+        pollfd fds[3] = {{pty_.MasterFd(), static_cast<short>(readWait == 0 ? POLLIN : 0), 0},
+                         {stopEvent_, POLLIN, 0},
+                         {stopFd, POLLIN, 0}};
         if (wantWrite && wait == 0) {
             fds[0].events |= POLLOUT;
         }
@@ -115,18 +125,29 @@ void SimServer::RefreshHostLine() {
     device_.SetHostLine(*line);
     if (options_.lineRateAuto) {
         pacer_.SetBaud(line->baudRate);
+        inputPacer_.SetBaud(line->baudRate);
     }
 }
 
 std::string SimServer::ReadHost(std::uint64_t nowMs) {
     char block[kReadBlock];
-    const ssize_t count = ::read(pty_.MasterFd(), block, sizeof block);
+    std::size_t room = sizeof block;
+    if (inputPacer_.Limited()) {
+        room = std::min(room, inputPacer_.Allowance(nowMs));
+        if (room == 0) {
+            return {};
+        }
+    }
+    const ssize_t count = ::read(pty_.MasterFd(), block, room);
     if (count < 0) {
         return errno == EAGAIN || errno == EINTR
                    ? std::string()
                    : std::string("reading the pty failed: ") + std::strerror(errno);
     }
     auto taken = static_cast<std::size_t>(count);
+    if (inputPacer_.Limited()) {
+        inputPacer_.Spent(taken);
+    }
     if (options_.hangupAfter > 0) {
         taken = std::min(taken, options_.hangupAfter - received_);
     }

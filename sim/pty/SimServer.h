@@ -55,6 +55,7 @@ private:
     PseudoTerminal pty_;
     Device device_;
     OutputPacer pacer_;
+    OutputPacer inputPacer_; // the same line rate for what the host sends
     std::string pending_;
     std::size_t pendingHead_ = 0;
     std::size_t received_ = 0;

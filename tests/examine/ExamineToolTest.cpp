@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -21,7 +23,9 @@ protected:
     }
     void TearDown() override { std::remove(path_.c_str()); }
 
-    std::string path_ = ::testing::TempDir() + "t8examine_tool_test.dat";
+    // ctest runs tests in parallel processes: each needs a file of its own.
+    std::string path_ = ::testing::TempDir() + "t8examine_tool_test_" +
+                        std::to_string(::getpid()) + ".dat";
 };
 
 // 0x10 bytes of 0x11 at 0x0000 and at 0x0100, then the end record.
