@@ -9,9 +9,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,6 +130,28 @@ TEST_F(WindowTest, ReceivedTextReachesTheScreenAndTheStatusBar) {
     frame->Action(cmd::kClearScreen)->trigger();
     EXPECT_EQ(RowText(*view->Screen(), 0, 8), "        ");
     EXPECT_EQ(view->Link().Record()->row, 0);
+}
+
+TEST_F(WindowTest, ThePrintedPageIsTheScreenAsShown) {
+    ASSERT_TRUE(pty.WriteAll("\x01 PRINT ME \x02"));
+    ASSERT_TRUE(WaitFor([&] { return RowText(*view->Screen(), 0, 12) == "\x01 PRINT ME \x02"; }));
+    const QRect area = view->viewport()->rect();
+    QImage page(area.size(), QImage::Format_RGB32);
+    QPainter painter(&page);
+    view->PaintScreen(painter, area);
+    painter.end();
+    const QRgb background = page.pixel(area.width() - 2, area.height() - 2);
+    const TTYInfo& tty = *view->Link().Record();
+    int inked = 0; // pixels of glyphs in the first row's cells, none below the text
+    for (int y = 0; y < tty.charHeight; ++y) {
+        for (int x = 0; x < 12 * tty.charWidth; ++x) {
+            inked += page.pixel(x, y) != background;
+        }
+    }
+    EXPECT_GT(inked, 50);
+    for (int x = 0; x < area.width(); ++x) {
+        EXPECT_EQ(page.pixel(x, 3 * tty.charHeight + 1), background);
+    }
 }
 
 TEST_F(WindowTest, CaptureHoldsReceivedBytesAndTheEchoInOrder) {
