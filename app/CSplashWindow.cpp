@@ -69,12 +69,12 @@ void CSplashWindow::Controller::ShowSplashScreen(QWidget* parent) {
     if (!enabled || splash) {
         return;
     }
-    const QPixmap picture = SplashPicture();
-    if (picture.isNull()) {
+    const QPixmap shown = SplashPicture();
+    if (shown.isNull()) {
         return; // no picture, no splash, no message
     }
     mainWindow = parent;
-    splash = new CSplashWindow(picture, parent);
+    splash = new CSplashWindow(shown, parent);
     splash->show();
     splash->repaint();
     QTimer::singleShot(kShowMs, splash, [this] { HideSplashScreen(); });
