@@ -31,16 +31,6 @@ Ptr Tell(DialogueContext& c, ConfirmDialogue::Action action) {
     return Ask(c, {}, std::move(action));
 }
 
-Ptr Choose(DialogueContext& c, std::string title, std::vector<std::string> options,
-           std::size_t& setting) {
-    ChoiceMenu menu{title, options, setting, false, {}};
-    menu.confirm = [&setting, title, options](std::size_t index) {
-        setting = index;
-        return title + " set to " + options[index];
-    };
-    return std::make_unique<ChoiceDialogue>(c, std::move(menu));
-}
-
 Ptr ChipRange(DialogueContext& c, std::string prompt, RangeAction action) {
     return std::make_unique<FieldDialogue>(
         c, std::vector<FieldStep>{{std::move(prompt), kRangeChars}},
@@ -147,19 +137,20 @@ const std::array kCommands = {
                  }},
     CommandEntry{"DP",
                  [](DialogueContext& c) {
-                     return Choose(c, "Data protection", {"off", "on"}, c.state.protection);
+                     return ChooseSetting(c, "Data protection", {"off", "on"}, c.state.protection);
                  }},
     CommandEntry{"SF",
                  [](DialogueContext& c) {
-                     return Choose(c, "Configuration",
-                                   {"oscillator XT", "oscillator HS", "oscillator RC",
-                                    "watchdog on", "watchdog off"},
-                                   c.state.configuration);
+                     return ChooseSetting(c, "Configuration",
+                                          {"oscillator XT", "oscillator HS", "oscillator RC",
+                                           "watchdog on", "watchdog off"},
+                                          c.state.configuration);
                  }},
-    CommandEntry{"LB",
-                 [](DialogueContext& c) {
-                     return Choose(c, "Lock bits mode", {"1", "2", "3", "4"}, c.state.lockMode);
-                 }},
+    CommandEntry{
+        "LB",
+        [](DialogueContext& c) {
+            return ChooseSetting(c, "Lock bits mode", {"1", "2", "3", "4"}, c.state.lockMode);
+        }},
     CommandEntry{"BC",
                  [](DialogueContext& c) {
                      return Ask(c, "Burn encryption array of " + Chip(c),
@@ -184,11 +175,11 @@ const std::array kCommands = {
                      return Ask(c, "Burn security fuse of " + Chip(c),
                                 [] { return std::string("Security fuse burnt"); });
                  }},
-    CommandEntry{
-        "PO",
-        [](DialogueContext& c) {
-            return Choose(c, "Power mode", {"normal", "low voltage", "off"}, c.state.powerMode);
-        }},
+    CommandEntry{"PO",
+                 [](DialogueContext& c) {
+                     return ChooseSetting(c, "Power mode", {"normal", "low voltage", "off"},
+                                          c.state.powerMode);
+                 }},
     CommandEntry{"AL", [](DialogueContext& c) { return ChipRange(c, "Load range ", LoadRange); }},
     CommandEntry{"AB", [](DialogueContext& c) { return ChipRange(c, "Burn range ", BurnRange); }},
     CommandEntry{"AC",

@@ -38,4 +38,14 @@ void ChoiceDialogue::Key(std::uint8_t key) {
     }
 }
 
+std::unique_ptr<Dialogue> ChooseSetting(DialogueContext& context, std::string title,
+                                        std::vector<std::string> options, std::size_t& setting) {
+    ChoiceMenu menu{title, options, setting, false, {}};
+    menu.confirm = [&setting, title, options](std::size_t index) {
+        setting = index;
+        return title + " set to " + options[index];
+    };
+    return std::make_unique<ChoiceDialogue>(context, std::move(menu));
+}
+
 } // namespace t8::sim

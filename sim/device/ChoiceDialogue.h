@@ -3,6 +3,7 @@
 #include "sim/device/Dialogue.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,10 @@ private:
     std::size_t current_;
     std::size_t width_ = 0;
 };
+
+// A menu that sets `setting` to the chosen index and says "<title> set to <option>".
+[[nodiscard]] std::unique_ptr<Dialogue> ChooseSetting(DialogueContext& context, std::string title,
+                                                      std::vector<std::string> options,
+                                                      std::size_t& setting);
 
 } // namespace t8::sim

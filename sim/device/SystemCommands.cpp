@@ -22,16 +22,6 @@ Ptr Tell(DialogueContext& c, ConfirmDialogue::Action action) {
     return std::make_unique<ConfirmDialogue>(c, std::string(), std::move(action));
 }
 
-Ptr Choose(DialogueContext& c, std::string title, std::vector<std::string> options,
-           std::size_t& setting) {
-    ChoiceMenu menu{title, options, setting, false, {}};
-    menu.confirm = [&setting, title, options](std::size_t index) {
-        setting = index;
-        return title + " set to " + options[index];
-    };
-    return std::make_unique<ChoiceDialogue>(c, std::move(menu));
-}
-
 Ptr FileFormat(DialogueContext& c) {
     std::vector<std::string> names;
     for (const Format format : kFormatOrder) {
@@ -100,17 +90,17 @@ std::string MakeLibrary(DeviceState& state) {
 }
 
 const std::array kCommands = {
-    CommandEntry{
-        "AS",
-        [](DialogueContext& c) {
-            return Choose(c, "Supply", {"Vcc 5.0 V", "Vcc 3.3 V", "Vcc 2.5 V"}, c.state.setup);
-        }},
+    CommandEntry{"AS",
+                 [](DialogueContext& c) {
+                     return ChooseSetting(c, "Supply", {"Vcc 5.0 V", "Vcc 3.3 V", "Vcc 2.5 V"},
+                                          c.state.setup);
+                 }},
     CommandEntry{"FF", FileFormat},
     CommandEntry{"BA", BaudRate},
     CommandEntry{"BL", BytesPerRecord},
     CommandEntry{"DS",
                  [](DialogueContext& c) {
-                     return Choose(c, "Download sound", {"on", "off"}, c.state.sound);
+                     return ChooseSetting(c, "Download sound", {"on", "off"}, c.state.sound);
                  }},
     CommandEntry{"ES",
                  [](DialogueContext& c) -> Ptr {
