@@ -1,8 +1,11 @@
 #pragma once
 
 #include "sim/device/DeviceState.h"
+#include "sim/records/HexDigits.h"
 
+#include <cctype>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace t8::sim {
@@ -19,6 +22,9 @@ inline constexpr std::uint8_t kKeyDelete = 0x7F; // what a terminal's backspace 
 [[nodiscard]] inline bool IsBackKey(std::uint8_t key) {
     return key == kKeyLeft || key == kKeyDelete;
 }
+
+// Addresses are typed as five hex digits.
+inline constexpr std::size_t kAddressDigits = 5;
 
 // One command's conversation with the operator, from its first question to the prompt.
 class Dialogue {
@@ -44,6 +50,17 @@ protected:
         Say("\r\n");
         Say(line);
         Close();
+    }
+    // Takes a typed address digit or a back key into `typed`, echoing it as the device does.
+    void TypeAddressKey(std::string& typed, std::uint8_t key) const {
+        const char c = static_cast<char>(std::toupper(key));
+        if (IsBackKey(key) && !typed.empty()) {
+            typed.pop_back();
+            Say("\b \b");
+        } else if (IsHex(c) && typed.size() < kAddressDigits) {
+            typed.push_back(c);
+            Say(std::string(1, c));
+        }
     }
     [[nodiscard]] DeviceState& State() const { return context_.state; }
     [[nodiscard]] std::uint64_t Now() const { return context_.nowMs; }

@@ -6,11 +6,7 @@
 #include <cctype>
 
 namespace t8::sim {
-namespace {
-
-constexpr std::size_t kAddressDigits = 5;
-
-} // namespace
+namespace {} // namespace
 
 void EditDialogue::Begin() {
     Say("\r\n" + title_ + " address ");
@@ -27,7 +23,6 @@ void EditDialogue::Key(std::uint8_t key) {
 }
 
 void EditDialogue::AddressKey(std::uint8_t key) {
-    const char c = static_cast<char>(std::toupper(key));
     if (key == kKeyEnter) {
         const auto address = ParseValueText(typed_, memory_.Size());
         if (!address) {
@@ -38,12 +33,8 @@ void EditDialogue::AddressKey(std::uint8_t key) {
         editing_ = true;
         typed_.clear();
         ShowLine();
-    } else if (IsBackKey(key) && !typed_.empty()) {
-        typed_.pop_back();
-        Say("\b \b");
-    } else if (IsHex(c) && typed_.size() < kAddressDigits) {
-        typed_.push_back(c);
-        Say(std::string(1, c));
+    } else {
+        TypeAddressKey(typed_, key);
     }
 }
 

@@ -7,11 +7,7 @@
 #include <cctype>
 
 namespace t8::sim {
-namespace {
-
-constexpr std::size_t kAddressDigits = 5;
-
-} // namespace
+namespace {} // namespace
 
 ReceiveDialogue::ReceiveDialogue(DialogueContext& context, Target target)
     : Dialogue(context), target_(target),
@@ -62,7 +58,6 @@ void ReceiveDialogue::Key(std::uint8_t key) {
 }
 
 void ReceiveDialogue::AddressKey(std::uint8_t key) {
-    const char c = static_cast<char>(std::toupper(key));
     if (key == kKeyEnter) {
         const auto address = typed_.empty() ? 0 : ParseValueText(typed_, TargetMemory().Size());
         if (!address) {
@@ -71,12 +66,8 @@ void ReceiveDialogue::AddressKey(std::uint8_t key) {
         }
         Say("\r\n");
         StartData(*address);
-    } else if (IsBackKey(key) && !typed_.empty()) {
-        typed_.pop_back();
-        Say("\b \b");
-    } else if (IsHex(c) && typed_.size() < kAddressDigits) {
-        typed_.push_back(c);
-        Say(std::string(1, c));
+    } else {
+        TypeAddressKey(typed_, key);
     }
 }
 

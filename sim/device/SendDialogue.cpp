@@ -9,7 +9,6 @@
 namespace t8::sim {
 namespace {
 
-constexpr std::size_t kAddressDigits = 5;
 constexpr std::uint32_t kStandardTekLimit = 0xFFFF;
 
 } // namespace
