@@ -1,6 +1,7 @@
 #include "link/SerialLink.h"
 
 #include "link/CommError.h"
+#include "link/PermissionHint.h"
 #include "link/PortMapping.h"
 #include "link/SerialPort.h"
 
@@ -77,6 +78,9 @@ std::string SerialLink::OpenFailureMessage() const {
         text += "\n\nNo device is mapped to this port number.";
     } else if (lastOpenError != 0) {
         text += "\n\n" + path + ": " + std::generic_category().message(lastOpenError);
+        if (const std::string hint = PermissionHint(path, lastOpenError); !hint.empty()) {
+            text += "\n" + hint;
+        }
     }
     return text;
 }
