@@ -1,5 +1,7 @@
 #include "app/CProgTermApp.h"
 
+#include "ProjectVersion.h"
+#include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "settings/SettingsStore.h"
 #include "terminal/CProgTermView.h"
@@ -10,8 +12,13 @@
 
 #include <clocale>
 #include <cstdio>
+#include <string_view>
 
 namespace t8 {
+
+// The About box keeps its own text; a release that changes major.minor must change it too.
+static_assert(std::string_view(CAboutDlg::kVersionText).ends_with(kProjectVersionMajorMinor),
+              "the About box names another release than the project version");
 
 CProgTermApp::CProgTermApp() = default;
 
@@ -30,7 +37,7 @@ int CProgTermApp::HandleEarly(const CommandLine& line) {
         return 0;
     }
     if (line.version) {
-        std::printf("T8HostLink %s\n", kVersion);
+        std::printf("t8hostlink %s\n", kProjectVersion);
         return 0;
     }
     return -1;

@@ -22,7 +22,6 @@ public:
     static constexpr const char* kOrganisation = "TALLON Rodezedoraz";
     static constexpr const char* kApplication = "T8HostLink";
     static constexpr const char* kWindowTitle = "HostLink V2.17";
-    static constexpr const char* kVersion = "2.17";
 
     CProgTermApp();
     ~CProgTermApp() override;

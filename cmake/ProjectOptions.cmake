@@ -5,10 +5,13 @@ set(T8_SANITIZE "" CACHE STRING "Sanitizer build: empty, 'address' (ASan+UBSan) 
 set_property(CACHE T8_SANITIZE PROPERTY STRINGS "" address thread)
 option(T8_FUZZ "Build libFuzzer targets (needs clang)" OFF)
 option(T8_BENCH "Build the benchmarks under bench/" ON)
+option(T8_HARDENING "Debian's hardening: fortified libc calls, stack protector, full RELRO" ON)
 
 add_feature_info(Werror T8_WERROR "warnings are errors")
 add_feature_info(Fuzzing T8_FUZZ "libFuzzer targets under fuzz/")
 add_feature_info(Benchmarks T8_BENCH "Google Benchmark programs under bench/")
+add_feature_info(Hardening T8_HARDENING
+                 "fortified calls, stack protector, full RELRO (not with sanitizers)")
 
 add_library(t8_options INTERFACE)
 target_compile_features(t8_options INTERFACE cxx_std_20)
@@ -32,6 +35,14 @@ endif()
 if(_t8_san)
     add_compile_options(${_t8_san})
     add_link_options(${_t8_san})
+endif()
+# What Debian builds its packages with; the sanitizers bring their own checks instead. Fortified
+# calls need optimisation, and a compiler that defines the level itself is overridden, not warned.
+if(T8_HARDENING AND NOT _t8_san AND NOT T8_FUZZ)
+    target_compile_options(t8_options INTERFACE -fstack-protector-strong
+                                                $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE>
+                                                $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-D_FORTIFY_SOURCE=2>)
+    target_link_options(t8_options INTERFACE LINKER:-z,relro LINKER:-z,now)
 endif()
 if(T8_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")

@@ -3,6 +3,7 @@
 #include "ExamineReport.h"
 #include "ExamineTool.h"
 #include "HexDigits.h"
+#include "ProjectVersion.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +18,16 @@ constexpr int kExitRecognized = 0;
 constexpr int kExitUnrecognized = 1;
 constexpr int kExitCannotOpen = 2;
 constexpr const char* kUsage = "usage: t8examine [--fill XX] [--json] FILE...\n";
+constexpr const char* kHelp =
+    "Examines data files as T8HostLink's examine dialog does: recognizes the format (Tektronix\n"
+    "HEX, Motorola S, Intel HEX, ASCII hex, binary), then reports the address segments, their\n"
+    "lengths and the 32-bit checksum.\n\n"
+    "  --fill XX   fill unused space with the byte XX (one or two hex digits) before summing\n"
+    "  --json      one JSON object per file, each on its own line, instead of the plain report\n"
+    "  -h, --help  show this help\n"
+    "  --version   show the version\n\n"
+    "Exit status: 0 every file recognized, 1 a file not recognized, 2 a file that cannot be\n"
+    "opened or a wrong command line.\n";
 
 struct Options {
     t8::ExamineSettings settings;
@@ -88,6 +99,11 @@ int ExamineOne(const std::string& path, const Options& options, bool first) {
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return kExitRecognized;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("t8examine %s\n", t8::kProjectVersion);
         return kExitRecognized;
     }
     const auto options = ParseArguments(argc, argv);

@@ -1,4 +1,5 @@
 // t8sim: the T8 device simulator on a pseudo-terminal.
+#include "ProjectVersion.h"
 #include "sim/app/ImageFile.h"
 #include "sim/app/SimOptions.h"
 #include "sim/pty/SimServer.h"
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("t8sim %s\n", T8_VERSION);
+        std::printf("t8sim %s\n", t8::kProjectVersion);
         return 0;
     }
     const int signals = SignalDescriptor();
