@@ -166,7 +166,9 @@ std::string HelpText() {
 Plays a T8 device programmer on a pseudo-terminal. The first line printed is the pty's
 slave path (/dev/pts/N); connect the host program or a terminal to it, for instance
   socat -,raw,echo=0 /dev/pts/N      or      picocom -b 115200 /dev/pts/N
-Press ENTER for the '>' prompt, then type two-letter commands (CH, DU, FF, BA, SE, RE ...).
+It shows its '>' prompt when a host first opens the line, as a T8 switched on then would
+(a host that opens it later finds it on already: ENTER brings the prompt). Then type
+two-letter commands (CH, DU, FF, BA, SE, RE ...).
 X and Y are up and down, backspace and blank left and right, ENTER confirms, ESC leaves.
 
 Options:

@@ -3,6 +3,7 @@
 #include "sim/device/CommandTable.h"
 #include "sim/device/RangeText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -32,6 +33,14 @@ Device::~Device() = default;
 void Device::Start(std::uint64_t nowMs) {
     context_.nowMs = nowMs;
     lastDrainMs_ = nowMs;
+}
+
+bool Device::Greet() {
+    if (options_.silent || active_ || !line_.empty() || !backlog_.empty()) {
+        return false;
+    }
+    ShowPrompt();
+    return true;
 }
 
 bool Device::LineMatches() const {
@@ -90,6 +99,20 @@ void Device::Tick(std::uint64_t nowMs) {
         active_->Tick();
         AfterDialogueStep();
     }
+}
+
+std::optional<std::uint64_t> Device::NextTickMs() const {
+    if (options_.silent) {
+        return std::nullopt;
+    }
+    std::optional<std::uint64_t> due;
+    if (!backlog_.empty()) {
+        due = context_.nowMs + kBacklogSliceMs;
+    }
+    if (const auto dialogueDue = active_ ? active_->DueMs() : std::nullopt) {
+        due = due ? std::min(*due, *dialogueDue) : *dialogueDue;
+    }
+    return due;
 }
 
 void Device::DrainBacklog() {

@@ -35,18 +35,25 @@ public:
 
     // Input waiting beyond this while a receive is paced is lost (and counted).
     static constexpr std::size_t kMaxBacklog = 1U << 20;
+    // A paced backlog is worked off in slices of this much time.
+    static constexpr std::uint64_t kBacklogSliceMs = 10;
 
     Device(const DeviceOptions& options, Sink output, Sink log = {});
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
     ~Device();
 
-    // Sets the clock. No prompt: nobody is listening yet, and a host purges what waits on
-    // the line when it opens the port; ENTER brings the prompt.
+    // Sets the clock. No prompt yet: nobody is listening until a host opens the line.
     void Start(std::uint64_t nowMs);
+    // The prompt a device shows when it is switched on, said only at rest (at the prompt with
+    // nothing typed, no dialogue open); false when it was not said.
+    bool Greet();
     void Feed(std::span<const std::uint8_t> bytes, std::uint64_t nowMs);
     void Feed(std::string_view text, std::uint64_t nowMs);
     void Tick(std::uint64_t nowMs);
+    // When Tick() next has work (a paced backlog, a receive's quiet gap); none while the device
+    // only waits for the host.
+    [[nodiscard]] std::optional<std::uint64_t> NextTickMs() const;
 
     // The host's line settings, as the pty layer last read them.
     void SetHostLine(const HostLine& line) { hostLine_ = line; }

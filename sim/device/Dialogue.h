@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,8 @@ public:
     virtual void Begin() = 0;
     virtual void Key(std::uint8_t key) = 0;
     virtual void Tick() {}
+    // When Tick() next has work to do; none while the dialogue only waits for keys.
+    [[nodiscard]] virtual std::optional<std::uint64_t> DueMs() const { return std::nullopt; }
 
     [[nodiscard]] bool Done() const { return done_; }
     // True while every byte is data (line ends included) that the device takes in at its pace.

@@ -7,7 +7,6 @@
 #include <cctype>
 
 namespace t8::sim {
-namespace {} // namespace
 
 ReceiveDialogue::ReceiveDialogue(DialogueContext& context, Target target)
     : Dialogue(context), target_(target),
@@ -125,10 +124,18 @@ void ReceiveDialogue::Fail(std::string error) {
     error_ = std::move(error);
 }
 
-void ReceiveDialogue::Tick() {
+std::optional<std::uint64_t> ReceiveDialogue::DueMs() const {
     // record formats wait for their first byte as long as it takes; a gap ends what has begun
     const bool waiting = InfoOf(format_).carriesAddresses && bytesSeen_ == 0;
-    if (phase_ != Phase::Data || waiting || Now() - lastByteMs_ < State().quietGapMs) {
+    if (phase_ != Phase::Data || waiting) {
+        return std::nullopt;
+    }
+    return lastByteMs_ + State().quietGapMs;
+}
+
+void ReceiveDialogue::Tick() {
+    const auto due = DueMs();
+    if (!due || Now() < *due) {
         return;
     }
     const ParseStep step = codec_->Finish();

@@ -21,6 +21,7 @@ public:
     void Begin() override;
     void Key(std::uint8_t key) override;
     void Tick() override;
+    [[nodiscard]] std::optional<std::uint64_t> DueMs() const override;
     [[nodiscard]] bool Receiving() const override { return phase_ == Phase::Data; }
 
 private:

@@ -2,10 +2,13 @@
 
 #include "sim/pty/LineProbe.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +18,9 @@ namespace {
 std::string Failure(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
+
+// Room for a burst of watch events; each open is one event without a name.
+constexpr std::size_t kWatchBuffer = 64 * sizeof(inotify_event);
 
 } // namespace
 
@@ -45,7 +51,60 @@ std::string PseudoTerminal::Open(std::uint32_t baudRate) {
         Close();
         return error;
     }
+    int on = 1;
+    if (::ioctl(master_, TIOCPKT, &on) != 0) {
+        const std::string error = Failure("cannot put the pseudo-terminal in packet mode");
+        Close();
+        return error;
+    }
+    WatchOpens(); // after our own open of the slave, which is no host
     return {};
+}
+
+void PseudoTerminal::WatchOpens() {
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ >= 0 && inotify_add_watch(watch_, slavePath_.c_str(), IN_OPEN) < 0) {
+        ::close(watch_); // without it the host's purge at open still tells
+        watch_ = -1;
+    }
+}
+
+bool PseudoTerminal::TakeHostOpened() {
+    bool opened = false;
+    alignas(inotify_event) char events[kWatchBuffer];
+    for (;;) {
+        const ssize_t count = watch_ >= 0 ? ::read(watch_, events, sizeof events) : -1;
+        if (count <= 0) {
+            return opened;
+        }
+        for (ssize_t at = 0; at < count;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            opened = opened || (event->mask & (IN_OPEN | IN_Q_OVERFLOW)) != 0;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+PseudoTerminal::Reading PseudoTerminal::Read(char* buffer, std::size_t room) {
+    Reading reading;
+    // packet mode: a status byte first, then the data when the status is TIOCPKT_DATA (0)
+    char packet[kMaxRead + 1];
+    const ssize_t count = ::read(master_, packet, std::min(room, kMaxRead) + 1);
+    if (count < 0) {
+        reading.error = errno == EAGAIN || errno == EINTR ? 0 : errno;
+        return reading;
+    }
+    if (count == 0) {
+        return reading;
+    }
+    const auto status = static_cast<unsigned char>(packet[0]);
+    if (status != TIOCPKT_DATA) {
+        reading.hostPurgedInput = (status & TIOCPKT_FLUSHREAD) != 0;
+        return reading;
+    }
+    reading.bytes = static_cast<std::size_t>(count - 1);
+    std::memcpy(buffer, packet + 1, reading.bytes);
+    return reading;
 }
 
 std::string PseudoTerminal::Link(const std::string& path) {
@@ -61,6 +120,10 @@ std::string PseudoTerminal::Link(const std::string& path) {
 }
 
 void PseudoTerminal::Close() {
+    if (watch_ >= 0) {
+        ::close(watch_);
+        watch_ = -1;
+    }
     if (!linkPath_.empty()) {
         ::unlink(linkPath_.c_str());
         linkPath_.clear();

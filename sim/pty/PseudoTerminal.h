@@ -2,15 +2,28 @@
 
 #include "sim/device/HostLine.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace t8::sim {
 
 // The device's end of a pseudo-terminal. It keeps a descriptor of the slave open itself, so
-// the pty lives on while the host closes and reopens the slave.
+// the pty lives on while the host closes and reopens the slave. The master runs in packet mode,
+// so that a read also tells when the host purged its queues, and a watch on the slave tells
+// when a host opens it: the simulator needs no polling to follow the host.
 class PseudoTerminal {
 public:
+    // The largest read Read() makes.
+    static constexpr std::size_t kMaxRead = 4096;
+
+    // What one read of the master brought.
+    struct Reading {
+        std::size_t bytes = 0;        // the host's bytes, copied to the caller's buffer
+        bool hostPurgedInput = false; // the host discarded what it had not read of ours
+        int error = 0;                // errno of a failed read; 0 also when nothing was there
+    };
+
     PseudoTerminal() = default;
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
@@ -23,14 +36,24 @@ public:
     // Closes both ends: the host sees a hang-up.
     void Close();
 
+    // Reads at most `room` (up to kMaxRead) bytes the host wrote; never blocks.
+    [[nodiscard]] Reading Read(char* buffer, std::size_t room);
+    // Readable after a host opened the slave; -1 where the kernel cannot watch it.
+    [[nodiscard]] int OpenWatchFd() const { return watch_; }
+    // Empties the watch; true when a host opened the slave since the last call.
+    [[nodiscard]] bool TakeHostOpened();
+
     [[nodiscard]] bool IsOpen() const { return master_ >= 0; }
     [[nodiscard]] int MasterFd() const { return master_; }
     [[nodiscard]] const std::string& SlavePath() const { return slavePath_; }
     [[nodiscard]] std::optional<HostLine> HostSettings() const;
 
 private:
+    void WatchOpens();
+
     int master_ = -1;
     int slave_ = -1;
+    int watch_ = -1;
     std::string slavePath_;
     std::string linkPath_;
 };

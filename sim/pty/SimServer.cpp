@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -79,33 +80,23 @@ std::string SimServer::Run(int stopFd) {
     }
     device_.Start(NowMs());
     while (!hungUp_) {
+        // every pass follows an event or a deadline: the settings are read when they can matter
         RefreshHostLine();
+        GreetIfDue(NowMs());
         Flush(NowMs());
-        const bool wantWrite = pendingHead_ < pending_.size();
-        // A paced line also takes the host's bytes no faster than its rate: what waits stays
-        // in the pty, where the host sees it as its output queue.
-        const bool readHeld = inputPacer_.Limited() && inputPacer_.Allowance(NowMs()) == 0;
-        const std::uint64_t readWait =
-            readHeld ? std::max<std::uint64_t>(1, inputPacer_.WaitMs()) : 0;
-        std::uint64_t wait = wantWrite ? pacer_.WaitMs() : 0;
-        if (readWait > 0) {
-            wait = wait == 0 ? readWait : std::min(wait, readWait);
-        }
-        pollfd fds[3] = {{pty_.MasterFd(), static_cast<short>(readWait == 0 ? POLLIN : 0), 0},
+        const Wait wait = NextWait(NowMs());
+        pollfd fds[4] = {{pty_.MasterFd(), wait.masterEvents, 0},
                          {stopEvent_, POLLIN, 0},
+                         {pty_.OpenWatchFd(), POLLIN, 0},
                          {stopFd, POLLIN, 0}};
-        if (wantWrite && wait == 0) {
-            fds[0].events |= POLLOUT;
-        }
-        // only dialogues keep time; at the prompt the device can sleep longer
-        const bool busy = device_.InDialogue() || device_.Backlog() > 0 || wantWrite;
-        const std::uint64_t tick = busy ? kTickMs : kIdleTickMs;
-        const int timeout = static_cast<int>(std::clamp<std::uint64_t>(wait, 1, tick));
-        if (::poll(fds, stopFd >= 0 ? 3 : 2, timeout) < 0 && errno != EINTR) {
+        if (::poll(fds, stopFd >= 0 ? 4 : 3, wait.timeoutMs) < 0 && errno != EINTR) {
             return std::string("poll failed: ") + std::strerror(errno);
         }
-        if ((fds[1].revents | fds[2].revents) != 0) {
+        if ((fds[1].revents | fds[3].revents) != 0) {
             break;
+        }
+        if (fds[2].revents != 0 && pty_.TakeHostOpened()) {
+            greeting_.HostOpened(NowMs());
         }
         if ((fds[0].revents & POLLIN) != 0) {
             if (std::string error = ReadHost(NowMs()); !error.empty()) {
@@ -115,6 +106,47 @@ std::string SimServer::Run(int stopFd) {
         device_.Tick(NowMs());
     }
     return {};
+}
+
+SimServer::Wait SimServer::NextWait(std::uint64_t nowMs) {
+    Wait wait{POLLIN, -1};
+    std::optional<std::uint64_t> due = device_.NextTickMs();
+    const auto earliest = [&due](std::uint64_t at) { due = due ? std::min(*due, at) : at; };
+    if (const auto greetAt = greeting_.DueMs()) {
+        earliest(*greetAt);
+    }
+    // A paced line also takes the host's bytes no faster than its rate: what waits stays in
+    // the pty, where the host sees it as its output queue.
+    if (inputPacer_.Limited() && inputPacer_.Allowance(nowMs) == 0) {
+        wait.masterEvents = 0;
+        earliest(nowMs + inputPacer_.WaitMs());
+    }
+    if (pendingHead_ < pending_.size()) {
+        const std::uint64_t paced = pacer_.WaitMs();
+        if (paced == 0) {
+            wait.masterEvents |= POLLOUT;
+        } else {
+            earliest(nowMs + paced);
+        }
+    }
+    if (due) {
+        // a deadline already passed still waits a millisecond: nothing may spin
+        const std::uint64_t left = *due > nowMs ? *due - nowMs : 0;
+        wait.timeoutMs = static_cast<int>(std::clamp<std::uint64_t>(left, 1, kMaxWaitMs));
+    }
+    return wait;
+}
+
+void SimServer::GreetIfDue(std::uint64_t nowMs) {
+    if (!greeting_.Due(nowMs)) {
+        return;
+    }
+    if (device_.Greet()) {
+        Note("a host opened the line: showing the prompt");
+        greeting_.Said(nowMs);
+    } else {
+        greeting_.HostSpoke(); // busy with the host already
+    }
 }
 
 void SimServer::RefreshHostLine() {
@@ -138,13 +170,18 @@ std::string SimServer::ReadHost(std::uint64_t nowMs) {
             return {};
         }
     }
-    const ssize_t count = ::read(pty_.MasterFd(), block, room);
-    if (count < 0) {
-        return errno == EAGAIN || errno == EINTR
-                   ? std::string()
-                   : std::string("reading the pty failed: ") + std::strerror(errno);
+    const PseudoTerminal::Reading reading = pty_.Read(block, room);
+    if (reading.error != 0) {
+        return std::string("reading the pty failed: ") + std::strerror(reading.error);
     }
-    auto taken = static_cast<std::size_t>(count);
+    if (reading.hostPurgedInput) {
+        greeting_.HostPurged(nowMs);
+    }
+    if (reading.bytes == 0) {
+        return {};
+    }
+    greeting_.HostSpoke();
+    auto taken = reading.bytes;
     if (inputPacer_.Limited()) {
         inputPacer_.Spent(taken);
     }

@@ -2,6 +2,7 @@
 
 #include "sim/device/Device.h"
 #include "sim/pty/OutputPacer.h"
+#include "sim/pty/PowerOnGreeting.h"
 #include "sim/pty/PseudoTerminal.h"
 
 #include <cstdint>
@@ -18,12 +19,14 @@ struct ServerOptions {
 };
 
 // Serves the simulated device on a pseudo-terminal: reads what the host writes, hands it to the
-// device with the host's line settings, writes the answers, ticks the device's clock.
+// device with the host's line settings, writes the answers, ticks the device's clock. It wakes
+// only for the host (an open, a purge, bytes, room for output) and for the device's own
+// deadlines, so an idle device costs nothing.
 class SimServer {
 public:
-    static constexpr int kTickMs = 10;
-    static constexpr int kIdleTickMs = 100;
     static constexpr std::size_t kReadBlock = 2048;
+    // The longest single wait for a deadline; longer ones are waited for in steps.
+    static constexpr std::uint64_t kMaxWaitMs = 60000;
     // Output the host does not read is kept up to this much, then dropped.
     static constexpr std::size_t kMaxPendingOutput = 64U << 20;
 
@@ -44,6 +47,14 @@ public:
     void Stop();
 
 private:
+    // What the next poll waits for: the master's events and a time-out (-1: none).
+    struct Wait {
+        short masterEvents = 0;
+        int timeoutMs = -1;
+    };
+
+    [[nodiscard]] Wait NextWait(std::uint64_t nowMs);
+    void GreetIfDue(std::uint64_t nowMs);
     [[nodiscard]] std::string ReadHost(std::uint64_t nowMs);
     void Flush(std::uint64_t nowMs);
     void Queue(std::string_view text);
@@ -56,6 +67,7 @@ private:
     Device device_;
     OutputPacer pacer_;
     OutputPacer inputPacer_; // the same line rate for what the host sends
+    PowerOnGreeting greeting_;
     std::string pending_;
     std::size_t pendingHead_ = 0;
     std::size_t received_ = 0;

@@ -2,6 +2,7 @@
 
 #include "sim/device/Device.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,14 @@ public:
     std::string Send(std::string_view text) {
         output_.clear();
         device_.Feed(text, now_);
+        return std::exchange(output_, {});
+    }
+    // The power-on prompt as said; none when the device would not greet.
+    std::optional<std::string> Greet() {
+        output_.clear();
+        if (!device_.Greet()) {
+            return std::nullopt;
+        }
         return std::exchange(output_, {});
     }
     std::string Advance(std::uint64_t ms) {

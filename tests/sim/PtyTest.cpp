@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -16,6 +19,8 @@ namespace {
 
 using namespace std::chrono_literals;
 constexpr auto kPatience = 10s; // a loaded two-core machine
+// A powered device greets a host that opens the line this soon.
+constexpr auto kGreetingPatience = 500ms;
 
 class Host {
 public:
@@ -37,6 +42,13 @@ public:
         cfmakeraw(&settings);
         cfsetspeed(&settings, speed);
         ASSERT_EQ(tcsetattr(fd_, TCSANOW, &settings), 0);
+    }
+    // What a host does right after configuring at open: both queues emptied.
+    void Purge() const { ASSERT_EQ(tcflush(fd_, TCIOFLUSH), 0); }
+    // Bytes from the device waiting to be read.
+    [[nodiscard]] int Queued() const {
+        int count = 0;
+        return ::ioctl(fd_, FIONREAD, &count) == 0 ? count : -1;
     }
     void Write(std::string_view text) const {
         ASSERT_EQ(::write(fd_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
@@ -81,7 +93,24 @@ public:
         }
     }
     void Start() {
-        thread_ = std::thread([this] { runError_ = server_.Run(); });
+        thread_ = std::thread([this] {
+            threadId_ = gettid();
+            runError_ = server_.Run();
+        });
+        while (threadId_ == 0) {
+            std::this_thread::yield();
+        }
+    }
+    // Times the serving thread has woken (given up the processor and got it back) so far.
+    [[nodiscard]] long Wakeups() const {
+        std::ifstream status("/proc/self/task/" + std::to_string(threadId_) + "/status");
+        long total = 0;
+        for (std::string line; std::getline(status, line);) {
+            if (line.find("ctxt_switches:") != std::string::npos) {
+                total += std::stol(line.substr(line.find(':') + 1));
+            }
+        }
+        return total;
     }
     SimServer& server() { return server_; }
     [[nodiscard]] const std::string& error() const { return error_; }
@@ -90,6 +119,7 @@ private:
     SimServer server_;
     std::string error_;
     std::string runError_;
+    std::atomic<pid_t> threadId_ = 0;
     std::thread thread_;
 };
 
@@ -103,8 +133,7 @@ TEST(PtyTest, HostGetsThePromptAndReceivesARange) {
     served.Start();
     Host host(served.server().SlavePath());
     ASSERT_TRUE(host.IsOpen());
-    host.Write("\r");
-    EXPECT_TRUE(host.ReadUntil("\r\n>").ends_with("\r\n>"));
+    EXPECT_EQ(host.ReadUntil("\r\n>"), "\r\n>"); // the device greets, no ENTER needed
     host.Write("SE");
     const std::string answer = host.ReadUntil("range ");
     EXPECT_NE(answer.find("INTEL"), std::string::npos);
@@ -136,11 +165,14 @@ TEST(PtyTest, HostAtTheWrongRateIsIgnoredAndReopeningWorks) {
     served.Start();
     {
         Host host(served.server().SlavePath(), B9600);
+        EXPECT_EQ(host.ReadUntil("\r\n>", 500ms), ""); // the greeting is lost at 9600
         host.Write("\r");
         EXPECT_EQ(host.ReadUntil("\r\n>", 500ms), "");
     }
-    // closed and opened again at the device's rate: the pty is still there
+    // closed and opened again at the device's rate: the pty is still there, and the device,
+    // switched on all along, has no new greeting
     Host again(served.server().SlavePath(), B115200);
+    EXPECT_EQ(again.ReadUntil("never", 500ms), "");
     again.Write("\r");
     EXPECT_EQ(again.ReadUntil("\r\n>"), "\r\n>");
 }
@@ -152,11 +184,58 @@ TEST(PtyTest, HangsUpAfterTheGivenNumberOfBytes) {
     ASSERT_EQ(served.error(), "");
     served.Start();
     Host host(served.server().SlavePath());
+    EXPECT_EQ(host.ReadUntil("\r\n>"), "\r\n>");
     host.Write("\r\r");
     EXPECT_EQ(host.ReadUntil("\r\n>\r\n>"), "\r\n>\r\n>");
     host.Write("\r\r");
     host.ReadUntil("never");
     EXPECT_TRUE(host.HungUp());
+}
+
+TEST(PtyTest, GreetsAHostThatOpensConfiguresAndPurges) {
+    Served served;
+    ASSERT_EQ(served.error(), "");
+    served.Start();
+    Host host(served.server().SlavePath()); // opened and configured
+    host.Purge();
+    EXPECT_EQ(host.ReadUntil("\r\n>", kGreetingPatience), "\r\n>");
+    EXPECT_EQ(host.ReadUntil("never", 300ms), ""); // once
+}
+
+TEST(PtyTest, APurgeThatSwallowsTheGreetingBringsItOnceMore) {
+    Served served;
+    ASSERT_EQ(served.error(), "");
+    served.Start();
+    Host host(served.server().SlavePath());
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (host.Queued() < 3 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_EQ(host.Queued(), 3); // the greeting waits unread: a slow host purges it now
+    host.Purge();
+    EXPECT_EQ(host.ReadUntil("\r\n>", kGreetingPatience), "\r\n>");
+    host.Purge(); // a second purge is the host's own business
+    EXPECT_EQ(host.ReadUntil("never", 300ms), "");
+}
+
+TEST(PtyTest, IdleDeviceDoesNotWake) {
+    Served served;
+    ASSERT_EQ(served.error(), "");
+    served.Start();
+    const auto idleWakeups = [&] {
+        const long before = served.Wakeups();
+        std::this_thread::sleep_for(1500ms);
+        return served.Wakeups() - before;
+    };
+    // generous: a device that polls wakes hundreds of times in this time
+    constexpr long kFewWakeups = 10;
+    EXPECT_LE(idleWakeups(), kFewWakeups) << "before any host";
+    Host host(served.server().SlavePath());
+    host.Write("SE"); // the greeting may come first or not at all
+    ASSERT_TRUE(host.ReadUntil("range ").ends_with("range "));
+    EXPECT_LE(idleWakeups(), kFewWakeups) << "waiting for a typed range";
+    host.Write("\x1b");
+    EXPECT_EQ(host.ReadUntil("\r\n>"), "\r\n>"); // and still answers at once
 }
 
 } // namespace

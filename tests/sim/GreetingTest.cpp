@@ -1,0 +1,118 @@
+// When the device shows its power-on prompt, and when it needs its clock ticked.
+#include "DeviceHarness.h"
+
+#include "sim/pty/PowerOnGreeting.h"
+
+#include <gtest/gtest.h>
+
+namespace t8::sim::test {
+namespace {
+
+constexpr std::uint64_t kOpen = 5000;
+
+TEST(GreetingTest, AfterTheHostsOpenAndPurgeThenOnlyOnceMoreIfAPurgeSwallowedIt) {
+    PowerOnGreeting greeting;
+    EXPECT_FALSE(greeting.DueMs()); // nobody listens yet
+    greeting.HostOpened(kOpen);
+    EXPECT_EQ(greeting.DueMs(), kOpen + PowerOnGreeting::kSettleMs);
+    greeting.HostPurged(kOpen + 2); // the purge at open comes before the prompt is due
+    EXPECT_FALSE(greeting.Due(kOpen + PowerOnGreeting::kSettleMs - 1));
+    ASSERT_TRUE(greeting.Due(kOpen + PowerOnGreeting::kSettleMs));
+    const std::uint64_t said = kOpen + PowerOnGreeting::kSettleMs;
+    greeting.Said(said);
+    EXPECT_FALSE(greeting.DueMs());
+
+    greeting.HostPurged(said + 300); // a slow host purged it unread
+    EXPECT_EQ(greeting.DueMs(), said + 300 + PowerOnGreeting::kAfterPurgeMs);
+    greeting.Said(said + 320);
+    greeting.HostPurged(said + 400);
+    EXPECT_FALSE(greeting.DueMs()) << "repeated once only";
+    greeting.HostOpened(said + 5000);
+    EXPECT_FALSE(greeting.DueMs()) << "a reopen does not switch the device on again";
+}
+
+TEST(GreetingTest, LatePurgeDelaysItAndOneLongAfterIsTheHostsOwn) {
+    PowerOnGreeting late;
+    late.HostOpened(kOpen);
+    late.HostPurged(kOpen + 95); // a loaded host configures late
+    EXPECT_EQ(late.DueMs(), kOpen + 95 + PowerOnGreeting::kAfterPurgeMs);
+
+    PowerOnGreeting settled;
+    settled.HostOpened(kOpen);
+    settled.Said(kOpen + 100);
+    settled.HostPurged(kOpen + 100 + PowerOnGreeting::kSwallowedWithinMs + 1);
+    EXPECT_FALSE(settled.DueMs()); // the settings dialog's reopen, say
+}
+
+TEST(GreetingTest, AHostThatTalksFirstGetsItsAnswerInstead) {
+    PowerOnGreeting greeting;
+    greeting.HostOpened(kOpen);
+    greeting.HostSpoke();
+    EXPECT_FALSE(greeting.DueMs());
+    greeting.HostPurged(kOpen + 10);
+    greeting.HostOpened(kOpen + 20);
+    EXPECT_FALSE(greeting.DueMs());
+
+    PowerOnGreeting afterPrompt; // typing after the prompt leaves a later purge alone
+    afterPrompt.HostOpened(kOpen);
+    afterPrompt.Said(kOpen + 100);
+    afterPrompt.HostSpoke();
+    afterPrompt.HostPurged(kOpen + 200);
+    EXPECT_FALSE(afterPrompt.DueMs());
+}
+
+TEST(GreetingTest, WithoutAWatchOnOpensThePurgeAtOpenTells) {
+    PowerOnGreeting greeting;
+    greeting.HostPurged(kOpen);
+    EXPECT_EQ(greeting.DueMs(), kOpen + PowerOnGreeting::kAfterPurgeMs);
+}
+
+TEST(GreetingTest, DeviceGreetsOnlyAtRest) {
+    DeviceHarness sim;
+    EXPECT_EQ(sim.Greet(), "\r\n>");
+    EXPECT_EQ(sim.Type("C"), "C");
+    EXPECT_EQ(sim.Greet(), std::nullopt) << "half a command typed";
+    sim.Type("H");
+    EXPECT_EQ(sim.Greet(), std::nullopt) << "in a dialogue";
+    sim.Type("\x1b");
+    EXPECT_EQ(sim.Greet(), "\r\n>");
+    sim.device().SetHostLine({9600, 8, 'N', 1});
+    EXPECT_EQ(sim.Greet(), "") << "said, but lost at the wrong rate";
+
+    DeviceOptions silent;
+    silent.silent = true;
+    DeviceHarness mute(silent);
+    EXPECT_EQ(mute.Greet(), std::nullopt);
+}
+
+TEST(GreetingTest, DeviceNeedsTicksOnlyForItsOwnDeadlines) {
+    DeviceHarness records;
+    EXPECT_FALSE(records.device().NextTickMs()) << "at the prompt";
+    records.Type("RE\r");
+    EXPECT_FALSE(records.device().NextTickMs()) << "records wait for their first byte";
+
+    DeviceOptions options;
+    options.format = Format::Binary;
+    options.quietGapMs = 700;
+    DeviceHarness sim(options); // its clock starts at 1000
+    sim.Type("RE");
+    EXPECT_FALSE(sim.device().NextTickMs()) << "waiting for the load address";
+    sim.Type("0\r");
+    EXPECT_EQ(sim.device().NextTickMs(), 1000U + 700U) << "a quiet gap from ENTER on";
+    sim.Advance(500);
+    sim.Send("abc");
+    EXPECT_EQ(sim.device().NextTickMs(), 1500U + 700U);
+    EXPECT_EQ(sim.Advance(699), "");
+    EXPECT_NE(sim.Advance(1).find("Received 3 bytes"), std::string::npos);
+    EXPECT_FALSE(sim.device().NextTickMs());
+
+    DeviceOptions paced = options;
+    paced.processRate = 1000;
+    DeviceHarness slow(paced);
+    slow.Type("RE0\r");
+    slow.Send("abcdef");
+    EXPECT_EQ(slow.device().NextTickMs(), 1000U + Device::kBacklogSliceMs);
+}
+
+} // namespace
+} // namespace t8::sim::test
