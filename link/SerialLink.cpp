@@ -253,10 +253,12 @@ int SerialLink::Dispatch(const std::uint8_t* block, std::size_t count) {
 }
 
 void SerialLink::DispatchReceived() {
+    std::size_t received = 0;
     for (auto& event : queue.TakeAll()) {
         switch (event.kind) {
         case ReceivedEvent::Kind::Data:
             ShowReceived(event.bytes.data(), event.bytes.size());
+            received += event.bytes.size();
             break;
         case ReceivedEvent::Kind::CommError: {
             const std::string code = FormatCommError(event.error);
@@ -267,6 +269,10 @@ void SerialLink::DispatchReceived() {
             ReportHangUp();
             break;
         }
+    }
+    if (received > 0) {
+        // summed up from outside, these time how fast the window takes a flood
+        ui.Debug("\n" + std::to_string(received) + " bytes received");
     }
 }
 

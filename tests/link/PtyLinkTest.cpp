@@ -137,6 +137,14 @@ TEST_F(PtyLinkTest, DataFlowsBothWaysAndABurstArrivesInOrderedBlocks) {
     for (const auto& entry : target.entries) {
         EXPECT_LE(entry.bytes.size(), ReaderThread::kBlockBytes);
     }
+    // the debug lines account for every byte taken in: the flood benchmark times them
+    std::size_t reported = 0;
+    for (const std::string& line : ui.debug) {
+        if (line.ends_with(" bytes received")) {
+            reported += std::stoul(line.substr(1));
+        }
+    }
+    EXPECT_EQ(reported, 1 + burst.size());
 }
 
 TEST_F(PtyLinkTest, CloseIsPromptWhileTheDeviceIsSilent) {
