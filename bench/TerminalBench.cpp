@@ -28,7 +28,7 @@ public:
         model.Resize(columns * kCellWidth, kVisibleRows * kCellHeight);
     }
     void Beep() override {}
-    void ReinjectLineFeed() override {
+    void ReinjectLineFeed(std::size_t) override {
         const std::uint8_t lineFeed = 0x0A;
         model.Process(&lineFeed, 1);
     }

@@ -5,9 +5,11 @@
 #include "link/PortMapping.h"
 #include "link/SerialPort.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <system_error>
+#include <utility>
 
 namespace t8 {
 
@@ -231,14 +233,26 @@ int SerialLink::ShowReceived(const std::uint8_t* bytes, std::size_t count) {
     if (!tty) {
         return 0;
     }
+    // Anything else shown from inside the screen's processing follows the whole outer block.
+    CaptureShownUpTo(shownCapture.count);
     ++showDepth;
     const int shown = Dispatch(copy.data(), count);
     --showDepth;
     return shown;
 }
 
+int SerialLink::ShowWrapLineFeed(std::size_t shown) {
+    CaptureShownUpTo(shown);
+    const std::uint8_t lineFeed = 0x0A;
+    const ShownCapture outer = std::exchange(shownCapture, {});
+    const int dispatched = ShowReceived(&lineFeed, 1);
+    shownCapture = outer;
+    return dispatched;
+}
+
 int SerialLink::Dispatch(const std::uint8_t* block, std::size_t count) {
-    if (tty->captureOn) {
+    const bool toScreen = !tty->receiveActive && !flags.displayHeld;
+    if (tty->captureOn && !toScreen) {
         target.AppendCapture(block, count);
     }
     if (tty->receiveActive) {
@@ -248,8 +262,25 @@ int SerialLink::Dispatch(const std::uint8_t* block, std::size_t count) {
     if (flags.displayHeld) {
         return 1;
     }
+    if (!tty->captureOn) {
+        target.ProcessScreen(block, count);
+        return 1;
+    }
+    // Captured as far as shown, so that wrap line feeds land where the wraps happened.
+    const ShownCapture outer = std::exchange(shownCapture, {block, count, 0});
     target.ProcessScreen(block, count);
+    CaptureShownUpTo(count);
+    shownCapture = outer;
     return 1;
+}
+
+void SerialLink::CaptureShownUpTo(std::size_t end) {
+    end = std::min(end, shownCapture.count);
+    if (shownCapture.block == nullptr || end <= shownCapture.captured) {
+        return;
+    }
+    target.AppendCapture(shownCapture.block + shownCapture.captured, end - shownCapture.captured);
+    shownCapture.captured = end;
 }
 
 void SerialLink::DispatchReceived() {

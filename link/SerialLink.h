@@ -50,6 +50,9 @@ public:
     int SendBytes(std::string_view text);
     // 1 when dispatched, 0 without a record.
     int ShowReceived(const std::uint8_t* bytes, std::size_t count);
+    // The screen wrapped after the first `shown` bytes of the block it is showing: dispatches
+    // the wrap's line feed, captured at that point of the block.
+    int ShowWrapLineFeed(std::size_t shown);
     // Runs every queued block through ShowReceived; called on the user-interface thread.
     void DispatchReceived();
 
@@ -73,6 +76,7 @@ public:
 private:
     void ShutDownPort();
     int Dispatch(const std::uint8_t* block, std::size_t count);
+    void CaptureShownUpTo(std::size_t end);
     void ReportHangUp();
     [[nodiscard]] bool StartReader();
 
@@ -85,6 +89,13 @@ private:
     ReceiveQueue queue;
     std::unique_ptr<ReaderThread> reader;
     std::vector<std::uint8_t> terminated; // the block and its zero byte
+    // A captured block on its way to the screen, appended to the capture as far as it is shown.
+    struct ShownCapture {
+        const std::uint8_t* block = nullptr;
+        std::size_t count = 0;
+        std::size_t captured = 0;
+    };
+    ShownCapture shownCapture;
     std::string portOverride;
     int showDepth = 0;
     int lastOpenError = 0;

@@ -7,7 +7,6 @@
 #include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
-#include "terminal/CodePage437.h"
 #include "terminal/TerminalCommands.h"
 #include "transfer/CDownloadProgressDlg.h"
 #include "transfer/CUploadProgressDlg.h"
@@ -66,17 +65,6 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
         break;
     }
     return QMessageBox::NoIcon;
-}
-
-// The bytes of a row as the font shows them: CP437 glyphs for the OEM set, else Latin-1.
-QString RowText(std::span<const std::uint8_t> cells, bool oem) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(cells.size()));
-    for (std::uint8_t byte : cells) {
-        const char32_t code = oem ? CodePage437::ToUnicode(byte) : (byte == 0 ? U' ' : byte);
-        text += QChar::fromUcs4(code); // every glyph of the table lies in the BMP
-    }
-    return text;
 }
 
 } // namespace
@@ -167,6 +155,7 @@ void CProgTermView::BuildFont() {
     const QFontMetrics metrics(font, viewport());
     screen->SetCellSize(std::max(1, metrics.horizontalAdvance(QChar('M'))),
                         std::max(1, metrics.height() + metrics.leading()));
+    glyphs.Build(font, tty->logFont.charSet == kCharSetOem, tty->charWidth);
     screen->Resize(viewport()->width(), viewport()->height());
     SyncScrollBars();
     viewport()->update();
@@ -208,6 +197,9 @@ void CProgTermView::Debug(const std::string& text) {
 }
 
 void CProgTermView::DispatchReceived() {
+    if (!shownOnce) {
+        return; // the blocks wait until the screen has its real shape
+    }
     link.DispatchReceived();
     ApplyDamage();
 }
@@ -238,12 +230,14 @@ void CProgTermView::ProcessScreen(const std::uint8_t* bytes, std::size_t count) 
 }
 
 void CProgTermView::Beep() {
-    QApplication::beep();
+    if (bells.Ring(BellLimiter::Clock::now())) {
+        ++bellsRung;
+        QApplication::beep();
+    }
 }
 
-void CProgTermView::ReinjectLineFeed() {
-    const std::uint8_t lineFeed = 0x0A;
-    link.ShowReceived(&lineFeed, 1);
+void CProgTermView::ReinjectLineFeed(std::size_t shown) {
+    link.ShowWrapLineFeed(shown);
 }
 
 void CProgTermView::PromptCharacter(std::uint8_t byte) {
@@ -361,6 +355,17 @@ void CProgTermView::scrollContentsBy(int, int) {
     PlaceCaret();
 }
 
+// Until the window is first shown its client area is a placeholder: what the device sent so far
+// is laid out once the real size is known.
+void CProgTermView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    if (!shownOnce) {
+        shownOnce = true;
+        QMetaObject::invokeMethod(
+            this, [this] { DispatchReceived(); }, Qt::QueuedConnection);
+    }
+}
+
 void CProgTermView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     if (screen) {
@@ -378,19 +383,16 @@ void CProgTermView::PaintScreen(QPainter& painter, const QRect& area) {
     if (!tty || !screen) {
         return;
     }
-    painter.setFont(font);
     painter.setPen(ColorFromColorRef(tty->textColour));
-    const QFontMetrics metrics(font, painter.device());
-    const bool oem = tty->logFont.charSet == kCharSetOem;
     const PixelRect client{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    painter.save();
     for (const PaintRow& row : screen->PlanPaint(client)) {
-        const QRect strip(row.strip.left, row.strip.top, row.strip.right - row.strip.left,
-                          row.strip.bottom - row.strip.top);
-        painter.save();
-        painter.setClipRect(strip);
-        painter.drawText(row.x, row.y + metrics.ascent(), RowText(row.cells, oem));
-        painter.restore();
+        // a glyph reaching past its row (accents, descenders) must not mark the neighbours
+        painter.setClipRect(row.strip.left, row.strip.top, row.strip.right - row.strip.left,
+                            row.strip.bottom - row.strip.top);
+        glyphs.DrawRow(painter, QPointF(row.x, row.y), row.cells);
     }
+    painter.restore();
 }
 
 void CProgTermView::paintEvent(QPaintEvent* event) {

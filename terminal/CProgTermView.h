@@ -4,6 +4,8 @@
 #include "link/LinkUi.h"
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
+#include "terminal/BellLimiter.h"
+#include "terminal/CellGlyphs.h"
 #include "terminal/KeyTyper.h"
 #include "terminal/ScreenHost.h"
 #include "terminal/ScreenModel.h"
@@ -61,6 +63,7 @@ public:
     [[nodiscard]] DirectorySettings& Directories() { return dirs; }
     [[nodiscard]] const QFont& TerminalFont() const { return font; }
     [[nodiscard]] bool TransferTimerRunning() const { return transferTimer.isActive(); }
+    [[nodiscard]] int BellsRung() const { return bellsRung; }
 
     // LinkUi
     void ShowMessage(const std::string& text, const std::string& caption,
@@ -79,7 +82,7 @@ public:
 
     // ScreenHost
     void Beep() override;
-    void ReinjectLineFeed() override;
+    void ReinjectLineFeed(std::size_t shown) override;
     void PromptCharacter(std::uint8_t byte) override;
     void PromptBackspace() override;
 
@@ -100,6 +103,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -125,6 +129,10 @@ private:
     KeyTyper keys;
     std::unique_ptr<ScreenModel> screen;
     QFont font;
+    CellGlyphs glyphs;
+    BellLimiter bells;
+    int bellsRung = 0;
+    bool shownOnce = false; // received blocks wait for the first show
     QTimer transferTimer;
     QTimer caretBlink;
     bool caretVisible = true;

@@ -34,14 +34,18 @@ void ScreenModel::Process(const std::uint8_t* bytes, std::size_t count) {
     RepairShape();
     // The wrap's line feed goes back through the link, which may reuse the caller's buffer for
     // it: work on a private copy.
+    // The wrap's line feed comes back in as a nested block; the outer position survives it.
+    const std::size_t outerPosition = blockPosition;
     std::array<std::uint8_t, kProcessChunk> chunk{};
     for (std::size_t start = 0; start < count; start += kProcessChunk) {
         const std::size_t length = std::min(kProcessChunk, count - start);
         std::memcpy(chunk.data(), bytes + start, length);
         for (std::size_t i = 0; i < length; ++i) {
+            blockPosition = start + i + 1;
             ProcessByte(chunk[i]);
         }
     }
+    blockPosition = outerPosition;
 }
 
 void ScreenModel::ProcessByte(std::uint8_t byte) {
@@ -126,7 +130,7 @@ void ScreenModel::AdvanceCursor() {
     }
     tty.column = 0;
     // Also in new-line mode: without it the continuation would overwrite the start of the row.
-    host.ReinjectLineFeed();
+    host.ReinjectLineFeed(blockPosition);
 }
 
 void ScreenModel::ScrollBufferUp() {
@@ -196,21 +200,24 @@ void ScreenModel::FitScrollRange(ScrollOrientation orientation) {
     }
 }
 
-// The rows above the cursor survive in the new shape, truncated or padded; the cursor's own row
-// starts blank. When they do not all fit, the most recent ones are kept and the cursor moves up
-// to the lowest row it may stand in.
+// The rows up to and including the cursor's survive in the new shape, truncated or padded: the
+// typed command and the device's prompt stay. When they do not all fit, the most recent ones are
+// kept and the cursor moves up to the lowest row it may stand in.
 void ScreenModel::ReshapeBuffer(std::int32_t oldColumns) {
+    if (oldColumns == tty.columns) {
+        return; // same shape: a change of height moves nothing
+    }
     std::array<std::uint8_t, kScreenBytes> reshaped{};
     reshaped.fill(kBlank);
-    const std::int32_t kept = std::min(tty.row, tty.rows - 2);
-    const std::int32_t firstKept = tty.row - kept;
+    const std::int32_t kept = std::min(tty.row + 1, tty.rows - 1);
+    const std::int32_t firstKept = tty.row + 1 - kept;
     const auto width = static_cast<std::size_t>(std::min(oldColumns, tty.columns));
     for (std::int32_t i = 0; i < kept; ++i) {
         const std::size_t from = static_cast<std::size_t>(firstKept + i) * oldColumns;
         std::memcpy(reshaped.data() + CellIndex(i, 0), tty.screen.data() + from, width);
     }
     tty.screen = reshaped;
-    tty.row = kept;
+    tty.row = kept - 1;
     tty.column = std::min(tty.column, tty.columns - 1);
 }
 

@@ -71,6 +71,7 @@ private:
     LinkFlags& flags;
     ScreenHost& host;
     DamageAccumulator damage;
+    std::size_t blockPosition = 0; // bytes of the block in Process handled so far
 };
 
 } // namespace t8

@@ -138,7 +138,7 @@ TEST_F(SerialLinkTest, DispatchRules) {
         order += entry.bytes;
         EXPECT_TRUE(entry.zeroTerminated);
     }
-    EXPECT_EQ(order, "sacbsbccrccdsf");
+    EXPECT_EQ(order, "sasbcbccrccdsf"); // a block on its way to the screen is captured as shown
 }
 
 // The screen feeds a wrap's line feed back in while the outer block is still being shown.
@@ -168,6 +168,44 @@ TEST(SerialLinkNestingTest, ANestedBlockLeavesTheOuterOneIntact) {
     link.ShowReceived(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
     EXPECT_EQ(target.seenAfterNested, block);
     EXPECT_EQ(target.All('c'), "abcdef\n");
+}
+
+// The screen wraps twice inside a block; an error text is shown from inside it as well.
+class WrappingTarget : public RecordingTarget {
+public:
+    SerialLink* link = nullptr;
+    void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override {
+        RecordingTarget::ProcessScreen(bytes, count);
+        if (count == 6) {
+            link->ShowWrapLineFeed(2);
+            link->ShowWrapLineFeed(4);
+            const std::string error = "<E>";
+            link->ShowReceived(reinterpret_cast<const std::uint8_t*>(error.data()), error.size());
+        }
+    }
+};
+
+TEST(SerialLinkNestingTest, WrapLineFeedsAreCapturedWhereTheWrapsHappened) {
+    RecordingUi ui;
+    WrappingTarget target;
+    FakePort::State port;
+    SerialLink link(ui, target, [&] { return std::make_unique<FakePort>(port); });
+    target.link = &link;
+    ASSERT_EQ(link.CreateLinkRecord(), 1);
+    const std::string block = "abcdef";
+    const auto show = [&] {
+        link.ShowReceived(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
+    };
+    show();
+    EXPECT_EQ(target.All('s'), "abcdef\n\n<E>");
+    EXPECT_EQ(target.All('c'), "") << "capture is off";
+
+    link.Record()->captureOn = 1;
+    show();
+    EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>");
+    link.Record()->receiveActive = 1;
+    show();
+    EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>abcdef") << "a receive takes the block whole";
 }
 
 TEST_F(SerialLinkTest, NoRecordMeansEveryOperationFails) {

@@ -12,7 +12,8 @@
 namespace t8::test {
 
 // Plays the view around the model: every block goes through one reused buffer with a zero byte
-// behind it and into the capture, as the link's ShowReceived does, wrap line feeds included.
+// behind it, as the link's ShowReceived does, wrap line feeds included; each wrap is recorded
+// with the number of bytes of its block shown before it.
 class ScreenFixture : public ::testing::Test, public ScreenHost {
 protected:
     // A fresh record and flags in the given shape, keeping the terminal options given.
@@ -21,7 +22,7 @@ protected:
         std::tie(tty.comNewLine, tty.comAutoWrap, tty.flowCtrl) =
             std::tuple(newLine, autoWrap, flow);
         flags = LinkFlags{};
-        capture.clear();
+        wraps.clear();
         hostCalls.clear();
     }
     void Shape(int columns, int visibleRows) {
@@ -31,7 +32,6 @@ protected:
     void Show(std::string_view bytes) {
         block.assign(bytes.begin(), bytes.end());
         block.push_back(0);
-        capture += bytes;
         model.Process(block.data(), bytes.size());
     }
     [[nodiscard]] std::string Text(int row) const {
@@ -41,7 +41,10 @@ protected:
     }
 
     void Beep() override { hostCalls += "<bell>"; }
-    void ReinjectLineFeed() override { Show("\n"); }
+    void ReinjectLineFeed(std::size_t shown) override {
+        wraps.push_back(shown);
+        Show("\n");
+    }
     void PromptCharacter(std::uint8_t byte) override { hostCalls += static_cast<char>(byte); }
     void PromptBackspace() override { hostCalls += "<bs>"; }
 
@@ -49,7 +52,7 @@ protected:
     LinkFlags flags;
     ScreenModel model{tty, flags, *this};
     std::vector<std::uint8_t> block;
-    std::string capture;
+    std::vector<std::size_t> wraps;
     std::string hostCalls;
 };
 

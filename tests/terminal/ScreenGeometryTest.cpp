@@ -13,13 +13,26 @@ constexpr int Code(ScrollCode code) {
     return static_cast<int>(code);
 }
 
-TEST_F(ScreenGeometry, ResizeKeepsTheMostRecentRowsAboveTheCursorAndBlanksItsRow) {
+TEST_F(ScreenGeometry, ResizeKeepsTheMostRecentRowsUpToTheCursorRow) {
     Shape(80, 10);
     Show("one\r\n" + std::string(80, 'x') + "cur" + std::string(60, 'c'));
     Shape(40, 10);
     const std::string x40(40, 'x');
-    EXPECT_EQ(std::tuple(tty.rows, Text(0), Text(1), Text(2)), std::tuple(408, "one", x40, ""));
+    const std::string cursorRow = "cur" + std::string(37, 'c');
+    EXPECT_EQ(std::tuple(tty.rows, Text(0), Text(1), Text(2), Text(3)),
+              std::tuple(408, "one", x40, cursorRow, ""));
     EXPECT_EQ(std::pair(tty.row, tty.column), std::pair(2, 39)); // pulled inside the width
+    Shape(80, 10);
+    EXPECT_EQ(std::tuple(Text(1), Text(2), tty.row), std::tuple(x40, cursorRow, 2))
+        << "what a narrower shape cut off stays lost";
+
+    Show("\r\n>typed");
+    for (const int visibleRows : {3, 30, 1}) { // a change of height alone keeps every cell
+        const auto before = tty.screen;
+        Shape(80, visibleRows);
+        EXPECT_EQ(tty.screen, before) << visibleRows;
+        EXPECT_EQ(std::tuple(Text(3), tty.row, tty.column), std::tuple(">typed", 3, 6));
+    }
 
     for (int i = 0; i < 150; ++i) { // then far more rows than the wider shape holds
         Show("L" + std::to_string(i) + "\r\n");

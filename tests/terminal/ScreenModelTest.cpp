@@ -52,16 +52,31 @@ TEST_F(ScreenProcessing, EightyFiveCharactersWrapOrOverwriteTheLastColumn) {
         line += static_cast<char>('A' + i % 26);
     }
     const std::string wrapped = line.substr(0, 80) + "|" + line.substr(80);
+    using Wraps = std::vector<std::size_t>;
     // new-line mode wraps the same way, so the continuation does not overwrite the row
-    for (const auto& [autoWrap, newLine, rows, captured] :
-         {std::tuple(1u, 0u, wrapped, line + "\n"), std::tuple(1u, 1u, wrapped, line + "\n"),
-          std::tuple(0u, 0u, line.substr(0, 79) + line[84] + "|", line)}) {
+    for (const auto& [autoWrap, newLine, rows, wrapPoints] :
+         {std::tuple(1u, 0u, wrapped, Wraps{80}), std::tuple(1u, 1u, wrapped, Wraps{80}),
+          std::tuple(0u, 0u, line.substr(0, 79) + line[84] + "|", Wraps{})}) {
         Reset(newLine, autoWrap, 0);
         Shape(80, 10);
         Show(line);
         EXPECT_EQ(Text(0) + "|" + Text(1), rows) << autoWrap << newLine;
-        EXPECT_EQ(capture, captured) << autoWrap << newLine;
+        EXPECT_EQ(wraps, wrapPoints) << autoWrap << newLine;
     }
+}
+
+// Capture puts each wrap's line feed behind the byte that filled the row, so the model says
+// where in its block the wrap came, past nested wraps and the copying in chunks.
+TEST_F(ScreenProcessing, WrapsReportWhereInTheBlockTheyHappen) {
+    Shape(80, 10);
+    Show(std::string(200, 'a') + "\r\n" + std::string(98, '\0'));
+    EXPECT_EQ(wraps, (std::vector<std::size_t>{80, 160, 282}));
+    EXPECT_EQ(std::tuple(tty.row, tty.column, Text(3)), std::tuple(4, 18, std::string(80, '\0')));
+
+    Reset(0, 1, 0);
+    Shape(1000, 4);
+    Show(std::string(2 * ScreenModel::kProcessChunk + 500, 'b'));
+    EXPECT_EQ(wraps, (std::vector<std::size_t>{1000, 2000, 3000, 4000}));
 }
 
 TEST_F(ScreenProcessing, WrapLineFeedMayReuseTheCallersBuffer) {

@@ -129,10 +129,7 @@ struct TransferRig : ReceiveTarget, ScreenHost {
         screen->Process(bytes, count);
     }
     void Beep() override {}
-    void ReinjectLineFeed() override {
-        const std::uint8_t lineFeed = 0x0A;
-        link.ShowReceived(&lineFeed, 1);
-    }
+    void ReinjectLineFeed(std::size_t shown) override { link.ShowWrapLineFeed(shown); }
     void PromptCharacter(std::uint8_t byte) override { transfers->PromptCharacter(byte); }
     void PromptBackspace() override { transfers->PromptBackspace(); }
 
