@@ -7,7 +7,6 @@
 #include "terminal/CProgTermView.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 
 #include <clocale>
@@ -45,9 +44,9 @@ int CProgTermApp::HandleEarly(const CommandLine& line) {
 
 bool CProgTermApp::InitInstance(const CommandLine& line) {
     std::setlocale(LC_ALL, "");
+    // No display name: the platform would append it to every caption.
     QCoreApplication::setOrganizationName(kOrganisation);
     QCoreApplication::setApplicationName(kApplication);
-    QGuiApplication::setApplicationDisplayName(kApplication);
 
     splash = std::make_unique<CSplashWindow::Controller>();
     splash->EnableSplashScreen(line.showSplash);
@@ -60,6 +59,7 @@ bool CProgTermApp::InitInstance(const CommandLine& line) {
     frame->setCentralWidget(view);
     connect(frame.get(), &CMainFrame::CommandTriggered, view, &CProgTermView::OnCommand);
     connect(frame.get(), &CMainFrame::FileDropped, this, &CProgTermApp::OpenDocument);
+    doc.SetTitleObserver([this] { UpdateTitle(); });
     view->OnCreate(line.port);
 
     if (!line.file.empty()) {
@@ -91,17 +91,13 @@ bool CProgTermApp::OpenDocument(const QString& path) {
             return CProgTermDoc::Answer::Cancel;
         }
     });
-    if (opened) {
-        frame->setWindowFilePath(QFileInfo(path).fileName());
-    }
-    UpdateTitle();
     return opened;
 }
 
 void CProgTermApp::UpdateTitle() {
-    const QString name = frame->windowFilePath().isEmpty() ? QString::fromStdString(doc.Title())
-                                                           : frame->windowFilePath();
-    frame->setWindowTitle(name + " - " + kWindowTitle);
+    if (frame) {
+        frame->setWindowTitle(QString::fromStdString(doc.Title()) + " - " + kWindowTitle);
+    }
 }
 
 } // namespace t8

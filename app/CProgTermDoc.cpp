@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace t8 {
 
 bool CProgTermDoc::OnNewDocument() {
-    title = "T8";
+    SetTitle("T8");
     // The capture position is kept: rewinding it here would let later input overwrite what
     // was captured before a request was carried out.
     return true;
@@ -20,26 +21,32 @@ bool CProgTermDoc::OnOpenDocument(const std::string& path, const Question& ask) 
     std::string upper = path;
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    if (upper.find(".T8B") != std::string::npos) {
-        pendingPath = path;
-        pendingAction = kBatch;
-        return true;
+    std::uint32_t action = kBatch;
+    if (upper.find(".T8B") == std::string::npos) {
+        std::string text = kQuestion;
+        text.replace(text.find("%s"), 2, path);
+        switch (ask(text)) {
+        case Answer::Cancel: // also drops a request still waiting
+            if (pendingAction != kNone) {
+                SetTitle(titleBeforeRequest);
+            }
+            pendingAction = kNone;
+            pendingPath.clear();
+            return false;
+        case Answer::Download:
+            action = kDownload;
+            break;
+        case Answer::Examine:
+            action = kExamine;
+            break;
+        }
     }
-    std::string text = kQuestion;
-    text.replace(text.find("%s"), 2, path);
-    switch (ask(text)) {
-    case Answer::Cancel:
-        pendingAction = kNone;
-        pendingPath.clear();
-        return false;
-    case Answer::Download:
-        pendingAction = kDownload;
-        break;
-    case Answer::Examine:
-        pendingAction = kExamine;
-        break;
+    if (pendingAction == kNone) {
+        titleBeforeRequest = title; // a request replacing a waiting one keeps the first's
     }
+    pendingAction = action;
     pendingPath = path;
+    SetTitle(std::filesystem::path(path).filename().string());
     return true;
 }
 
@@ -49,8 +56,16 @@ std::uint32_t CProgTermDoc::TakePendingRequest(std::string& path) {
         path = pendingPath;
         pendingPath.clear();
         pendingAction = kNone;
+        SetTitle(titleBeforeRequest);
     }
     return action;
+}
+
+void CProgTermDoc::SetTitle(std::string text) {
+    title = std::move(text);
+    if (titleChanged) {
+        titleChanged();
+    }
 }
 
 bool CProgTermDoc::AppendCapture(const std::uint8_t* bytes, std::size_t count) {

@@ -24,10 +24,14 @@ public:
     CProgTermDoc& operator=(const CProgTermDoc&) = delete;
 
     bool OnNewDocument();
-    // False when the operator cancelled; nothing is recorded then.
+    // False when the operator cancelled; nothing is recorded then. While the request waits the
+    // document is titled with the file's name.
     bool OnOpenDocument(const std::string& path, const Question& ask);
-    // The pending action (kNone when none); each request is taken once.
+    // The pending action (kNone when none); each request is taken once, and the title returns to
+    // what it was before the request.
     std::uint32_t TakePendingRequest(std::string& path);
+    // Told of every change of the title.
+    void SetTitleObserver(std::function<void()> observer) { titleChanged = std::move(observer); }
 
     // Returns false once the capture store is full; what did not fit is not stored.
     bool AppendCapture(const std::uint8_t* bytes, std::size_t count);
@@ -45,12 +49,16 @@ public:
         "File:%s\nDo you wish to Download (YES) or Examine (NO) this file?";
 
 private:
+    void SetTitle(std::string text);
+
     std::string pendingPath;
     std::uint32_t pendingAction = kNone;
     std::vector<std::uint8_t> captureBuffer;
     std::size_t capturePosition = 0;
     bool captureFull = false;
     std::string title = "T8";
+    std::string titleBeforeRequest;
+    std::function<void()> titleChanged;
 };
 
 } // namespace t8

@@ -39,7 +39,10 @@ QuitOnSignal::QuitOnSignal(QObject* parent) : QObject(parent) {
         signalfd_siginfo info{};
         while (::read(signalFd, &info, sizeof info) == sizeof info) {
         }
-        QCoreApplication::quit();
+        // Unlike quit(), which an open dialog may refuse, this ends every running event loop,
+        // modal ones included, and any opened later returns at once; the view then saves the
+        // settings and closes the port on its way out.
+        QCoreApplication::exit(0);
     });
 }
 

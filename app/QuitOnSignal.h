@@ -7,7 +7,8 @@ class QSocketNotifier;
 namespace t8 {
 
 // SIGINT, SIGTERM and SIGHUP end the program through its event loop, so the view still saves
-// the settings and closes the port as at a normal exit.
+// the settings and closes the port as at a normal exit. The program must be inside
+// QApplication::exec (start-up included) for a signal to end it at any moment.
 class QuitOnSignal : public QObject {
     Q_OBJECT
 public:

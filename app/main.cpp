@@ -2,6 +2,7 @@
 #include "app/QuitOnSignal.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <string>
 #include <vector>
@@ -17,8 +18,11 @@ int main(int argc, char** argv) {
     Q_INIT_RESOURCE(t8hostlink);
     t8::QuitOnSignal quitOnSignal;
     t8::CProgTermApp program;
-    if (!program.InitInstance(line)) {
-        return 0;
-    }
+    // Start-up runs inside the event loop, so that a signal also ends the dialogs it may show.
+    QTimer::singleShot(0, &program, [&] {
+        if (!program.InitInstance(line)) {
+            QCoreApplication::exit(0);
+        }
+    });
     return QApplication::exec();
 }

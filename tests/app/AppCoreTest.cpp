@@ -83,6 +83,27 @@ TEST(DocumentTest, OpeningRecordsOneRequest) {
     EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kNone);
 }
 
+TEST(DocumentTest, TheTitleNamesAWaitingRequestAndReturnsWhenItIsTaken) {
+    CProgTermDoc doc;
+    std::vector<std::string> titles;
+    doc.SetTitleObserver([&] { titles.push_back(doc.Title()); });
+    const auto answer = [](CProgTermDoc::Answer a) {
+        return [a](const std::string&) { return a; };
+    };
+    std::string path;
+    doc.OnNewDocument();
+    doc.OnOpenDocument("/x/a.hex", answer(CProgTermDoc::Answer::Examine));
+    doc.OnOpenDocument("/y/RUN.T8B", answer(CProgTermDoc::Answer::Cancel));
+    EXPECT_EQ(doc.Title(), "RUN.T8B");
+    (void)doc.TakePendingRequest(path);
+    EXPECT_EQ(doc.Title(), "T8") << "back to the title before the first of the two opens";
+    (void)doc.TakePendingRequest(path);
+    doc.OnOpenDocument("/x/b.hex", answer(CProgTermDoc::Answer::Download));
+    EXPECT_FALSE(doc.OnOpenDocument("/x/c.hex", answer(CProgTermDoc::Answer::Cancel)));
+    EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kNone);
+    EXPECT_EQ(titles, (std::vector<std::string>{"T8", "a.hex", "RUN.T8B", "T8", "b.hex", "T8"}));
+}
+
 class CaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {

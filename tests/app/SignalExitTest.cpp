@@ -1,0 +1,160 @@
+#include "tests/support/PtyPair.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace t8::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The program itself, on the offscreen platform, with a settings folder of its own.
+class Program {
+public:
+    Program(const std::filesystem::path& config, std::vector<std::string> args) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 &&
+                entry.rfind("XDG_CONFIG_HOME=", 0) != 0) {
+                env.push_back(entry);
+            }
+        }
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+        env.push_back("XDG_CONFIG_HOME=" + config.string());
+        args.insert(args.begin(), {T8HOSTLINK_PATH, "--no-splash"});
+        std::vector<char*> argv;
+        std::vector<char*> envp;
+        for (auto& a : args) {
+            argv.push_back(a.data());
+        }
+        for (auto& e : env) {
+            envp.push_back(e.data());
+        }
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        if (::posix_spawn(&pid, T8HOSTLINK_PATH, nullptr, nullptr, argv.data(), envp.data()) != 0) {
+            pid = -1;
+        }
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program() {
+        if (pid > 0 && !Wait(0ms)) {
+            ::kill(pid, SIGKILL);
+            (void)Wait(10s);
+        }
+    }
+
+    // Waits until the program sits in an event loop: its processor time stops growing.
+    [[nodiscard]] bool WaitUntilIdle(const std::string& openedPath = {}) const {
+        const auto deadline = Clock::now() + 30s;
+        int quiet = 0;
+        std::string last;
+        while (Clock::now() < deadline && quiet < 4) {
+            std::this_thread::sleep_for(150ms);
+            const std::string now = CpuTime();
+            const bool opened = openedPath.empty() || HasOpen(openedPath);
+            quiet = (opened && now == last) ? quiet + 1 : 0;
+            last = now;
+        }
+        return quiet >= 4;
+    }
+    // The exit status once the program has ended within `limit`.
+    [[nodiscard]] std::optional<int> Wait(std::chrono::milliseconds limit) {
+        const auto deadline = Clock::now() + limit;
+        do {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(20ms);
+        } while (Clock::now() < deadline);
+        return std::nullopt;
+    }
+    [[nodiscard]] pid_t Pid() const { return pid; }
+
+private:
+    [[nodiscard]] std::string CpuTime() const {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        const std::string text{std::istreambuf_iterator<char>(stat), {}};
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string field, utime, stime;
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            (i == 14 ? utime : stime) = field;
+        }
+        return utime + "/" + stime;
+    }
+    [[nodiscard]] bool HasOpen(const std::string& path) const {
+        std::error_code error;
+        for (const auto& fd :
+             std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+            if (std::filesystem::read_symlink(fd.path(), error) == path) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    pid_t pid = -1;
+};
+
+// A signal ends the program at once wherever it is, also inside a start-up dialog, and the
+// settings are saved on the way out.
+TEST(SignalExitTest, EachQuitSignalEndsTheProgramPromptlyAndSavesTheSettings) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const auto root =
+        std::filesystem::temp_directory_path() / ("t8signal-" + std::to_string(::getpid()));
+    const auto hexFile = root / "job.hex";
+    std::filesystem::create_directories(root);
+    std::ofstream(hexFile) << ":00000001FF\n";
+    const struct {
+        int signal;
+        std::vector<std::string> args;
+        bool portOpens;
+        const char* where;
+    } cases[] = {
+        {SIGTERM, {"--port", pty.SlavePath(), hexFile.string()}, true, "the open-file question"},
+        {SIGINT, {"--port", "/dev/nonexistent-t8"}, false, "the port-failure box"},
+        {SIGHUP, {"--port", pty.SlavePath()}, true, "the running window"},
+    };
+    for (const auto& c : cases) {
+        const auto config = root / ("config-" + std::to_string(c.signal));
+        const auto ini = config / "TALLON Rodezedoraz" / "T8HostLink.ini";
+        Program program(config, c.args);
+        ASSERT_GT(program.Pid(), 0);
+        ASSERT_TRUE(program.WaitUntilIdle(c.portOpens ? pty.SlavePath() : std::string()))
+            << c.where;
+        EXPECT_FALSE(std::filesystem::exists(ini)) << "nothing is saved before the end";
+        ::kill(program.Pid(), c.signal);
+        const std::optional<int> status = program.Wait(10s);
+        ASSERT_TRUE(status.has_value()) << "still running after the signal in " << c.where;
+        EXPECT_EQ(*status, 0) << c.where;
+        std::ifstream saved(ini);
+        const std::string text{std::istreambuf_iterator<char>(saved), {}};
+        EXPECT_NE(text.find("[TTY]"), std::string::npos) << c.where;
+    }
+    std::filesystem::remove_all(root);
+}
+
+} // namespace
+} // namespace t8::test
