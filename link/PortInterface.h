@@ -43,6 +43,8 @@ public:
     [[nodiscard]] virtual std::size_t OutputQueued() const = 0;
     // Drops what is queued in both directions.
     virtual void Purge() = 0;
+    // Drops only what still waits to go out.
+    virtual void DiscardOutput() = 0;
 
     // Blocks until data, a hang-up, or Release(). Release is sticky until the port is reopened.
     virtual WaitResult WaitReadable() = 0;
@@ -52,6 +54,8 @@ public:
     // Writes all bytes, waiting at most timeoutMs (0: no limit) for the line to take them.
     virtual WriteResult Write(const std::uint8_t* bytes, std::size_t count,
                               std::uint32_t timeoutMs) = 0;
+    // Writes what the line takes now and returns at once; the caller offers the rest later.
+    virtual WriteResult WriteAvailable(const std::uint8_t* bytes, std::size_t count) = 0;
     // Holds or resumes our transmitter, as an XOFF/XON from the device asks.
     virtual void SuspendOutput(bool suspend) = 0;
 };

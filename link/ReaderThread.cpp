@@ -93,7 +93,7 @@ bool ReaderThread::Drain() {
 }
 
 void ReaderThread::Deliver(const std::uint8_t* block, std::size_t count) {
-    if (watchXonXoff) {
+    if (watchXonXoff && !flowHeld) {
         ApplyFlowControl(block, count);
     }
     if (queue.Push({ReceivedEvent::Kind::Data, {block, block + count}, 0})) {

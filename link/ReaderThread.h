@@ -30,6 +30,8 @@ public:
     // Releases the wait and joins; safe to call twice.
     void Stop();
     [[nodiscard]] bool Running() const { return running.load(); }
+    // While held, XON/XOFF in what arrives is data, not flow control (a receive runs).
+    void HoldFlowControl(bool hold) { flowHeld = hold; }
 
 private:
     void Loop();
@@ -45,6 +47,7 @@ private:
     std::thread thread;
     std::atomic<bool> running{false};
     std::atomic<bool> stopRequested{false};
+    std::atomic<bool> flowHeld{false};
     int errorsInARow = 0;
     int emptyWakes = 0;
 };

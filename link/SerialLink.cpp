@@ -92,7 +92,8 @@ int SerialLink::OpenPort() {
         return 0;
     }
     if (port) {
-        ShutDownPort(); // a reopen must never leave the old reader beside the new one
+        ReleasePort(
+            LineLoss::Closed); // a reopen must never leave the old reader beside the new one
     }
     ui.SetWaitCursor(true);
     lastOpenError = 0;
@@ -131,6 +132,7 @@ bool SerialLink::StartReader() {
     const bool watchXonXoff = (tty->flowCtrl & kFlowXonXoff) != 0;
     reader = std::make_unique<ReaderThread>(
         *port, queue, [this] { ui.WakeForReceived(); }, watchXonXoff);
+    reader->HoldFlowControl(flowHeld);
     if (!reader->Start()) {
         reader.reset();
         return false;
@@ -147,6 +149,8 @@ int SerialLink::ConfigurePort() {
     if (ok && !(tty->flowCtrl & kFlowRtsCts)) {
         port->SetRts(true); // no handshake: RTS simply enabled
     }
+    // An XOFF taken under earlier settings must not hold these: a pty keeps it across reopens.
+    port->SuspendOutput(false);
     port->Purge();
     return ok ? 1 : 0;
 }
@@ -167,6 +171,7 @@ void SerialLink::ShutDownPort() {
         }
     }
     if (port) {
+        port->SuspendOutput(false); // leave no held transmitter to the device's next opener
         port->SetDtr(false);
         port->Purge();
         port->Close();
@@ -178,9 +183,59 @@ int SerialLink::ClosePort() {
     if (!tty) {
         return 1;
     }
-    ShutDownPort();
+    ReleasePort(LineLoss::Closed);
     ui.StopViewTimer();
     return 1;
+}
+
+std::string SerialLink::ReleasePort(LineLoss why) {
+    const bool hadPort = port != nullptr;
+    ShutDownPort();
+    if (!hadPort) {
+        return {};
+    }
+    std::string notes;
+    const std::vector<LineWatch*> running = watches; // a handler may end its own transfer
+    for (LineWatch* watch : running) {
+        if (std::find(watches.begin(), watches.end(), watch) == watches.end()) {
+            continue;
+        }
+        const std::string note = watch->Notify(why);
+        if (!note.empty()) {
+            notes += note + "\n";
+        }
+    }
+    return notes;
+}
+
+void SerialLink::Detach(LineWatch& watch) {
+    watches.erase(std::remove(watches.begin(), watches.end(), &watch), watches.end());
+}
+
+WriteResult SerialLink::WriteAvailable(const std::uint8_t* bytes, std::size_t count) {
+    if (!port) {
+        WriteResult gone;
+        gone.error = ENOTCONN;
+        return gone;
+    }
+    return port->WriteAvailable(bytes, count);
+}
+
+std::size_t SerialLink::OutputQueued() const {
+    return port ? port->OutputQueued() : 0;
+}
+
+void SerialLink::DiscardOutput() {
+    if (port) {
+        port->DiscardOutput();
+    }
+}
+
+void SerialLink::HoldFlowControl(bool hold) {
+    flowHeld = hold;
+    if (reader) {
+        reader->HoldFlowControl(hold);
+    }
 }
 
 int SerialLink::SendBytes(std::string_view text) {
@@ -313,10 +368,13 @@ void SerialLink::ReportHangUp() {
     }
     hangUpReported = true;
     const std::string path = DevicePath();
-    ShutDownPort(); // the reader has ended; free the device so it can be opened again
-    ui.ShowMessage("The connection to the T8 on " + path +
-                       " was lost: the device hung up.\nReconnect it, then open the port "
-                       "again with Port parameters (Ctrl+R).",
+    // The reader has ended; free the device so it can be opened again. The running transfers
+    // end here, before the message box lets their dialogs tick again.
+    const std::string notes = ReleasePort(LineLoss::HangUp);
+    ui.StopViewTimer(); // as after a close: nothing is left for it to do
+    ui.ShowMessage("The connection to the T8 on " + path + " was lost: the device hung up.\n" +
+                       notes +
+                       "Reconnect it, then open the port again with Port parameters (Ctrl+R).",
                    kAppCaption, MessageIcon::Exclamation);
 }
 

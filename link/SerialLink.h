@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LineWatch.h"
 #include "link/LinkFlags.h"
 #include "link/LinkUi.h"
 #include "link/PortInterface.h"
@@ -48,6 +49,19 @@ public:
     // 1 when handed to the port (also in part), 0 when nothing was sent.
     int SendBytes(const std::uint8_t* bytes, std::size_t count);
     int SendBytes(std::string_view text);
+
+    // The streams' door to the line: writes what the line takes now and returns at once, so a
+    // slow line never holds the window. No connection check: the driver applies the handshake.
+    // Fails with ENOTCONN once the port is gone.
+    [[nodiscard]] WriteResult WriteAvailable(const std::uint8_t* bytes, std::size_t count);
+    // Bytes waiting in the driver to go out (0 where the driver cannot tell, as on a pty).
+    [[nodiscard]] std::size_t OutputQueued() const;
+    // Drops what still waits to go out, so what is sent next follows at once.
+    void DiscardOutput();
+    [[nodiscard]] bool LineOpen() const { return port != nullptr; }
+    // While a receive is armed or runs, the device's bytes are its data: XON/XOFF among them
+    // must not hold our output.
+    void HoldFlowControl(bool hold);
     // 1 when dispatched, 0 without a record.
     int ShowReceived(const std::uint8_t* bytes, std::size_t count);
     // The screen wrapped after the first `shown` bytes of the block it is showing: dispatches
@@ -58,7 +72,6 @@ public:
 
     [[nodiscard]] TTYInfo* Record() { return tty.get(); }
     [[nodiscard]] const TTYInfo* Record() const { return tty.get(); }
-    [[nodiscard]] PortInterface* Port() { return port.get(); }
     [[nodiscard]] bool ReaderRunning() const { return reader && reader->Running(); }
     // The device to open: the override, else the record's explicit path, else the mapped port.
     [[nodiscard]] std::string DevicePath() const;
@@ -74,6 +87,11 @@ public:
         "T8 is not connected, Please check cable and setup";
 
 private:
+    friend class LineWatch;
+    void Attach(LineWatch& watch) { watches.push_back(&watch); }
+    void Detach(LineWatch& watch);
+    // Closes the port and tells the running transfers; returns their notes for the operator.
+    std::string ReleasePort(LineLoss why);
     void ShutDownPort();
     int Dispatch(const std::uint8_t* block, std::size_t count);
     void CaptureShownUpTo(std::size_t end);
@@ -96,10 +114,12 @@ private:
         std::size_t captured = 0;
     };
     ShownCapture shownCapture;
+    std::vector<LineWatch*> watches;
     std::string portOverride;
     int showDepth = 0;
     int lastOpenError = 0;
     bool hangUpReported = false;
+    bool flowHeld = false;
 };
 
 } // namespace t8

@@ -140,6 +140,12 @@ void SerialPort::Purge() {
     }
 }
 
+void SerialPort::DiscardOutput() {
+    if (fd >= 0) {
+        ::ioctl(fd, TCFLSH, TCOFLUSH);
+    }
+}
+
 WaitResult SerialPort::WaitReadable() {
     if (fd < 0) {
         return WaitResult::Error;
@@ -239,6 +245,29 @@ WriteResult SerialPort::Write(const std::uint8_t* bytes, std::size_t count,
         }
         if (!WaitWritable(static_cast<int>(left), result)) {
             return result;
+        }
+    }
+    return result;
+}
+
+WriteResult SerialPort::WriteAvailable(const std::uint8_t* bytes, std::size_t count) {
+    WriteResult result;
+    if (fd < 0) {
+        result.error = EBADF;
+        return result;
+    }
+    // The descriptor is non-blocking: a full driver buffer ends the write with EAGAIN.
+    while (result.written < count) {
+        const ssize_t put = ::write(fd, bytes + result.written, count - result.written);
+        if (put > 0) {
+            result.written += static_cast<std::size_t>(put);
+        } else if (put < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                result.error = errno;
+            }
+            break;
         }
     }
     return result;

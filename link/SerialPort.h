@@ -24,12 +24,14 @@ public:
     [[nodiscard]] std::size_t InputQueued() const override;
     [[nodiscard]] std::size_t OutputQueued() const override;
     void Purge() override;
+    void DiscardOutput() override;
 
     WaitResult WaitReadable() override;
     void Release() override;
     long Read(std::uint8_t* buffer, std::size_t max) override;
     WriteResult Write(const std::uint8_t* bytes, std::size_t count,
                       std::uint32_t timeoutMs) override;
+    WriteResult WriteAvailable(const std::uint8_t* bytes, std::size_t count) override;
     void SuspendOutput(bool suspend) override;
 
     // A write with no time limit still gives up when the line takes nothing for this long,

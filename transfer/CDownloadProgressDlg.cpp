@@ -45,8 +45,8 @@ int CDownloadProgressDlg::exec() {
     timer.start();
     QDialog::exec();
     timer.stop();
-    return stream.Result() == DownloadStream::kOk ? DownloadStream::kOk
-                                                  : DownloadStream::kCancelled;
+    const int result = stream.Result();
+    return result == DownloadStream::kRunning ? DownloadStream::kCancelled : result;
 }
 
 void CDownloadProgressDlg::OnTick() {

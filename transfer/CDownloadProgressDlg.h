@@ -18,7 +18,7 @@ class CDownloadProgressDlg : public QDialog {
 public:
     CDownloadProgressDlg(DownloadStream& stream, QWidget* parent = nullptr);
 
-    // 1 when the stream reached its end, 2 when cancelled.
+    // 1 when the stream reached its end, 2 when cancelled, 3 when the line was lost.
     int exec() override;
     void reject() override; // Cancel, Esc and the close box all cancel the stream
     [[nodiscard]] QString SentText() const;

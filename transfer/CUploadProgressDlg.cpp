@@ -41,8 +41,8 @@ int CUploadProgressDlg::exec() {
     timer.start();
     QDialog::exec();
     timer.stop();
-    return progress.Result() == UploadProgress::kOk ? UploadProgress::kOk
-                                                    : UploadProgress::kCancelled;
+    const int result = progress.Result();
+    return result == UploadProgress::kRunning ? UploadProgress::kCancelled : result;
 }
 
 void CUploadProgressDlg::OnTick() {

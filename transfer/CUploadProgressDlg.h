@@ -16,7 +16,7 @@ class CUploadProgressDlg : public QDialog {
 public:
     CUploadProgressDlg(UploadProgress& progress, QWidget* parent = nullptr);
 
-    // 1 at the end of the data or after the silence, 2 when cancelled.
+    // 1 at the end of the data or after the silence, 2 when cancelled, 3 when the line was lost.
     int exec() override;
     void reject() override;
     [[nodiscard]] QString FieldText(const char* name) const;

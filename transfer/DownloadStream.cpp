@@ -1,7 +1,6 @@
 #include "transfer/DownloadStream.h"
 
-#include "link/LineSettings.h"
-#include "link/PortInterface.h"
+#include "link/SerialLink.h"
 #include "transfer/TransferFiles.h"
 
 #include <cinttypes>
@@ -37,9 +36,7 @@ bool DownloadStream::OpenSource(const std::string& path) {
 }
 
 bool DownloadStream::Setup(const std::string& path, std::uint32_t stageAndDisplay,
-                           PortInterface& port_, std::uint32_t baudRate_) {
-    port = &port_;
-    baudRate = baudRate_;
+                           SerialLink& link_) {
     stage = stageAndDisplay;
     showBytes = stageAndDisplay;
     fileNameText = NameOf(path);
@@ -51,7 +48,22 @@ bool DownloadStream::Setup(const std::string& path, std::uint32_t stageAndDispla
         error = scratch.Error();
         return false;
     }
+    if (!link_.LineOpen()) {
+        error = SerialLink::kNotConnected;
+        return false;
+    }
+    link = &link_;
+    watch.emplace(link_, [this](LineLoss) { return LineLost(); });
     return true;
+}
+
+std::string DownloadStream::LineLost() {
+    if (result != kRunning) {
+        return {};
+    }
+    result = kLineLost;
+    return "The send of " + fileNameText + " was stopped after " + std::to_string(position) +
+           " of " + std::to_string(length) + " bytes.";
 }
 
 void DownloadStream::SetLibraryHooks(Conversion convert_, PieceText pieceText_) {
@@ -60,13 +72,17 @@ void DownloadStream::SetLibraryHooks(Conversion convert_, PieceText pieceText_) 
 }
 
 void DownloadStream::Cancel() {
-    if (result == kRunning) {
-        result = kCancelled;
+    if (result != kRunning) {
+        return;
+    }
+    result = kCancelled;
+    if (link != nullptr) {
+        link->DiscardOutput();
     }
 }
 
 void DownloadStream::Tick(std::uint64_t nowMs) {
-    if (result != kRunning || port == nullptr) {
+    if (result != kRunning || link == nullptr) {
         return;
     }
     if (!startMs) {
@@ -81,7 +97,7 @@ void DownloadStream::Tick(std::uint64_t nowMs) {
     idleTicks = 0;
     if (stage == kStageConvert) {
         Convert();
-    } else if (port->OutputQueued() <= kMaxQueuedBytes) {
+    } else if (link->OutputQueued() <= kMaxQueuedBytes) {
         SendPiece();
         UpdateRate(nowMs);
     }
@@ -98,10 +114,10 @@ void DownloadStream::SendPiece() {
         length = position; // the file shrank under us: what is there has been sent
         return;
     }
-    const auto timeoutMs = WriteTimeoutPerByteMs(baudRate) * static_cast<std::uint32_t>(count);
-    const WriteResult written = port->Write(chunk.data(), count, timeoutMs);
+    // A failed write takes nothing; a hang-up behind it reaches us through the watch.
+    const WriteResult written = link->WriteAvailable(chunk.data(), count);
     if (written.written < count) {
-        // what the port did not take is read and written again on the next tick
+        // what the line did not take is read and written again on the next tick
         sourceFile.seekg(static_cast<std::streamoff>(position + written.written));
     }
     position += written.written;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LineWatch.h"
 #include "transfer/ScratchFile.h"
 
 #include <array>
@@ -11,11 +12,13 @@
 
 namespace t8 {
 
-class PortInterface;
+class SerialLink;
 
 // The streaming behind "Download progress.....": every PC-to-T8 stream writes its file to the
-// port in pieces, one per 50 ms tick, and only while the driver's queue has room, so Cancel
-// takes effect within a tick. The dialog shows the texts and the bar and calls Tick().
+// line in pieces, one per 50 ms tick, and only what the line takes without waiting, so the
+// dialog keeps painting and Cancel takes effect within a tick at any rate. The stream holds a
+// LineWatch: when the port goes away it ends at once (kLineLost) and writes no more. The dialog
+// shows the texts and the bar and calls Tick().
 class DownloadStream {
 public:
     static constexpr int kTickMs = 50;
@@ -25,7 +28,7 @@ public:
     static constexpr int kIdleTicksToClose = 15;
     static constexpr std::uint32_t kStageConvert = 0;
     static constexpr std::uint32_t kStageSend = 1;
-    enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2 };
+    enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2, kLineLost = 3 };
 
     // Stage 0 (the library download): fills `scratch` from `source`; false on an internal
     // error. The stream then sends the scratch file.
@@ -39,14 +42,17 @@ public:
     DownloadStream(const DownloadStream&) = delete;
     DownloadStream& operator=(const DownloadStream&) = delete;
 
-    // Opens the file and the scratch file; `stageAndDisplay` is 1 for a plain send, 0 for a
-    // library. False with Error() set when either cannot be opened.
+    // Opens the file and the scratch file and takes hold of the line; `stageAndDisplay` is 1 for
+    // a plain send, 0 for a library. False with Error() set when either file cannot be opened
+    // or the port is not open.
     [[nodiscard]] bool Setup(const std::string& path, std::uint32_t stageAndDisplay,
-                             PortInterface& port, std::uint32_t baudRate);
+                             SerialLink& link);
     void SetLibraryHooks(Conversion convert, PieceText pieceText);
 
     // One timer tick at `nowMs` (any steady clock in milliseconds).
     void Tick(std::uint64_t nowMs);
+    // Ends the stream and drops what still waits in the driver, so the escapes that end the
+    // device's command follow at once.
     void Cancel();
 
     [[nodiscard]] int Result() const { return result; }
@@ -67,9 +73,9 @@ private:
     void SendPiece();
     void UpdateRate(std::uint64_t nowMs);
     [[nodiscard]] bool OpenSource(const std::string& path);
+    [[nodiscard]] std::string LineLost();
 
-    PortInterface* port = nullptr;
-    std::uint32_t baudRate = 0;
+    SerialLink* link = nullptr;
     std::uint32_t stage = kStageSend;
     std::uint32_t showBytes = 1;
     std::ifstream sourceFile;
@@ -88,6 +94,7 @@ private:
     std::string rateText;
     std::string error;
     bool conversionFailed = false;
+    std::optional<LineWatch> watch; // last: let go first, before what its handler reads
 };
 
 } // namespace t8

@@ -19,7 +19,9 @@ void FileReceiver::Arm(std::string promptText) {
     if (TTYInfo* tty = link.Record()) {
         tty->addressPromptActive = 1;
         tty->sendPending = 0; // Enter now confirms this receive, not a send armed before it
+        tty->echoActive = 0;  // the device echoes the typed range itself
     }
+    link.HoldFlowControl(true);
     fields.prompt.Arm(std::move(promptText));
 }
 
@@ -50,15 +52,23 @@ void FileReceiver::FinishReceive() {
     }
     receive.SetRange({fields.transferFormat, fields.rangeStart, fields.rangeEnd});
     UploadProgress progress;
+    progress.SetSilenceIsTheEnd(receive.EndsBySilence());
+    const LineWatch watch(link, [this, &progress](LineLoss) {
+        progress.LineLost();
+        return "The receive was stopped after " + std::to_string(receive.ReceivedCount()) +
+               " bytes; they are kept for saving.";
+    });
     receiveDialog = &progress;
     link.flags.displayHeld = 1;
-    if (ui.RunUploadDialog(progress) != TransferUi::kDialogOk) {
+    const int outcome = ui.RunUploadDialog(progress);
+    if (outcome == TransferUi::kDialogCancelled) {
         SendAbortEscapes(link);
     } else {
         link.flags.displayHeld = 0;
-        SaveReceived();
+        // a hang-up's message has said what became of the data already
+        SaveReceived(progress, watch.Loss() == LineLoss::HangUp);
     }
-    Close();
+    Close(outcome == TransferUi::kDialogLineLost);
 }
 
 void FileReceiver::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
@@ -71,9 +81,12 @@ void FileReceiver::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
-void FileReceiver::SaveReceived() {
+void FileReceiver::SaveReceived(const UploadProgress& progress, bool earlyEndTold) {
     if (receive.Cut()) {
         ReportCut();
+    }
+    if (progress.EndedEarly() && !earlyEndTold) {
+        ReportEarlyEnd(progress);
     }
     bool failed = false;
     while (true) {
@@ -127,11 +140,25 @@ void FileReceiver::ReportCut() {
                    "", MessageIcon::Exclamation);
 }
 
-void FileReceiver::Close() {
+void FileReceiver::ReportEarlyEnd(const UploadProgress& progress) {
+    const char* what = progress.Result() == UploadProgress::kLineLost
+                           ? "The connection to the T8 was lost before the end of the data.\n"
+                           : "The device stopped sending before the end of the data.\n";
+    ui.ShowMessage(what + ("The " + std::to_string(receive.ReceivedCount())) +
+                       " bytes received are kept: the file they are saved to will be incomplete.",
+                   "", MessageIcon::Exclamation);
+}
+
+void FileReceiver::Close(bool lineLost) {
     link.flags.displayHeld = 0;
     receiveDialog = nullptr;
+    link.HoldFlowControl(false);
     if (TTYInfo* tty = link.Record()) {
         tty->receiveActive = 0;
+        tty->echoActive = tty->comLocalEcho;
+    }
+    if (lineLost) {
+        return;
     }
     ui.Wait(kCloseWaitMs);
     constexpr std::uint8_t kCarriageReturn = 0x0D;

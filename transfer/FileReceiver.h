@@ -14,9 +14,10 @@ class TransferUi;
 class UploadProgress;
 struct DirectorySettings;
 
-// Receiving from the T8 ("SE", "SX", a batch receive): arms the prompt, diverts the received
-// blocks into the buffer behind "Upload progress.....", saves them and brings the device back
-// to its prompt.
+// Receiving from the T8 ("SE", "SX", a batch receive): arms the prompt (local echo off, the
+// device's XON/XOFF taken as data), diverts the received blocks into the buffer behind
+// "Upload progress.....", saves them and brings the device back to its prompt. A receive that
+// ends early (silence, or the port going away) is saved as well, and said to be incomplete.
 class FileReceiver {
 public:
     static constexpr int kCloseWaitMs = 100;
@@ -45,11 +46,13 @@ public:
 
 private:
     void Arm(std::string promptText);
-    void SaveReceived();
+    void SaveReceived(const UploadProgress& progress, bool earlyEndTold);
     [[nodiscard]] std::string ChooseTarget();
     [[nodiscard]] bool WriteTarget();
     void ReportCut();
-    void Close();
+    void ReportEarlyEnd(const UploadProgress& progress);
+    // `lineLost`: no device is left to bring back to its prompt.
+    void Close(bool lineLost);
 
     SerialLink& link;
     TransferUi& ui;

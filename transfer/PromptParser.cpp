@@ -2,14 +2,11 @@
 
 #include "formats/HexDigits.h"
 
-#include <limits>
-
 namespace t8 {
 namespace {
 
 // The device's addresses have five digits; the start is read from just those before the comma.
 constexpr std::size_t kStartDigits = 5;
-constexpr std::int32_t kOpenEnd = std::numeric_limits<std::int32_t>::max();
 
 } // namespace
 
@@ -46,7 +43,7 @@ PromptReading ParsePromptText(std::string_view promptText, TransferFormat format
         reading.rangeStart = 0;
     }
     if (reading.rangeEnd < 1) {
-        reading.rangeEnd = kOpenEnd;
+        reading.rangeEnd = kOpenRangeEnd;
     }
     return reading;
 }

@@ -3,9 +3,13 @@
 #include "formats/TransferFormat.h"
 
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace t8 {
+
+// The range end read when none was typed: "up to the top".
+inline constexpr std::int32_t kOpenRangeEnd = std::numeric_limits<std::int32_t>::max();
 
 // What the device's answer and the operator's typed range say about a transfer.
 struct PromptReading {

@@ -1,5 +1,6 @@
 #include "transfer/ReceiveStream.h"
 
+#include "transfer/PromptParser.h"
 #include "transfer/UploadProgress.h"
 
 #include <algorithm>
@@ -88,6 +89,10 @@ std::size_t ReceiveStream::DataEnd(const std::uint8_t* bytes, std::size_t count)
     const std::uint64_t wanted =
         BinaryLength() - std::min<std::uint64_t>(BinaryLength(), buffer.size());
     return static_cast<std::size_t>(std::min<std::uint64_t>(count, wanted));
+}
+
+bool ReceiveStream::EndsBySilence() const {
+    return range.format == TransferFormat::FormatBinary && range.end == kOpenRangeEnd;
 }
 
 std::uint64_t ReceiveStream::BinaryLength() const {

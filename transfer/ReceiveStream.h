@@ -37,6 +37,8 @@ public:
     // True when data beyond kMaxBytes arrived and were not stored.
     [[nodiscard]] bool Cut() const { return cut; }
     [[nodiscard]] bool Ended() const { return ended; }
+    // Binary data without a typed end have no end of their own: only silence ends them.
+    [[nodiscard]] bool EndsBySilence() const;
 
 private:
     enum class Lead { Scanning, AfterCr, Data };

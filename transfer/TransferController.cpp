@@ -14,7 +14,10 @@ namespace t8 {
 TransferController::TransferController(SerialLink& link_, TransferUi& ui_, CProgTermDoc& doc_,
                                        const DirectorySettings& dirs_, TypeKeyFunction typeKey_)
     : link(link_), ui(ui_), doc(doc_), dirs(dirs_), typeKey(std::move(typeKey_)),
-      receiver(link_, ui_, fields, dirs_) {}
+      receiver(link_, ui_, fields, dirs_), lineWatch(link_, [this](LineLoss) {
+          CancelPrompt();
+          return std::string();
+      }) {}
 
 bool TransferController::SendCommand(const char* command) {
     return link.SendBytes(command) == 1;
@@ -30,6 +33,7 @@ void TransferController::ArmSend(const std::string& path) {
         tty->sendPending = 1;
         tty->echoActive = 0; // typed keys are not echoed while the transfer runs
     }
+    link.HoldFlowControl(false); // a receive armed before is no longer
 }
 
 void TransferController::SendFileCommand() {
@@ -40,10 +44,7 @@ void TransferController::SendFileCommand() {
     const auto chosen = ui.ChooseOpenFile(InitialName(fields.lastDownloadDir, dirs.downloadFilter),
                                           fields.fileFilter);
     if (!chosen || chosen->empty()) {
-        if (TTYInfo* tty = link.Record()) {
-            tty->addressPromptActive = 0;
-            tty->sendPending = 0;
-        }
+        CancelPrompt();
         fields.lastDownloadDir.clear();
         return;
     }
@@ -69,10 +70,7 @@ void TransferController::DownloadEepromCommand() {
     }
     const auto chosen = ui.ChooseOpenFile(initialName, fields.fileFilter);
     if (!chosen || chosen->empty()) {
-        if (TTYInfo* tty = link.Record()) {
-            tty->addressPromptActive = 0;
-            tty->sendPending = 0;
-        }
+        CancelPrompt();
         return;
     }
     ArmSend(*chosen);
@@ -97,7 +95,13 @@ void TransferController::CarryOutRequest() {
     } else if (action == CProgTermDoc::kExamine) {
         ui.OpenExamine(path, true);
     } else if (action == CProgTermDoc::kDownload) {
-        SendNamedFile(path);
+        const TTYInfo* tty = link.Record();
+        if (tty != nullptr && tty->connected != 0) {
+            SendNamedFile(path);
+        } else {
+            ui.ShowMessage("Cannot send " + path + kPortClosedForSend, SerialLink::kAppCaption,
+                           MessageIcon::Exclamation);
+        }
     }
     doc.OnNewDocument();
 }
@@ -152,24 +156,23 @@ void TransferController::StartSend() {
         tty->sendPending = 0;
         StreamFile();
     }
-    ui.StartViewTimer();
+    if (link.LineOpen()) {
+        ui.StartViewTimer(); // after a hang-up it stays stopped, as after a close
+    }
 }
 
 void TransferController::StreamFile() {
     TTYInfo& tty = *link.Record();
     DownloadStream stream;
-    PortInterface* port = link.Port();
     if (!CanOpenForReading(fields.transferPath)) {
         ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
-    } else if (port == nullptr) {
-        ui.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
-    } else if (!stream.Setup(fields.transferPath, DownloadStream::kStageSend, *port,
-                             tty.baudRate)) {
+    } else if (!stream.Setup(fields.transferPath, DownloadStream::kStageSend, link)) {
         ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
-    } else if (ui.RunDownloadDialog(stream) != TransferUi::kDialogOk) {
+    } else if (ui.RunDownloadDialog(stream) == TransferUi::kDialogCancelled) {
         SendAbortEscapes(link);
         return;
     }
+    // At the end, or with the line gone (the link has told the operator): nothing to send.
     tty.echoActive = tty.comLocalEcho;
 }
 
@@ -178,7 +181,9 @@ void TransferController::CancelPrompt() {
         tty->addressPromptActive = 0;
         tty->receiveActive = 0;
         tty->sendPending = 0;
+        tty->echoActive = tty->comLocalEcho;
     }
+    link.HoldFlowControl(false);
 }
 
 } // namespace t8

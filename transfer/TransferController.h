@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "link/LineWatch.h"
 #include "terminal/KeyTyper.h"
 #include "transfer/FileReceiver.h"
 #include "transfer/TransferFields.h"
@@ -17,7 +18,9 @@ class TransferUi;
 struct DirectorySettings;
 
 // The view's transfer state: the address prompt, the send and receive commands, Enter and Esc
-// at the prompt, and the view's 250 ms timer work. Owned by the view, on its thread.
+// at the prompt, and the view's 250 ms timer work. Owned by the view, on its thread. Every
+// prompt switches the local echo off until its transfer ends or is cancelled; when the port
+// goes away an armed prompt is cancelled and a running transfer ends (see LineWatch).
 class TransferController : public PromptKeys {
 public:
     using TypeKeyFunction = std::function<int(std::uint8_t)>;
@@ -45,6 +48,9 @@ public:
     }
     // The timer's steps; the view places the caret afterwards.
     void OnTransferTimer();
+    // The document's pending request, if any: the timer's first step, also run by the view
+    // when the port is closed and no timer runs. A download needs the port and says so.
+    void CarryOutRequest();
 
     // What the screen processing shows while addressPromptActive is set.
     void PromptCharacter(std::uint8_t byte) { fields.prompt.Character(byte); }
@@ -61,8 +67,11 @@ public:
     [[nodiscard]] const FileReceiver& Receiver() const { return receiver; }
     [[nodiscard]] const StartupBatch& PendingStartupBatch() const { return startupBatch; }
 
+    static constexpr char kPortClosedForSend[] =
+        ": the port to the T8 is not open.\nOpen it with Port parameters (Ctrl+R), then open "
+        "the file again.";
+
 private:
-    void CarryOutRequest();
     void ConfirmArmedSend();
     void MarkPromptAtLineStart();
     void CountDownStartupBatch();
@@ -78,6 +87,7 @@ private:
     FileReceiver receiver;
     StartupBatch startupBatch;
     int timerTicks = 0;
+    LineWatch lineWatch; // an armed prompt ends with the port
 };
 
 } // namespace t8

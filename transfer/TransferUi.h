@@ -17,6 +17,8 @@ public:
     // What the two progress dialogs return, as their modal loops end.
     static constexpr int kDialogOk = 1;
     static constexpr int kDialogCancelled = 2;
+    // The port went away under the transfer (the link's LineWatch told its logic).
+    static constexpr int kDialogLineLost = 3;
 
     TransferUi() = default;
     TransferUi(const TransferUi&) = delete;
@@ -37,10 +39,12 @@ public:
                              MessageIcon icon) = 0;
 
     // Modal "Download progress....." over `stream`: Tick() every 50 ms until Result() is
-    // non-zero; Cancel calls stream.Cancel(). Returns kDialogOk or kDialogCancelled.
+    // non-zero; Cancel calls stream.Cancel(). Returns Result(): kDialogOk, kDialogCancelled or
+    // kDialogLineLost.
     virtual int RunDownloadDialog(DownloadStream& stream) = 0;
     // Modal "Upload progress....." over `progress`: Tick() every 250 ms until Result() is
-    // non-zero; Cancel calls progress.Cancel(). Received blocks keep being dispatched meanwhile.
+    // non-zero; Cancel calls progress.Cancel(). Received blocks keep being dispatched meanwhile
+    // (and with them a hang-up). Returns Result(), as above.
     virtual int RunUploadDialog(UploadProgress& progress) = 0;
 
     // The examine dialog on a file; `withRecord` hands it the connection's fill options.

@@ -24,4 +24,24 @@ void UploadProgress::Cancel() {
     }
 }
 
+void UploadProgress::LineLost() {
+    if (result == kRunning) {
+        result = kLineLost;
+    }
+}
+
+bool UploadProgress::EndedEarly() const {
+    return result == kLineLost || (result == kOk && !finished && !silenceIsTheEnd);
+}
+
+std::string UploadProgress::StatusText() const {
+    const std::string verdict(checker.StatusText());
+    if (!EndedEarly()) {
+        return verdict;
+    }
+    const std::string ending = result == kLineLost ? kLostEarly : kStoppedEarly;
+    // "No errors." of a stream that stopped half-way would read as a clean file
+    return checker.HasErrors() ? verdict + " " + ending : ending;
+}
+
 } // namespace t8

@@ -7,29 +7,43 @@
 namespace t8 {
 
 // The logic behind "Upload progress.....": the byte count, the detected format and the stream
-// check's verdict, and the end of a receive after 20 silent 250 ms ticks or at Finish().
+// check's verdict, and the end of a receive after 20 silent 250 ms ticks, at Finish(), or when
+// the line goes away.
 class UploadProgress {
 public:
     static constexpr int kTickMs = 250;
     static constexpr int kSilentTicksToClose = 20;
-    enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2 };
+    enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2, kLineLost = 3 };
+    // Added to the status line when the receive ended before its end was seen.
+    static constexpr char kStoppedEarly[] = "The device stopped sending before the end.";
+    static constexpr char kLostEarly[] = "The connection was lost before the end.";
 
     UploadProgress() = default;
     UploadProgress(const UploadProgress&) = delete;
     UploadProgress& operator=(const UploadProgress&) = delete;
 
+    // Silence is how this receive ends anyway (binary without a range): no remark then.
+    void SetSilenceIsTheEnd(bool normal) { silenceIsTheEnd = normal; }
     void Tick();
     void SetBytes(long count);
     void SetFormat(const std::string& text);
     // The end was detected: the next tick closes with OK.
-    void Finish() { silentTicks = kSilentTicksToClose + 1; }
+    void Finish() {
+        silentTicks = kSilentTicksToClose + 1;
+        finished = true;
+    }
     void Cancel();
+    // The port went away: the receive ends now with what it has.
+    void LineLost();
 
     [[nodiscard]] int Result() const { return result; }
+    // The receive ended without its end: the device fell silent, or the line went away.
+    [[nodiscard]] bool EndedEarly() const;
     [[nodiscard]] int SilentTicks() const { return silentTicks; }
     [[nodiscard]] const std::string& BytesText() const { return bytesText; }
     [[nodiscard]] const std::string& FormatText() const { return formatText; }
-    [[nodiscard]] std::string StatusText() const { return std::string(checker.StatusText()); }
+    // The check's verdict, and how the receive ended when it ended early.
+    [[nodiscard]] std::string StatusText() const;
     [[nodiscard]] StreamChecker& Checker() { return checker; }
     [[nodiscard]] const StreamChecker& Checker() const { return checker; }
 
@@ -37,6 +51,8 @@ private:
     StreamChecker checker;
     int silentTicks = 0;
     int result = kRunning;
+    bool finished = false;
+    bool silenceIsTheEnd = false;
     std::string formatText;
     std::string bytesText;
 };

@@ -229,5 +229,22 @@ TEST_F(PtyLinkTest, TheDevicesXoffHoldsOurOutputUntilXon) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
 }
 
+// An XOFF taken under XON/XOFF must not outlive those settings: the port page reopens the port
+// without them, and what we send goes out.
+TEST_F(PtyLinkTest, OnlyTheConfiguredFlowControlHoldsOurOutput) {
+    link.Record()->flowCtrl = kFlowXonXoff;
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_TRUE(pty.WriteAll("\x13"));
+    ScreenFor(1);
+    link.Record()->flowCtrl = 0;
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_TRUE(pty.WriteAll("\x13"));
+    ScreenFor(2);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.SendBytes("AB"), 1);
+    EXPECT_EQ(pty.ReadFor(2, 2000), "AB");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
 } // namespace
 } // namespace t8::test

@@ -208,6 +208,47 @@ TEST(SerialLinkNestingTest, WrapLineFeedsAreCapturedWhereTheWrapsHappened) {
     EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>abcdef") << "a receive takes the block whole";
 }
 
+TEST_F(SerialLinkTest, RunningTransfersHearOfAHangUpFirstAndTheTimerStops) {
+    Open();
+    std::string heard;
+    {
+        const LineWatch ended(link, [&](LineLoss) {
+            heard += '?';
+            return std::string("never");
+        });
+    }
+    const LineWatch watch(link, [&](LineLoss why) {
+        heard += why == LineLoss::HangUp ? 'H' : 'C';
+        EXPECT_FALSE(link.LineOpen()) << "the port is freed first";
+        EXPECT_TRUE(why != LineLoss::HangUp || ui.messages.empty()) << "before the operator "
+                                                                       "is told";
+        return std::string(why == LineLoss::HangUp ? "The send of x.hex was stopped." : "");
+    });
+    const int seen = ui.Wakes();
+    FakePort::HangUp(port);
+    ASSERT_TRUE(ui.WaitForWake(seen, 5000));
+    link.DispatchReceived();
+    link.DispatchReceived();
+    EXPECT_EQ(watch.Loss(), LineLoss::HangUp);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "The connection to the T8 on /dev/fake was lost: the device hung up.\nThe send of "
+              "x.hex was stopped.\nReconnect it, then open the port again with Port parameters "
+              "(Ctrl+R).");
+    EXPECT_FALSE(ui.timerRunning);
+    const std::uint8_t byte = 'x';
+    EXPECT_EQ(link.WriteAvailable(&byte, 1).error, ENOTCONN);
+    EXPECT_EQ(Send("X"), 0);
+
+    FakePort::HangUp(port, false); // plugged in again
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_NE(link.OpenPort(), 0); // a reopen closes first
+    link.ClosePort();
+    link.ClosePort(); // nothing open, nothing to tell
+    EXPECT_EQ(heard, "HCC");
+    EXPECT_EQ(ui.messages.size(), 1u) << "a close is no hang-up";
+}
+
 TEST_F(SerialLinkTest, NoRecordMeansEveryOperationFails) {
     EXPECT_EQ(link.OpenPort(), 0);
     EXPECT_EQ(Send("BU"), 0);

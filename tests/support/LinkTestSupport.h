@@ -12,6 +12,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace t8::test {
@@ -103,6 +104,13 @@ private:
 // A port whose lines, input and write outcome the test sets; it records what is written.
 class FakePort : public PortInterface {
 public:
+    // What the device sends, and whether it hung up; the reader thread takes it.
+    struct Input {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::string bytes;
+        bool hungUp = false;
+    };
     struct State {
         std::uint32_t modemStatus = kModemCts | kModemDsr | kModemRlsd;
         bool failOpen = false;
@@ -115,8 +123,28 @@ public:
         bool dtr = false;
         bool rts = false;
         int opens = 0;
+        int outputDiscards = 0;
+        std::vector<bool> suspends; // SuspendOutput calls, in order
+        Input input;
     };
     explicit FakePort(State& state_) : state(state_) {}
+
+    // The device sends `bytes`, or hangs up (or is plugged in again); the reader finds them as
+    // from a real line.
+    static void Deliver(State& state, std::string_view bytes) {
+        {
+            const std::lock_guard lock(state.input.mutex);
+            state.input.bytes.append(bytes);
+        }
+        state.input.changed.notify_all();
+    }
+    static void HangUp(State& state, bool hungUp = true) {
+        {
+            const std::lock_guard lock(state.input.mutex);
+            state.input.hungUp = hungUp;
+        }
+        state.input.changed.notify_all();
+    }
 
     bool Open(const std::string&) override {
         if (state.failOpen) {
@@ -136,25 +164,48 @@ public:
     [[nodiscard]] std::uint32_t ModemStatus() const override { return state.modemStatus; }
     void SetDtr(bool on) override { state.dtr = on; }
     void SetRts(bool on) override { state.rts = on; }
-    [[nodiscard]] std::size_t InputQueued() const override { return 0; }
+    [[nodiscard]] std::size_t InputQueued() const override {
+        const std::lock_guard lock(state.input.mutex);
+        return state.input.bytes.size();
+    }
     [[nodiscard]] std::size_t OutputQueued() const override { return 0; }
     void Purge() override {}
+    void DiscardOutput() override { ++state.outputDiscards; }
     WaitResult WaitReadable() override {
-        std::unique_lock lock(mutex);
-        wake.wait(lock, [&] { return released; });
-        return WaitResult::Released;
+        std::unique_lock lock(state.input.mutex);
+        state.input.changed.wait(
+            lock, [&] { return released || !state.input.bytes.empty() || state.input.hungUp; });
+        if (released) {
+            return WaitResult::Released;
+        }
+        return state.input.bytes.empty() ? WaitResult::HangUp : WaitResult::Data;
     }
     void Release() override {
         {
-            const std::lock_guard lock(mutex);
+            const std::lock_guard lock(state.input.mutex);
             released = true;
         }
-        wake.notify_all();
+        state.input.changed.notify_all();
     }
-    long Read(std::uint8_t*, std::size_t) override { return 0; }
+    long Read(std::uint8_t* buffer, std::size_t max) override {
+        const std::lock_guard lock(state.input.mutex);
+        const std::size_t count = std::min(max, state.input.bytes.size());
+        std::copy_n(state.input.bytes.begin(), count, buffer);
+        state.input.bytes.erase(0, count);
+        return static_cast<long>(count);
+    }
     WriteResult Write(const std::uint8_t* bytes, std::size_t count,
                       std::uint32_t timeoutMs) override {
         state.writeTimeouts.push_back(timeoutMs);
+        return Take(bytes, count);
+    }
+    WriteResult WriteAvailable(const std::uint8_t* bytes, std::size_t count) override {
+        return Take(bytes, count);
+    }
+    void SuspendOutput(bool suspend) override { state.suspends.push_back(suspend); }
+
+private:
+    WriteResult Take(const std::uint8_t* bytes, std::size_t count) {
         WriteResult result;
         result.written = std::min(count, state.writeLimit);
         state.written.append(reinterpret_cast<const char*>(bytes), result.written);
@@ -164,14 +215,10 @@ public:
         }
         return result;
     }
-    void SuspendOutput(bool) override {}
 
-private:
     State& state;
     bool open = false;
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool released = false;
+    bool released = false; // guarded by state.input.mutex
 };
 
 } // namespace t8::test

@@ -38,11 +38,14 @@ std::string DeviceText(Format format, const std::vector<std::uint8_t>& data) {
 class TransferPtyTest : public ::testing::Test {
 protected:
     // `corruptRecord`: the device spoils that record of its next send.
-    void Start(std::size_t corruptRecord = 0) {
+    // `lineRate`: the device's line is paced at that many baud (0: unthrottled).
+    void Start(std::size_t corruptRecord = 0, std::uint32_t lineRate = 0) {
         sim::DeviceOptions options;
         options.format = format;
         options.corruptRecord = corruptRecord;
-        server = std::make_unique<sim::SimServer>(options, sim::ServerOptions{});
+        sim::ServerOptions serverOptions;
+        serverOptions.lineRate = lineRate;
+        server = std::make_unique<sim::SimServer>(options, serverOptions);
         ASSERT_EQ(server->Open(), "");
         serving = std::thread([this] { (void)server->Run(); });
         rig.link.Record()->devicePath = server->SlavePath();
@@ -142,6 +145,36 @@ TEST_F(TransferPtyTest, CorruptedRecordIsReportedAndStillSaved) {
 TEST_F(TransferPtyTest, EepromBothWays) {
     Start();
     RoundTrip(true);
+}
+
+// A slow line fills the driver's buffer within a second; from then on a blocking write of a
+// piece would hold the window for seconds. Every tick must return at once, and Cancel must end
+// the device's receive.
+TEST_F(TransferPtyTest, ASlowLineNeverHoldsTheDialogAndCancelStillReachesTheDevice) {
+    constexpr std::uint32_t kSlowBaud = 9600;
+    constexpr int kCancelTick = 30;
+    constexpr auto kLongestTick = std::chrono::milliseconds(1000); // 50 ms, and a loaded machine
+    Start(0, kSlowBaud);
+    std::vector<std::uint8_t> data(std::size_t{64} << 10);
+    std::iota(data.begin(), data.end(), std::uint8_t{0});
+    rig.ui.answers.push_back(rig.MakeFile("slow.hex", DeviceText(format, data)));
+    std::vector<std::chrono::steady_clock::time_point> starts;
+    rig.ui.beforeTick = [&](int tick) {
+        starts.push_back(std::chrono::steady_clock::now());
+        if (tick == kCancelTick) {
+            rig.ui.download->Cancel();
+        }
+    };
+    rig.transfers->SendFileCommand();
+    ASSERT_TRUE(TickUntil([&] { return rig.ui.ticks > 0; }));
+    ASSERT_EQ(rig.ui.ticks, kCancelTick + 1) << "Cancel ends the dialog on its own tick";
+    auto longest = std::chrono::steady_clock::duration{};
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        longest = std::max(longest, starts[i] - starts[i - 1]);
+    }
+    EXPECT_LT(longest, kLongestTick);
+    EXPECT_TRUE(TickUntil([&] { return ScreenShows("Receive aborted"); }))
+        << "the four escapes reached the device";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EachFormat,

@@ -1,4 +1,4 @@
-#include "tests/transfer/TransferHarness.h"
+#include "tests/transfer/TransferFixture.h"
 
 #include "transfer/PromptParser.h"
 #include "transfer/ReceiveStream.h"
@@ -8,43 +8,6 @@
 
 namespace t8::test {
 namespace {
-
-using Log = std::vector<std::string>;
-using Pieces = std::vector<std::pair<int, std::size_t>>; // dialog tick, bytes the port took
-
-// Notes the dialog tick of every piece and reports the driver queue the test sets.
-class TickedPort : public FakePort {
-public:
-    TickedPort(State& shared, const ScriptedUi& ui_) : FakePort(shared), ui(ui_) {}
-    [[nodiscard]] std::size_t OutputQueued() const override { return queued; }
-    WriteResult Write(const std::uint8_t* bytes, std::size_t count, std::uint32_t ms) override {
-        const WriteResult result = FakePort::Write(bytes, count, ms);
-        if (ui.inDialog) {
-            pieces.emplace_back(ui.ticks, result.written);
-        }
-        return result;
-    }
-    Pieces pieces;
-    const ScriptedUi& ui;
-    std::size_t queued = 0;
-};
-
-class TransferTest : public ::testing::Test {
-protected:
-    TransferTest()
-        : rig([this] {
-              auto made = std::make_unique<TickedPort>(state, rig.ui);
-              port = made.get();
-              return made;
-          }) {
-        rig.link.Record()->devicePath = "/dev/fake";
-        rig.link.OpenPort();
-        rig.ui.trace = &state.written;
-    }
-    FakePort::State state;
-    TickedPort* port = nullptr;
-    TransferRig rig;
-};
 
 TEST(PromptParserTest, HexNumbersAndRanges) {
     EXPECT_EQ(ParseHexNumber("1fff"), 0x1FFFu);
