@@ -47,6 +47,9 @@ bool CProgTermDoc::OnOpenDocument(const std::string& path, const Question& ask) 
     pendingAction = action;
     pendingPath = path;
     SetTitle(std::filesystem::path(path).filename().string());
+    if (onRequest) {
+        onRequest();
+    }
     return true;
 }
 

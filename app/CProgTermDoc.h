@@ -32,6 +32,9 @@ public:
     std::uint32_t TakePendingRequest(std::string& path);
     // Told of every change of the title.
     void SetTitleObserver(std::function<void()> observer) { titleChanged = std::move(observer); }
+    // Called whenever a request has been recorded, so it is carried out also when no timer
+    // looks for it (the port closed).
+    void SetRequestListener(std::function<void()> listener) { onRequest = std::move(listener); }
 
     // Returns false once the capture store is full; what did not fit is not stored.
     bool AppendCapture(const std::uint8_t* bytes, std::size_t count);
@@ -51,6 +54,7 @@ public:
 private:
     void SetTitle(std::string text);
 
+    std::function<void()> onRequest;
     std::string pendingPath;
     std::uint32_t pendingAction = kNone;
     std::vector<std::uint8_t> captureBuffer;

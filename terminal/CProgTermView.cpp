@@ -84,6 +84,7 @@ CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsSto
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     transferTimer.setInterval(kTransferTimerMs);
     connect(&transferTimer, &QTimer::timeout, this, &CProgTermView::OnTransferTimer);
+    doc.SetRequestListener([this] { RequestRecorded(); });
     const int flash = QApplication::cursorFlashTime();
     caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
     connect(&caretBlink, &QTimer::timeout, this, [this] {
@@ -98,6 +99,7 @@ CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsSto
 
 CProgTermView::~CProgTermView() {
     destroying = true;
+    doc.SetRequestListener({});
     link.DestroyLinkRecord(); // saves the settings, then closes the port
 }
 
@@ -178,6 +180,7 @@ void CProgTermView::StartViewTimer() {
 }
 void CProgTermView::StopViewTimer() {
     transferTimer.stop();
+    ClearStaleAddressPrompt(); // no tick will do it now
 }
 
 void CProgTermView::ShowCaret(bool show) {
@@ -249,14 +252,27 @@ void CProgTermView::PromptBackspace() {
 
 void CProgTermView::OnTransferTimer() {
     transfer->OnTransferTimer();
-    // The address prompt has done its work once nothing waits for an address any more.
+    ClearStaleAddressPrompt();
+    ApplyDamage();
+    PlaceCaret();
+}
+
+void CProgTermView::ClearStaleAddressPrompt() {
     const TTYInfo* tty = link.Record();
-    if (tty && !tty->addressPromptActive && !tty->receiveActive &&
+    if (tty && !destroying && !tty->addressPromptActive && !tty->receiveActive &&
         frame.PromptText() == QString::fromUtf8(kAddressPromptText)) {
         frame.SetPromptText(CMainFrame::kReady);
     }
-    ApplyDamage();
-    PlaceCaret();
+}
+
+void CProgTermView::RequestRecorded() {
+    // Queued: the request may be recorded at start-up, before the window is shown.
+    QTimer::singleShot(0, this, [this] {
+        if (!transferTimer.isActive()) {
+            transfer->CarryOutRequest();
+            ApplyDamage();
+        }
+    });
 }
 
 std::optional<std::string> CProgTermView::ChooseOpenFile(const std::string& initialName,

@@ -116,6 +116,10 @@ protected:
 
 private:
     void OnTransferTimer();
+    // A document request was recorded; with no timer running it is carried out at once.
+    void RequestRecorded();
+    // The status bar's address prompt, once nothing waits for an address any more.
+    void ClearStaleAddressPrompt();
     void DispatchReceived();
     void ApplyDamage();
     void SyncScrollBars();
