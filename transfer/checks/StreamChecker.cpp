@@ -80,6 +80,13 @@ void StreamChecker::CheckAsciiStream(const std::uint8_t* bytes, std::size_t coun
     }
 }
 
+void StreamChecker::CheckStreamEnd() {
+    if (position >= 0) {
+        Report(kCharacterErrors);
+        EndRecord();
+    }
+}
+
 void StreamChecker::Reset() {
     *this = StreamChecker{};
 }

@@ -22,6 +22,11 @@ public:
     void CheckMotorolaStream(const std::uint8_t* bytes, std::size_t count);
     void CheckTekStream(const std::uint8_t* bytes, std::size_t count);
     void CheckAsciiStream(const std::uint8_t* bytes, std::size_t count);
+    // The receive has ended (the device's prompt, silence or a cancel): a record still open
+    // was cut off before its checksum, which is an error whatever format it is. The blocks
+    // alone cannot tell, since the rest of a record may always be still to come. Safe to call
+    // more than once; a later block starts afresh at its next record mark.
+    void CheckStreamEnd();
 
     // Back to "No errors." with no record open, for the next receive.
     void Reset();

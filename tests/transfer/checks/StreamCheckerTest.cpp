@@ -1,5 +1,6 @@
-// Every stream is judged whole, split in two at every position and byte by byte: serial data
-// arrive in pieces, and the verdict must not depend on where they break.
+// Every stream is judged whole, split in two at every position and byte by byte, then ended as
+// a receive ends it: serial data arrive in pieces, and the verdict must not depend on where
+// they break.
 
 #include "transfer/checks/StreamChecker.h"
 #include "sim/records/FormatCodec.h"
@@ -32,10 +33,12 @@ void Feed(StreamChecker& checker, Check check, std::string_view text) {
 std::string Verdict(Check check, std::string_view stream) {
     StreamChecker whole;
     Feed(whole, check, stream);
+    whole.CheckStreamEnd();
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         StreamChecker split;
         Feed(split, check, stream.substr(0, cut));
         Feed(split, check, stream.substr(cut));
+        split.CheckStreamEnd();
         if (split.StatusText() != whole.StatusText()) {
             ADD_FAILURE() << "split at " << cut;
             break;
@@ -45,6 +48,7 @@ std::string Verdict(Check check, std::string_view stream) {
     for (const char c : stream) {
         Feed(single, check, {&c, 1});
     }
+    single.CheckStreamEnd();
     EXPECT_EQ(single.StatusText(), whole.StatusText()) << "byte by byte";
     return std::string(whole.StatusText());
 }
@@ -67,6 +71,32 @@ TEST(StreamCheckerTest, Verdicts) {
           {"ascii has no record marks", kAscii, ":00", kBad}}) {
         EXPECT_EQ(Verdict(check, stream), verdict) << name;
     }
+}
+
+// A receive that stops inside a record (silence, or the prompt too early) left it unfinished.
+TEST(StreamCheckerTest, ARecordOpenAtTheEndIsAnError) {
+    for (const auto& [name, check, stream, verdict] :
+         {std::tuple{"intel data cut", kIntel, ":0300300002337A1E\r\n:100040000102", kBad},
+          {"intel bare mark", kIntel, ":0300300002337A1E\r\n:", kBad},
+          {"intel checksum missing", kIntel, ":0300300002337A", kBad},
+          {"intel ends on its checksum", kIntel, ":0300300002337A1E", kOk},
+          {"motorola data cut", kMotorola, "S10510001234A4\r\nS1051000", kBad},
+          {"motorola checksum half there", kMotorola, "S10510001234A", kBad},
+          {"motorola cut header unchecked", kMotorola, "S10510001234A4\r\nS0060000", kOk},
+          {"tek standard data cut", kTek, "/10000203ABCD2E\r\n/10000203AB", kBad},
+          {"tek standard header cut", kTek, "/100002", kBad},
+          {"tek termination ends at checksum 1", kTek, "/10000203ABCD2E\r\n/10000001", kOk},
+          {"tek extended whole", kTek, "%0A63A0AABB\r\n", kOk},
+          {"tek extended data cut", kTek, "%0A63A0AABB\r\n%0A63A0AA", kBad},
+          {"ascii has no records", kAscii, "00 11 2", kOk}}) {
+        EXPECT_EQ(Verdict(check, stream), verdict) << name;
+    }
+    // Until the end is known, the rest of the record may still come.
+    StreamChecker open;
+    Feed(open, kIntel, ":100040000102");
+    EXPECT_FALSE(open.HasErrors());
+    open.CheckStreamEnd();
+    EXPECT_EQ(open.StatusText(), kBad);
 }
 
 TEST(StreamCheckerTest, ResetForgetsVerdictAndOpenRecord) {
