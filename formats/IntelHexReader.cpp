@@ -20,7 +20,7 @@ bool IntelHexReader::Read() {
     if (!RunRecordLoop(kClasses)) {
         return false;
     }
-    image_.FinishImage();
+    FinishInput();
     return recordSeen_;
 }
 

@@ -28,12 +28,12 @@ void MemoryImage::PrepareImage() {
     stop_.store(false, std::memory_order_relaxed);
     statusText_.clear();
     recordSeen_.fill(false);
-    segments_.Clear();
     RestartAt(kNoBase);
 }
 
 void MemoryImage::RestartAt(std::uint32_t base) {
     base_ = base;
+    segments_.Clear();
     pages_.clear();
     pageIndex_.clear();
     cachedPage_ = nullptr;

@@ -42,7 +42,8 @@ public:
     void Load(std::uint32_t address, const std::uint8_t* values, std::size_t count);
     void AddByte(std::uint32_t address, std::uint8_t value) { segments_.AddByte(address, value); }
     void LowerBase(std::uint32_t newBase) { base_ = newBase; }
-    // For the readers without addresses: a fresh image counted from base, segments kept.
+    // For the readers without addresses: a fresh image counted from base. The segments that an
+    // earlier reader left go too: they describe records this image does not hold.
     void RestartAt(std::uint32_t base);
     void FinishImage();
     void SetLength(std::uint32_t length) { length_ = length; }

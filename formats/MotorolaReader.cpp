@@ -17,7 +17,7 @@ bool MotorolaReader::Read() {
     if (!RunRecordLoop(kClasses)) {
         return false;
     }
-    image_.FinishImage();
+    FinishInput();
     return image_.RecordSeen(TransferFormat::FormatMotorola);
 }
 

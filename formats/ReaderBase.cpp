@@ -47,6 +47,7 @@ bool ReaderBase::RunRecordLoop(const ClassTable& classes) {
                 return false;
             }
             if (end == RecordEnd::EndInput) {
+                RaiseEndAddress(); // a record cut off by the end of the file counts too
                 return true;
             }
             break;
@@ -58,13 +59,25 @@ bool ReaderBase::RunRecordLoop(const ClassTable& classes) {
         case CharClass::Reject:
             return false;
         }
-        if (image_.EndAddress() < lastDataEnd_) {
-            image_.SetEndAddress(lastDataEnd_);
-        }
+        RaiseEndAddress();
         UpdateProgress();
         if (image_.StopRequested()) {
             return false;
         }
+    }
+}
+
+void ReaderBase::RaiseEndAddress() {
+    if (image_.EndAddress() < lastDataEnd_) {
+        image_.SetEndAddress(lastDataEnd_);
+    }
+}
+
+void ReaderBase::FinishInput() {
+    if (loadedData_) {
+        image_.FinishImage();
+    } else {
+        image_.SetLength(0);
     }
 }
 
@@ -123,6 +136,10 @@ std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t cou
         if (ended) {
             break;
         }
+    }
+    if (loaded > 0) {
+        loadedData_ = true;
+        NoteDataEnd(address + loaded);
     }
     return loaded;
 }

@@ -55,6 +55,8 @@ protected:
 
     // Reads up to count two-digit data bytes and loads them from address on. Returns how many
     // were complete before the file ended; adds their values and digit values to the sums.
+    // The end of what it loaded is noted for endAddress, so the complete bytes of a record cut
+    // off by the end of the file lie inside the image.
     std::uint32_t LoadDataBytes(std::uint32_t address, std::uint32_t count, std::uint32_t& valueSum,
                                 std::uint32_t& digitSum);
 
@@ -63,14 +65,21 @@ protected:
     // The end of the last data record, taken into endAddress by the after-record rule.
     void NoteDataEnd(std::uint32_t end) { lastDataEnd_ = end; }
     RecordEnd FailRecord(std::string message);
+    // End of input of the text readers: FinishImage, except that a run that loaded no byte
+    // leaves an empty image, whatever address a record without data placed the base at.
+    void FinishInput();
     void UpdateProgress() { meter_.Update(source_.Position()); }
 
     MemoryImage& image_;
     ByteSource& source_;
 
 private:
+    // The after-record rule: endAddress takes the last data record's end when that is higher.
+    void RaiseEndAddress();
+
     ProgressMeter meter_;
     std::uint32_t lastDataEnd_ = 0;
+    bool loadedData_ = false;
 };
 
 } // namespace t8

@@ -29,7 +29,7 @@ bool TekHexReader::Read() {
     if (!RunRecordLoop(kClasses)) {
         return false;
     }
-    image_.FinishImage();
+    FinishInput();
     return image_.RecordSeen(TransferFormat::FormatTek);
 }
 

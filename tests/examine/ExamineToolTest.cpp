@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace t8 {
 namespace {
@@ -24,8 +26,8 @@ protected:
     void TearDown() override { std::remove(path_.c_str()); }
 
     // ctest runs tests in parallel processes: each needs a file of its own.
-    std::string path_ = ::testing::TempDir() + "t8examine_tool_test_" +
-                        std::to_string(::getpid()) + ".dat";
+    std::string path_ =
+        ::testing::TempDir() + "t8examine_tool_test_" + std::to_string(::getpid()) + ".dat";
 };
 
 // 0x10 bytes of 0x11 at 0x0000 and at 0x0100, then the end record.
@@ -88,6 +90,30 @@ TEST_F(ExamineToolTest, TwentySegmentsListSixteenAndTotalThose) {
     EXPECT_EQ(tool.Rows().back().addressArea, "$00000000-$00001E00 - ALL SEGMENTS");
     EXPECT_EQ(tool.Rows().back().checksum, "$00000010");
     EXPECT_TRUE(tool.Rows()[16].selected);
+}
+
+// Records cut off by the end of the file: the length counts the bytes that arrived, never
+// reaches below the offset, and the table stays within it.
+TEST_F(ExamineToolTest, CutOffFilesGiveTheLengthTheyHold) {
+    for (const auto& [text, length, rows] :
+         {std::tuple{"/10000001", "$00000000 ", std::vector<std::string>{}},
+          {"/10000203AB", "$00000001 ", std::vector<std::string>{"$00001000-$00001000"}},
+          {":0201000012", "$00000001 ", std::vector<std::string>{"$00000100-$00000100"}}}) {
+        ExamineTool tool(Write(text), {true, 0xFF});
+        tool.Init();
+        for (int i = 0; i < 3; ++i) {
+            tool.Tick();
+        }
+        SCOPED_TRACE(text);
+        EXPECT_EQ(tool.BinaryLengthText(), length);
+        ASSERT_EQ(tool.Rows().size(), rows.size() + 1);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(tool.Rows()[i].addressArea, rows[i]);
+            EXPECT_EQ(tool.Rows()[i].binaryLength, "1 bytes");
+        }
+        // Nothing of the fill is summed beyond the bytes loaded.
+        EXPECT_EQ(tool.ChecksumText(), tool.Rows().back().checksum);
+    }
 }
 
 TEST_F(ExamineToolTest, CloseCancelsOnlyWhileRecognitionIsDue) {

@@ -21,6 +21,14 @@ status=0; "$EXAMINE" --json "$DIR/bad.hex" "$DIR/missing.hex" > "$DIR/out" 2>/de
 [ $status -eq 2 ] || { echo "missing file gave $status"; exit 1; }
 grep -q '"fileLength":null,"binaryLength":null,"binaryOffset":4294967295' "$DIR/out"
 
+# A record cut off in its data: the complete byte counts, and nothing lies beyond the length.
+printf '/10000203AB' > "$DIR/cut.tek"
+expected='"fileLength":11,"binaryLength":1,"binaryOffset":4096,"checksum":171,"unusedSpace":"Unused Space filled with : FF","segments":[{"start":4096,"end":4096,"length":1,"sum":171}]'
+"$EXAMINE" --fill FF --json "$DIR/cut.tek" | grep -qF "$expected" || { echo "cut record differs"; exit 1; }
+printf '/10000001' > "$DIR/empty.tek"
+"$EXAMINE" --json "$DIR/empty.tek" | grep -qF '"binaryLength":0,"binaryOffset":4096,"checksum":0,' || { echo "empty image differs"; exit 1; }
+"$EXAMINE" "$DIR/empty.tek" | grep -qx 'Binary length : \$00000000 ' || { echo "plain empty differs"; exit 1; }
+
 status=0; "$EXAMINE" --fill xyz "$DIR/good.hex" 2>/dev/null || status=$?
 [ $status -eq 2 ] || { echo "bad --fill gave $status"; exit 1; }
 echo ok

@@ -114,10 +114,11 @@ TEST_P(ReaderContractTest, KeepsWhatEarlierReadersLeft) {
     ASSERT_TRUE(Run(source));
     EXPECT_EQ(image_.BaseAddress(), sample_.keepsBase ? 0x40U : 0U);
     const ImageSegment& front = image_.Segments().Segments().front();
-    EXPECT_EQ(front.start, 0x40U);
-    EXPECT_GE(front.sum, 14U);
     EXPECT_EQ(image_.StatusText(), "left by an earlier reader");
-    // Addressed readers keep the earlier bytes inside their image; the others start afresh.
+    // Addressed readers keep the earlier bytes and segments; the others start afresh, as their
+    // image holds none of the earlier records.
+    EXPECT_EQ(front.start, sample_.keepsBase ? 0x40U : 0U);
+    EXPECT_EQ(front.sum, sample_.keepsBase ? 14U : total_);
     std::uint8_t first = 0;
     image_.ReadPositions(0, {&first, 1});
     const int binaryFirst = GetParam() == TransferFormat::FormatBinary ? '0' : 1;
@@ -131,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(AllReaders, ReaderContractTest,
                                            TransferFormat::FormatBinary),
                          [](const auto& param) { return std::string(FormatKeyword(param.param)); });
 
-// A file cut anywhere still loads every data byte whose two digits arrived, and nothing else.
+// A file cut anywhere still loads every data byte whose two digits arrived, and nothing else;
+// the image ends with the last of them.
 TEST(TruncatedInputTest, LoadsExactlyTheCompleteBytes) {
     for (const TransferFormat format :
          {TransferFormat::FormatTek, TransferFormat::FormatMotorola, TransferFormat::FormatIntel}) {
@@ -154,11 +156,16 @@ TEST(TruncatedInputTest, LoadsExactlyTheCompleteBytes) {
             image.PrepareImage();
             ByteSource source(input);
             EXPECT_EQ(RunReader(format, image, source), cut > 0);
+            // The records are contiguous from 0x1000, so the image ends right after the last
+            // complete byte; it is empty when none came.
             std::uint32_t loaded = 0;
+            const std::uint64_t imageEnd = std::uint64_t{image.BaseAddress()} + image.Length();
             for (const ImageSegment& segment : image.Segments().Segments()) {
                 loaded += segment.sum;
+                EXPECT_LT(segment.end, imageEnd);
             }
             EXPECT_EQ(loaded, expected);
+            EXPECT_EQ(image.Length() == 0 ? 0x1000 : imageEnd, 0x1000U + expected);
         }
     }
 }
