@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <utility>
 
@@ -90,29 +87,8 @@ void CProgTermDoc::ResetCapture() {
     captureFull = false;
 }
 
-bool CProgTermDoc::Serialize(const std::string& path, std::string& error) const {
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    const bool written =
-        std::fwrite(captureBuffer.data(), 1, captureBuffer.size(), file) == captureBuffer.size();
-    const int writeErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    std::error_code renamed;
-    if (written && closed) {
-        std::filesystem::rename(temporary, path, renamed);
-        if (!renamed) {
-            return true;
-        }
-        error = renamed.message();
-    } else {
-        error = std::strerror(written ? errno : writeErrno);
-    }
-    std::remove(temporary.c_str());
-    return false;
+SaveResult CProgTermDoc::Serialize(const std::string& path) const {
+    return SaveFile(path, captureBuffer);
 }
 
 } // namespace t8

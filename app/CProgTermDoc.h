@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/save/SaveFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -39,9 +41,9 @@ public:
     // Returns false once the capture store is full; what did not fit is not stored.
     bool AppendCapture(const std::uint8_t* bytes, std::size_t count);
     void ResetCapture();
-    // Writes the whole capture to `path` (through a temporary file, so an existing file is
-    // never left half-written). On failure returns false with the reason in `error`.
-    bool Serialize(const std::string& path, std::string& error) const;
+    // Writes the whole capture to `path` as SaveFile does: an existing file is never left
+    // half-written. The capture stays as it is either way; the caller resets it once saved.
+    [[nodiscard]] SaveResult Serialize(const std::string& path) const;
 
     [[nodiscard]] const std::string& Title() const { return title; }
     [[nodiscard]] std::size_t CaptureLength() const { return captureBuffer.size(); }

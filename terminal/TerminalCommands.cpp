@@ -110,15 +110,18 @@ void TerminalCommands::StopCapture() {
     if (path.isEmpty()) {
         return; // the bytes stay until the next capture starts
     }
-    std::string error;
-    if (!view.Document().Serialize(path.toStdString(), error)) {
+    const SaveResult saved = view.Document().Serialize(path.toStdString());
+    if (!saved.saved) {
         // Unlike a save that empties the store anyway, the data stay for another try.
         QMessageBox::warning(&view, SerialLink::kAppCaption,
-                             QString("The captured data could not be saved to %1:\n%2\n\nThey "
-                                     "are kept; choose Stop capture again to save them "
-                                     "elsewhere.")
-                                 .arg(path, QString::fromStdString(error)));
+                             QString::fromStdString(saved.message) +
+                                 "\n\nThe captured data are kept; choose Stop capture again to "
+                                 "save them elsewhere.");
         return;
+    }
+    if (!saved.message.empty()) {
+        QMessageBox::information(&view, SerialLink::kAppCaption,
+                                 QString::fromStdString(saved.message));
     }
     view.Document().ResetCapture();
     captureDirectory = QFileInfo(path).absolutePath();

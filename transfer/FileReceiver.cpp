@@ -6,6 +6,7 @@
 #include "transfer/TransferFiles.h"
 #include "transfer/TransferUi.h"
 #include "transfer/UploadProgress.h"
+#include "transfer/save/SaveFile.h"
 
 namespace t8 {
 
@@ -122,13 +123,15 @@ std::string FileReceiver::ChooseTarget() {
 }
 
 bool FileReceiver::WriteTarget() {
-    std::string error;
-    const auto& data = receive.Data();
-    if (WriteFileReplacing(fields.transferPath, data.data(), data.size(), error)) {
+    const SaveResult saved = SaveFile(fields.transferPath, receive.Data());
+    if (saved.saved) {
+        if (!saved.message.empty()) {
+            ui.ShowMessage(saved.message, "", MessageIcon::Information);
+        }
         return true;
     }
-    ui.ShowMessage(error + "\n\nThe received data are kept: choose another name, or cancel to "
-                           "discard them.",
+    ui.ShowMessage(saved.message + "\n\nThe received data are kept: choose another name, or "
+                                   "cancel to discard them.",
                    "", MessageIcon::Exclamation);
     return false;
 }

@@ -128,30 +128,44 @@ TEST_F(CaptureTest, SavesExactlyWhatArrivedAndSurvivesARequest) {
     Append(doc, std::string("ab\0\xff", 4));
     doc.OnNewDocument(); // a carried-out request must not rewind the capture
     Append(doc, "cd");
-    std::string error;
-    ASSERT_TRUE(doc.Serialize((dir / "out.cap").string(), error)) << error;
+    const SaveResult saved = doc.Serialize((dir / "out.cap").string());
+    ASSERT_TRUE(saved.saved) << saved.message;
     EXPECT_EQ(Slurp(dir / "out.cap"), std::string("ab\0\xff"
                                                   "cd",
                                                   6));
-
-    doc.ResetCapture();
-    Append(doc, "new");
-    ASSERT_TRUE(doc.Serialize((dir / "out.cap").string(), error));
-    EXPECT_EQ(Slurp(dir / "out.cap"), "new");
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.cap.part"));
 }
 
-TEST_F(CaptureTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
+// The save replaces the file the operator chose, not a link to it, and touches no other file.
+TEST_F(CaptureTest, ASaveKeepsLinksModeAndNeighbours) {
+    namespace fs = std::filesystem;
+    std::ofstream(dir / "log.cap") << "old";
+    fs::permissions(dir / "log.cap", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("log.cap", dir / "latest.cap");
+    std::ofstream(dir / "latest.cap.part") << "the operator's own";
+    CProgTermDoc doc;
+    Append(doc, "new");
+    ASSERT_TRUE(doc.Serialize((dir / "latest.cap").string()).saved);
+    EXPECT_TRUE(fs::is_symlink(dir / "latest.cap"));
+    EXPECT_EQ(Slurp(dir / "log.cap"), "new");
+    EXPECT_EQ(fs::status(dir / "log.cap").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Slurp(dir / "latest.cap.part"), "the operator's own");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 3);
+}
+
+TEST_F(CaptureTest, AFailedSaveKeepsTheCaptureAndSaysWhy) {
     CProgTermDoc doc;
     Append(doc, "data");
-    std::string error;
-    EXPECT_FALSE(doc.Serialize((dir / "missing" / "x.cap").string(), error));
-    EXPECT_FALSE(error.empty());
+    const SaveResult missing = doc.Serialize((dir / "missing" / "x.cap").string());
+    EXPECT_FALSE(missing.saved);
+    EXPECT_EQ(missing.message.rfind("Cannot write the file " + (dir / "missing").string(), 0), 0U);
 
     std::filesystem::create_directory(dir / "taken.cap"); // a folder where the file should go
-    EXPECT_FALSE(doc.Serialize((dir / "taken.cap").string(), error));
+    EXPECT_FALSE(doc.Serialize((dir / "taken.cap").string()).saved);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.cap"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "taken.cap.part"));
+    EXPECT_EQ(doc.CaptureLength(), 4U);
+    ASSERT_TRUE(doc.Serialize((dir / "x.cap").string()).saved); // another try
+    EXPECT_EQ(Slurp(dir / "x.cap"), "data");
 }
 
 TEST(CaptureLimitTest, TheStoreStopsAtItsBoundAndSaysSo) {

@@ -157,6 +157,22 @@ TEST_F(TransferTest, UnwritableTargetIsReportedAndAnotherNameSavesTheData) {
     EXPECT_EQ(rig.ui.log[2], "save " + rig.folder + "/no/*.hex");
 }
 
+TEST_F(TransferTest, ReceiveSavesThroughALinkAndKeepsIt) {
+    namespace fs = std::filesystem;
+    const std::string real = rig.folder + "/real.hex";
+    std::ofstream(real) << "old";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("real.hex", rig.folder + "/link.hex");
+    rig.ui.answers = {rig.folder + "/link.hex"};
+    rig.ui.beforeTick = [&](int) { rig.Shown("\r\n1234>"); };
+    rig.transfers->ReceiveFileCommand();
+    rig.Shown("Send ASCII data range 00000,00003");
+    rig.Type("\r");
+    EXPECT_TRUE(fs::is_symlink(rig.folder + "/link.hex"));
+    EXPECT_EQ(TransferRig::Read(real), "1234");
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(TransferTest, DocumentRequestsAndTheStartupBatch) {
     using enum CProgTermDoc::Answer;
     rig.transfers->SetStartupBatch({true, "/b/run.t8b"});

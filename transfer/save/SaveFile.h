@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace t8 {
+
+// How a save went. On failure `message` says why, for the operator, and an existing file is
+// as it was. On success `message` is empty unless the file had to be overwritten in place,
+// which the operator is told.
+struct SaveResult {
+    bool saved = false;
+    bool inPlace = false;
+    std::string message;
+};
+
+// The one way the program writes a file the operator named: received data, captures, a
+// batch's received files. The new content is written beside the file under a name of its
+// own and renamed over it once complete, so a failure (a full disk) never leaves the file
+// half-written. A symbolic link is followed and stays a link; the file keeps its mode and
+// owner. Where replacing would break something the file is overwritten in place instead, its
+// size reserved first: a file with other hard links, one whose owner cannot be kept, one in a
+// folder that refuses new files (reported), and anything that is not a regular file.
+[[nodiscard]] SaveResult SaveFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+} // namespace t8
