@@ -50,7 +50,7 @@ RecognitionResult RecognizeSource(MemoryImage& image, ByteSource& source,
             result.recognized = true;
             result.format = entry.format;
             image.SetStatusText(std::string(entry.recognizedText));
-            result.binaryLengthText = Format("$%08X ", image.Length());
+            result.binaryLengthText = Format("$%08" PRIX64 " ", image.Length());
             return result;
         }
     }

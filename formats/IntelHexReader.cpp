@@ -64,7 +64,7 @@ ReaderBase::RecordEnd IntelHexReader::ReadData(std::uint32_t count, std::uint32_
                       computed);
         return FailRecord(message);
     }
-    NoteDataEnd(address + count);
+    NoteDataEnd(address, count);
     return RecordEnd::Continue;
 }
 

@@ -6,7 +6,6 @@
 namespace t8 {
 
 namespace {
-constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
 constexpr unsigned kPageShift = 8;
 static_assert(MemoryImage::kPageSize == std::size_t{1} << kPageShift);
 
@@ -77,33 +76,24 @@ void MemoryImage::Load(std::uint32_t address, const std::uint8_t* values, std::s
     segments_.Add(address, values, count);
 }
 
-void MemoryImage::FinishImage() {
-    length_ = base_ == kNoBase ? end_ : end_ - base_;
-}
-
 std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
     ProgressMeter meter(&progress);
     meter.Start(pages_.size());
-    // The image covers [base, base + length) modulo 2^32: at most two linear address ranges.
+    // The image covers [base, base + length), which never passes the top of the address space.
     const std::uint64_t first = base_;
-    const std::uint64_t last = first + length_; // exclusive, may pass the top
-    const std::uint64_t rangeEnd[2] = {std::min(last, kAddressSpace),
-                                       last > kAddressSpace ? last - kAddressSpace : 0};
-    const std::uint64_t rangeBegin[2] = {first, 0};
+    const std::uint64_t last = std::min(first + length_, kAddressSpace);
     std::uint64_t covered = 0;
     std::uint32_t sum = 0;
     std::uint64_t done = 0;
     for (const auto& [pageNumber, index] : pageIndex_) {
         const std::uint64_t pageBegin = std::uint64_t{pageNumber} << kPageShift;
         const Page& page = pages_[index];
-        for (int r = 0; r < 2; ++r) {
-            const std::uint64_t from = std::max(pageBegin, rangeBegin[r]);
-            const std::uint64_t to = std::min(pageBegin + kPageSize, rangeEnd[r]);
-            for (std::uint64_t a = from; a < to; ++a) {
-                sum += page[a - pageBegin];
-            }
-            covered += to > from ? to - from : 0;
+        const std::uint64_t from = std::max(pageBegin, first);
+        const std::uint64_t to = std::min(pageBegin + kPageSize, last);
+        for (std::uint64_t a = from; a < to; ++a) {
+            sum += page[a - pageBegin];
         }
+        covered += to > from ? to - from : 0;
         meter.Update(++done);
     }
     const std::uint64_t unused = length_ - covered;

@@ -16,14 +16,17 @@
 namespace t8 {
 
 // The byte image of a device memory from baseAddress up, with the segment list of what was
-// loaded. Storage is sparse: only pages that received data exist, every other byte of the image
-// reads as the fill byte, so records at both ends of the 32-bit space or in descending order
-// cost no more than the data they carry. Content is kept by absolute address; lowering the base
-// therefore moves nothing while keeping every byte at its address.
+// loaded. Addresses end at the top of the 32-bit space: nothing is loaded beyond it, so the
+// image never wraps, and its end and length can reach 2^32 itself. Storage is sparse: only pages
+// that received data exist, every other byte of the image reads as the fill byte, so records at
+// both ends of the 32-bit space or in descending order cost no more than the data they carry.
+// Content is kept by absolute address; lowering the base therefore moves nothing while keeping
+// every byte at its address.
 class MemoryImage {
 public:
     static constexpr std::uint32_t kNoBase = 0xFFFFFFFFU;
     static constexpr std::size_t kPageSize = 256;
+    static constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
 
     MemoryImage() = default;
     MemoryImage(const MemoryImage&) = delete;
@@ -45,17 +48,17 @@ public:
     // For the readers without addresses: a fresh image counted from base. The segments that an
     // earlier reader left go too: they describe records this image does not hold.
     void RestartAt(std::uint32_t base);
-    void FinishImage();
-    void SetLength(std::uint32_t length) { length_ = length; }
+    void SetLength(std::uint64_t length) { length_ = length; }
     [[nodiscard]] std::uint32_t ImageChecksum(const ProgressFn& progress = {});
     void SortSegments() { segments_.SortSegments(); }
     void MergeSegments() { segments_.MergeSegments(); }
 
     [[nodiscard]] std::uint32_t BaseAddress() const { return base_; }
     void SetBaseAddress(std::uint32_t base) { base_ = base; }
-    [[nodiscard]] std::uint32_t EndAddress() const { return end_; }
-    void SetEndAddress(std::uint32_t end) { end_ = end; }
-    [[nodiscard]] std::uint32_t Length() const { return length_; }
+    // One past the highest address loaded.
+    [[nodiscard]] std::uint64_t EndAddress() const { return end_; }
+    void SetEndAddress(std::uint64_t end) { end_ = end; }
+    [[nodiscard]] std::uint64_t Length() const { return length_; }
     [[nodiscard]] std::uint32_t ImageSum() const { return imageSum_; }
     [[nodiscard]] const SegmentList& Segments() const { return segments_; }
     // Bytes at image positions from position on (position 0 holds baseAddress).
@@ -77,8 +80,8 @@ private:
 
     std::uint8_t fill_ = 0;
     std::uint32_t base_ = kNoBase;
-    std::uint32_t end_ = 0;
-    std::uint32_t length_ = 0;
+    std::uint64_t end_ = 0;
+    std::uint64_t length_ = 0;
     std::uint32_t imageSum_ = 0;
     std::atomic<bool> stop_{false};
     std::string statusText_;

@@ -92,7 +92,7 @@ ReaderBase::RecordEnd MotorolaReader::ReadData(std::uint32_t addressBytes) {
         }
         return FailRecord(message);
     }
-    NoteDataEnd(address + dataCount);
+    NoteDataEnd(address, dataCount);
     return RecordEnd::Continue;
 }
 

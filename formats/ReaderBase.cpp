@@ -74,11 +74,9 @@ void ReaderBase::RaiseEndAddress() {
 }
 
 void ReaderBase::FinishInput() {
-    if (loadedData_) {
-        image_.FinishImage();
-    } else {
-        image_.SetLength(0);
-    }
+    const std::uint64_t end = image_.EndAddress();
+    const std::uint64_t base = image_.BaseAddress();
+    image_.SetLength(loadedData_ && end > base ? end - base : 0);
 }
 
 ReaderBase::RecordEnd ReaderBase::ReadRecord(int /*startChar*/) {
@@ -131,15 +129,21 @@ std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t cou
             chunk[got++] = static_cast<std::uint8_t>(hi * 16U + lo);
             valueSum += hi * 16U + lo;
         }
-        image_.Load(address + loaded, chunk.data(), got);
+        const std::uint64_t first = std::uint64_t{address} + loaded;
+        const std::uint64_t room =
+            first < MemoryImage::kAddressSpace ? MemoryImage::kAddressSpace - first : 0;
+        const auto placed = static_cast<std::size_t>(std::min<std::uint64_t>(got, room));
+        if (placed > 0) {
+            image_.Load(static_cast<std::uint32_t>(first), chunk.data(), placed);
+            loadedData_ = true;
+        }
         loaded += static_cast<std::uint32_t>(got);
         if (ended) {
             break;
         }
     }
     if (loaded > 0) {
-        loadedData_ = true;
-        NoteDataEnd(address + loaded);
+        NoteDataEnd(address, loaded);
     }
     return loaded;
 }

@@ -4,6 +4,7 @@
 #include "MemoryImage.h"
 #include "ProgressMeter.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -55,18 +56,23 @@ protected:
 
     // Reads up to count two-digit data bytes and loads them from address on. Returns how many
     // were complete before the file ended; adds their values and digit values to the sums.
-    // The end of what it loaded is noted for endAddress, so the complete bytes of a record cut
-    // off by the end of the file lie inside the image.
+    // Bytes that would lie beyond the top of the address space are read and summed but not
+    // loaded. The end of what it loaded is noted for endAddress, so the complete bytes of a
+    // record cut off by the end of the file lie inside the image.
     std::uint32_t LoadDataBytes(std::uint32_t address, std::uint32_t count, std::uint32_t& valueSum,
                                 std::uint32_t& digitSum);
 
     // Base handling of a data record: the first one sets the base (masked), a lower one lowers it.
     void PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask = 0xFFFFFFFFU);
-    // The end of the last data record, taken into endAddress by the after-record rule.
-    void NoteDataEnd(std::uint32_t end) { lastDataEnd_ = end; }
+    // The end of the last data record, taken into endAddress by the after-record rule; a
+    // record running past the top of the address space ends there.
+    void NoteDataEnd(std::uint32_t address, std::uint64_t count) {
+        lastDataEnd_ = std::min(address + count, MemoryImage::kAddressSpace);
+    }
     RecordEnd FailRecord(std::string message);
-    // End of input of the text readers: FinishImage, except that a run that loaded no byte
-    // leaves an empty image, whatever address a record without data placed the base at.
+    // End of input of the text readers: the image runs from the base to endAddress, except
+    // that a run that loaded no byte leaves it empty, whatever address a record without data
+    // placed the base at.
     void FinishInput();
     void UpdateProgress() { meter_.Update(source_.Position()); }
 
@@ -78,7 +84,7 @@ private:
     void RaiseEndAddress();
 
     ProgressMeter meter_;
-    std::uint32_t lastDataEnd_ = 0;
+    std::uint64_t lastDataEnd_ = 0;
     bool loadedData_ = false;
 };
 

@@ -68,7 +68,7 @@ ReaderBase::RecordEnd TekHexReader::ReadStandard() {
     if (checksum2 != (sum2 & 0xFFU)) {
         return FailRecord(ChecksumMessage(2, address, checksum2, sum2 & 0xFFU));
     }
-    NoteDataEnd(address + count);
+    NoteDataEnd(address, count);
     return RecordEnd::Continue;
 }
 
@@ -99,7 +99,7 @@ ReaderBase::RecordEnd TekHexReader::ReadExtended() {
     if (LoadDataBytes(address, dataCount, values, digits) < dataCount) {
         return RecordEnd::EndInput;
     }
-    NoteDataEnd(address + dataCount);
+    NoteDataEnd(address, dataCount);
     return RecordEnd::Continue;
 }
 

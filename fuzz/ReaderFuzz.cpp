@@ -1,5 +1,6 @@
 // libFuzzer target for one reader (T8_FUZZ_FORMAT), through RecognizeFile on a memory file:
-// the reader alone on a fresh image, then the whole recognition and summary.
+// the reader alone on a fresh image, then the whole recognition and summary, whose segment
+// table must lie inside the image.
 
 #include "FormatRecognizer.h"
 
@@ -48,6 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto& segments = image.Segments().Segments();
         for (std::size_t i = 1; i < segments.size(); ++i) {
             if (segments[i - 1].start > segments[i].start) {
+                std::abort();
+            }
+        }
+        // The image never passes the top of the address space, and the table lists no byte
+        // outside it.
+        const std::uint64_t end = std::uint64_t{image.BaseAddress()} + image.Length();
+        if (image.Length() > 0 && end > t8::MemoryImage::kAddressSpace) {
+            std::abort();
+        }
+        for (const t8::ImageSegment& segment : segments) {
+            if (segment.start < image.BaseAddress() || segment.end >= end) {
                 std::abort();
             }
         }

@@ -17,7 +17,7 @@ struct Golden {
     std::string input;
     bool recognized;
     std::string status;
-    std::uint32_t length = 0;
+    std::uint64_t length = 0;
     std::uint32_t offset = 0;
     std::vector<ImageSegment> segments = {}; // after the sort and both merge passes
     int fill = -1;                           // fill pattern, -1 for fill off
@@ -221,20 +221,30 @@ std::vector<Golden> Cases() {
          {{0x1000, 0x1000, 1}, {0x112C, 0x112C, 1}},
          -1,
          2},
-        {"RecordAtTopWraps",
+        // Nothing lies beyond the top of the address space: a record running past it ends
+        // there, and the image reaches the top itself.
+        {"RecordPastTheTopEndsThere",
          IntelRecord(4, 0, {0xFF, 0xFF}) + IntelRecord(0, 0xFFF0, Filled(0x20, 1)),
          true,
          kIntel,
-         0x20,
+         0x10,
          0xFFFFFFF0,
          // No window reaches past the top: every byte there starts a segment, two passes join 4.
-         {{0, 0xF, 0x10},
-          {0xFFFFFFF0, 0xFFFFFFF3, 4},
+         {{0xFFFFFFF0, 0xFFFFFFF3, 4},
           {0xFFFFFFF4, 0xFFFFFFF7, 4},
           {0xFFFFFFF8, 0xFFFFFFFB, 4},
           {0xFFFFFFFC, 0xFFFFFFFF, 4}},
          -1,
-         0x20},
+         0x10},
+        {"TekExtendedPastTheTopAfterData",
+         TekExtended('6', 0, {1, 2, 3, 4}) + TekExtended('6', 0xFFFFFFFF, {5, 6, 7}),
+         true,
+         kTek,
+         std::uint64_t{1} << 32,
+         0,
+         {{0, 3, 10}, {0xFFFFFFFF, 0xFFFFFFFF, 5}},
+         -1,
+         15},
         // A record cut off by the end of the file: its complete bytes count, and a file that
         // loaded nothing has an empty image whatever address its records named.
         {"TekTerminationOnlyLoadsNothing", "/10000001", true, kTek, 0, 0x1000},
@@ -339,6 +349,12 @@ TEST(RecognizeFileTest, ReportsLengthTextsAndUnopenableFiles) {
     EXPECT_EQ(result.fileLengthText, "17 bytes.");
     EXPECT_EQ(result.binaryLengthText, "$00000002 ");
     EXPECT_EQ(result.format, TransferFormat::FormatIntel);
+
+    // Bytes at both ends of the address space: an image of the whole 4 GiB.
+    const Bytes ends = ToBytes(IntelRecord(0, 0, {1}) + IntelRecord(4, 0, {0xFF, 0xFF}) +
+                               IntelRecord(0, 0xFFFF, {2}));
+    ByteSource whole(ends);
+    EXPECT_EQ(RecognizeSource(image, whole).binaryLengthText, "$100000000 ");
 }
 
 TEST(TransferFormatTest, LastKeywordInMatchOrderDecides) {
