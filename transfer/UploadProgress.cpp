@@ -4,7 +4,7 @@ namespace t8 {
 
 void UploadProgress::Tick() {
     if (result == kRunning && ++silentTicks >= kSilentTicksToClose) {
-        result = kOk;
+        End(kOk);
     }
 }
 
@@ -20,14 +20,20 @@ void UploadProgress::SetFormat(const std::string& text) {
 
 void UploadProgress::Cancel() {
     if (result == kRunning) {
-        result = kCancelled;
+        End(kCancelled);
     }
 }
 
 void UploadProgress::LineLost() {
     if (result == kRunning) {
-        result = kLineLost;
+        End(kLineLost);
     }
+}
+
+// However the receive ends, a record the stream left open is judged before the verdict is read.
+void UploadProgress::End(int outcome) {
+    result = outcome;
+    checker.CheckStreamEnd();
 }
 
 bool UploadProgress::EndedEarly() const {

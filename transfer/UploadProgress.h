@@ -48,6 +48,8 @@ public:
     [[nodiscard]] const StreamChecker& Checker() const { return checker; }
 
 private:
+    void End(int outcome);
+
     StreamChecker checker;
     int silentTicks = 0;
     int result = kRunning;

@@ -103,6 +103,7 @@ TEST_F(TransferTest, AReceiveEndedBySilenceIsSavedAndSaidToBeIncomplete) {
     EXPECT_EQ(rig.ui.ticks, UploadProgress::kSilentTicksToClose);
     ASSERT_EQ(rig.ui.log.size(), 5u);
     EXPECT_THAT(rig.ui.log[1], HasSubstr("The device stopped sending before the end."));
+    EXPECT_THAT(rig.ui.log[1], HasSubstr("Download errors !")) << "the open record is an error";
     EXPECT_THAT(rig.ui.log[2], StartsWith("message The device stopped sending before the end of "
                                           "the data.\nThe 9 bytes received are kept"));
 

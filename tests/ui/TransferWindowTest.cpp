@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,7 +46,9 @@ private:
             messages << box->text();
             box->done(QMessageBox::Ok);
         } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            files->selectFile(saveAs);
+            // selectFile leaves the name field alone while it has the focus: type into it.
+            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+            name ? name->setText(saveAs) : files->selectFile(saveAs);
             QMetaObject::invokeMethod(files, "accept");
         } else if (modal != nullptr && modal->objectName() == "CExamineFileDlg") {
             examined << modal->windowTitle();
