@@ -77,6 +77,7 @@ public:
     [[nodiscard]] std::string DevicePath() const;
     // A device named for this run only (the command line); never stored in the record.
     void SetPortOverride(std::string path) { portOverride = std::move(path); }
+    [[nodiscard]] const std::string& PortOverride() const { return portOverride; }
     // The start-up message for a port that could not be opened.
     [[nodiscard]] std::string OpenFailureMessage() const;
 

@@ -10,6 +10,7 @@
 #include "terminal/TerminalCommands.h"
 #include "transfer/CDownloadProgressDlg.h"
 #include "transfer/CUploadProgressDlg.h"
+#include "transfer/FileDialogError.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -22,6 +23,9 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
+#include <QUrl>
+
+#include <climits>
 
 namespace t8 {
 
@@ -279,9 +283,23 @@ std::optional<std::string> CProgTermView::ChooseOpenFile(const std::string& init
                                                          const std::string& filter) {
     QString chosenFilter;
     const QString filters = DialogFilters(initialName, filter, chosenFilter);
-    const QString path = QFileDialog::getOpenFileName(this, "Open", StartFolder(initialName),
-                                                      filters, &chosenFilter);
+    const QUrl url = QFileDialog::getOpenFileUrl(
+        this, "Open", QUrl::fromLocalFile(StartFolder(initialName)), filters, &chosenFilter);
+    // a desktop's own dialog may offer files that are not local; those cannot be read here
+    lastDialogError =
+        url.isEmpty() || url.isLocalFile() ? kDialogErrorNone : kDialogErrorInvalidFileName;
+    const QString path = url.toLocalFile();
+    if (path.toLocal8Bit().size() >= PATH_MAX) {
+        lastDialogError = kDialogErrorBufferTooSmall;
+        return std::nullopt;
+    }
     return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
+}
+
+bool CProgTermView::AskOkCancel(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Question, Text(caption), Text(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    return box.exec() == QMessageBox::Ok;
 }
 
 std::optional<std::string> CProgTermView::ChooseSaveFile(const std::string& initialName,

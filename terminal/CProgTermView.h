@@ -91,6 +91,8 @@ public:
                                               const std::string& filter) override;
     std::optional<std::string> ChooseSaveFile(const std::string& initialName,
                                               const std::string& filter) override;
+    [[nodiscard]] std::uint32_t LastDialogError() const override { return lastDialogError; }
+    bool AskOkCancel(const std::string& text, const std::string& caption) override;
     void SetPromptText(const std::string& text) override;
     int RunDownloadDialog(DownloadStream& stream) override;
     int RunUploadDialog(UploadProgress& progress) override;
@@ -142,6 +144,7 @@ private:
     bool caretVisible = true;
     bool syncingBars = false;
     bool captureFullReported = false;
+    std::uint32_t lastDialogError = 0;
     bool destroying = false; // the frame's panes may be gone already
     std::unique_ptr<TerminalCommands> commands;
 };

@@ -7,6 +7,9 @@
 #include "examine/CExamineFileDlg.h"
 #include "examine/CSettingsSheet.h"
 #include "examine/ExamineDirectory.h"
+#include "settings/CDirectoriesPage.h"
+#include "settings/CDirectoriesSetup.h"
+#include "settings/CTerminalSetup.h"
 #include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
@@ -70,6 +73,15 @@ void TerminalCommands::Run(int id) {
         return;
     case cmd::kUploadEeprom:
         view.Transfer().UploadEepromCommand();
+        return;
+    case cmd::kReceiveLibrary:
+        view.Transfer().ReceiveLibraryCommand();
+        return;
+    case cmd::kPortParameters:
+        PortParameters();
+        return;
+    case cmd::kDirectories:
+        EditDirectories();
         return;
     default:
         break;
@@ -233,6 +245,40 @@ void TerminalCommands::EditSettings() {
     sheet.LoadFromRecord(*tty);
     if (sheet.exec() == QDialog::Accepted) {
         sheet.StoreToRecord(*tty);
+    }
+}
+
+// The port is closed while the sheet is open, so the scan finds it, and opened again with
+// whatever settings stand when it closes.
+void TerminalCommands::PortParameters() {
+    SerialLink& link = view.Link();
+    TTYInfo* tty = link.Record();
+    if (!tty) {
+        return;
+    }
+    CTerminalSetup sheet(CTerminalSetup::kCaption, &view, 0);
+    sheet.LoadFromRecord(*tty, link.PortOverride());
+    link.ClosePort();
+    view.Wait(kPortCloseWaitMs);
+    if (sheet.exec() == QDialog::Accepted) {
+        sheet.StoreToRecord(*tty);
+        if (!sheet.KeepsRunOverride()) {
+            link.SetPortOverride({}); // another port was chosen for good
+        }
+    }
+    if (!link.OpenPort()) {
+        QMessageBox::warning(&view, SerialLink::kAppCaption,
+                             QString::fromStdString(link.OpenFailureMessage()));
+    }
+    view.PlaceCaret();
+}
+
+void TerminalCommands::EditDirectories() {
+    CDirectoriesSetup sheet(CDirectoriesSetup::kCaption, &view, 0);
+    sheet.Page()->SetDirectories(view.Directories());
+    if (sheet.exec() == QDialog::Accepted) {
+        view.Directories() = sheet.Page()->Directories();
+        view.Transfer().ForgetDialogLocations();
     }
 }
 

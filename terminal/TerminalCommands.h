@@ -26,6 +26,7 @@ public:
     void ExaminePath(const std::string& path, const TTYInfo* settings);
 
     static constexpr const char* kCaptureFilter = "Capture files (*.cap);;All Files (*)";
+    static constexpr int kPortCloseWaitMs = 50;
 
 private:
     void SendDeviceCommand(int id);
@@ -38,6 +39,8 @@ private:
     void PrintSetup();
     void OnExamineFile();
     void EditSettings();
+    void PortParameters();
+    void EditDirectories();
     void NotYet(int id);
     QPrinter& Printer();
 

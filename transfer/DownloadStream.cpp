@@ -131,6 +131,7 @@ void DownloadStream::SendPiece() {
 }
 
 void DownloadStream::Convert() {
+    sentText = kConvertingText;
     std::ofstream out(scratch.Path(), std::ios::binary | std::ios::trunc);
     const bool converted = convert && out && convert(sourceFile, out);
     out.close();

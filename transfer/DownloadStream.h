@@ -29,6 +29,7 @@ public:
     static constexpr std::uint32_t kStageConvert = 0;
     static constexpr std::uint32_t kStageSend = 1;
     enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2, kLineLost = 3 };
+    static constexpr const char* kConvertingText = "Integrity check !";
 
     // Stage 0 (the library download): fills `scratch` from `source`; false on an internal
     // error. The stream then sends the scratch file.

@@ -39,6 +39,7 @@ public:
     void FeedReceive(const std::uint8_t* bytes, std::size_t count);
 
     [[nodiscard]] const std::string& LastUploadDir() const { return lastUploadDir; }
+    void ForgetLastUploadDir() { lastUploadDir.clear(); }
     [[nodiscard]] const ReceiveStream& Received() const { return receive; }
     [[nodiscard]] bool PresetReceive() const { return presetReceive != 0; }
     [[nodiscard]] bool ExamineAfterReceive() const { return examineAfterReceive != 0; }

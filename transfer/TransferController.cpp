@@ -14,10 +14,18 @@ namespace t8 {
 TransferController::TransferController(SerialLink& link_, TransferUi& ui_, CProgTermDoc& doc_,
                                        const DirectorySettings& dirs_, TypeKeyFunction typeKey_)
     : link(link_), ui(ui_), doc(doc_), dirs(dirs_), typeKey(std::move(typeKey_)),
-      receiver(link_, ui_, fields, dirs_), lineWatch(link_, [this](LineLoss) {
+      receiver(link_, ui_, fields, dirs_), library(link_, ui_, dirs_),
+      lineWatch(link_, [this](LineLoss) {
           CancelPrompt();
           return std::string();
       }) {}
+
+void TransferController::ForgetDialogLocations() {
+    fields.lastDownloadDir.clear();
+    fields.transferPath.clear();
+    receiver.ForgetLastUploadDir();
+    library.ForgetLastPath();
+}
 
 bool TransferController::SendCommand(const char* command) {
     return link.SendBytes(command) == 1;
@@ -78,6 +86,9 @@ void TransferController::DownloadEepromCommand() {
 }
 
 void TransferController::OnTransferTimer() {
+    if (library.Running()) {
+        return; // its reopened port restarts the timer while the key sequence still runs
+    }
     CarryOutRequest();
     ConfirmArmedSend();
     MarkPromptAtLineStart();

@@ -4,6 +4,7 @@
 #include "link/LineWatch.h"
 #include "terminal/KeyTyper.h"
 #include "transfer/FileReceiver.h"
+#include "transfer/LibraryDownload.h"
 #include "transfer/TransferFields.h"
 
 #include <cstdint>
@@ -42,7 +43,10 @@ public:
     void DownloadEepromCommand();
     void ReceiveFileCommand() { receiver.ReceiveCommand("SE"); }
     void UploadEepromCommand() { receiver.ReceiveCommand("SX"); }
+    void ReceiveLibraryCommand() { library.ReceiveLibraryCommand(); }
     void PrepareBatchReceive(const std::string& name) { receiver.PrepareBatchReceive(name); }
+    // New directory settings: every file dialog next starts from them, not where it ended.
+    void ForgetDialogLocations();
     void FeedReceive(const std::uint8_t* bytes, std::size_t count) {
         receiver.FeedReceive(bytes, count);
     }
@@ -65,6 +69,7 @@ public:
 
     [[nodiscard]] const TransferFields& Fields() const { return fields; }
     [[nodiscard]] const FileReceiver& Receiver() const { return receiver; }
+    [[nodiscard]] const LibraryDownload& Library() const { return library; }
     [[nodiscard]] const StartupBatch& PendingStartupBatch() const { return startupBatch; }
 
     static constexpr char kPortClosedForSend[] =
@@ -85,6 +90,7 @@ private:
     TypeKeyFunction typeKey;
     TransferFields fields;
     FileReceiver receiver;
+    LibraryDownload library;
     StartupBatch startupBatch;
     int timerTicks = 0;
     LineWatch lineWatch; // an armed prompt ends with the port

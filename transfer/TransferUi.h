@@ -2,6 +2,7 @@
 
 #include "link/LinkUi.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,9 @@ public:
     // "Name|patterns|Name|patterns||". Nothing when the operator cancelled.
     virtual std::optional<std::string> ChooseOpenFile(const std::string& initialName,
                                                       const std::string& filter) = 0;
+    // Why the last ChooseOpenFile gave nothing although the operator chose: a file dialog
+    // error code (FileDialogError.h), or 0 when the operator cancelled.
+    [[nodiscard]] virtual std::uint32_t LastDialogError() const { return 0; }
     // Asks before replacing an existing file.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& initialName,
                                                       const std::string& filter) = 0;
@@ -37,6 +41,8 @@ public:
     // An empty caption means the application's title.
     virtual void ShowMessage(const std::string& text, const std::string& caption,
                              MessageIcon icon) = 0;
+    // A question with OK and Cancel; true for OK.
+    virtual bool AskOkCancel(const std::string& text, const std::string& caption) = 0;
 
     // Modal "Download progress....." over `stream`: Tick() every 50 ms until Result() is
     // non-zero; Cancel calls stream.Cancel(). Returns Result(): kDialogOk, kDialogCancelled or

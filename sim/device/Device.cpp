@@ -218,6 +218,7 @@ void Device::StartLibrary() {
     Emit("\r\nLibrary started - 9600 baud");
     state_.libraryRunning = true;
     state_.baudRate = kLibraryBaud;
+    state_.libraryBaudRate = kLibraryBaud;
     Log("library started, device now at 9600 baud");
     ShowPrompt();
 }
@@ -230,6 +231,11 @@ void Device::AfterDialogueStep() {
     if (state_.pendingBaudRate != 0) {
         state_.baudRate = std::exchange(state_.pendingBaudRate, 0);
         Log("device now at " + std::to_string(state_.baudRate) + " baud");
+        if (state_.libraryRunning) {
+            // the host steps a started library's rate back to its own
+            state_.libraryBaudRate = state_.baudRate;
+            Log("library running at " + std::to_string(state_.baudRate) + " baud");
+        }
     }
     ShowPrompt();
 }

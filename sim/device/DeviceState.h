@@ -39,6 +39,8 @@ struct DeviceState {
     std::size_t libraryRecords = 0;
     bool libraryLoaded = false;
     bool libraryRunning = false;
+    std::uint32_t libraryBaudRate = 0; // the rate the started library talks at; 0 before
+
     std::uint32_t randomSeed = 0x2545F491;
 
     // Settings of the small option menus, by index into their lists.

@@ -30,6 +30,8 @@ void ReceiveDialogue::Begin() {
     if (target_ == Target::Library) {
         State().library.Fill(0xFF);
         State().libraryLoaded = false;
+        State().libraryRunning = false; // a new library replaces the one that ran
+        State().libraryBaudRate = 0;
         Say("\r\nReceive library " + name + " records\r\n");
         StartData(0);
         return;

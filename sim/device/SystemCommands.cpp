@@ -78,8 +78,10 @@ std::string LibraryStatus(const DeviceState& state) {
     if (!state.libraryLoaded) {
         return "No library loaded - send one with RL";
     }
+    const std::string running =
+        " and running at " + std::to_string(state.libraryBaudRate) + " baud";
     return "Library of " + std::to_string(state.libraryRecords) + " records loaded" +
-           (state.libraryRunning ? " and running" : "");
+           (state.libraryRunning ? running : std::string());
 }
 
 std::string MakeLibrary(DeviceState& state) {

@@ -95,6 +95,13 @@ TEST(DialogueTest, LibraryStartSequenceThenBaudSteppingBack) {
     sim.device().SetHostLine({115200, 8, 'N', 1});
     EXPECT_EQ(sim.Type("\r"), "\r\n>");
     EXPECT_TRUE(sim.state().libraryRunning);
+    EXPECT_EQ(sim.state().libraryBaudRate, 115200U);
+    EXPECT_NE(sim.Type("LL").find("loaded and running at 115200 baud"), std::string::npos);
+
+    // a new library replaces the running one
+    sim.Type("RL");
+    EXPECT_FALSE(sim.state().libraryRunning);
+    EXPECT_EQ(sim.state().libraryBaudRate, 0U);
 }
 
 TEST(DialogueTest, BytesPerRecordKeepsItsBounds) {

@@ -38,6 +38,11 @@ public:
     void ShowMessage(const std::string& text, const std::string&, MessageIcon) override {
         log.push_back("message " + text);
     }
+    bool AskOkCancel(const std::string& text, const std::string&) override {
+        log.push_back("ask " + text);
+        return confirm;
+    }
+    [[nodiscard]] std::uint32_t LastDialogError() const override { return dialogError; }
     int RunDownloadDialog(DownloadStream& stream) override {
         download = &stream;
         const int result = Run(stream, DownloadStream::kTickMs);
@@ -76,6 +81,8 @@ public:
     DownloadStream* download = nullptr; // the running stream, for Cancel
     std::string downloadEnd;            // the last stream's texts, bar and scratch file
     bool timerRunning = true;
+    bool confirm = true;           // the answer to every OK/Cancel question
+    std::uint32_t dialogError = 0; // what a file dialog that gave nothing reports
     bool inDialog = false;
     int ticks = 0; // dialog ticks so far, both dialogs
     int maxTicks = 2000;

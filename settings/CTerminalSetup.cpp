@@ -1,0 +1,52 @@
+#include "settings/CTerminalSetup.h"
+
+#include "link/TTYInfo.h"
+#include "settings/CCOMPortPage.h"
+#include "settings/CLPTPortPage.h"
+#include "settings/CUSBPortPage.h"
+
+#include <QDialogButtonBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace t8 {
+
+CTerminalSetup::CTerminalSetup(const QString& caption, QWidget* parent, int firstPage)
+    : QDialog(parent) {
+    setObjectName("CTerminalSetup");
+    setWindowTitle(caption);
+    tabs = new QTabWidget(this);
+    // the LPT and USB pages belong to the sheet but are never added to it
+    usbPage = new CUSBPortPage(this);
+    lptPage = new CLPTPortPage(this);
+    usbPage->hide();
+    lptPage->hide();
+    comPage = new CCOMPortPage(tabs);
+    tabs->addTab(comPage, "COM Port");
+    tabs->setCurrentIndex(firstPage < tabs->count() ? firstPage : 0);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CTerminalSetup::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+}
+
+void CTerminalSetup::LoadFromRecord(const TTYInfo& record, const std::string& runOverride) {
+    comPage->LoadSettings(ComPortSettings::FromRecord(record), runOverride);
+}
+
+void CTerminalSetup::StoreToRecord(TTYInfo& record) const {
+    comPage->Settings().ToRecord(record);
+}
+
+bool CTerminalSetup::KeepsRunOverride() const {
+    return comPage->KeepsRunOverride();
+}
+
+void CTerminalSetup::accept() {
+    comPage->OnOK();
+    QDialog::accept();
+}
+
+} // namespace t8

@@ -1,0 +1,154 @@
+#include "tests/support/PtyPair.h"
+#include "tests/transfer/LibraryRecords.h"
+#include "tests/ui/ModalDriver.h"
+
+#include "app/CMainFrame.h"
+#include "commands/CommandIds.h"
+#include "settings/CCOMPortPage.h"
+#include "settings/CDirectoriesPage.h"
+#include "settings/CDirectoriesSetup.h"
+#include "settings/CTerminalSetup.h"
+#include "settings/SettingsStore.h"
+#include "terminal/CProgTermView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace t8::test {
+namespace {
+
+// The window on a pty started with --port, as `scripts/t8dev run` starts it on the simulator.
+class PreferencesCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ok());
+        store = std::make_unique<SettingsStore>(dir.filePath("t8.ini"));
+        frame = std::make_unique<CMainFrame>();
+        view = new CProgTermView(*frame, doc, *store, frame.get());
+        frame->setCentralWidget(view);
+        QObject::connect(frame.get(), &CMainFrame::CommandTriggered, view,
+                         &CProgTermView::OnCommand);
+        ASSERT_EQ(view->OnCreate(pty.SlavePath()), 0);
+        frame->show();
+    }
+    // Runs a command; the driver answers its windows. False when one was left unanswered or
+    // an unexpected one came.
+    bool Run(int command) {
+        frame->Action(command)->trigger();
+        EXPECT_TRUE(modals.unexpected.isEmpty()) << modals.unexpected.join(", ").toStdString();
+        return modals.Done() && modals.unexpected.isEmpty();
+    }
+    // A file of the test's folder chosen in a file dialog: typed into the name field, which
+    // selectFile leaves alone while it has the focus.
+    void Choose(QFileDialog* dialog, const char* name) {
+        const QString path = dir.filePath(name);
+        auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+        field != nullptr ? field->setText(path) : dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it, not its override
+    }
+    // The next message boxes answered with OK, their texts noted.
+    void AnswerMessages(int count) {
+        for (int i = 0; i < count; ++i) {
+            modals.Then<QMessageBox>([this](QMessageBox* box) {
+                texts << box->text();
+                box->done(QMessageBox::Ok);
+            });
+        }
+    }
+
+    QTemporaryDir dir;
+    PtyPair pty;
+    ModalDriver modals;
+    QStringList texts;
+    CProgTermDoc doc;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<CMainFrame> frame;
+    CProgTermView* view = nullptr;
+};
+
+TEST_F(PreferencesCommandsTest, PortParametersReopenTheLineAtTheChosenRate) {
+    ASSERT_EQ(pty.ReadSettings().ospeed, 115200U);
+    bool closedMeanwhile = false;
+    QString portShown;
+    modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
+        closedMeanwhile = !view->Link().LineOpen();
+        portShown = sheet->ComPage()->PortBox()->currentText();
+        sheet->ComPage()->BaudBox()->setCurrentText("9600");
+        sheet->accept();
+    });
+    ASSERT_TRUE(Run(cmd::kPortParameters));
+    EXPECT_TRUE(closedMeanwhile) << "the scan must find the program's own port free";
+    EXPECT_EQ(portShown, QString::fromStdString(pty.SlavePath()) + " - this run only (--port)");
+    EXPECT_EQ(pty.ReadSettings().ospeed, 9600U) << "read back from the line";
+    EXPECT_EQ(view->Link().DevicePath(), pty.SlavePath());
+    EXPECT_EQ(view->Link().Record()->baudRate, 9600U);
+    EXPECT_TRUE(view->TransferTimerRunning());
+}
+
+TEST_F(PreferencesCommandsTest, APortThatDoesNotOpenAfterOkIsExplained) {
+    modals.Then<CTerminalSetup>([](CTerminalSetup* sheet) {
+        sheet->ComPage()->PortBox()->setEditText("/dev/nonexistent-t8");
+        sheet->accept();
+    });
+    AnswerMessages(1);
+    ASSERT_TRUE(Run(cmd::kPortParameters));
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].startsWith("Cannot create connection via port /dev/nonexistent-t8!"));
+    EXPECT_EQ(view->Link().Record()->devicePath, "/dev/nonexistent-t8");
+    EXPECT_EQ(view->Link().PortOverride(), "") << "another port was chosen for good";
+}
+
+TEST_F(PreferencesCommandsTest, NewDirectoriesAreWhereTheNextSendStarts) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath("down"));
+    const QString down = dir.filePath("down");
+    std::ofstream(dir.filePath("sent.hex").toStdString()) << ":00000001FF\n";
+    // a send first, so there is a remembered folder for the new settings to replace
+    modals.Then<QFileDialog>([this](QFileDialog* dialog) { Choose(dialog, "sent.hex"); });
+    ASSERT_TRUE(Run(cmd::kSendFile));
+    EXPECT_EQ(pty.ReadFor(2, 3000), "RE");
+    QTest::keyClick(view, Qt::Key_Escape); // the device never answered: give up the send
+    modals.Then<CDirectoriesSetup>([&](CDirectoriesSetup* sheet) {
+        sheet->Page()->Field(&DirectorySettings::downloadDirectory)->setText(down);
+        sheet->accept();
+    });
+    ASSERT_TRUE(Run(cmd::kDirectories));
+    EXPECT_EQ(view->Directories().downloadDirectory, down.toStdString());
+    QString started;
+    modals.Then<QFileDialog>([&](QFileDialog* dialog) {
+        started = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    ASSERT_TRUE(Run(cmd::kSendFile));
+    EXPECT_EQ(started, down);
+}
+
+TEST_F(PreferencesCommandsTest, LibraryDownloadThroughTheWindow) {
+    const QString file = dir.filePath("lib.hex");
+    std::ofstream(file.toStdString()) << IntelRecord(0x0100, {1, 2}) << "\n"
+                                      << IntelRecord(0xF800, {3}) << "\n"
+                                      << kEndRecord << "\n";
+    view->Directories().libraryDirectory = dir.path().toStdString();
+    modals.Then<QFileDialog>([this](QFileDialog* dialog) { Choose(dialog, "lib.hex"); });
+    AnswerMessages(2); // the start question and "File downloaded successfully"
+    ASSERT_TRUE(Run(cmd::kReceiveLibrary));
+    EXPECT_EQ(texts,
+              (QStringList{"Do you wish to start library ?", "File downloaded successfully"}));
+    const std::string sent =
+        "RL" + IntelRecord(0x0100, {1, 2}) + "\r\n" + kEndRecord + "\r\nXX00000\r\rBA   \x1b\r";
+    EXPECT_EQ(pty.ReadFor(sent.size(), 3000), sent);
+    EXPECT_EQ(pty.ReadSettings().ospeed, 115200U);
+    EXPECT_EQ(view->Link().flags.displayHeld, 0U);
+}
+
+} // namespace
+} // namespace t8::test

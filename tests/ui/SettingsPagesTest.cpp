@@ -1,0 +1,273 @@
+#include "tests/ui/ModalDriver.h"
+
+#include "settings/CCOMPortPage.h"
+#include "settings/CDirectoriesPage.h"
+#include "settings/CDirectoriesSetup.h"
+#include "settings/CLPTPortPage.h"
+#include "settings/CTerminalSetup.h"
+#include "settings/CUSBPortPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace t8::test {
+namespace {
+
+QStringList Items(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items << box->itemText(i);
+    }
+    return items;
+}
+
+// The sheet on a record, scanning a system where only `openable` devices open.
+class PortSheetTest : public ::testing::Test {
+protected:
+    void Open(std::set<std::string> openable = {"/dev/ttyUSB0", "/dev/ttyUSB2"},
+              const std::string& runOverride = {}) {
+        sheet = std::make_unique<CTerminalSetup>(CTerminalSetup::kCaption);
+        sheet->ComPage()->SetScanner([openable] {
+            PortScanner scanner;
+            scanner.opens = [openable](const std::string& p) { return openable.count(p) != 0; };
+            scanner.exists = scanner.opens;
+            return scanner;
+        });
+        sheet->LoadFromRecord(tty, runOverride);
+        sheet->show();
+        page = sheet->ComPage();
+    }
+    void Ok() {
+        sheet->accept();
+        sheet->StoreToRecord(tty);
+    }
+    [[nodiscard]] std::vector<bool> Enabled() const {
+        return {page->PortBox()->isEnabled(),     page->BaudBox()->isEnabled(),
+                page->DataBitsBox()->isEnabled(), page->ParityBox()->isEnabled(),
+                page->StopBitsBox()->isEnabled(), page->DtrDsrBox()->isEnabled(),
+                page->RtsCtsBox()->isEnabled(),   page->XonXoffBox()->isEnabled()};
+    }
+
+    TTYInfo tty;
+    std::unique_ptr<CTerminalSetup> sheet;
+    CCOMPortPage* page = nullptr;
+};
+
+TEST_F(PortSheetTest, OneTabOfThreePagesIsShown) {
+    Open();
+    EXPECT_EQ(sheet->windowTitle(), "Terminal Setup");
+    ASSERT_EQ(sheet->Tabs()->count(), 1);
+    EXPECT_EQ(sheet->Tabs()->tabText(0), "COM Port");
+    EXPECT_FALSE(sheet->LptPage()->isVisible());
+    EXPECT_FALSE(sheet->UsbPage()->isVisible());
+    EXPECT_EQ(sheet->UsbPage()->DeviceList()->count(), 0);
+    EXPECT_EQ(Items(page->ParityBox()), (QStringList{"NONE", "EVEN", "ODD", "SPACE", "MARK"}));
+    EXPECT_EQ(Items(page->StopBitsBox()), (QStringList{"1 bit", "1 1/2 bit", "2 bits"}));
+}
+
+TEST_F(PortSheetTest, ValuesTheListsLackAreShownAndWhatTheyCannotShowIsDefaulted) {
+    tty.baudRate = 19200;
+    tty.byteSize = 3;
+    tty.parity = kParityMark;
+    tty.stopBits = kStopOneAndHalf;
+    tty.flowCtrl = kFlowXonXoff | kFlowRtsCts;
+    tty.comPort = 3;
+    Open();
+    EXPECT_EQ(page->BaudBox()->currentText(), "19200");
+    EXPECT_EQ(page->DataBitsBox()->currentText(), "8 bits");
+    EXPECT_EQ(page->ParityBox()->currentText(), "MARK");
+    EXPECT_EQ(page->StopBitsBox()->currentText(), "1 1/2 bit");
+    EXPECT_EQ(page->PortBox()->currentText(), "3 - /dev/ttyUSB2");
+    EXPECT_TRUE(page->XonXoffBox()->isChecked());
+    Ok();
+    EXPECT_EQ(tty.baudRate, 19200U);
+    EXPECT_EQ(tty.byteSize, 8);
+    EXPECT_EQ(tty.parity, kParityMark);
+    EXPECT_EQ(tty.stopBits, kStopOneAndHalf);
+    EXPECT_EQ(tty.flowCtrl, kFlowXonXoff | kFlowRtsCts) << "XON/XOFF set in this run is kept";
+    EXPECT_EQ(tty.comPort, 3);
+}
+
+TEST_F(PortSheetTest, XonXoffWaitsForAClickOnComActive) {
+    tty.flowCtrl = kFlowXonXoff;
+    Open();
+    EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, true, true, true, true, false}));
+    page->ActiveBox()->click();
+    EXPECT_EQ(Enabled(), std::vector<bool>(8, false));
+    page->ActiveBox()->click();
+    EXPECT_EQ(Enabled(), std::vector<bool>(8, true));
+    page->XonXoffBox()->click();
+    Ok();
+    EXPECT_EQ(tty.flowCtrl, 0);
+    EXPECT_EQ(tty.comActive, 1U);
+
+    tty.comActive = 0;
+    Open();
+    EXPECT_EQ(Enabled(), std::vector<bool>(8, false));
+}
+
+TEST_F(PortSheetTest, OneAndAHalfStopBitsComeBackOnTheNextOpening) {
+    Open();
+    page->StopBitsBox()->setCurrentIndex(1);
+    page->DataBitsBox()->setCurrentIndex(1);
+    page->ParityBox()->setCurrentIndex(2);
+    Ok();
+    EXPECT_EQ(tty.stopBits, kStopOneAndHalf);
+    EXPECT_EQ(tty.byteSize, 5);
+    EXPECT_EQ(tty.parity, kParityOdd);
+    Open();
+    EXPECT_EQ(page->StopBitsBox()->currentText(), "1 1/2 bit");
+    EXPECT_EQ(page->DataBitsBox()->currentText(), "5 bits");
+    EXPECT_EQ(page->ParityBox()->currentText(), "ODD");
+}
+
+TEST_F(PortSheetTest, AMissingPortGivesWayToTheFirstListed) {
+    tty.comPort = 1;
+    Open({"/dev/ttyUSB2", "/dev/ttyACM1"});
+    EXPECT_EQ(Items(page->PortBox()), (QStringList{"3 - /dev/ttyUSB2", "10 - /dev/ttyACM1"}));
+    EXPECT_EQ(page->PortBox()->currentIndex(), 0);
+    Ok();
+    EXPECT_EQ(tty.comPort, 3);
+
+    Open({});
+    EXPECT_EQ(page->PortBox()->count(), 0);
+    Ok();
+    EXPECT_EQ(tty.comPort, 3) << "nothing to choose from: the port stays";
+}
+
+TEST_F(PortSheetTest, RatesAndDevicesCanBeTyped) {
+    tty.devicePath = "/dev/serial/by-id/usb-gone";
+    Open();
+    page->BaudBox()->setEditText("57600");
+    page->PortBox()->setEditText("/dev/pts/12");
+    Ok();
+    EXPECT_EQ(tty.baudRate, 57600U);
+    EXPECT_EQ(tty.devicePath, "/dev/pts/12");
+    Open();
+    EXPECT_EQ(page->BaudBox()->currentText(), "57600");
+    page->PortBox()->setCurrentIndex(1);
+    Ok();
+    EXPECT_EQ(tty.comPort, 3);
+    EXPECT_TRUE(tty.devicePath.empty()) << "a numbered port clears the explicit device";
+}
+
+TEST_F(PortSheetTest, ThisRunsDeviceIsShownAndKeptUnlessAnotherIsChosen) {
+    tty.comPort = 3;
+    Open({"/dev/ttyUSB2"}, "/dev/pts/9");
+    EXPECT_EQ(page->PortBox()->currentText(), "/dev/pts/9 - this run only (--port)");
+    EXPECT_TRUE(page->RunOnlyNote()->isVisible());
+    EXPECT_TRUE(page->RunOnlyNote()->text().contains("/dev/pts/9"));
+    page->BaudBox()->setCurrentIndex(5);
+    Ok();
+    EXPECT_TRUE(sheet->KeepsRunOverride());
+    EXPECT_EQ(tty.baudRate, 9600U);
+    EXPECT_EQ(tty.comPort, 3);
+    EXPECT_TRUE(tty.devicePath.empty());
+
+    Open({"/dev/ttyUSB0"}, "/dev/pts/9");
+    page->PortBox()->setCurrentIndex(0);
+    Ok();
+    EXPECT_FALSE(sheet->KeepsRunOverride());
+    EXPECT_EQ(tty.comPort, 1);
+}
+
+TEST(HiddenPortPagesTest, TheirControlsFollowTheirActiveBox) {
+    CLPTPortPage lpt;
+    lpt.OnInitDialog();
+    EXPECT_FALSE(lpt.PortBox()->isEnabled());
+    lpt.show();
+    lpt.ActiveBox()->click();
+    EXPECT_TRUE(lpt.PortBox()->isEnabled());
+    CUSBPortPage usb;
+    usb.show();
+    usb.ActiveBox()->click();
+    EXPECT_TRUE(usb.DeviceList()->isEnabled());
+    usb.ActiveBox()->click();
+    EXPECT_FALSE(usb.DeviceList()->isEnabled());
+}
+
+class DirectoriesPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        for (const char* name : {"down", "up", "lib", "batch", "other"}) {
+            ASSERT_TRUE(QDir(root.path()).mkpath(name));
+        }
+        dirs = DirectorySettings::ForStartDirectory(Path("down"));
+        dirs.uploadDirectory = Path("up");
+        dirs.libraryDirectory = Path("lib");
+        dirs.batchDirectory = Path("batch");
+        dirs.libraryFilterName = "Libraries (*.hex)";
+        sheet = std::make_unique<CDirectoriesSetup>(CDirectoriesSetup::kCaption);
+        page = sheet->Page();
+        page->SetDirectories(dirs);
+        sheet->show();
+    }
+    [[nodiscard]] std::string Path(const char* name) const {
+        return root.filePath(name).toStdString();
+    }
+    QLineEdit* Field(std::string DirectorySettings::*member) const { return page->Field(member); }
+
+    QTemporaryDir root;
+    DirectorySettings dirs;
+    std::unique_ptr<CDirectoriesSetup> sheet;
+    CDirectoriesPage* page = nullptr;
+    ModalDriver modals;
+};
+
+TEST_F(DirectoriesPageTest, TenFieldsThreeOfThemHiddenAndOkTakesTheEdits) {
+    EXPECT_EQ(sheet->windowTitle(), "Directories and Filters");
+    EXPECT_EQ(Field(&DirectorySettings::uploadDirectory)->text().toStdString(), Path("up"));
+    EXPECT_EQ(Field(&DirectorySettings::libraryFilterName)->text(), "Libraries (*.hex)");
+    EXPECT_FALSE(Field(&DirectorySettings::libraryFilterName)->isVisible());
+    EXPECT_FALSE(Field(&DirectorySettings::downloadFilterName)->isVisible());
+    EXPECT_TRUE(Field(&DirectorySettings::batchDirectory)->isVisible());
+    EXPECT_EQ(page->BrowseButton(&DirectorySettings::uploadFilter), nullptr);
+    // an empty filter and a folder that does not exist are stored as typed
+    Field(&DirectorySettings::downloadFilter)->setText("");
+    Field(&DirectorySettings::batchDirectory)->setText("/no/such/folder");
+    sheet->accept();
+    EXPECT_EQ(page->Directories().downloadFilter, "");
+    EXPECT_EQ(page->Directories().batchDirectory, "/no/such/folder");
+    EXPECT_EQ(page->Directories().libraryFilterName, "Libraries (*.hex)");
+}
+
+TEST_F(DirectoriesPageTest, BrowseStartsAtTheFieldAndShowsAllFieldsAgain) {
+    QString started;
+    modals.Then<QFileDialog>([&](QFileDialog* dialog) {
+        started = dialog->directory().absolutePath();
+        dialog->setDirectory(root.filePath("other"));
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it, not its override
+    });
+    Field(&DirectorySettings::uploadFilter)->setText("*.s19"); // typed, not yet taken
+    QTest::mouseClick(page->BrowseButton(&DirectorySettings::libraryDirectory), Qt::LeftButton);
+    EXPECT_TRUE(modals.Done());
+    EXPECT_EQ(started.toStdString(), Path("lib"));
+    EXPECT_EQ(page->Directories().libraryDirectory, Path("other"));
+    EXPECT_EQ(Field(&DirectorySettings::libraryDirectory)->text().toStdString(), Path("other"));
+    EXPECT_EQ(Field(&DirectorySettings::uploadFilter)->text(), "*.hex")
+        << "the fields are shown again from what the page held";
+}
+
+TEST_F(DirectoriesPageTest, CancelInTheChooserKeepsTheField) {
+    modals.Then<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    Field(&DirectorySettings::batchDirectory)->setText("/typed");
+    QTest::mouseClick(page->BrowseButton(&DirectorySettings::batchDirectory), Qt::LeftButton);
+    EXPECT_TRUE(modals.Done());
+    EXPECT_EQ(Field(&DirectorySettings::batchDirectory)->text(), "/typed");
+}
+
+} // namespace
+} // namespace t8::test

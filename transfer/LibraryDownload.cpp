@@ -1,0 +1,221 @@
+#include "transfer/LibraryDownload.h"
+
+#include "app/FileFilters.h"
+#include "link/SerialLink.h"
+#include "settings/DirectorySettings.h"
+#include "transfer/DownloadStream.h"
+#include "transfer/FileDialogError.h"
+#include "transfer/LibraryConversion.h"
+#include "transfer/TransferFields.h"
+#include "transfer/TransferFiles.h"
+#include "transfer/TransferUi.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+
+namespace t8 {
+namespace {
+
+// The device's baud menu, in the order its blanks step through it from 9600.
+constexpr std::array<std::uint32_t, 9> kBaudMenu = {9600, 14400, 28800, 115200, 300,
+                                                    600,  1200,  2400,  4800};
+constexpr std::string_view kStartKeys = "XX00000\r";
+constexpr std::string_view kBaudKeys = "\rBA";
+constexpr char kBlank = ' ';
+
+} // namespace
+
+int BaudCode(std::uint32_t baudRate) {
+    for (std::size_t code = 0; code < kBaudMenu.size(); ++code) {
+        if (kBaudMenu[code] == baudRate) {
+            return static_cast<int>(code);
+        }
+    }
+    return 0;
+}
+
+LibraryDownload::LibraryDownload(SerialLink& link_, TransferUi& ui_, const DirectorySettings& dirs_)
+    : link(link_), ui(ui_), dirs(dirs_) {}
+
+void LibraryDownload::ReceiveLibraryCommand() {
+    if (running || link.Record() == nullptr) {
+        return;
+    }
+    const std::optional<std::string> path = ChooseFile();
+    if (!path) {
+        return;
+    }
+    if (!CanOpenForReading(*path)) {
+        ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
+        return;
+    }
+    lastLibraryPath = *path;
+    running = true;
+    lineLost = false;
+    ui.StopViewTimer(); // the timer's own work waits until the library is through
+    Run(*path);
+    watch.reset();
+    running = false;
+    if (link.Record()->connected) {
+        ui.StartViewTimer();
+    }
+}
+
+std::optional<std::string> LibraryDownload::ChooseFile() {
+    if (lastLibraryPath.empty()) {
+        lastLibraryPath = InitialName(dirs.libraryDirectory, dirs.libraryFilter);
+    }
+    std::optional<std::string> chosen =
+        ui.ChooseOpenFile(lastLibraryPath, std::string(kLibraryFileFilter));
+    if (!chosen || chosen->empty()) {
+        if (const std::string error = FileDialogErrorText(ui.LastDialogError()); !error.empty()) {
+            ui.ShowMessage(error, "", MessageIcon::None);
+        }
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+void LibraryDownload::Run(const std::string& path) {
+    if (!link.LineOpen()) {
+        ui.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
+        return;
+    }
+    Watch();
+    if (link.SendBytes("RL") != 1) {
+        return; // the device did not get its command: no records for it to misread
+    }
+    ui.Wait(kAfterCommandMs);
+    if (lineLost || !Stream(path)) {
+        return;
+    }
+    const bool start = ui.AskOkCancel(kStartQuestion, kStartCaption);
+    if (lineLost) {
+        return; // the link has told the operator
+    }
+    if (!start) {
+        ui.ShowMessage(kDownloaded, "", MessageIcon::None);
+        ui.ShowMessage(kResetAdvice, "", MessageIcon::None);
+        return;
+    }
+    StartLibrary();
+}
+
+bool LibraryDownload::Stream(const std::string& path) {
+    DownloadStream stream;
+    if (!stream.Setup(path, DownloadStream::kStageConvert, link)) {
+        ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
+        return false;
+    }
+    return RunStream(stream);
+}
+
+// Every hang-up until the command ends is noted; the deliberate closes of the start sequence
+// let go of the watch first and take it again after the reopen.
+void LibraryDownload::Watch() {
+    watch.emplace(link, [this](LineLoss why) {
+        lineLost = lineLost || why == LineLoss::HangUp;
+        return lineLost ? std::string(kCutShort) : std::string();
+    });
+}
+
+bool LibraryDownload::RunStream(DownloadStream& stream) {
+    stream.SetLibraryHooks(ConvertLibrary, RecordAddressText);
+    if (ui.RunDownloadDialog(stream) != TransferUi::kDialogOk) {
+        return false; // cancelled or the line lost: the device has "RL" and some records
+    }
+    if (stream.ConversionFailed()) {
+        // nothing was sent, so there is no library to start
+        ui.ShowMessage(kInternalError, kInternalErrorCaption, MessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+// X X 0 0 0 0 0 CR at the PC's rate; at 9600 8N1 CR B A, a blank per baud step, ESC; then the
+// PC's own settings again and a CR. The device's output stays off the screen meanwhile.
+void LibraryDownload::StartLibrary() {
+    keysRefused = false;
+    link.flags.displayHeld = 1;
+    (void)Keys(kStartKeys, kKeyGapMs);
+    const LineSettings saved = link.Record()->Line();
+    ReopenAtStartRate(saved.flowCtrl);
+    link.flags.displayHeld = 1;
+    StepDeviceRate(BaudCode(saved.baudRate));
+    RestoreLine(saved);
+    link.flags.displayHeld = 0;
+    (void)Key(kCarriageReturn, kKeyGapMs);
+}
+
+void LibraryDownload::StepDeviceRate(int baudCode) {
+    (void)Keys(kBaudKeys, kKeyGapMs);
+    (void)Keys(std::string(static_cast<std::size_t>(baudCode), kBlank), kBlankGapMs);
+    (void)Key(kEscape, kKeyGapMs);
+}
+
+void LibraryDownload::ApplyLine(const LineSettings& line) {
+    TTYInfo& tty = *link.Record();
+    tty.baudRate = line.baudRate;
+    tty.byteSize = line.byteSize;
+    tty.parity = line.parity;
+    tty.stopBits = line.stopBits;
+    tty.flowCtrl = line.flowCtrl;
+}
+
+// The started library talks at 9600 8N1; the flow control stays, XON/XOFF's flag goes for good.
+void LibraryDownload::ReopenAtStartRate(std::uint8_t flowCtrl) {
+    if (lineLost) {
+        return; // the device is gone: nothing to talk to at any rate
+    }
+    ApplyLine({kStartBaudRate, 8, kParityNone, kStopOne, flowCtrl});
+    link.Record()->comXonXoff = 0;
+    watch.reset();
+    link.ClosePort();
+    ui.Wait(kReopenPauseMs);
+    (void)link.OpenPort(); // when it fails the keys are refused and the settings still go back
+    Watch();
+}
+
+// The operator hears of the download with the port closed; a port that does not come back at
+// the PC's own settings is explained. After a hang-up only the settings go back, for the next
+// opening.
+void LibraryDownload::RestoreLine(const LineSettings& saved) {
+    ApplyLine(saved);
+    if (lineLost) {
+        return;
+    }
+    watch.reset();
+    link.ClosePort();
+    ui.ShowMessage(kDownloaded, "", MessageIcon::None);
+    if (!link.OpenPort()) {
+        ui.ShowMessage(link.OpenFailureMessage(), SerialLink::kAppCaption,
+                       MessageIcon::Exclamation);
+    }
+    Watch();
+}
+
+bool LibraryDownload::Keys(std::string_view keys, int waitMs) {
+    for (const char key : keys) {
+        if (!Key(static_cast<std::uint8_t>(key), waitMs)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Once the link refuses a key (and has said why) the rest are not tried: the device cannot
+// follow a sequence with a gap, and the operator needs to hear it only once.
+bool LibraryDownload::Key(std::uint8_t key, int waitMs) {
+    if (keysRefused || lineLost) {
+        return false;
+    }
+    if (link.SendBytes(&key, 1) != 1) {
+        keysRefused = true;
+        return false;
+    }
+    ui.Wait(waitMs);
+    return true;
+}
+
+} // namespace t8
