@@ -63,11 +63,13 @@ bool CProgTermApp::InitInstance(const CommandLine& line) {
     view->OnCreate(line.port);
 
     if (!line.file.empty()) {
-        startupBatch = RememberStartupBatch(line.file);
-        view->SetStartupBatch(startupBatch);
         if (!OpenDocument(QString::fromStdString(line.file))) {
             return false; // cancelled at start-up: the program ends without a window
         }
+        // Armed only once the file was accepted: the countdown runs while a question about
+        // the file may still be open, and must never start a batch under it or after a Cancel.
+        startupBatch = RememberStartupBatch(line.file);
+        view->SetStartupBatch(startupBatch);
     } else {
         doc.OnNewDocument();
     }

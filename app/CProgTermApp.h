@@ -3,6 +3,7 @@
 #include "app/CProgTermDoc.h"
 #include "app/CSplashWindow.h"
 #include "app/CommandLine.h"
+#include "batch/BatchFiles.h"
 
 #include <QObject>
 

@@ -1,7 +1,8 @@
 #include "app/CProgTermDoc.h"
 
+#include "batch/BatchFiles.h"
+
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <utility>
 
@@ -15,11 +16,8 @@ bool CProgTermDoc::OnNewDocument() {
 }
 
 bool CProgTermDoc::OnOpenDocument(const std::string& path, const Question& ask) {
-    std::string upper = path;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     std::uint32_t action = kBatch;
-    if (upper.find(".T8B") == std::string::npos) {
+    if (!IsBatchFileName(path)) {
         std::string text = kQuestion;
         text.replace(text.find("%s"), 2, path);
         switch (ask(text)) {

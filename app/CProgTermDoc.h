@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transfer/RequestDesk.h"
 #include "transfer/save/SaveFile.h"
 
 #include <cstddef>
@@ -12,9 +13,8 @@ namespace t8 {
 
 // The one document: a request desk for opened files and the store of captured terminal input.
 // It never reads an opened file; it records what the operator wants done with it.
-class CProgTermDoc {
+class CProgTermDoc : public RequestDesk {
 public:
-    enum Action : std::uint32_t { kNone = 0, kBatch = 1, kExamine = 2, kDownload = 3 };
     enum class Answer { Download, Examine, Cancel };
     using Question = std::function<Answer(const std::string& text)>;
 
@@ -22,16 +22,14 @@ public:
     static constexpr std::size_t kCaptureLimit = std::size_t{256} << 20;
 
     CProgTermDoc() = default;
-    CProgTermDoc(const CProgTermDoc&) = delete;
-    CProgTermDoc& operator=(const CProgTermDoc&) = delete;
 
-    bool OnNewDocument();
+    bool OnNewDocument() override;
     // False when the operator cancelled; nothing is recorded then. While the request waits the
     // document is titled with the file's name.
     bool OnOpenDocument(const std::string& path, const Question& ask);
     // The pending action (kNone when none); each request is taken once, and the title returns to
     // what it was before the request.
-    std::uint32_t TakePendingRequest(std::string& path);
+    std::uint32_t TakePendingRequest(std::string& path) override;
     // Told of every change of the title.
     void SetTitleObserver(std::function<void()> observer) { titleChanged = std::move(observer); }
     // Called whenever a request has been recorded, so it is carried out also when no timer

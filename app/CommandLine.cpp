@@ -1,8 +1,5 @@
 #include "app/CommandLine.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace t8 {
 
 namespace {
@@ -62,19 +59,6 @@ std::string CommandLineUsage() {
            "      --no-splash    start without the splash picture\n"
            "  -h, --help         show this help\n"
            "  -v, --version      show the version\n";
-}
-
-StartupBatch RememberStartupBatch(const std::string& file) {
-    StartupBatch batch;
-    std::string lower = file;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower.find("t8b") == std::string::npos || file.size() > StartupBatch::kMaxPath) {
-        return batch;
-    }
-    batch.pending = true;
-    batch.path = file;
-    return batch;
 }
 
 } // namespace t8

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,17 +17,5 @@ struct CommandLine {
 
 [[nodiscard]] CommandLine ParseCommandLine(const std::vector<std::string>& args);
 [[nodiscard]] std::string CommandLineUsage();
-
-// A file named on the command line that is also run as a batch about 2 s after the port opens.
-struct StartupBatch {
-    static constexpr std::size_t kMaxPath = 255;
-    bool pending = false;
-    std::string path;
-};
-
-// The start-up rule: a name whose lower-cased form contains "t8b" is remembered. The path is
-// kept as given (file names are case-sensitive here); a name too long for the memo is not
-// remembered, and the document's own batch request runs it instead.
-[[nodiscard]] StartupBatch RememberStartupBatch(const std::string& file);
 
 } // namespace t8

@@ -1,7 +1,6 @@
 #include "terminal/CProgTermView.h"
 
 #include "app/CMainFrame.h"
-#include "app/FileFilters.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "settings/ColorRef.h"
@@ -11,6 +10,7 @@
 #include "transfer/CDownloadProgressDlg.h"
 #include "transfer/CUploadProgressDlg.h"
 #include "transfer/FileDialogError.h"
+#include "transfer/FileFilters.h"
 
 #include <QApplication>
 #include <QColorDialog>

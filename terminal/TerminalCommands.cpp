@@ -1,7 +1,6 @@
 #include "terminal/TerminalCommands.h"
 
 #include "app/CMainFrame.h"
-#include "app/FileFilters.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "examine/CExamineFileDlg.h"
@@ -14,6 +13,7 @@
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
 #include "terminal/CProgTermView.h"
+#include "transfer/FileFilters.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
 #include "transfer/FileReceiver.h"
-#include "app/FileFilters.h"
 
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
+#include "transfer/FileFilters.h"
 #include "transfer/TransferFiles.h"
 #include "transfer/TransferUi.h"
 #include "transfer/UploadProgress.h"

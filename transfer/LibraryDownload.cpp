@@ -1,10 +1,10 @@
 #include "transfer/LibraryDownload.h"
 
-#include "app/FileFilters.h"
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "transfer/DownloadStream.h"
 #include "transfer/FileDialogError.h"
+#include "transfer/FileFilters.h"
 #include "transfer/LibraryConversion.h"
 #include "transfer/TransferFields.h"
 #include "transfer/TransferFiles.h"

@@ -1,17 +1,17 @@
 #include "transfer/TransferController.h"
-#include "app/FileFilters.h"
 
-#include "app/CProgTermDoc.h"
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "terminal/ScreenModel.h"
 #include "transfer/DownloadStream.h"
+#include "transfer/FileFilters.h"
+#include "transfer/RequestDesk.h"
 #include "transfer/TransferFiles.h"
 #include "transfer/TransferUi.h"
 
 namespace t8 {
 
-TransferController::TransferController(SerialLink& link_, TransferUi& ui_, CProgTermDoc& doc_,
+TransferController::TransferController(SerialLink& link_, TransferUi& ui_, RequestDesk& doc_,
                                        const DirectorySettings& dirs_, TypeKeyFunction typeKey_)
     : link(link_), ui(ui_), doc(doc_), dirs(dirs_), typeKey(std::move(typeKey_)),
       receiver(link_, ui_, fields, dirs_), library(link_, ui_, dirs_),
@@ -98,14 +98,14 @@ void TransferController::OnTransferTimer() {
 void TransferController::CarryOutRequest() {
     std::string path;
     const std::uint32_t action = doc.TakePendingRequest(path);
-    if (action == CProgTermDoc::kNone) {
+    if (action == RequestDesk::kNone) {
         return;
     }
-    if (action == CProgTermDoc::kBatch && !startupBatch.pending) {
+    if (action == RequestDesk::kBatch && !startupBatch.pending) {
         ui.RunBatch(path);
-    } else if (action == CProgTermDoc::kExamine) {
+    } else if (action == RequestDesk::kExamine) {
         ui.OpenExamine(path, true);
-    } else if (action == CProgTermDoc::kDownload) {
+    } else if (action == RequestDesk::kDownload) {
         const TTYInfo* tty = link.Record();
         if (tty != nullptr && tty->connected != 0) {
             SendNamedFile(path);

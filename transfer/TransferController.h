@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandLine.h"
+#include "batch/BatchFiles.h"
 #include "link/LineWatch.h"
 #include "terminal/KeyTyper.h"
 #include "transfer/FileReceiver.h"
@@ -13,7 +13,7 @@
 
 namespace t8 {
 
-class CProgTermDoc;
+class RequestDesk;
 class SerialLink;
 class TransferUi;
 struct DirectorySettings;
@@ -30,7 +30,7 @@ public:
 
     // `typeKey` is the view's TypeKey: the timer's carriage return goes through it, so it is
     // echoed and confirms the prompt like a typed one.
-    TransferController(SerialLink& link, TransferUi& ui, CProgTermDoc& doc,
+    TransferController(SerialLink& link, TransferUi& ui, RequestDesk& doc,
                        const DirectorySettings& dirs, TypeKeyFunction typeKey);
     TransferController(const TransferController&) = delete;
     TransferController& operator=(const TransferController&) = delete;
@@ -85,7 +85,7 @@ private:
 
     SerialLink& link;
     TransferUi& ui;
-    CProgTermDoc& doc;
+    RequestDesk& doc;
     const DirectorySettings& dirs;
     TypeKeyFunction typeKey;
     TransferFields fields;

@@ -1,6 +1,6 @@
 #include "app/CProgTermDoc.h"
 #include "app/CommandLine.h"
-#include "app/FileFilters.h"
+#include "transfer/FileFilters.h"
 
 #include <gtest/gtest.h>
 
@@ -31,22 +31,6 @@ TEST(CommandLineTest, OptionsAndTheOneFile) {
     EXPECT_TRUE(ParseCommandLine({"--version"}).version);
 }
 
-TEST(CommandLineTest, StartupBatchRule) {
-    auto batch = RememberStartupBatch("/home/op/JOBS/Burn.T8B");
-    EXPECT_TRUE(batch.pending);
-    EXPECT_EQ(batch.path, "/home/op/JOBS/Burn.T8B") << "the name is kept as given";
-    EXPECT_TRUE(RememberStartupBatch("/data/t8b-files/image.hex").pending)
-        << "t8b anywhere in the path counts";
-    EXPECT_FALSE(RememberStartupBatch("/data/image.hex").pending);
-    EXPECT_FALSE(RememberStartupBatch("").pending);
-
-    const std::string longName = "/" + std::string(StartupBatch::kMaxPath, 'a') + ".t8b";
-    EXPECT_FALSE(RememberStartupBatch(longName).pending);
-    const std::string fits = "/" + std::string(StartupBatch::kMaxPath - 5, 'a') + ".t8b";
-    ASSERT_EQ(fits.size(), StartupBatch::kMaxPath);
-    EXPECT_TRUE(RememberStartupBatch(fits).pending);
-}
-
 TEST(FileFilterTest, BarSeparatedFiltersBecomeDialogFilters) {
     EXPECT_EQ(DialogFilter(kDataFileFilter),
               "All Files (*);;IntelHEX Files (*.hex *.HEX);;MOTOROLA-S Files (*.S* *.s* *.MOT "
@@ -67,12 +51,16 @@ TEST(DocumentTest, OpeningRecordsOneRequest) {
     };
     EXPECT_TRUE(doc.OnOpenDocument("/x/RUN.t8B", answer(CProgTermDoc::Answer::Cancel)));
     EXPECT_TRUE(asked.empty()) << "batch files are not asked about";
-    EXPECT_TRUE(doc.OnOpenDocument("/x/job.t8b.d/a.hex", answer(CProgTermDoc::Answer::Cancel)));
-
     std::string path;
     EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kBatch);
-    EXPECT_EQ(path, "/x/job.t8b.d/a.hex") << "a second open replaces the first";
+    EXPECT_EQ(path, "/x/RUN.t8B");
     EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kNone);
+
+    EXPECT_TRUE(doc.OnOpenDocument("/x/a.t8b", answer(CProgTermDoc::Answer::Cancel)));
+    EXPECT_TRUE(doc.OnOpenDocument("/x/job.t8b.d/a.hex", answer(CProgTermDoc::Answer::Examine)));
+    EXPECT_FALSE(asked.empty()) << "only the extension makes a batch file";
+    EXPECT_EQ(doc.TakePendingRequest(path), CProgTermDoc::kExamine);
+    EXPECT_EQ(path, "/x/job.t8b.d/a.hex") << "a second open replaces the first";
 
     EXPECT_TRUE(doc.OnOpenDocument("/x/a.hex", answer(CProgTermDoc::Answer::Download)));
     EXPECT_EQ(asked, "File:/x/a.hex\nDo you wish to Download (YES) or Examine (NO) this file?");

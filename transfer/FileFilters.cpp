@@ -1,4 +1,4 @@
-#include "app/FileFilters.h"
+#include "transfer/FileFilters.h"
 
 #include <cctype>
 #include <vector>
