@@ -1,6 +1,7 @@
 #include "terminal/CProgTermView.h"
 
 #include "app/CMainFrame.h"
+#include "batch/CBatchDlg.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "settings/ColorRef.h"
@@ -43,7 +44,7 @@ QString DialogFilters(const std::string& initialName, const std::string& filter,
     const QString name = Text(initialName);
     const QString pattern = name.mid(name.lastIndexOf('/') + 1);
     if (pattern.contains('*') && pattern != "*.*" && pattern != "*") {
-        chosen = pattern + " (" + pattern + ")";
+        chosen = pattern + " (" + Text(DialogPatterns(pattern.toStdString())) + ")";
         filters = chosen + ";;" + filters;
     }
     return filters;
@@ -330,8 +331,13 @@ void CProgTermView::OpenExamine(const std::string& path, bool withRecord) {
 }
 
 void CProgTermView::RunBatch(const std::string& path) {
-    ShowMessage("Batch files cannot be run in this version yet:\n" + path, SerialLink::kAppCaption,
-                MessageIcon::Information);
+    if (findChild<CBatchDlg*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+        ShowMessage("A batch file is running already; " + path + " was not started.",
+                    SerialLink::kAppCaption, MessageIcon::Information);
+        return;
+    }
+    CBatchDlg dialog(path, *transfer, this);
+    dialog.exec();
 }
 
 // The pause keeps the window painted and the link served, but holds the operator's input back.

@@ -83,6 +83,9 @@ void TerminalCommands::Run(int id) {
     case cmd::kDirectories:
         EditDirectories();
         return;
+    case cmd::kExecuteBatch:
+        view.Transfer().ExecuteBatchCommand();
+        return;
     default:
         break;
     }

@@ -27,7 +27,9 @@ std::string Cased(const std::string& pattern, int (*convert)(int)) {
     return out;
 }
 
-std::string QtPatterns(const std::string& patterns) {
+} // namespace
+
+std::string DialogPatterns(std::string_view patterns) {
     std::string out;
     auto add = [&out](const std::string& pattern) {
         if (out.find(pattern) == std::string::npos) {
@@ -46,8 +48,6 @@ std::string QtPatterns(const std::string& patterns) {
     return out;
 }
 
-} // namespace
-
 std::string DialogFilter(std::string_view barSeparated) {
     const std::vector<std::string> parts = SplitAt(barSeparated, '|');
     std::string filter;
@@ -59,7 +59,7 @@ std::string DialogFilter(std::string_view barSeparated) {
         if (const auto open = name.rfind(" ("); open != std::string::npos && name.back() == ')') {
             name.erase(open); // the dialog shows the patterns it matches instead
         }
-        filter += (filter.empty() ? "" : ";;") + name + " (" + QtPatterns(parts[i + 1]) + ")";
+        filter += (filter.empty() ? "" : ";;") + name + " (" + DialogPatterns(parts[i + 1]) + ")";
     }
     return filter;
 }

@@ -9,7 +9,20 @@
 #include "transfer/TransferFiles.h"
 #include "transfer/TransferUi.h"
 
+#include <filesystem>
+
 namespace t8 {
+
+namespace {
+
+constexpr char kBatchPattern[] = "*.t8b";
+
+bool IsEmptyFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::file_size(path, error) == 0 && !error;
+}
+
+} // namespace
 
 TransferController::TransferController(SerialLink& link_, TransferUi& ui_, RequestDesk& doc_,
                                        const DirectorySettings& dirs_, TypeKeyFunction typeKey_)
@@ -185,6 +198,46 @@ void TransferController::StreamFile() {
     }
     // At the end, or with the line gone (the link has told the operator): nothing to send.
     tty.echoActive = tty.comLocalEcho;
+}
+
+void TransferController::ExecuteBatchCommand() {
+    const auto chosen = ui.ChooseOpenFile(InitialName(dirs.batchDirectory, kBatchPattern),
+                                          std::string(kBatchFileFilter));
+    if (chosen && !chosen->empty()) {
+        ui.RunBatch(*chosen);
+    }
+}
+
+bool TransferController::PromptSeen() const {
+    return link.flags.promptSeen != 0;
+}
+
+void TransferController::ClearPromptSeen() {
+    link.flags.promptSeen = 0;
+}
+
+RawSendResult TransferController::SendFileRaw(const std::string& path) {
+    if (!CanOpenForReading(path) || IsEmptyFile(path)) {
+        ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
+        return {RawSendOutcome::FileError, 0};
+    }
+    if (!link.LineOpen()) {
+        ui.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
+        return {RawSendOutcome::PortError, 0};
+    }
+    DownloadStream stream;
+    if (!stream.Setup(path, DownloadStream::kStageSend, link)) {
+        ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
+        return {RawSendOutcome::FileError, 0};
+    }
+    switch (ui.RunDownloadDialog(stream)) {
+    case TransferUi::kDialogOk:
+        return {RawSendOutcome::Sent, stream.Position()};
+    case TransferUi::kDialogLineLost: // the link has told the operator
+        return {RawSendOutcome::PortError, stream.Position()};
+    default:
+        return {RawSendOutcome::Cancelled, stream.Position()};
+    }
 }
 
 void TransferController::CancelPrompt() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchFiles.h"
+#include "batch/BatchTerminal.h"
 #include "link/LineWatch.h"
 #include "terminal/KeyTyper.h"
 #include "transfer/FileReceiver.h"
@@ -19,10 +20,11 @@ class TransferUi;
 struct DirectorySettings;
 
 // The view's transfer state: the address prompt, the send and receive commands, Enter and Esc
-// at the prompt, and the view's 250 ms timer work. Owned by the view, on its thread. Every
-// prompt switches the local echo off until its transfer ends or is cancelled; when the port
-// goes away an armed prompt is cancelled and a running transfer ends (see LineWatch).
-class TransferController : public PromptKeys {
+// at the prompt, and the view's 250 ms timer work; the terminal a batch file runs on. Owned by
+// the view, on its thread. Every prompt switches the local echo off until its transfer ends or
+// is cancelled; when the port goes away an armed prompt is cancelled and a running transfer
+// ends (see LineWatch).
+class TransferController : public PromptKeys, public BatchTerminal {
 public:
     using TypeKeyFunction = std::function<int(std::uint8_t)>;
 
@@ -44,9 +46,10 @@ public:
     void ReceiveFileCommand() { receiver.ReceiveCommand("SE"); }
     void UploadEepromCommand() { receiver.ReceiveCommand("SX"); }
     void ReceiveLibraryCommand() { library.ReceiveLibraryCommand(); }
-    void PrepareBatchReceive(const std::string& name) { receiver.PrepareBatchReceive(name); }
     // New directory settings: every file dialog next starts from them, not where it ended.
     void ForgetDialogLocations();
+    // F12: a batch file chosen in the batch directory, run by the window.
+    void ExecuteBatchCommand();
     void FeedReceive(const std::uint8_t* bytes, std::size_t count) {
         receiver.FeedReceive(bytes, count);
     }
@@ -66,6 +69,16 @@ public:
     void StartSend() override;
     void FinishReceive() override { receiver.FinishReceive(); }
     void CancelPrompt() override;
+
+    // BatchTerminal
+    int TypeKey(std::uint8_t key) override { return typeKey(key); }
+    [[nodiscard]] bool PromptSeen() const override;
+    void ClearPromptSeen() override;
+    // A TX line's file, streamed as it is; nothing is sent on cancel.
+    RawSendResult SendFileRaw(const std::string& path) override;
+    void PrepareBatchReceive(const std::string& name) override {
+        receiver.PrepareBatchReceive(name);
+    }
 
     [[nodiscard]] const TransferFields& Fields() const { return fields; }
     [[nodiscard]] const FileReceiver& Receiver() const { return receiver; }

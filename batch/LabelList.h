@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace t8 {
+
+// A LABEL line met during a run: where the line after it starts.
+struct BatchLabel {
+    static constexpr std::size_t kMaxNameChars = 31;
+
+    std::uint64_t position = 0; // file position just after the LABEL line
+    std::size_t lineNumber = 0; // number of the LABEL line itself
+    std::string name;
+};
+
+// The labels met so far, in the order met. Names compare without regard to case; the first
+// definition of a name stays.
+class LabelList {
+public:
+    // False when a label of that name exists already (the list is unchanged then).
+    bool Add(BatchLabel label);
+    [[nodiscard]] std::optional<BatchLabel> Find(const std::string& name) const;
+    [[nodiscard]] std::size_t Size() const { return labels.size(); }
+
+private:
+    std::vector<BatchLabel> labels;
+};
+
+// Names compared as the batch language does: ASCII letters without regard to case.
+[[nodiscard]] bool SameLabelName(const std::string& a, const std::string& b);
+
+} // namespace t8

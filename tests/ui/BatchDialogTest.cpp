@@ -1,0 +1,157 @@
+#include "tests/support/PtyPair.h"
+
+#include "app/CMainFrame.h"
+#include "batch/CBatchDlg.h"
+#include "commands/CommandIds.h"
+#include "settings/SettingsStore.h"
+#include "terminal/CProgTermView.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+
+namespace t8::test {
+namespace {
+
+// The window with its view on a pty; the test plays the device on the pty's master side.
+class BatchDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ok());
+        store = std::make_unique<SettingsStore>(dir.filePath("t8.ini"));
+        frame = std::make_unique<CMainFrame>();
+        view = new CProgTermView(*frame, doc, *store, frame.get());
+        frame->setCentralWidget(view);
+        ASSERT_EQ(view->OnCreate(pty.SlavePath()), 0);
+        frame->show();
+    }
+    std::string Write(const char* name, const std::string& text) {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    // Runs the batch dialog modally; `drive` works it from inside its loop, then it must close.
+    void RunBatch(const std::string& path, const std::function<void(CBatchDlg&)>& drive) {
+        bool driven = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CBatchDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            drive(*dialog);
+            driven = true;
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog is still open";
+                dialog->reject();
+            }
+        });
+        view->RunBatch(path);
+        EXPECT_TRUE(driven);
+    }
+    // What the device got, read while the window keeps running.
+    std::string Read(std::size_t count, int timeoutMs = 5000) {
+        std::string got;
+        WaitFor(
+            [&] {
+                got += pty.ReadFor(count - got.size(), 5);
+                return got.size() >= count;
+            },
+            timeoutMs);
+        return got;
+    }
+    static bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            QTest::qWait(10);
+        }
+        return done();
+    }
+
+    QTemporaryDir dir;
+    PtyPair pty;
+    CProgTermDoc doc;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<CMainFrame> frame;
+    CProgTermView* view = nullptr;
+};
+
+TEST_F(BatchDialogTest, TypesWaitsPausesAndClosesWithOk) {
+    const std::string path = Write("job.t8b", "PRINT Burning part\r\nT8 bu:\r\nKEY\r\n");
+    RunBatch(path, [&](CBatchDlg& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Execute batch file");
+        EXPECT_EQ(Read(3), "bu\r");
+        EXPECT_EQ(dialog.MessageText(), "Burning part") << "shown without its line end";
+        EXPECT_EQ(dialog.StatusText(), "Waiting for end of command");
+        QTest::qWait(300);
+        EXPECT_TRUE(dialog.Executor().WaitingForPrompt());
+        ASSERT_TRUE(pty.WriteAll("\r\nOK\r\n>"));
+        ASSERT_TRUE(WaitFor([&] { return dialog.Executor().Paused(); }));
+        EXPECT_EQ(dialog.StatusText(),
+                  "Click OK to continue, click ABORT to stop executing batch file");
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return dialog.Executor().Finished(); }));
+        EXPECT_EQ(dialog.MessageText(), "Batch file executed successfully. Click OK.");
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+}
+
+TEST_F(BatchDialogTest, AbortLetsOkCloseAndEscEndsAtOnce) {
+    const std::string path = Write("wait.t8b", "T8 a\r\nT8 b\r\n");
+    RunBatch(path, [&](CBatchDlg& dialog) {
+        EXPECT_EQ(Read(1), "a");
+        QTest::mouseClick(dialog.AbortButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.StatusText(), "Click OK to close dialog");
+        EXPECT_EQ(dialog.MessageText(), "");
+        ASSERT_TRUE(pty.WriteAll("\r\n>"));
+        EXPECT_EQ(Read(1), "b") << "stepping goes on after Abort";
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+    RunBatch(path, [&](CBatchDlg& dialog) {
+        EXPECT_EQ(Read(1), "a");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    QTest::qWait(300);
+    EXPECT_EQ(Read(1, 300), "") << "nothing typed after Esc";
+}
+
+TEST_F(BatchDialogTest, AFileThatCannotBeOpenedSaysSo) {
+    RunBatch(dir.filePath("none.t8b").toStdString(), [&](CBatchDlg& dialog) {
+        EXPECT_TRUE(dialog.MessageText().startsWith("Cannot open the batch file "));
+        EXPECT_TRUE(dialog.MessageText().endsWith("none.t8b: No such file or directory."));
+        EXPECT_EQ(dialog.StatusText(), "Click OK to close dialog");
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+}
+
+TEST_F(BatchDialogTest, TheStartupBatchRunsOnceAfterEightTicks) {
+    const std::string path = Write("start.t8b", "PRINT started\r\n");
+    view->SetStartupBatch({true, path});
+    const auto start = std::chrono::steady_clock::now();
+    int runs = 0;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<CBatchDlg*>(QApplication::activeModalWidget())) {
+            if (dialog->Executor().Finished() && dialog->isVisible()) {
+                ++runs;
+                QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+            }
+        }
+    });
+    watch.start();
+    ASSERT_TRUE(WaitFor([&] { return runs == 1; }, 6000));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(7 * CProgTermView::kTransferTimerMs));
+    QTest::qWait(1000);
+    EXPECT_EQ(runs, 1);
+}
+
+} // namespace
+} // namespace t8::test
