@@ -1,0 +1,143 @@
+#!/bin/sh
+# t8batch against the simulated T8 on a pty: every exit status, the JSON keys, the transcript
+# and the files a run sends and receives. Usage: t8batch_test.sh T8BATCH T8SIM
+set -u
+T8BATCH=$1
+T8SIM=$2
+DIR=$(mktemp -d)
+SIM=""
+cleanup() {
+    [ -n "$SIM" ] && kill "$SIM" 2>/dev/null && wait "$SIM" 2>/dev/null
+    rm -rf "$DIR"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME="$DIR/config" # the operator's own settings stay out of it
+fail() { echo "FAIL: $*"; exit 1; }
+
+start_sim() {
+    [ -n "$SIM" ] && kill "$SIM" 2>/dev/null && wait "$SIM" 2>/dev/null
+    # a new file each time: the old one could still name the pty of the simulator just ended
+    SIMS=$((${SIMS:-0} + 1))
+    "$T8SIM" "$@" > "$DIR/sim$SIMS.out" 2> "$DIR/sim.err" &
+    SIM=$!
+    for _ in $(seq 50); do
+        PTY=$(head -n 1 "$DIR/sim$SIMS.out" 2>/dev/null)
+        [ -n "$PTY" ] && return 0
+        sleep 0.1
+    done
+    fail "the simulator did not start"
+}
+
+# run EXPECTED-STATUS [t8batch arguments...]: output in $DIR/out and $DIR/err
+run() {
+    expected=$1
+    shift
+    status=0
+    "$T8BATCH" "$@" > "$DIR/out" 2> "$DIR/err" < /dev/null || status=$?
+    [ "$status" -eq "$expected" ] || {
+        cat "$DIR/out" "$DIR/err"
+        fail "t8batch $* gave $status, not $expected"
+    }
+}
+has() { grep -qF -- "$2" "$DIR/$1" || { cat "$DIR/$1"; fail "$1 lacks: $2"; }; }
+
+printf ':10000000000102030405060708090A0B0C0D0E0F78\r\n:10001000101112131415161718191A1B1C1D1E1F68\r\n:00000001FF\r\n' > "$DIR/part.hex"
+printf 'PRINT Programming\r\nT8 :\r\nTX part.hex RE:\r\nRX back.hex SE00000,0001F:\r\nPRINT done\r\n' > "$DIR/job.t8b"
+
+# 0: the part is sent, read back and verified; the JSON names both files
+start_sim
+run 0 --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/job.t8b"
+cmp -s "$DIR/part.hex" "$DIR/back.hex" || fail "what came back differs from what was sent"
+has out "Programming"
+has out "Waiting for end of command"
+has out "Batch file executed successfully. Click OK."
+tail -n 1 "$DIR/out" | grep -q '^{"file":"'"$DIR"'/job.t8b","result":"ok","exitCode":0,"message":"batch file executed successfully","lines":5,"elapsedMs":[0-9]*,"sent":\[{"file":"'"$DIR"'/part.hex","bytes":103}\],"received":\[{"file":"'"$DIR"'/back.hex","bytes":103,"check":"No errors."}\]}$' ||
+    { tail -n 1 "$DIR/out"; fail "the JSON report differs"; }
+has log "line 3: TX part.hex RE:"
+has log "host: \\r"
+has log "t8: E\\r\\nReceive INTEL data - ENTER starts"
+has log "tx: $DIR/part.hex 103 bytes"
+has log "rx: $DIR/back.hex 103 bytes, No errors."
+grep -q ':10000000' "$DIR/log" && fail "transfer data are counted, not logged"
+grep -qv '^ *[0-9][0-9]* ' "$DIR/log" && fail "a log line without its milliseconds"
+
+# the same file with line feeds only runs the same
+tr -d '\r' < "$DIR/job.t8b" > "$DIR/lf.t8b"
+rm -f "$DIR/back.hex"
+run 0 --port "$PTY" --timeout 10 "$DIR/lf.t8b"
+cmp -s "$DIR/part.hex" "$DIR/back.hex" || fail "line feeds alone: what came back differs"
+
+# 1: a --fail-on text from the device, split or not
+printf 'T8 ZZ\r\n' > "$DIR/unknown.t8b"
+run 1 --port "$PTY" --fail-on "nothing like it" --fail-on "Unknown command" --json "$DIR/unknown.t8b"
+has err 'the device sent "Unknown command"'
+has out '"result":"device-failure","exitCode":1'
+
+# 1: a record that fails the receive's check; the file is still written
+start_sim --corrupt-record 1
+run 1 --port "$PTY" --timeout 10 --json "$DIR/job.t8b"
+has out '"check":"Download errors !"'
+[ -s "$DIR/back.hex" ] || fail "the received data are kept"
+
+# 2: a device that never answers
+start_sim --silent
+printf 'T8 :\r\n' > "$DIR/enter.t8b"
+run 2 --port "$PTY" --timeout 1 --json "$DIR/enter.t8b"
+has err "no prompt from the device within 1 s (line 1: T8 :)"
+has out '"result":"timeout","exitCode":2'
+
+# 3: the device hangs up in the middle of a TX; a port that does not exist
+awk 'BEGIN { for (i = 0; i < 200; i++) printf ":10000000000102030405060708090A0B0C0D0E0F78\r\n" }' > "$DIR/big.hex"
+printf 'TX big.hex RE:\r\nT8 :\r\n' > "$DIR/big.t8b"
+start_sim --hangup-after 2000
+run 3 --port "$PTY" --timeout 10 --json "$DIR/big.t8b"
+has out '"result":"port-error","exitCode":3'
+has err "was lost"
+run 3 --port "$DIR/no-such-tty" "$DIR/enter.t8b"
+
+# 4: a TX file that is not there, an RX file that cannot be written, a batch file missing
+start_sim
+printf 'TX missing.hex RE:\r\n' > "$DIR/missing.t8b"
+run 4 --port "$PTY" --json "$DIR/missing.t8b"
+has out '"result":"file-error","exitCode":4'
+printf 'RX no/such/dir/x.hex SE00000,0001F:\r\n' > "$DIR/unwritable.t8b"
+run 4 --port "$PTY" --timeout 10 "$DIR/unwritable.t8b"
+has err "cannot write the RX file $DIR/no/such/dir/x.hex"
+run 4 --port "$PTY" "$DIR/none.t8b"
+
+# 5: a KEY line with --key fail; SIGINT while waiting
+printf 'KEY\r\nT8 :\r\n' > "$DIR/key.t8b"
+run 5 --port "$PTY" --key fail "$DIR/key.t8b"
+has out "Click OK to continue, click ABORT to stop executing batch file"
+run 0 --port "$PTY" --key continue "$DIR/key.t8b"
+start_sim --silent
+rm -f "$DIR/log"
+"$T8BATCH" --port "$PTY" --timeout 0 --json --log "$DIR/log" "$DIR/enter.t8b" > "$DIR/out" 2> "$DIR/err" &
+RUN=$!
+for _ in $(seq 100); do # signalled once it waits, not while it starts
+    grep -q 'host: \\r' "$DIR/log" 2>/dev/null && break
+    sleep 0.1
+done
+kill -INT "$RUN"
+status=0
+wait "$RUN" || status=$?
+[ "$status" -eq 5 ] || fail "SIGINT gave $status"
+has out '"result":"aborted","exitCode":5,"message":"stopped by SIGINT"'
+
+# 64: usage errors
+for args in "--bogus x.t8b" "a.t8b b.t8b" "--key maybe x.t8b" "--timeout -1 x.t8b" "--baud 0 x.t8b" "--json"; do
+    # shellcheck disable=SC2086
+    run 64 $args
+done
+
+# 65: a script error at run time, and the check without a port
+printf 'PRINT "unterminated\r\n' > "$DIR/quote.t8b"
+run 65 --port "$PTY" --json "$DIR/quote.t8b"
+has out "Error in Batch command line : missing end \"."
+has out '"result":"script-error","exitCode":65'
+printf 'LABEL top\r\nJUMP elsewhere\r\nLABEL TOP\r\n' > "$DIR/bad.t8b"
+run 65 --check "$DIR/bad.t8b"
+has out "$DIR/bad.t8b:2: error: no LABEL line defines elsewhere"
+has out "$DIR/bad.t8b:3: warning: label TOP is defined again; the first one (line 1) stays"
+run 0 --check "$DIR/job.t8b"
+echo ok

@@ -1,0 +1,178 @@
+#include "tools/t8batch/BatchOptions.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <string_view>
+
+namespace t8 {
+
+namespace {
+
+template <typename Number>
+std::optional<Number> ParseNumber(std::string_view text, Number low, Number high) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+using Apply = std::string (*)(BatchOptions&, const std::string&);
+
+struct OptionEntry {
+    std::string_view name;
+    bool takesValue;
+    Apply apply;
+};
+
+std::string SetBaud(BatchOptions& o, const std::string& v) {
+    o.baud = ParseNumber(v, BatchOptions::kMinBaud, BatchOptions::kMaxBaud);
+    return o.baud ? "" : "--baud takes a rate from 50 to 4000000, for example --baud 115200";
+}
+
+std::string SetTimeout(BatchOptions& o, const std::string& v) {
+    const auto seconds = ParseNumber(v, 0, BatchOptions::kMaxTimeoutSeconds);
+    o.timeoutSeconds = seconds.value_or(0);
+    return seconds ? "" : "--timeout takes whole seconds from 0 (for ever) to 86400";
+}
+
+std::string SetKey(BatchOptions& o, const std::string& v) {
+    constexpr std::array<std::pair<std::string_view, KeyMode>, 3> kModes{
+        {{"continue", KeyMode::Continue}, {"fail", KeyMode::Fail}, {"wait", KeyMode::Wait}}};
+    const auto mode = std::find_if(kModes.begin(), kModes.end(),
+                                   [&](const auto& entry) { return entry.first == v; });
+    if (mode == kModes.end()) {
+        return "--key takes continue, fail or wait";
+    }
+    o.key = mode->second;
+    return "";
+}
+
+constexpr std::array<OptionEntry, 10> kOptions{{
+    {"--port", true,
+     [](BatchOptions& o, const std::string& v) -> std::string {
+         o.port = v;
+         return v.empty() ? "--port needs a device path, for example --port /dev/ttyUSB0" : "";
+     }},
+    {"--baud", true, SetBaud},
+    {"--timeout", true, SetTimeout},
+    {"--fail-on", true,
+     [](BatchOptions& o, const std::string& v) -> std::string {
+         o.failOn.push_back(v);
+         return v.empty() ? "--fail-on needs a text" : "";
+     }},
+    {"--key", true, SetKey},
+    {"--log", true,
+     [](BatchOptions& o, const std::string& v) -> std::string {
+         o.logPath = v;
+         return v.empty() ? "--log needs a file name" : "";
+     }},
+    {"--json", false,
+     [](BatchOptions& o, const std::string&) -> std::string {
+         o.json = true;
+         return "";
+     }},
+    {"--check", false,
+     [](BatchOptions& o, const std::string&) -> std::string {
+         o.check = true;
+         return "";
+     }},
+    {"--help", false,
+     [](BatchOptions& o, const std::string&) -> std::string {
+         o.help = true;
+         return "";
+     }},
+    {"--version", false,
+     [](BatchOptions& o, const std::string&) -> std::string {
+         o.version = true;
+         return "";
+     }},
+}};
+
+const OptionEntry* FindOption(std::string_view name) {
+    const auto found =
+        std::find_if(kOptions.begin(), kOptions.end(),
+                     [name](const OptionEntry& entry) { return entry.name == name; });
+    return found == kOptions.end() ? nullptr : &*found;
+}
+
+} // namespace
+
+BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
+    BatchOptions options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size() && options.error.empty(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (!options.file.empty()) {
+                options.error = "only one batch file can be run: " + arg;
+            }
+            options.file = arg;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionEntry* entry = FindOption(name);
+        if (entry == nullptr) {
+            options.error = "unknown option " + name;
+        } else if (!entry->takesValue && equals != std::string::npos) {
+            options.error = name + " takes no value";
+        } else if (entry->takesValue && equals == std::string::npos && i + 1 >= args.size()) {
+            options.error = name + " needs a value";
+        } else {
+            const std::string value = !entry->takesValue            ? std::string()
+                                      : equals != std::string::npos ? arg.substr(equals + 1)
+                                                                    : args[++i];
+            options.error = entry->apply(options, value);
+        }
+    }
+    if (options.error.empty() && options.file.empty() && !options.help && !options.version) {
+        options.error = "no batch file named";
+    }
+    return options;
+}
+
+std::string BatchUsage() {
+    return R"(Usage: t8batch [--port DEVICE] [--baud RATE] [--timeout SECONDS] [--fail-on TEXT]...
+               [--key continue|fail|wait] [--log FILE] [--json] [--check] FILE
+Runs a T8 batch file (.t8b) on the T8 without a window, for production lines and scripts:
+the same executor, transfers and receive checks as T8HostLink's Execute batch file.
+
+  --port DEVICE      the T8's serial device (default: the port of T8HostLink's settings)
+  --baud RATE        line rate for this run (other line settings come from the settings)
+  --timeout SECONDS  longest wait for the device's prompt, and longest a TX or RX may go
+                     without progress (default 60; 0 waits for ever)
+  --fail-on TEXT     fail the run when the device sends TEXT, at any moment (repeatable)
+  --key MODE         what a KEY line does: continue at once, fail the run, or wait for
+                     Enter on standard input (default: wait on a terminal, else continue)
+  --log FILE         transcript: milliseconds since start, what the host and the T8 sent
+                     (control bytes escaped), each batch line and each transfer's size
+  --json             print one JSON object on the last line of standard output at the end
+  --check            check the file for script errors without opening the port
+  --help, --version
+
+PRINT lines and status texts go to standard output; transfer progress to standard error when
+it is a terminal. File names in TX and RX lines are taken beside the batch file unless they
+start with "/".
+
+Exit status:
+  0   the batch ended normally
+  1   device failure: a --fail-on text arrived, or a receive's stream check found errors
+  2   timeout: no prompt within --timeout, or a TX or RX without progress
+  3   the port could not be opened, or the device went away
+  4   a file could not be read (the batch file, a TX file) or written (an RX file)
+  5   aborted: a KEY line with --key fail, SIGINT or SIGTERM (the port is closed cleanly,
+      what was received is kept)
+  64  usage error
+  65  script error (unterminated quote, unknown label, line, word or label name too long)
+)";
+}
+
+} // namespace t8

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace t8 {
+
+// What a KEY line does without a window.
+enum class KeyMode { Continue, Fail, Wait };
+
+// t8batch's command line.
+struct BatchOptions {
+    static constexpr int kDefaultTimeoutSeconds = 60;
+    // A day: longer waits are meant as "for ever", which 0 says.
+    static constexpr int kMaxTimeoutSeconds = 86400;
+    static constexpr std::uint32_t kMinBaud = 50;
+    static constexpr std::uint32_t kMaxBaud = 4000000;
+
+    std::string port;                            // device path; empty: the stored settings
+    std::optional<std::uint32_t> baud;           // overrides the stored rate for this run
+    int timeoutSeconds = kDefaultTimeoutSeconds; // 0 waits for ever
+    std::vector<std::string> failOn;
+    std::optional<KeyMode> key; // unset: continue unless standard input is a terminal
+    std::string logPath;
+    bool json = false;
+    bool check = false;
+    std::string file;
+    bool help = false;
+    bool version = false;
+    std::string error; // a usage error, for standard error
+};
+
+[[nodiscard]] BatchOptions ParseBatchOptions(const std::vector<std::string>& args);
+[[nodiscard]] std::string BatchUsage();
+
+} // namespace t8

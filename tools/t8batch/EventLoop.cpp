@@ -1,0 +1,139 @@
+#include "tools/t8batch/EventLoop.h"
+
+#include <algorithm>
+#include <array>
+#include <csignal>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace t8 {
+
+namespace {
+
+constexpr int kLongestWaitMs = 1000;
+constexpr std::size_t kInputChunk = 256;
+
+sigset_t StopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+} // namespace
+
+void EventLoop::BlockStopSignals() {
+    const sigset_t signals = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+EventLoop::EventLoop() {
+    wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const sigset_t signals = StopSignals();
+    signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+EventLoop::~EventLoop() {
+    for (const int fd : {wakeFd, signalFd}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+}
+
+void EventLoop::Wake() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
+}
+
+std::uint64_t EventLoop::NowMs() const {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+void EventLoop::Add(Timer& timer) {
+    timers.push_back(&timer);
+}
+
+void EventLoop::Remove(Timer& timer) {
+    timers.erase(std::remove(timers.begin(), timers.end(), &timer), timers.end());
+}
+
+void EventLoop::Start(Timer& timer) {
+    timer.active = true;
+    timer.nextMs = NowMs() + static_cast<std::uint64_t>(timer.periodMs);
+}
+
+void EventLoop::Pump() {
+    std::uint64_t next = NowMs() + kLongestWaitMs;
+    for (const Timer* timer : timers) {
+        if (timer->active && !timer->firing) {
+            next = std::min(next, timer->nextMs);
+        }
+    }
+    const std::uint64_t now = NowMs();
+    const Events events = Wait(next > now ? static_cast<int>(next - now) : 0);
+    if (handler) {
+        handler(events);
+    }
+    FireDue();
+}
+
+void EventLoop::FireDue() {
+    const std::vector<Timer*> due = timers; // a timer's callback may add or remove timers
+    for (Timer* timer : due) {
+        const bool stillThere = std::find(timers.begin(), timers.end(), timer) != timers.end();
+        if (!stillThere || !timer->active || timer->firing || NowMs() < timer->nextMs) {
+            continue;
+        }
+        timer->nextMs = NowMs() + static_cast<std::uint64_t>(timer->periodMs);
+        timer->firing = true;
+        timer->fire();
+        timer->firing = false;
+    }
+}
+
+EventLoop::Events EventLoop::Wait(int timeoutMs) {
+    std::array<pollfd, 3> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}, {-1, POLLIN, 0}}};
+    if (watchInput) {
+        fds[2].fd = STDIN_FILENO;
+    }
+    Events events;
+    if (::poll(fds.data(), fds.size(), timeoutMs) <= 0) {
+        return events;
+    }
+    if ((fds[0].revents & POLLIN) != 0) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);
+        events.woken = true;
+    }
+    if ((fds[1].revents & POLLIN) != 0) {
+        signalfd_siginfo info{};
+        if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            events.signal = static_cast<int>(info.ssi_signo);
+        }
+    }
+    if (watchInput && (fds[2].revents & (POLLIN | POLLHUP)) != 0) {
+        ReadInput(events);
+    }
+    return events;
+}
+
+void EventLoop::ReadInput(Events& events) {
+    std::array<char, kInputChunk> chunk{};
+    const ssize_t got = ::read(STDIN_FILENO, chunk.data(), chunk.size());
+    if (got <= 0) {
+        events.inputEnded = true;
+        return;
+    }
+    input.append(chunk.data(), static_cast<std::size_t>(got));
+    if (const std::size_t end = input.find('\n'); end != std::string::npos) {
+        input.erase(0, end + 1);
+        events.inputLine = true;
+    }
+}
+
+} // namespace t8

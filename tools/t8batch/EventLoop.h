@@ -1,0 +1,74 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace t8 {
+
+// t8batch's main loop without a window: the reader's wake-ups, SIGINT and SIGTERM, standard
+// input when asked for, and timers that stand in for the window's. A timer is never re-entered:
+// while its callback runs a nested loop (a transfer's dialog, a wait), its own ticks are skipped.
+class EventLoop {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Timer {
+        int periodMs = 0;
+        std::function<void()> fire;
+        bool active = false;
+        std::uint64_t nextMs = 0;
+        bool firing = false;
+    };
+
+    // What the loop saw while it waited.
+    struct Events {
+        bool woken = false;
+        int signal = 0;          // SIGINT or SIGTERM, 0 for none
+        bool inputLine = false;  // a whole line arrived on standard input
+        bool inputEnded = false; // standard input was closed
+    };
+
+    // Blocks SIGINT and SIGTERM for the whole process, so that threads started afterwards
+    // leave them to the loop. Call before any thread starts.
+    static void BlockStopSignals();
+
+    EventLoop();
+    EventLoop(const EventLoop&) = delete;
+    EventLoop& operator=(const EventLoop&) = delete;
+    ~EventLoop();
+
+    [[nodiscard]] bool Ok() const { return wakeFd >= 0 && signalFd >= 0; }
+    // From any thread.
+    void Wake();
+    [[nodiscard]] std::uint64_t NowMs() const;
+
+    void Add(Timer& timer);
+    void Remove(Timer& timer);
+    void Start(Timer& timer);
+    void Stop(Timer& timer) { timer.active = false; }
+
+    // Handles what arrived, before any timer fires; nested loops hand it the same way.
+    void SetHandler(std::function<void(const Events&)> handler_) { handler = std::move(handler_); }
+    // Reads standard input for lines while set.
+    void WatchInput(bool watch) { watchInput = watch; }
+    // Waits for the next event or due timer, hands the events over, fires what is due.
+    void Pump();
+
+private:
+    Events Wait(int timeoutMs);
+    void ReadInput(Events& events);
+    void FireDue();
+
+    Clock::time_point start = Clock::now();
+    int wakeFd = -1;
+    int signalFd = -1;
+    std::vector<Timer*> timers;
+    std::function<void(const Events&)> handler;
+    bool watchInput = false;
+    std::string input;
+};
+
+} // namespace t8

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "link/LinkUi.h"
+#include "link/SerialLink.h"
+#include "settings/DirectorySettings.h"
+#include "terminal/KeyTyper.h"
+#include "terminal/ScreenHost.h"
+#include "terminal/ScreenModel.h"
+#include "transfer/RequestDesk.h"
+#include "transfer/TransferController.h"
+
+#include <memory>
+
+namespace t8 {
+
+class TransferUi;
+
+// The terminal view without a window: the link, the screen model (kept, never drawn, so the
+// prompt is seen by the window's rules), the transfers and the keypad, wired as the view wires
+// them. Received blocks go to a running receive or to the screen; nothing is captured.
+class HeadlessTerminal : public ReceiveTarget, public ScreenHost {
+public:
+    HeadlessTerminal(LinkUi& linkUi, TransferUi& transferUi, SerialLink::PortFactory factory);
+    HeadlessTerminal(const HeadlessTerminal&) = delete;
+    HeadlessTerminal& operator=(const HeadlessTerminal&) = delete;
+    ~HeadlessTerminal() override;
+
+    // The record with its defaults and `load` applied (the stored settings); false when it
+    // could not be made.
+    bool CreateRecord(const SerialLink::RecordHook& load);
+
+    [[nodiscard]] SerialLink& Link() { return link; }
+    [[nodiscard]] TransferController& Transfers() { return *transfers; }
+    [[nodiscard]] const TransferController& Transfers() const { return *transfers; }
+    [[nodiscard]] DirectorySettings& Directories() { return dirs; }
+    // True while the port is open; false once it closed or the device hung up.
+    [[nodiscard]] bool Connected() const;
+
+    // ReceiveTarget
+    void AppendCapture(const std::uint8_t*, std::size_t) override {}
+    void FeedReceive(const std::uint8_t* bytes, std::size_t count) override;
+    void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override;
+
+    // ScreenHost
+    void Beep() override {}
+    void ReinjectLineFeed(std::size_t shown) override { link.ShowWrapLineFeed(shown); }
+    void PromptCharacter(std::uint8_t byte) override { transfers->PromptCharacter(byte); }
+    void PromptBackspace() override { transfers->PromptBackspace(); }
+
+private:
+    // No document: nothing is ever opened from the shell here.
+    struct NoRequests final : RequestDesk {
+        std::uint32_t TakePendingRequest(std::string&) override { return kNone; }
+        bool OnNewDocument() override { return true; }
+    };
+
+    NoRequests desk;
+    DirectorySettings dirs;
+    SerialLink link;
+    std::unique_ptr<TransferController> transfers;
+    std::unique_ptr<KeyTyper> keys;
+    std::unique_ptr<ScreenModel> screen;
+};
+
+} // namespace t8

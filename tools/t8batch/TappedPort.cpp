@@ -1,0 +1,42 @@
+#include "tools/t8batch/TappedPort.h"
+
+namespace t8 {
+
+TappedPort::TappedPort(std::unique_ptr<PortInterface> inner_, LineTap& tap_)
+    : inner(std::move(inner_)), tap(tap_) {}
+
+long TappedPort::Read(std::uint8_t* buffer, std::size_t max) {
+    const long got = inner->Read(buffer, max);
+    if (got <= 0) {
+        return got;
+    }
+    const auto count = static_cast<std::size_t>(got);
+    if (!tap.deviceSending) {
+        tap.transcript.Bytes("t8", buffer, count);
+    }
+    if (const auto found = tap.watch.Feed(buffer, count); found && tap.failOnFound < 0) {
+        tap.failOnFound = static_cast<int>(*found);
+    }
+    return got;
+}
+
+WriteResult TappedPort::Write(const std::uint8_t* bytes, std::size_t count,
+                              std::uint32_t timeoutMs) {
+    const WriteResult result = inner->Write(bytes, count, timeoutMs);
+    Written(bytes, result);
+    return result;
+}
+
+WriteResult TappedPort::WriteAvailable(const std::uint8_t* bytes, std::size_t count) {
+    const WriteResult result = inner->WriteAvailable(bytes, count);
+    Written(bytes, result);
+    return result;
+}
+
+void TappedPort::Written(const std::uint8_t* bytes, const WriteResult& result) {
+    if (!tap.hostStreaming) {
+        tap.transcript.Bytes("host", bytes, result.written);
+    }
+}
+
+} // namespace t8

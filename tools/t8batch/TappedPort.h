@@ -1,0 +1,58 @@
+#pragma once
+
+#include "link/PortInterface.h"
+#include "tools/t8batch/TextWatch.h"
+#include "tools/t8batch/Transcript.h"
+
+#include <atomic>
+#include <memory>
+
+namespace t8 {
+
+// What t8batch watches on the line: the transcript, the --fail-on texts, and whether a
+// transfer's own data are passing (they are counted, not written out byte by byte).
+struct LineTap {
+    LineTap(Transcript& transcript_, TextWatch watch_)
+        : transcript(transcript_), watch(std::move(watch_)) {}
+
+    Transcript& transcript;
+    TextWatch watch;                        // fed on the reader thread only
+    std::atomic<int> failOnFound{-1};       // index of the first --fail-on text seen
+    std::atomic<bool> hostStreaming{false}; // a TX file is being written
+    std::atomic<bool> deviceSending{false}; // a receive's data are arriving
+};
+
+// The serial port with the tap: everything written and read passes the transcript and the
+// watch on its way. Otherwise it is the real port.
+class TappedPort final : public PortInterface {
+public:
+    TappedPort(std::unique_ptr<PortInterface> inner, LineTap& tap);
+
+    bool Open(const std::string& path) override { return inner->Open(path); }
+    void Close() override { inner->Close(); }
+    [[nodiscard]] bool IsOpen() const override { return inner->IsOpen(); }
+    [[nodiscard]] int LastError() const override { return inner->LastError(); }
+    bool Configure(const LineSettings& settings) override { return inner->Configure(settings); }
+    [[nodiscard]] std::uint32_t ModemStatus() const override { return inner->ModemStatus(); }
+    void SetDtr(bool on) override { inner->SetDtr(on); }
+    void SetRts(bool on) override { inner->SetRts(on); }
+    [[nodiscard]] std::size_t InputQueued() const override { return inner->InputQueued(); }
+    [[nodiscard]] std::size_t OutputQueued() const override { return inner->OutputQueued(); }
+    void Purge() override { inner->Purge(); }
+    void DiscardOutput() override { inner->DiscardOutput(); }
+    WaitResult WaitReadable() override { return inner->WaitReadable(); }
+    void Release() override { inner->Release(); }
+    long Read(std::uint8_t* buffer, std::size_t max) override;
+    WriteResult Write(const std::uint8_t* bytes, std::size_t count,
+                      std::uint32_t timeoutMs) override;
+    WriteResult WriteAvailable(const std::uint8_t* bytes, std::size_t count) override;
+    void SuspendOutput(bool suspend) override { inner->SuspendOutput(suspend); }
+
+private:
+    void Written(const std::uint8_t* bytes, const WriteResult& result);
+
+    std::unique_ptr<PortInterface> inner;
+    LineTap& tap;
+};
+
+} // namespace t8

@@ -1,0 +1,77 @@
+// t8batch: runs a T8 batch file without a window, for production lines and scripts.
+#include "ProjectVersion.h"
+#include "batch/CLineFile.h"
+#include "batch/ScriptCheck.h"
+#include "tools/t8batch/BatchOptions.h"
+#include "tools/t8batch/BatchRun.h"
+#include "tools/t8batch/EventLoop.h"
+#include "tools/t8batch/RunReport.h"
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+void Finish(const t8::RunReport& report, bool json) {
+    std::fprintf(stderr, "t8batch: %s: %s\n", report.file.c_str(), report.message.c_str());
+    if (json) {
+        std::printf("%s\n", report.Json().c_str());
+    }
+}
+
+// --check: every finding with its line, errors making it a script error.
+int Check(const t8::BatchOptions& options) {
+    t8::RunReport report;
+    report.file = options.file;
+    t8::CLineFile file;
+    if (!file.Open(options.file)) {
+        report.result = t8::RunResult::FileError;
+        report.message = "cannot open the batch file " + options.file + ": " + file.Error();
+        Finish(report, options.json);
+        return t8::ExitCode(report.result);
+    }
+    const t8::ScriptCheck check = t8::CheckScript(file);
+    std::size_t errors = 0;
+    for (const t8::ScriptFinding& finding : check.findings) {
+        errors += finding.error ? 1 : 0;
+        std::printf("%s:%zu: %s: %s\n", options.file.c_str(), finding.line,
+                    finding.error ? "error" : "warning", finding.text.c_str());
+    }
+    report.result = errors > 0 ? t8::RunResult::ScriptError : t8::RunResult::Ok;
+    report.message = std::to_string(check.lines) + " lines checked, " + std::to_string(errors) +
+                     " errors, " + std::to_string(check.findings.size() - errors) + " warnings";
+    Finish(report, options.json);
+    return t8::ExitCode(report.result);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    t8::BatchOptions options = t8::ParseBatchOptions(args);
+    if (options.help) {
+        std::printf("%s", t8::BatchUsage().c_str());
+        return 0;
+    }
+    if (options.version) {
+        std::printf("t8batch %s\n", t8::kProjectVersion);
+        return 0;
+    }
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "t8batch: %s\n\n%s", options.error.c_str(), t8::BatchUsage().c_str());
+        return t8::kUsageExit;
+    }
+    if (options.check) {
+        return Check(options);
+    }
+    if (!options.key) {
+        options.key = ::isatty(STDIN_FILENO) != 0 ? t8::KeyMode::Wait : t8::KeyMode::Continue;
+    }
+    t8::EventLoop::BlockStopSignals(); // before the port's reader starts
+    t8::BatchRun run(options);
+    const int status = run.Run();
+    Finish(run.Report(), options.json);
+    return status;
+}
