@@ -330,14 +330,19 @@ void CProgTermView::OpenExamine(const std::string& path, bool withRecord) {
     commands->ExaminePath(path, withRecord ? link.Record() : nullptr);
 }
 
+// Opened from the event loop, not inside the caller: a batch started by the view's timer (the
+// start-up batch, a document's request) needs that timer to go on ticking, and Qt does not fire
+// a timer again while its own handler still runs.
 void CProgTermView::RunBatch(const std::string& path) {
-    if (findChild<CBatchDlg*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
-        ShowMessage("A batch file is running already; " + path + " was not started.",
-                    SerialLink::kAppCaption, MessageIcon::Information);
-        return;
-    }
-    CBatchDlg dialog(path, *transfer, this);
-    dialog.exec();
+    QTimer::singleShot(0, this, [this, path] {
+        if (findChild<CBatchDlg*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+            ShowMessage("A batch file is running already; " + path + " was not started.",
+                        SerialLink::kAppCaption, MessageIcon::Information);
+            return;
+        }
+        CBatchDlg dialog(path, *transfer, this);
+        dialog.exec();
+    });
 }
 
 // The pause keeps the window painted and the link served, but holds the operator's input back.

@@ -38,21 +38,26 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    // Runs the batch dialog modally; `drive` works it from inside its loop, then it must close.
+    // Runs the batch dialog; `drive` works it from inside its loop, then it must close.
     void RunBatch(const std::string& path, const std::function<void(CBatchDlg&)>& drive) {
         bool driven = false;
-        QTimer::singleShot(0, [&] {
+        QTimer look;
+        look.setInterval(10);
+        QObject::connect(&look, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<CBatchDlg*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            drive(*dialog);
+            if (dialog == nullptr || driven) {
+                return;
+            }
             driven = true;
+            drive(*dialog);
             if (dialog->isVisible()) {
                 ADD_FAILURE() << "the dialog is still open";
                 dialog->reject();
             }
         });
+        look.start();
         view->RunBatch(path);
-        EXPECT_TRUE(driven);
+        EXPECT_TRUE(WaitFor([&] { return driven; }));
     }
     // What the device got, read while the window keeps running.
     std::string Read(std::size_t count, int timeoutMs = 5000) {
@@ -130,23 +135,33 @@ TEST_F(BatchDialogTest, AFileThatCannotBeOpenedSaysSo) {
     });
 }
 
-TEST_F(BatchDialogTest, TheStartupBatchRunsOnceAfterEightTicks) {
-    const std::string path = Write("start.t8b", "PRINT started\r\n");
+// The view's timer starts the batch and must go on ticking under it: only its look at column 0
+// of the cursor's row ends a wait whose prompt came before the wait began.
+TEST_F(BatchDialogTest, TheStartupBatchRunsOnceAfterEightTicksWithTheViewTimerGoingOn) {
+    constexpr auto kGiveUp = std::chrono::seconds(8);
+    const std::string path = Write("start.t8b", "T8 a\r\nPRINT started\r\n");
     view->SetStartupBatch({true, path});
     const auto start = std::chrono::steady_clock::now();
     int runs = 0;
+    std::string typed;
     QTimer watch;
-    watch.setInterval(20);
+    watch.setInterval(5);
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<CBatchDlg*>(QApplication::activeModalWidget())) {
-            if (dialog->Executor().Finished() && dialog->isVisible()) {
-                ++runs;
-                QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-            }
+        if (typed.empty() && !(typed = pty.ReadFor(1, 5)).empty()) {
+            EXPECT_TRUE(pty.WriteAll("\r\n>")); // at once, before the wait starts
+        }
+        auto* dialog = qobject_cast<CBatchDlg*>(QApplication::activeModalWidget());
+        if (dialog != nullptr && std::chrono::steady_clock::now() - start > kGiveUp) {
+            dialog->reject(); // the wait never ended: fail, but do not hang
+        } else if (dialog != nullptr && dialog->Executor().Finished() && dialog->isVisible()) {
+            ++runs;
+            EXPECT_EQ(dialog->MessageText(), "Batch file executed successfully. Click OK.");
+            QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
         }
     });
     watch.start();
-    ASSERT_TRUE(WaitFor([&] { return runs == 1; }, 6000));
+    ASSERT_TRUE(WaitFor([&] { return runs == 1; }, 9000));
+    EXPECT_EQ(typed, "a");
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(7 * CProgTermView::kTransferTimerMs));
     QTest::qWait(1000);
