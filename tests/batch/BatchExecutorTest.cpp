@@ -232,5 +232,26 @@ TEST_F(BatchExecutorTest, AFileThatCannotBeOpenedIsReportedAndOkCloses) {
     EXPECT_TRUE(batch.Ok());
 }
 
+TEST_F(BatchExecutorTest, F12ChoosesInTheBatchDirectoryAndSendFileRawChecksTheFile) {
+    rig.dirs.batchDirectory = rig.folder + "/jobs";
+    rig.ui.answers = {std::nullopt, rig.folder + "/jobs/Run.T8B"};
+    rig.transfers->ExecuteBatchCommand();
+    rig.transfers->ExecuteBatchCommand();
+    EXPECT_EQ(rig.ui.log,
+              (Log{"open " + rig.folder + "/jobs/*.t8b", "open " + rig.folder + "/jobs/*.t8b",
+                   "batch " + rig.folder + "/jobs/Run.T8B"}));
+
+    rig.ui.log.clear();
+    const RawSendResult empty = rig.transfers->SendFileRaw(rig.MakeFile("empty.hex", ""));
+    EXPECT_EQ(empty.outcome, RawSendOutcome::FileError);
+    EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError});
+    const RawSendResult sent = rig.transfers->SendFileRaw(rig.MakeFile("p.hex", "PAYLOAD"));
+    EXPECT_EQ(sent.outcome, RawSendOutcome::Sent);
+    EXPECT_EQ(sent.bytes, 7u);
+    rig.link.ClosePort();
+    EXPECT_EQ(rig.transfers->SendFileRaw(rig.folder + "/p.hex").outcome, RawSendOutcome::PortError);
+    EXPECT_EQ(state.written, "PAYLOAD") << "the file as it is, nothing before or after it";
+}
+
 } // namespace
 } // namespace t8::test
