@@ -115,7 +115,12 @@ void TransferController::CarryOutRequest() {
         return;
     }
     if (action == RequestDesk::kBatch && !startupBatch.pending) {
-        ui.RunBatch(path);
+        if (link.LineOpen()) {
+            ui.RunBatch(path);
+        } else { // every key would be dropped and every wait last until OK
+            ui.ShowMessage("Cannot run " + path + kPortClosedForSend, SerialLink::kAppCaption,
+                           MessageIcon::Exclamation);
+        }
     } else if (action == RequestDesk::kExamine) {
         ui.OpenExamine(path, true);
     } else if (action == RequestDesk::kDownload) {

@@ -251,6 +251,13 @@ TEST_F(BatchExecutorTest, F12ChoosesInTheBatchDirectoryAndSendFileRawChecksTheFi
     rig.link.ClosePort();
     EXPECT_EQ(rig.transfers->SendFileRaw(rig.folder + "/p.hex").outcome, RawSendOutcome::PortError);
     EXPECT_EQ(state.written, "PAYLOAD") << "the file as it is, nothing before or after it";
+
+    rig.ui.log.clear();
+    rig.doc.OnOpenDocument("/jobs/dropped.t8b", {});
+    rig.transfers->CarryOutRequest();
+    ASSERT_EQ(rig.ui.log.size(), 1u);
+    EXPECT_EQ(rig.ui.log[0].rfind("message Cannot run /jobs/dropped.t8b: the port", 0), 0u)
+        << "not a batch whose keys would all be dropped";
 }
 
 } // namespace
