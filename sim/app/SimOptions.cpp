@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace t8::sim {
 namespace {
+
+constexpr double kMaxReturnSeconds = 86400;
+constexpr double kMsPerSecond = 1000;
 
 // Sets the option from its value (empty for switches); returns an error text or empty.
 using Apply = std::string (*)(SimOptions&, std::string_view);
@@ -51,7 +55,20 @@ std::string SetLineRate(SimOptions& o, std::string_view v) {
     return o.server.lineRateAuto ? std::string() : ToNumber(v, o.server.lineRate, "--line-rate");
 }
 
-constexpr std::array<OptionEntry, 17> kOptions = {{
+std::string SetReturnAfter(SimOptions& o, std::string_view v) {
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), seconds);
+    if (error != std::errc() || end != v.data() + v.size() || !(seconds > 0) ||
+        seconds > kMaxReturnSeconds) {
+        return "--return-after needs seconds above 0 and up to " +
+               std::to_string(static_cast<int>(kMaxReturnSeconds)) + ", not '" + std::string(v) +
+               "'";
+    }
+    o.server.returnAfterMs = static_cast<std::uint64_t>(std::llround(seconds * kMsPerSecond));
+    return {};
+}
+
+constexpr std::array<OptionEntry, 19> kOptions = {{
     {"--format", true, SetFormat},
     {"--baud", true, SetBaud},
     {"--link", true,
@@ -77,6 +94,11 @@ constexpr std::array<OptionEntry, 17> kOptions = {{
      [](SimOptions& o, std::string_view v) {
          return ToNumber(v, o.server.hangupAfter, "--hangup-after");
      }},
+    {"--hangup-after-sent", true,
+     [](SimOptions& o, std::string_view v) {
+         return ToNumber(v, o.server.hangupAfterSent, "--hangup-after-sent");
+     }},
+    {"--return-after", true, SetReturnAfter},
     {"--corrupt-record", true,
      [](SimOptions& o, std::string_view v) {
          return ToNumber(v, o.device.corruptRecord, "--corrupt-record");
@@ -185,6 +207,13 @@ Options:
                           --xoff)
   --xoff-backlog N        waiting input bytes that trigger XOFF (default 256)
   --hangup-after N        close the pty, so the host sees a hang-up, after N bytes from it
+  --hangup-after-sent N   the same after N bytes to the host (during a receive, say)
+  --return-after SECONDS  come back SECONDS (decimals allowed) after a hang-up, as a device
+                          unplugged and plugged in again: a new pty behind the same --link,
+                          its path printed as a new line, the device switched on afresh
+                          (it greets the first host that opens the line; the memories stay);
+                          each hang-up fault then fires once; without it a fault's hang-up
+                          ends t8sim
   --corrupt-record K      spoil record K (from 1) of the next SE/SX output so its check fails
   --silent                read and drop everything, never answer
   --quiet-gap MS          silence that ends a BINARY or ASCII receive (default 1000)
@@ -196,7 +225,8 @@ Options:
   --help                  show this text
   --version               show the version
 
-SIGINT or SIGTERM end it cleanly (the link removed, --save written).
+SIGINT or SIGTERM end it cleanly (the link removed, --save written). SIGUSR1 pulls the
+line (the host sees a hang-up) or, while it is pulled, plugs it in again.
 )";
 }
 

@@ -6,6 +6,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -18,16 +20,22 @@ int Fail(const std::string& error) {
     return 1;
 }
 
-// SIGINT and SIGTERM arrive as readable data on the returned descriptor, not as handlers.
-int SignalDescriptor() {
+// The signals arrive as readable data on the returned descriptor, not as handlers.
+int SignalDescriptor(std::initializer_list<int> numbers) {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    for (const int number : numbers) {
+        sigaddset(&signals, number);
+    }
     if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
         return -1;
     }
     return signalfd(-1, &signals, SFD_CLOEXEC);
+}
+
+void PrintLine(const std::string& path) {
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -48,11 +56,14 @@ int main(int argc, char** argv) {
         std::printf("t8sim %s\n", t8::kProjectVersion);
         return 0;
     }
-    const int signals = SignalDescriptor();
-    if (signals < 0) {
+    const int signals = SignalDescriptor({SIGINT, SIGTERM});
+    const int toggles = SignalDescriptor({SIGUSR1});
+    if (signals < 0 || toggles < 0) {
         return Fail("cannot catch signals");
     }
-    t8::sim::SimServer server(options.device, options.server);
+    t8::sim::ServerOptions serverOptions = options.server;
+    serverOptions.lineBack = PrintLine; // a line that comes back has a new pty
+    t8::sim::SimServer server(options.device, serverOptions);
     if (!options.loadPath.empty()) {
         if (const std::string error = LoadImage(options.loadPath, server.GetDevice().State().ram);
             !error.empty()) {
@@ -62,11 +73,10 @@ int main(int argc, char** argv) {
     if (const std::string error = server.Open(); !error.empty()) {
         return Fail(error);
     }
-    // scripts read the slave path from the first line
-    std::printf("%s\n", server.SlavePath().c_str());
-    std::fflush(stdout);
-    const std::string error = server.Run(signals);
+    PrintLine(server.SlavePath()); // scripts read the slave path from the first line
+    const std::string error = server.Run(signals, toggles);
     ::close(signals);
+    ::close(toggles);
     if (!options.savePath.empty()) {
         if (const std::string saveError =
                 SaveImage(options.savePath, server.GetDevice().State().ram);

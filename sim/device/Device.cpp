@@ -35,6 +35,20 @@ void Device::Start(std::uint64_t nowMs) {
     lastDrainMs_ = nowMs;
 }
 
+void Device::PowerCycle(std::uint64_t nowMs) {
+    active_.reset();
+    hostLine_.reset();
+    line_.clear();
+    lastWasCr_ = false;
+    atLineStart_ = false;
+    backlog_.clear();
+    credit_ = 0;
+    xoffSent_ = false;
+    state_.pendingBaudRate = 0;
+    state_.libraryRunning = false;
+    Start(nowMs);
+}
+
 bool Device::Greet() {
     if (options_.silent || active_ || !line_.empty() || !backlog_.empty()) {
         return false;

@@ -45,6 +45,9 @@ public:
 
     // Sets the clock. No prompt yet: nobody is listening until a host opens the line.
     void Start(std::uint64_t nowMs);
+    // Switched off and on again (unplugged and plugged in): a dialogue, typed text and waiting
+    // input are gone and a running library has stopped; the memories and settings stay.
+    void PowerCycle(std::uint64_t nowMs);
     // The prompt a device shows when it is switched on, said only at rest (at the prompt with
     // nothing typed, no dialogue open); false when it was not said.
     bool Greet();

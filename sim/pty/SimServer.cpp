@@ -8,6 +8,7 @@
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 namespace t8::sim {
@@ -40,6 +41,14 @@ std::string Escaped(std::string_view bytes) {
     return text;
 }
 
+// Empties a wake-up descriptor: an eventfd or a signalfd (whose reads take a whole record).
+void TakeWake(const pollfd& fd) {
+    if (fd.fd >= 0 && fd.revents != 0) {
+        char record[sizeof(signalfd_siginfo)];
+        [[maybe_unused]] const auto got = ::read(fd.fd, record, sizeof record);
+    }
+}
+
 } // namespace
 
 SimServer::SimServer(const DeviceOptions& deviceOptions, ServerOptions options)
@@ -47,25 +56,29 @@ SimServer::SimServer(const DeviceOptions& deviceOptions, ServerOptions options)
       device_(
           deviceOptions, [this](std::string_view text) { Queue(text); },
           [this](std::string_view text) { Note(text); }),
-      stopEvent_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+      stopEvent_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      toggleEvent_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     pacer_.SetBaud(options_.lineRate);
     inputPacer_.SetBaud(options_.lineRate);
 }
 
 SimServer::~SimServer() {
-    if (stopEvent_ >= 0) {
-        ::close(stopEvent_);
+    for (const int event : {stopEvent_, toggleEvent_}) {
+        if (event >= 0) {
+            ::close(event);
+        }
     }
 }
 
 std::string SimServer::Open() {
-    if (stopEvent_ < 0) {
+    if (stopEvent_ < 0 || toggleEvent_ < 0) {
         return std::string("cannot create an event: ") + std::strerror(errno);
     }
     std::string error = pty_.Open(device_.BaudRate());
     if (error.empty() && !options_.linkPath.empty()) {
         error = pty_.Link(options_.linkPath);
     }
+    lineUp_ = pty_.IsOpen();
     return error;
 }
 
@@ -74,38 +87,127 @@ void SimServer::Stop() {
     [[maybe_unused]] const auto written = ::write(stopEvent_, &one, sizeof one);
 }
 
-std::string SimServer::Run(int stopFd) {
+void SimServer::ToggleLine() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(toggleEvent_, &one, sizeof one);
+}
+
+std::string SimServer::Run(int stopFd, int toggleFd) {
     if (!pty_.IsOpen()) {
         return "the pty is not open";
     }
     device_.Start(NowMs());
     while (!hungUp_) {
         // every pass follows an event or a deadline: the settings are read when they can matter
-        RefreshHostLine();
-        GreetIfDue(NowMs());
-        Flush(NowMs());
-        const Wait wait = NextWait(NowMs());
-        pollfd fds[4] = {{pty_.MasterFd(), wait.masterEvents, 0},
-                         {stopEvent_, POLLIN, 0},
-                         {pty_.OpenWatchFd(), POLLIN, 0},
-                         {stopFd, POLLIN, 0}};
-        if (::poll(fds, stopFd >= 0 ? 4 : 3, wait.timeoutMs) < 0 && errno != EINTR) {
-            return std::string("poll failed: ") + std::strerror(errno);
+        if (pty_.IsOpen()) {
+            RefreshHostLine();
+            GreetIfDue(NowMs());
+            Flush(NowMs()); // a fault may pull the line here
         }
-        if ((fds[1].revents | fds[3].revents) != 0) {
+        if (hungUp_) {
             break;
         }
-        if (fds[2].revents != 0 && pty_.TakeHostOpened()) {
+        const bool up = pty_.IsOpen();
+        const Wait wait = up ? NextWait(NowMs()) : Wait{0, DownWaitMs(NowMs())};
+        pollfd fds[6] = {{stopEvent_, POLLIN, 0},
+                         {stopFd, POLLIN, 0},
+                         {toggleEvent_, POLLIN, 0},
+                         {toggleFd, POLLIN, 0},
+                         {pty_.MasterFd(), wait.masterEvents, 0},
+                         {pty_.OpenWatchFd(), POLLIN, 0}};
+        // negative descriptors (no stopFd, the pty while the line is down) are left out by poll
+        if (::poll(fds, 6, wait.timeoutMs) < 0 && errno != EINTR) {
+            return std::string("poll failed: ") + std::strerror(errno);
+        }
+        if ((fds[0].revents | fds[1].revents) != 0) {
+            break;
+        }
+        if ((fds[2].revents | fds[3].revents) != 0) {
+            TakeWake(fds[2]);
+            TakeWake(fds[3]);
+            if (std::string error = Toggle(NowMs()); !error.empty()) {
+                return error;
+            }
+            continue;
+        }
+        if (!up) {
+            if (returnAtMs_ && NowMs() >= *returnAtMs_) {
+                if (std::string error = PlugIn(NowMs()); !error.empty()) {
+                    return error;
+                }
+            }
+            continue;
+        }
+        if (fds[5].revents != 0 && pty_.TakeHostOpened()) {
             greeting_.HostOpened(NowMs());
         }
-        if ((fds[0].revents & POLLIN) != 0) {
+        if ((fds[4].revents & POLLIN) != 0) {
             if (std::string error = ReadHost(NowMs()); !error.empty()) {
                 return error;
             }
         }
-        device_.Tick(NowMs());
+        if (pty_.IsOpen()) {
+            device_.Tick(NowMs());
+        }
     }
     return {};
+}
+
+int SimServer::DownWaitMs(std::uint64_t nowMs) const {
+    if (!returnAtMs_) {
+        return -1;
+    }
+    const std::uint64_t left = *returnAtMs_ > nowMs ? *returnAtMs_ - nowMs : 0;
+    return static_cast<int>(std::clamp<std::uint64_t>(left, 1, kMaxWaitMs));
+}
+
+std::string SimServer::Toggle(std::uint64_t nowMs) {
+    if (pty_.IsOpen()) {
+        Pull(nowMs, "the line was pulled");
+        return {};
+    }
+    return PlugIn(nowMs);
+}
+
+void SimServer::Pull(std::uint64_t nowMs, const std::string& why) {
+    pty_.Close();
+    lineUp_ = false;
+    pending_.clear();
+    pendingHead_ = 0;
+    if (options_.returnAfterMs > 0) {
+        returnAtMs_ = nowMs + options_.returnAfterMs;
+        Note(why + ": back in " + std::to_string(options_.returnAfterMs) + " ms");
+    } else {
+        returnAtMs_.reset();
+        Note(why);
+    }
+}
+
+void SimServer::HangUpFault(std::uint64_t nowMs, const std::string& why) {
+    faultsSpent_ = true;
+    Pull(nowMs, why);
+    hungUp_ = options_.returnAfterMs == 0;
+}
+
+// Plugged in again: a new pty behind the same link, and the device switched on afresh, so the
+// first host to open the new line is greeted.
+std::string SimServer::PlugIn(std::uint64_t nowMs) {
+    returnAtMs_.reset();
+    device_.PowerCycle(nowMs);
+    greeting_ = PowerOnGreeting{};
+    pacer_ = OutputPacer{};
+    inputPacer_ = OutputPacer{};
+    pacer_.SetBaud(options_.lineRate);
+    inputPacer_.SetBaud(options_.lineRate);
+    if (std::string error = pty_.Open(device_.BaudRate()); !error.empty()) {
+        return error;
+    }
+    lineUp_ = true;
+    Note("the line is back on " + pty_.SlavePath());
+    if (options_.lineBack) {
+        options_.lineBack(pty_.SlavePath()); // before the link: a host may open it at once
+    }
+    return options_.linkPath.empty() ? std::string() : pty_.Link(options_.linkPath);
 }
 
 SimServer::Wait SimServer::NextWait(std::uint64_t nowMs) {
@@ -185,17 +287,17 @@ std::string SimServer::ReadHost(std::uint64_t nowMs) {
     if (inputPacer_.Limited()) {
         inputPacer_.Spent(taken);
     }
-    if (options_.hangupAfter > 0) {
+    const bool armed = options_.hangupAfter > 0 && !faultsSpent_;
+    if (armed) {
         taken = std::min(taken, options_.hangupAfter - received_);
     }
     received_ += taken;
     RefreshHostLine(); // the host may have changed its rate just before writing
     LogTraffic("host>", {block, taken});
     device_.Feed({reinterpret_cast<const std::uint8_t*>(block), taken}, nowMs);
-    if (options_.hangupAfter > 0 && received_ >= options_.hangupAfter) {
-        Note("hanging up after " + std::to_string(received_) + " bytes from the host");
-        pty_.Close();
-        hungUp_ = true;
+    if (armed && received_ >= options_.hangupAfter) {
+        HangUpFault(nowMs,
+                    "hanging up after " + std::to_string(received_) + " bytes from the host");
     }
     return {};
 }
@@ -209,9 +311,13 @@ void SimServer::Queue(std::string_view text) {
 }
 
 void SimServer::Flush(std::uint64_t nowMs) {
+    const bool armed = options_.hangupAfterSent > 0 && !faultsSpent_;
     while (pendingHead_ < pending_.size()) {
         const std::size_t allowed = pacer_.Allowance(nowMs);
-        const std::size_t count = std::min(pending_.size() - pendingHead_, allowed);
+        std::size_t count = std::min(pending_.size() - pendingHead_, allowed);
+        if (armed) {
+            count = std::min(count, options_.hangupAfterSent - sent_);
+        }
         if (count == 0) {
             break;
         }
@@ -223,6 +329,11 @@ void SimServer::Flush(std::uint64_t nowMs) {
         LogTraffic("sim< ", std::string_view(pending_).substr(pendingHead_, done));
         pacer_.Spent(done);
         pendingHead_ += done;
+        sent_ += done;
+        if (armed && sent_ >= options_.hangupAfterSent) {
+            HangUpFault(nowMs, "hanging up after " + std::to_string(sent_) + " bytes to the host");
+            return;
+        }
     }
     if (pendingHead_ == pending_.size()) {
         pending_.clear();

@@ -16,7 +16,8 @@ TEST(OptionsTest, ValuesInBothSpellingsReachDeviceAndServer) {
     const OptionsResult result =
         Parse({"--format", "tek-extended", "--baud=9600", "--line-rate", "auto", "--xoff",
                "--hangup-after", "100", "--corrupt-record=3", "--quiet-gap", "250",
-               "--ignore-line-settings", "--link", "/tmp/t8", "--save", "ram.bin"});
+               "--ignore-line-settings", "--link", "/tmp/t8", "--save", "ram.bin",
+               "--hangup-after-sent=70", "--return-after", "2.5"});
     ASSERT_EQ(result.error, "");
     const SimOptions& o = result.options;
     EXPECT_EQ(o.device.format, Format::TekExtended);
@@ -25,6 +26,8 @@ TEST(OptionsTest, ValuesInBothSpellingsReachDeviceAndServer) {
     EXPECT_TRUE(o.device.xoff);
     EXPECT_EQ(o.device.processRate, kDefaultXoffRate);
     EXPECT_EQ(o.server.hangupAfter, 100U);
+    EXPECT_EQ(o.server.hangupAfterSent, 70U);
+    EXPECT_EQ(o.server.returnAfterMs, 2500U);
     EXPECT_EQ(o.device.corruptRecord, 3U);
     EXPECT_EQ(o.device.quietGapMs, 250U);
     EXPECT_FALSE(o.device.checkLine);
@@ -39,6 +42,11 @@ TEST(OptionsTest, BadCommandLinesSayWhy) {
     EXPECT_NE(Parse({"--link"}).error.find("needs a value"), std::string::npos);
     EXPECT_NE(Parse({"--silent=1"}).error.find("takes no value"), std::string::npos);
     EXPECT_NE(Parse({"--fast"}).error.find("unknown option"), std::string::npos);
+    for (const char* seconds : {"0", "-1", "2s", "nan", "86401"}) {
+        EXPECT_NE(Parse({"--return-after", seconds}).error.find("--return-after needs seconds"),
+                  std::string::npos)
+            << seconds;
+    }
 }
 
 TEST(OptionsTest, HelpNamesEveryOption) {
@@ -46,7 +54,8 @@ TEST(OptionsTest, HelpNamesEveryOption) {
     for (const char* name :
          {"--format", "--baud", "--link", "--line-rate", "--xoff", "--process-rate",
           "--xoff-backlog", "--hangup-after", "--corrupt-record", "--silent", "--quiet-gap",
-          "--load", "--save", "--ignore-line-settings", "--verbose", "--help", "--version"}) {
+          "--load", "--save", "--ignore-line-settings", "--verbose", "--help", "--version",
+          "--hangup-after-sent", "--return-after"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
         const std::string withValue = std::string(name) + "=1";
         EXPECT_EQ(Parse({withValue}).error.find("unknown option"), std::string::npos) << name;

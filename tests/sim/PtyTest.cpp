@@ -1,13 +1,16 @@
 // The simulator on a real pseudo-terminal, opened the way a host program opens a serial port.
 #include "sim/pty/SimServer.h"
 #include "sim/records/IntelCodec.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -236,6 +239,92 @@ TEST(PtyTest, IdleDeviceDoesNotWake) {
     EXPECT_LE(idleWakeups(), kFewWakeups) << "waiting for a typed range";
     host.Write("\x1b");
     EXPECT_EQ(host.ReadUntil("\r\n>"), "\r\n>"); // and still answers at once
+}
+
+// Waits until the link is there (or gone); true when it is as wanted in time.
+bool WaitForLink(const std::string& link, bool there) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    std::error_code ignored;
+    while (std::filesystem::is_symlink(link, ignored) != there &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    return std::filesystem::is_symlink(link, ignored) == there;
+}
+
+TEST(PtyTest, APulledLineComesBackBehindTheSameLinkAsADeviceSwitchedOnAfresh) {
+    test::TempFolder folder;
+    ServerOptions options;
+    options.linkPath = folder.Path("t8");
+    std::mutex mutex;
+    std::vector<std::string> announced;
+    options.lineBack = [&](const std::string& path) {
+        const std::lock_guard lock(mutex);
+        announced.push_back(path);
+    };
+    Served served(options);
+    ASSERT_EQ(served.error(), "");
+    served.Start();
+    {
+        Host host(folder.Path("t8"));
+        ASSERT_TRUE(host.IsOpen());
+        EXPECT_EQ(host.ReadUntil("\r\n>"), "\r\n>");
+        host.Write("S"); // half a command when the cable goes
+        EXPECT_EQ(host.ReadUntil("S"), "S");
+        served.server().ToggleLine();
+        host.ReadUntil("never");
+        EXPECT_TRUE(host.HungUp());
+    }
+    EXPECT_TRUE(WaitForLink(folder.Path("t8"), false));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(WaitForLink(folder.Path("t8"), false)) << "with no return set, it stays pulled";
+    EXPECT_FALSE(served.server().LineUp());
+
+    served.server().ToggleLine();
+    ASSERT_TRUE(WaitForLink(folder.Path("t8"), true));
+    Host again(folder.Path("t8"));
+    ASSERT_TRUE(again.IsOpen());
+    EXPECT_EQ(again.ReadUntil("\r\n>", kGreetingPatience), "\r\n>"); // switched on: greets
+    again.Write("E\x1b"); // the "S" went with the power: no SE starts
+    EXPECT_EQ(again.ReadUntil("\r\n>"), "E\r\n>");
+    const std::lock_guard lock(mutex);
+    ASSERT_EQ(announced.size(), 1U);
+    EXPECT_EQ(std::filesystem::read_symlink(folder.Path("t8")).string(), announced[0]);
+}
+
+TEST(PtyTest, HangsUpAfterBytesToTheHostAndReturnsOnceAfterTheSetTime) {
+    test::TempFolder folder;
+    ServerOptions options;
+    options.linkPath = folder.Path("t8");
+    options.hangupAfterSent = 100;
+    options.returnAfterMs = 500;
+    Served served(options);
+    ASSERT_EQ(served.error(), "");
+    served.Start();
+    std::string seen;
+    {
+        Host host(folder.Path("t8"));
+        seen = host.ReadUntil("\r\n>");
+        host.Write("SE");
+        seen += host.ReadUntil("range ");
+        host.Write("00000,0FFFF\r"); // far more than 100 bytes of records
+        seen += host.ReadUntil("never");
+        EXPECT_TRUE(host.HungUp());
+    }
+    const auto hungUpAt = std::chrono::steady_clock::now();
+    EXPECT_EQ(seen.size(), 100U) << seen;
+    ASSERT_TRUE(WaitForLink(folder.Path("t8"), true));
+    EXPECT_GE(std::chrono::steady_clock::now() - hungUpAt, 400ms);
+
+    Host again(folder.Path("t8"));
+    EXPECT_EQ(again.ReadUntil("\r\n>", kGreetingPatience), "\r\n>");
+    again.Write("SE");
+    EXPECT_TRUE(again.ReadUntil("range ").ends_with("range "));
+    again.Write("00000,000FF\r"); // the fault is spent: this one goes through
+    const std::string records = again.ReadUntil("\r\n>");
+    EXPECT_TRUE(records.ends_with("\r\n>")) << records;
+    EXPECT_GT(records.size(), 100U);
+    EXPECT_FALSE(again.HungUp());
 }
 
 } // namespace
