@@ -1,0 +1,57 @@
+#include "link/DeviceIdentity.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace t8 {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The node behind a path, every link followed; empty when it cannot be resolved.
+std::string NodeOf(const std::string& path) {
+    std::error_code error;
+    const fs::path node = fs::canonical(path, error);
+    return error ? std::string() : node.string();
+}
+
+// The by-id links that lead to `node`, in name order so the choice does not depend on the
+// order the folder lists them in.
+std::vector<std::string> LinksTo(const std::string& node, const std::string& byIdFolder) {
+    std::vector<std::string> links;
+    std::error_code error;
+    for (fs::directory_iterator entry(byIdFolder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (entry->is_symlink(error) && NodeOf(entry->path().string()) == node) {
+            links.push_back(entry->path().string());
+        }
+    }
+    std::sort(links.begin(), links.end());
+    return links;
+}
+
+} // namespace
+
+DeviceIdentity IdentifyDevice(const std::string& path, const std::string& byIdFolder) {
+    DeviceIdentity identity;
+    identity.namedPath = path;
+    identity.node = NodeOf(path);
+    if (identity.node.empty()) {
+        identity.node = path;
+        return identity;
+    }
+    const fs::path named(path);
+    if (fs::path(byIdFolder).lexically_normal() == named.parent_path().lexically_normal()) {
+        identity.byIdLink = path; // named by its stable name already
+        return identity;
+    }
+    if (const auto links = LinksTo(identity.node, byIdFolder); !links.empty()) {
+        identity.byIdLink = links.front();
+    }
+    return identity;
+}
+
+} // namespace t8

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "link/DeviceIdentity.h"
+#include "link/DeviceWatch.h"
+
+#include <functional>
+#include <string>
+
+namespace t8 {
+
+// Brings a lost device back: when the watch reports a change where the device lives, opens it
+// by its identity; since a node can appear before udev lets us open it (or while a program that
+// probes new devices holds it), it tries again on a short timer a few times, then waits for the
+// next event. It owns no timer: the owner runs one while RetryPending() and calls
+// OnRetryTimer(), and calls OnWatchEvent() when Fd() is readable.
+class Reconnector {
+public:
+    static constexpr int kRetryMs = 250;
+    static constexpr int kRetries = 12; // three seconds of retries after an event
+    // Opens the device at the path with the link's settings; true when it is connected again.
+    using TryOpen = std::function<bool(const std::string& path)>;
+
+    explicit Reconnector(TryOpen tryOpen);
+
+    [[nodiscard]] int Fd() const { return watch.Fd(); }
+    // The device is gone: wait for it. False when the system cannot tell of its return.
+    bool Await(const DeviceIdentity& identity);
+    // Waits no longer (an explicit close, or the operator switched the option off).
+    void Cancel();
+    [[nodiscard]] bool Awaiting() const { return awaiting; }
+    [[nodiscard]] const DeviceIdentity& Awaited() const { return identity; }
+    // Fd() is readable. True when the device was opened again.
+    bool OnWatchEvent();
+    // The retry timer fired. True when the device was opened again.
+    bool OnRetryTimer();
+    [[nodiscard]] bool RetryPending() const { return awaiting && retriesLeft > 0; }
+
+private:
+    bool Attempt();
+
+    TryOpen tryOpen;
+    DeviceWatch watch;
+    DeviceIdentity identity;
+    bool awaiting = false;
+    int retriesLeft = 0;
+};
+
+} // namespace t8

@@ -1,0 +1,190 @@
+// Finding a device again: its identity at open, the folder watch, and the reconnect attempts.
+#include "tests/support/PtyPair.h"
+#include "tests/support/TempFolder.h"
+
+#include "link/DeviceIdentity.h"
+#include "link/DeviceWatch.h"
+#include "link/Reconnector.h"
+#include "link/SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+
+namespace t8::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// True when the watch's descriptor turns readable within `ms`.
+bool Readable(const DeviceWatch& watch, int ms) {
+    pollfd fd{watch.Fd(), POLLIN, 0};
+    return ::poll(&fd, 1, ms) == 1;
+}
+
+void Touch(const std::string& path) {
+    std::ofstream(path) << "node";
+}
+
+TEST(DeviceIdentityTest, KnowsTheAdapterByItsStableNameWheneverThereIsOne) {
+    TempFolder dev;
+    ASSERT_TRUE(dev.Ok());
+    Touch(dev.Path("ttyUSB0"));
+    Touch(dev.Path("ttyUSB1"));
+    dev.Link("serial/by-id/usb-Other_Adapter-if00", "../../ttyUSB1");
+    dev.Link("serial/by-id/usb-T8_Adapter-if00", "../../ttyUSB0");
+    const std::string byId = dev.Path("serial/by-id");
+
+    const DeviceIdentity byNode = IdentifyDevice(dev.Path("ttyUSB0"), byId);
+    EXPECT_EQ(byNode.node, fs::canonical(dev.Path("ttyUSB0")).string());
+    EXPECT_EQ(byNode.byIdLink, dev.Path("serial/by-id/usb-T8_Adapter-if00"));
+    EXPECT_EQ(byNode.ReopenPath(), byNode.byIdLink);
+
+    // named by a link of the operator's own, resolved to the same node
+    dev.Link("t8", "ttyUSB0");
+    EXPECT_EQ(IdentifyDevice(dev.Path("t8"), byId).byIdLink, byNode.byIdLink);
+
+    const DeviceIdentity stable =
+        IdentifyDevice(dev.Path("serial/by-id/usb-T8_Adapter-if00"), byId + "/");
+    EXPECT_EQ(stable.byIdLink, stable.namedPath);
+
+    Touch(dev.Path("ttyS0")); // an on-board port has no stable name: it is found by its path
+    const DeviceIdentity onboard = IdentifyDevice(dev.Path("ttyS0"), byId);
+    EXPECT_EQ(onboard.byIdLink, "");
+    EXPECT_EQ(onboard.ReopenPath(), dev.Path("ttyS0"));
+
+    dev.Remove("serial"); // no adapter plugged in: the folder is gone
+    EXPECT_EQ(IdentifyDevice(dev.Path("ttyUSB0"), byId).byIdLink, "");
+    const DeviceIdentity missing = IdentifyDevice(dev.Path("ttyUSB7"), byId);
+    EXPECT_EQ(missing.node, dev.Path("ttyUSB7"));
+    EXPECT_EQ(missing.ReopenPath(), dev.Path("ttyUSB7"));
+}
+
+TEST(DeviceWatchTest, ReportsOnlyWhatConcernsTheWatchedPathsAndIsQuietOtherwise) {
+    TempFolder dev;
+    ASSERT_TRUE(dev.Ok());
+    DeviceWatch watch;
+    ASSERT_GE(watch.Fd(), 0);
+    const int fd = watch.Fd();
+    ASSERT_TRUE(watch.Watch({dev.Path("ttyUSB0")}));
+    EXPECT_FALSE(Readable(watch, 50)) << "nothing happened: nothing to wake for";
+
+    Touch(dev.Path("ttyACM3")); // another device arrives
+    EXPECT_TRUE(Readable(watch, 1000));
+    EXPECT_FALSE(watch.Check());
+    EXPECT_FALSE(Readable(watch, 0)) << "the events were taken";
+
+    Touch(dev.Path("ttyUSB0"));
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_TRUE(watch.Check());
+
+    // udev sets the permissions after the node appeared
+    fs::permissions(dev.Path("ttyUSB0"), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_TRUE(watch.Check());
+
+    fs::rename(dev.Path("ttyACM3"), dev.Path("ttyUSB0")); // moved into place
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_TRUE(watch.Check());
+
+    watch.Stop();
+    EXPECT_FALSE(watch.Watching());
+    Touch(dev.Path("ttyUSB1"));
+    dev.Remove("ttyUSB0");
+    Touch(dev.Path("ttyUSB0"));
+    EXPECT_FALSE(Readable(watch, 50)) << "a stopped watch hears nothing";
+    EXPECT_FALSE(watch.Check());
+    EXPECT_EQ(watch.Fd(), fd) << "the window keeps waiting on the same descriptor";
+}
+
+TEST(DeviceWatchTest, FollowsTheStableNameFolderThroughItsGoingAndComing) {
+    TempFolder dev;
+    ASSERT_TRUE(dev.Ok());
+    dev.Link("serial/by-id/usb-T8_Adapter-if00", "../../ttyUSB0");
+    DeviceWatch watch;
+    ASSERT_TRUE(watch.Watch({dev.Path("serial/by-id/usb-T8_Adapter-if00")}));
+
+    dev.Remove("serial"); // the last adapter went: udev removes the folders too
+    ASSERT_TRUE(Readable(watch, 1000));
+    (void)watch.Check(); // the watch moves up to the folder that still exists
+    EXPECT_TRUE(watch.Watching());
+    Touch(dev.Path("unrelated"));
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_FALSE(watch.Check());
+
+    // the adapter is back: the folders come one by one, then the link
+    fs::create_directory(dev.Path("serial"));
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_TRUE(watch.Check());
+    fs::create_directory(dev.Path("serial/by-id"));
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_TRUE(watch.Check());
+    dev.Link("serial/by-id/usb-Other_Adapter-if00", "../../ttyUSB1");
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_FALSE(watch.Check()) << "another adapter's link";
+    dev.Link("serial/by-id/usb-T8_Adapter-if00", "../../ttyUSB2");
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_TRUE(watch.Check());
+
+    // gone again, and back faster than the watch can move down into the new folders
+    dev.Remove("serial");
+    ASSERT_TRUE(Readable(watch, 1000));
+    (void)watch.Check();
+    dev.Link("serial/by-id/usb-T8_Adapter-if00", "../../ttyUSB0");
+    ASSERT_TRUE(Readable(watch, 1000));
+    EXPECT_TRUE(watch.Check());
+}
+
+// The device on a pty behind a link in a temporary folder, as the simulator puts it.
+class ReconnectorTest : public ::testing::Test {
+protected:
+    ReconnectorTest()
+        : reconnector([this](const std::string& path) {
+              tried.push_back(path);
+              return port.Open(path);
+          }) {}
+
+    // Waits for the watch's events and hands them over, as the window's event loop does.
+    bool Event(int ms = 1000) {
+        pollfd fd{reconnector.Fd(), POLLIN, 0};
+        return ::poll(&fd, 1, ms) == 1 && reconnector.OnWatchEvent();
+    }
+    static constexpr int kNoEventMs = 100;
+
+    TempFolder dev;
+    SerialPort port;
+    std::vector<std::string> tried;
+    Reconnector reconnector;
+};
+
+TEST_F(ReconnectorTest, ANodeNotYetOpenableIsRetriedAFewTimesThenTheNextEventCounts) {
+    ASSERT_TRUE(reconnector.Await(IdentifyDevice(dev.Path("t8"), dev.Path("by-id"))));
+    dev.Link("t8", dev.Path("node")); // the link first, its node not usable yet
+    EXPECT_FALSE(Event());
+    int retries = 0;
+    while (reconnector.RetryPending()) {
+        EXPECT_FALSE(reconnector.OnRetryTimer());
+        ++retries;
+    }
+    EXPECT_EQ(retries, Reconnector::kRetries);
+    EXPECT_EQ(tried.size(), static_cast<std::size_t>(Reconnector::kRetries) + 1);
+    EXPECT_TRUE(reconnector.Awaiting()) << "still waiting, without a timer";
+
+    PtyPair device;
+    dev.Link("t8", dev.Path("node")); // the link made again: an event, and a new round
+    EXPECT_FALSE(Event());
+    dev.Link("node", device.SlavePath()); // no watched name changed: the timer finds it
+    EXPECT_TRUE(reconnector.OnRetryTimer());
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_FALSE(reconnector.RetryPending());
+
+    reconnector.Await(IdentifyDevice(dev.Path("t8"), dev.Path("by-id")));
+    reconnector.Cancel();
+    dev.Link("t8", device.SlavePath());
+    EXPECT_FALSE(Event(kNoEventMs)) << "cancelled: an explicit close is no hang-up";
+}
+
+} // namespace
+} // namespace t8::test
