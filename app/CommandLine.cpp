@@ -33,6 +33,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.version = true;
         } else if (arg == "--no-splash") {
             line.showSplash = false;
+        } else if (arg == "--no-reconnect") {
+            line.reconnect = false;
         } else if (arg == "--port" || arg == "-p") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 line.error = "--port needs a device path, for example --port /dev/ttyUSB0";
@@ -57,6 +59,8 @@ std::string CommandLineUsage() {
            "  file               a data file to download or examine, or a .t8b batch file to run\n"
            "  -p, --port PATH    the T8's serial device, e.g. /dev/ttyUSB0 or a simulator's pty\n"
            "      --no-splash    start without the splash picture\n"
+           "      --no-reconnect do not reopen the device by itself when it comes back after\n"
+           "                     it was unplugged (this run only)\n"
            "  -h, --help         show this help\n"
            "  -v, --version      show the version\n";
 }

@@ -35,6 +35,11 @@ std::vector<std::string> LinksTo(const std::string& node, const std::string& byI
 
 } // namespace
 
+std::string ResolveNode(const std::string& path) {
+    const std::string node = NodeOf(path);
+    return node.empty() ? path : node;
+}
+
 DeviceIdentity IdentifyDevice(const std::string& path, const std::string& byIdFolder) {
     DeviceIdentity identity;
     identity.namedPath = path;

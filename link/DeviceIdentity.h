@@ -26,6 +26,9 @@ struct DeviceIdentity {
     friend bool operator==(const DeviceIdentity&, const DeviceIdentity&) = default;
 };
 
+// The node behind `path`, every link followed; `path` itself when it cannot be resolved.
+[[nodiscard]] std::string ResolveNode(const std::string& path);
+
 // The identity of the device at `path`, which has just been opened. `byIdFolder` is the folder
 // of stable names (tests give their own).
 [[nodiscard]] DeviceIdentity IdentifyDevice(const std::string& path,

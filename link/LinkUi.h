@@ -29,6 +29,12 @@ public:
     virtual void WakeForReceived() = 0;
     // Diagnostics for the link's logging category; never shown to the operator.
     virtual void Debug(const std::string& text) = 0;
+    // The state of the line for the operator, in the status bar's first pane; empty gives the
+    // pane back to its ready text.
+    virtual void ShowLinkStatus(const std::string& text) = 0;
+    // Runs the reconnect's retry timer (every Reconnector::kRetryMs, calling
+    // SerialLink::OnReconnectTimer) while `on`.
+    virtual void SetReconnectTimer(bool on) = 0;
 };
 
 // Where received blocks go; implemented by the view (capture store, receive, screen model).

@@ -1,6 +1,7 @@
 #include "link/SerialLink.h"
 
 #include "link/CommError.h"
+#include "link/LinkNotices.h"
 #include "link/PermissionHint.h"
 #include "link/PortMapping.h"
 #include "link/SerialPort.h"
@@ -14,7 +15,8 @@
 namespace t8 {
 
 SerialLink::SerialLink(LinkUi& ui_, ReceiveTarget& target_, PortFactory factory_)
-    : ui(ui_), target(target_), factory(std::move(factory_)) {
+    : ui(ui_), target(target_), factory(std::move(factory_)),
+      reconnector([this](const std::string& path) { return Reconnect(path); }) {
     if (!factory) {
         factory = [] { return std::make_unique<SerialPort>(); };
     }
@@ -56,9 +58,17 @@ void SerialLink::DestroyLinkRecord() {
     tty.reset();
 }
 
+SerialLink::Selection SerialLink::CurrentSelection() const {
+    return tty ? Selection{portOverride, tty->devicePath, tty->comPort} : Selection{};
+}
+
 std::string SerialLink::DevicePath() const {
     if (!tty) {
         return {};
+    }
+    // a device that came back under another node is opened by its stable name from then on
+    if (!reconnectedPath.empty() && reconnectedFor == CurrentSelection()) {
+        return reconnectedPath;
     }
     if (!portOverride.empty()) {
         return portOverride;
@@ -91,13 +101,32 @@ int SerialLink::OpenPort() {
     if (!tty) {
         return 0;
     }
+    const bool resume = std::exchange(resumeWait, false);
+    reconnector.Cancel();
+    ui.SetReconnectTimer(false);
+    const std::string path = DevicePath();
+    const int result = OpenAt(path);
+    if (result != 0) {
+        identity = IdentifyDevice(path, stableNameFolder);
+        if (std::exchange(linkStatusShown, false)) {
+            ui.ShowLinkStatus("");
+        }
+    } else if (resume && ReconnectWanted() &&
+               reconnector.Await(IdentifyDevice(path, stableNameFolder))) {
+        awaitedPath = path;
+        ui.ShowLinkStatus(WaitingStatus(path));
+        linkStatusShown = true;
+    }
+    return result;
+}
+
+int SerialLink::OpenAt(const std::string& path) {
     if (port) {
         ReleasePort(
             LineLoss::Closed); // a reopen must never leave the old reader beside the new one
     }
     ui.SetWaitCursor(true);
     lastOpenError = 0;
-    const std::string path = DevicePath();
     port = factory();
     if (path.empty() || !port->Open(path)) {
         lastOpenError = path.empty() ? ENODEV : port->LastError();
@@ -183,6 +212,15 @@ int SerialLink::ClosePort() {
     if (!tty) {
         return 1;
     }
+    if (reconnector.Awaiting()) {
+        // the operator's close is no hang-up: the wait stops, and goes on only if the reopen
+        // that follows finds no device
+        resumeWait = true;
+        reconnector.Cancel();
+        ui.SetReconnectTimer(false);
+        ui.ShowLinkStatus(ClosedAfterLossStatus(awaitedPath));
+        linkStatusShown = true;
+    }
     ReleasePort(LineLoss::Closed);
     ui.StopViewTimer();
     return 1;
@@ -246,7 +284,11 @@ int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
     if (!tty) {
         return 0;
     }
-    const std::uint32_t status = port ? port->ModemStatus() : 0;
+    if (!port) {
+        RefuseInput(); // nothing is kept to be sent later
+        return 0;
+    }
+    const std::uint32_t status = port->ModemStatus();
     const bool ctsMissing = (tty->flowCtrl & kFlowRtsCts) && !(status & kModemCts);
     const bool dsrMissing = (tty->flowCtrl & kFlowDtrDsr) && !(status & kModemDsr);
     if (ctsMissing || dsrMissing) {
@@ -254,9 +296,6 @@ int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
         return 0;
     }
     if ((tty->flowCtrl & kFlowXonXoff) && flags.txAllowed == 0) {
-        return 0;
-    }
-    if (!port) {
         return 0;
     }
     const std::uint32_t timeoutMs =
@@ -279,6 +318,10 @@ int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
 }
 
 int SerialLink::ShowReceived(const std::uint8_t* bytes, std::size_t count) {
+    if (noticeOnScreen) {
+        target.ProcessScreen(bytes, count); // a wrap inside the link's own line
+        return 1;
+    }
     // The screen feeds a wrap's line feed back through here while the outer block is still
     // being processed: a nested call must not overwrite the outer copy.
     std::vector<std::uint8_t> nested;
@@ -369,13 +412,72 @@ void SerialLink::ReportHangUp() {
     hangUpReported = true;
     const std::string path = DevicePath();
     // The reader has ended; free the device so it can be opened again. The running transfers
-    // end here, before the message box lets their dialogs tick again.
+    // end here, and say what became of their data.
     const std::string notes = ReleasePort(LineLoss::HangUp);
     ui.StopViewTimer(); // as after a close: nothing is left for it to do
-    ui.ShowMessage("The connection to the T8 on " + path + " was lost: the device hung up.\n" +
-                       notes +
-                       "Reconnect it, then open the port again with Port parameters (Ctrl+R).",
-                   kAppCaption, MessageIcon::Exclamation);
+    // no message box: the window stays usable while the device is away
+    const bool awaited = ReconnectWanted() && reconnector.Await(identity);
+    awaitedPath = path;
+    const LinkNotice notice = LostNotice(path, awaited, notes);
+    ui.ShowLinkStatus(notice.status);
+    linkStatusShown = true;
+    ShowOnScreen(notice.terminal);
+}
+
+bool SerialLink::ReconnectWanted() const {
+    return tty && tty->comReconnect != 0 && reconnectAllowed;
+}
+
+void SerialLink::OnDeviceEvent() {
+    (void)reconnector.OnWatchEvent(); // also takes the events nobody waits for
+    ui.SetReconnectTimer(reconnector.RetryPending());
+}
+
+void SerialLink::OnReconnectTimer() {
+    (void)reconnector.OnRetryTimer();
+    ui.SetReconnectTimer(reconnector.RetryPending());
+}
+
+bool SerialLink::Reconnect(const std::string& path) {
+    if (!tty || OpenAt(path) == 0) {
+        return false;
+    }
+    // the same device: the settings and the terminal are as they were
+    const Selection selection = CurrentSelection();
+    reconnectedPath.clear();
+    if (path != DevicePath()) {
+        reconnectedPath = path;
+        reconnectedFor = selection;
+    }
+    identity.node = ResolveNode(path);
+    // the name the operator knows, unless the device is now another node
+    const std::string shown =
+        identity.node == ResolveNode(identity.namedPath) ? identity.namedPath : identity.node;
+    const LinkNotice notice = ReconnectedNotice(shown);
+    ui.ShowLinkStatus(notice.status);
+    linkStatusShown = true;
+    ShowOnScreen(notice.terminal);
+    return true;
+}
+
+void SerialLink::RefuseInput() {
+    ui.ShowLinkStatus(RefusedStatus(reconnector.Awaiting() ? awaitedPath : std::string()));
+    linkStatusShown = true;
+}
+
+// The link's own lines go to the screen only: never captured, never to a receive, and also
+// while a receive holds the display, which they do not disturb.
+void SerialLink::ShowOnScreen(const std::string& text) {
+    if (!tty) {
+        return;
+    }
+    std::string_view line = text;
+    if (tty->column == 0 && line.starts_with("\r\n")) {
+        line.remove_prefix(2); // on a fresh line already: no empty line before it
+    }
+    noticeOnScreen = true;
+    target.ProcessScreen(reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
+    noticeOnScreen = false;
 }
 
 } // namespace t8

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "link/DeviceIdentity.h"
 #include "link/LineWatch.h"
 #include "link/LinkFlags.h"
 #include "link/LinkUi.h"
 #include "link/PortInterface.h"
 #include "link/ReaderThread.h"
 #include "link/ReceiveQueue.h"
+#include "link/Reconnector.h"
 #include "link/TTYInfo.h"
 
 #include <cstdint>
@@ -18,8 +20,10 @@
 namespace t8 {
 
 // The connection record with its port and reader: opening, configuring and closing the line,
-// the one send routine and the one entry point for received data. Lives on the user-interface
-// thread; only the reader thread inside it runs elsewhere.
+// the one send routine and the one entry point for received data. After a hang-up it waits for
+// the device to come back and reopens it with the same settings (unless switched off); an
+// explicit close never starts that wait. Lives on the user-interface thread; only the reader
+// thread inside it runs elsewhere.
 class SerialLink {
 public:
     using PortFactory = std::function<std::unique_ptr<PortInterface>()>;
@@ -41,7 +45,8 @@ public:
     // 1 on success, -1 when the record cannot be made (the operator is told).
     int CreateLinkRecord();
     void DestroyLinkRecord();
-    // Non-zero on success. Never leaves a second reader running.
+    // Non-zero on success. Never leaves a second reader running. Ends a wait for the device;
+    // one interrupted by the ClosePort just before goes on when this open fails.
     int OpenPort();
     int ConfigurePort();
     int ClosePort();
@@ -81,6 +86,23 @@ public:
     // The start-up message for a port that could not be opened.
     [[nodiscard]] std::string OpenFailureMessage() const;
 
+    // The descriptor the window waits on for the device's return (quiet while nothing is
+    // awaited); OnDeviceEvent when it is readable, OnReconnectTimer while the UI's retry timer
+    // runs. Both reconnect the device when they can.
+    [[nodiscard]] int DeviceWatchFd() const { return reconnector.Fd(); }
+    void OnDeviceEvent();
+    void OnReconnectTimer();
+    [[nodiscard]] bool AwaitingDevice() const { return reconnector.Awaiting(); }
+    // For this run only (the command line): false keeps a hang-up from being followed by a wait
+    // for the device, whatever the record's setting.
+    void AllowReconnect(bool allow) { reconnectAllowed = allow; }
+    // What the open device is known by; set by every successful OpenPort.
+    [[nodiscard]] const DeviceIdentity& Identity() const { return identity; }
+    // The folder of stable device names; tests give their own.
+    void SetStableNameFolder(std::string folder) { stableNameFolder = std::move(folder); }
+    // A key or command found the port closed: the status bar says why.
+    void RefuseInput();
+
     LinkFlags flags;
 
     static constexpr const char* kAppCaption = "T8 Host Link";
@@ -93,6 +115,20 @@ private:
     void Detach(LineWatch& watch);
     // Closes the port and tells the running transfers; returns their notes for the operator.
     std::string ReleasePort(LineLoss why);
+
+    // What chose the device when a reconnect found it under another path.
+    struct Selection {
+        std::string override;
+        std::string devicePath;
+        std::uint8_t comPort = 0;
+        friend bool operator==(const Selection&, const Selection&) = default;
+    };
+
+    int OpenAt(const std::string& path);
+    bool Reconnect(const std::string& path);
+    [[nodiscard]] bool ReconnectWanted() const;
+    [[nodiscard]] Selection CurrentSelection() const;
+    void ShowOnScreen(const std::string& text);
     void ShutDownPort();
     int Dispatch(const std::uint8_t* block, std::size_t count);
     void CaptureShownUpTo(std::size_t end);
@@ -117,6 +153,16 @@ private:
     ShownCapture shownCapture;
     std::vector<LineWatch*> watches;
     std::string portOverride;
+    DeviceIdentity identity;
+    std::string stableNameFolder = kSerialByIdFolder;
+    Reconnector reconnector;
+    std::string reconnectedPath; // the stable name a reconnect used, while Selection holds
+    Selection reconnectedFor;
+    bool reconnectAllowed = true;
+    std::string awaitedPath;      // the path the operator was told of at the hang-up
+    bool resumeWait = false;      // ClosePort interrupted a wait for the device
+    bool linkStatusShown = false; // the status bar shows one of the link's texts
+    bool noticeOnScreen = false;
     int showDepth = 0;
     int lastOpenError = 0;
     bool hangUpReported = false;

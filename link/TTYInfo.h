@@ -50,6 +50,7 @@ struct TTYInfo {
     std::uint8_t parity = kParityNone;
     std::uint8_t stopBits = kStopOne;
     std::uint32_t baudRate = kDefaultBaudRate;
+    std::uint32_t comReconnect = 1; // reopen the device by itself when it is back after a hang-up
 
     std::uint8_t lptPort = 1;
     std::uint8_t lptByteWidth = 0;

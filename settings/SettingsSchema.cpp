@@ -36,6 +36,7 @@ const std::array kComKeys = {
     IntKey{"FlowCtrl", &TTYInfo::flowCtrl, LoadRule::ClearXonXoff},
     IntKey{"Parity", &TTYInfo::parity},
     IntKey{"StopBits", &TTYInfo::stopBits},
+    IntKey{"Reconnect", &TTYInfo::comReconnect},
 };
 
 const std::array kLptKeys = {

@@ -90,6 +90,12 @@ CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsSto
     transferTimer.setInterval(kTransferTimerMs);
     connect(&transferTimer, &QTimer::timeout, this, &CProgTermView::OnTransferTimer);
     doc.SetRequestListener([this] { RequestRecorded(); });
+    reconnectRetry.setInterval(Reconnector::kRetryMs);
+    connect(&reconnectRetry, &QTimer::timeout, this, [this] {
+        link.OnReconnectTimer();
+        ApplyDamage();
+    });
+    WatchForDevice();
     const int flash = QApplication::cursorFlashTime();
     caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
     connect(&caretBlink, &QTimer::timeout, this, [this] {
@@ -174,6 +180,32 @@ void CProgTermView::ShowMessage(const std::string& text, const std::string& capt
         caption.empty() ? QGuiApplication::applicationDisplayName() : Text(caption);
     QMessageBox box(BoxIcon(icon), title, Text(text), QMessageBox::Ok, this);
     box.exec();
+}
+
+// The event loop waits on the watch's descriptor: waiting for a device costs no processor time.
+void CProgTermView::WatchForDevice() {
+    if (link.DeviceWatchFd() < 0) {
+        return;
+    }
+    deviceWatch = std::make_unique<QSocketNotifier>(link.DeviceWatchFd(), QSocketNotifier::Read);
+    connect(deviceWatch.get(), &QSocketNotifier::activated, this, [this] {
+        link.OnDeviceEvent();
+        ApplyDamage();
+    });
+}
+
+void CProgTermView::ShowLinkStatus(const std::string& text) {
+    if (!destroying) {
+        frame.SetPromptText(text.empty() ? QString(CMainFrame::kReady) : Text(text));
+    }
+}
+
+void CProgTermView::SetReconnectTimer(bool on) {
+    if (!on) {
+        reconnectRetry.stop();
+    } else if (!reconnectRetry.isActive()) {
+        reconnectRetry.start();
+    }
 }
 
 void CProgTermView::SetWaitCursor(bool on) {

@@ -14,6 +14,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <memory>
@@ -74,6 +75,8 @@ public:
     void ShowCaret(bool show) override;
     void WakeForReceived() override;
     void Debug(const std::string& text) override;
+    void ShowLinkStatus(const std::string& text) override;
+    void SetReconnectTimer(bool on) override;
 
     // ReceiveTarget
     void AppendCapture(const std::uint8_t* bytes, std::size_t count) override;
@@ -122,6 +125,7 @@ private:
     void RequestRecorded();
     // The status bar's address prompt, once nothing waits for an address any more.
     void ClearStaleAddressPrompt();
+    void WatchForDevice();
     void DispatchReceived();
     void ApplyDamage();
     void SyncScrollBars();
@@ -141,6 +145,8 @@ private:
     bool shownOnce = false; // received blocks wait for the first show
     QTimer transferTimer;
     QTimer caretBlink;
+    QTimer reconnectRetry;
+    std::unique_ptr<QSocketNotifier> deviceWatch; // the device's return after a hang-up
     bool caretVisible = true;
     bool syncingBars = false;
     bool captureFullReported = false;

@@ -8,7 +8,11 @@ KeyTyper::KeyTyper(SerialLink& link_, PromptKeys& prompt_) : link(link_), prompt
 
 int KeyTyper::TypeKey(std::uint8_t character) {
     TTYInfo* tty = link.Record();
-    if (tty == nullptr || tty->connected == 0) {
+    if (tty == nullptr) {
+        return 0;
+    }
+    if (tty->connected == 0) {
+        link.RefuseInput(); // said, not kept: a key sent later could reach another device
         return 0;
     }
     link.SendBytes(&character, 1);

@@ -28,7 +28,7 @@ public:
 
     KeyTyper(SerialLink& link, PromptKeys& prompt);
 
-    // 0 when the key was ignored (no record, port closed), 1 otherwise.
+    // 0 when the key was ignored (no record, port closed: the status bar says why), 1 otherwise.
     int TypeKey(std::uint8_t character);
 
 private:

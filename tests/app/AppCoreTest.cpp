@@ -17,6 +17,8 @@ TEST(CommandLineTest, OptionsAndTheOneFile) {
     EXPECT_FALSE(line.showSplash);
     EXPECT_EQ(line.file, "job.hex");
     EXPECT_TRUE(line.error.empty());
+    EXPECT_TRUE(line.reconnect);
+    EXPECT_FALSE(ParseCommandLine({"--no-reconnect"}).reconnect);
 
     line = ParseCommandLine({"--port=/dev/ttyUSB1", "--", "--odd-name.hex"});
     EXPECT_EQ(line.port, "/dev/ttyUSB1");

@@ -1,5 +1,6 @@
 #include "tests/support/LinkTestSupport.h"
 #include "tests/support/PtyPair.h"
+#include "tests/support/TempFolder.h"
 
 #include "link/LineSpeed.h"
 #include "link/SerialLink.h"
@@ -9,6 +10,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <poll.h>
 #include <thread>
 
 namespace t8::test {
@@ -175,26 +178,115 @@ TEST_F(PtyLinkTest, ReopeningAHundredTimesLeavesOneReader) {
     EXPECT_EQ(ThreadCount(), before);
 }
 
-TEST_F(PtyLinkTest, AHangUpIsReportedOnceAndEndsTheReader) {
+TEST_F(PtyLinkTest, AHangUpIsToldOnceWithoutAMessageBoxAndEndsTheReader) {
     ASSERT_NE(link.OpenPort(), 0);
     ASSERT_TRUE(pty.WriteAll("last words"));
     EXPECT_EQ(ScreenFor(10), "last words");
+    link.Record()->captureOn = 1;
+    link.Record()->column = 10; // where a screen would have its cursor after the text
     pty.CloseMaster();
-    for (int i = 0; i < 50 && ui.messages.empty(); ++i) {
+    for (int i = 0; i < 50 && ui.statuses.empty(); ++i) {
         const int seen = ui.Wakes();
         link.DispatchReceived();
-        if (ui.messages.empty()) {
+        if (ui.statuses.empty()) {
             ui.WaitForWake(seen, 100);
         }
     }
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].text.find("hung up"), std::string::npos);
-    EXPECT_EQ(ui.messages[0].caption, "T8 Host Link");
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.statuses.size(), 1u);
+    const std::string lost = "T8 disconnected: " + pty.SlavePath() + " hung up";
+    EXPECT_EQ(ui.statuses[0], lost + ". Waiting for it to come back...");
+    EXPECT_EQ(target.All('s'), "last words\r\n[" + lost + "; waiting for it to come back]\r\n");
+    EXPECT_TRUE(target.All('c').empty()) << "the link's own line is not captured";
+    EXPECT_TRUE(link.AwaitingDevice());
+    EXPECT_FALSE(ui.timerRunning);
     EXPECT_FALSE(link.ReaderRunning());
     EXPECT_EQ(link.Record()->connected, 0u);
     link.DispatchReceived();
-    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.statuses.size(), 1u);
     EXPECT_EQ(link.SendBytes("BU"), 0);
+    EXPECT_EQ(ui.statuses.back(), "Not sent: the T8 is disconnected; waiting for " +
+                                      pty.SlavePath() + " to come back.");
+}
+
+// The adapter comes back as another node while a second adapter takes its old name: the link
+// finds it by its stable name, and keeps using that name while the settings name the same port.
+TEST_F(PtyLinkTest, AReconnectFollowsTheStableNameToTheAdaptersNewNode) {
+    TempFolder dev;
+    PtyPair other;
+    PtyPair back;
+    dev.Link("ttyUSB0", pty.SlavePath());
+    dev.Link("by-id/usb-T8_Adapter-if00", "../ttyUSB0");
+    link.SetStableNameFolder(dev.Path("by-id"));
+    link.Record()->devicePath = dev.Path("ttyUSB0");
+    ASSERT_NE(link.OpenPort(), 0);
+    EXPECT_EQ(link.Identity().byIdLink, dev.Path("by-id/usb-T8_Adapter-if00"));
+
+    const auto serve = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 100 && !done(); ++i) {
+            link.DispatchReceived();
+            pollfd watch{link.DeviceWatchFd(), POLLIN, 0};
+            if (::poll(&watch, 1, 50) == 1) {
+                link.OnDeviceEvent();
+            }
+        }
+        return done();
+    };
+    pty.CloseMaster(); // unplugged
+    dev.Remove("by-id");
+    dev.Remove("ttyUSB0");
+    ASSERT_TRUE(serve([&] { return link.AwaitingDevice(); }));
+    dev.Link("ttyUSB0", other.SlavePath());
+    dev.Link("ttyUSB1", back.SlavePath());
+    dev.Link("by-id/usb-T8_Adapter-if00", "../ttyUSB1");
+    ASSERT_TRUE(serve([&] { return link.Record()->connected != 0; }));
+    EXPECT_EQ(ui.statuses.back(), "T8 reconnected on " + back.SlavePath());
+
+    ASSERT_EQ(link.SendBytes("K"), 1);
+    EXPECT_EQ(back.ReadFor(1, 2000), "K");
+    EXPECT_EQ(other.ReadFor(1, 100), "") << "the adapter that took the old name is left alone";
+    link.ClosePort(); // the library download closes and reopens: the same adapter again
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_EQ(link.SendBytes("L"), 1);
+    EXPECT_EQ(back.ReadFor(1, 2000), "L");
+    link.Record()->devicePath = other.SlavePath(); // another port chosen: that one counts
+    EXPECT_EQ(link.DevicePath(), other.SlavePath());
+}
+
+// Only a hang-up starts the wait, and not with the option off or --no-reconnect.
+TEST_F(PtyLinkTest, OnlyAHangUpStartsTheWaitForTheDevice) {
+    const auto hangUp = [&](PtyPair& device) {
+        device.CloseMaster();
+        for (int i = 0; i < 50 && link.Record()->connected != 0; ++i) {
+            const int seen = ui.Wakes();
+            link.DispatchReceived();
+            ui.WaitForWake(seen, 100);
+        }
+    };
+    TempFolder folder;
+    folder.Link("t8", pty.SlavePath());
+    link.Record()->devicePath = folder.Path("t8");
+    ASSERT_NE(link.OpenPort(), 0);
+    link.ClosePort();
+    EXPECT_FALSE(link.AwaitingDevice()) << "closed by the operator";
+    ASSERT_NE(link.OpenPort(), 0);
+
+    link.Record()->comReconnect = 0;
+    hangUp(pty);
+    EXPECT_FALSE(link.AwaitingDevice());
+    EXPECT_EQ(ui.statuses.back(),
+              "T8 disconnected: " + folder.Path("t8") +
+                  " hung up. Reconnect it, then open the port again with Port parameters "
+                  "(Ctrl+R).");
+    EXPECT_TRUE(ui.messages.empty());
+
+    PtyPair again;
+    folder.Link("t8", again.SlavePath());
+    link.Record()->comReconnect = 1;
+    link.AllowReconnect(false); // --no-reconnect
+    ASSERT_NE(link.OpenPort(), 0);
+    hangUp(again);
+    EXPECT_FALSE(link.AwaitingDevice());
 }
 
 TEST_F(PtyLinkTest, ThePortIsExclusive) {

@@ -104,13 +104,15 @@ TEST_F(SerialLinkTest, WriteTimeoutScalesWithTheRateAndVanishesAbove19200) {
     }
 }
 
-TEST_F(SerialLinkTest, ClosedPortSendsNothingAndSpeaksOnlyForAHandshake) {
+TEST_F(SerialLinkTest, AClosedPortSendsNothingAndSaysSoInTheStatusBar) {
     ASSERT_EQ(link.CreateLinkRecord(), 1);
     EXPECT_EQ(Send("CE"), 0);
-    EXPECT_TRUE(ui.messages.empty());
-    link.Record()->flowCtrl = kFlowRtsCts;
+    link.Record()->flowCtrl = kFlowRtsCts; // no lines to judge on a closed port: no box either
     EXPECT_EQ(Send("CE"), 0);
-    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.statuses.size(), 2u);
+    EXPECT_EQ(ui.statuses[1],
+              "Not sent: the port is closed; open the port again with Port parameters (Ctrl+R).");
 }
 
 TEST_F(SerialLinkTest, DispatchRules) {
@@ -220,7 +222,7 @@ TEST_F(SerialLinkTest, RunningTransfersHearOfAHangUpFirstAndTheTimerStops) {
     const LineWatch watch(link, [&](LineLoss why) {
         heard += why == LineLoss::HangUp ? 'H' : 'C';
         EXPECT_FALSE(link.LineOpen()) << "the port is freed first";
-        EXPECT_TRUE(why != LineLoss::HangUp || ui.messages.empty()) << "before the operator "
+        EXPECT_TRUE(why != LineLoss::HangUp || ui.statuses.empty()) << "before the operator "
                                                                        "is told";
         return std::string(why == LineLoss::HangUp ? "The send of x.hex was stopped." : "");
     });
@@ -230,11 +232,11 @@ TEST_F(SerialLinkTest, RunningTransfersHearOfAHangUpFirstAndTheTimerStops) {
     link.DispatchReceived();
     link.DispatchReceived();
     EXPECT_EQ(watch.Loss(), LineLoss::HangUp);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "The connection to the T8 on /dev/fake was lost: the device hung up.\nThe send of "
-              "x.hex was stopped.\nReconnect it, then open the port again with Port parameters "
-              "(Ctrl+R).");
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.statuses.size(), 1u);
+    EXPECT_EQ(ui.statuses[0], "T8 disconnected: /dev/fake hung up. Waiting for it to come back...");
+    EXPECT_EQ(target.All('s'), "[T8 disconnected: /dev/fake hung up; waiting for it to come "
+                               "back]\r\n[The send of x.hex was stopped.]\r\n");
     EXPECT_FALSE(ui.timerRunning);
     const std::uint8_t byte = 'x';
     EXPECT_EQ(link.WriteAvailable(&byte, 1).error, ENOTCONN);
@@ -246,7 +248,8 @@ TEST_F(SerialLinkTest, RunningTransfersHearOfAHangUpFirstAndTheTimerStops) {
     link.ClosePort();
     link.ClosePort(); // nothing open, nothing to tell
     EXPECT_EQ(heard, "HCC");
-    EXPECT_EQ(ui.messages.size(), 1u) << "a close is no hang-up";
+    EXPECT_FALSE(link.AwaitingDevice()) << "a close is no hang-up";
+    EXPECT_EQ(ui.statuses.back(), "") << "the status bar is given back at the reopen";
 }
 
 TEST_F(SerialLinkTest, NoRecordMeansEveryOperationFails) {

@@ -25,7 +25,7 @@ const Entries kEveryKey = {
     {"TTY/StrikeOut", "1"}, {"TTY/Underline", "1"}, {"TTY/Weight", "700"},
     {"COM/Port", "257"}, {"COM/Active", "0"}, {"COM/XonXoff", "1"}, {"COM/LocalEcho", "1"},
     {"COM/NewLine", "1"}, {"COM/AutoWrap", "0"}, {"COM/ByteSize", "7"}, {"COM/FlowCtrl", "7"},
-    {"COM/Parity", "2"}, {"COM/StopBits", "2"}, {"COM/BautRate", "9600"},
+    {"COM/Parity", "2"}, {"COM/StopBits", "2"}, {"COM/Reconnect", "0"}, {"COM/BautRate", "9600"},
     {"COM/Device", "/dev/pts/7"},
     {"LPT/Port", "2"}, {"LPT/Active", "1"}, {"LPT/LocalEcho", "1"}, {"LPT/NewLine", "1"},
     {"LPT/AutoWrap", "0"}, {"LPT/ByteWidth", "16"},
@@ -59,7 +59,8 @@ std::vector<std::int64_t> Persisted(const TTYInfo& t) {
             t.comAutoWrap, t.byteSize,    t.flowCtrl,     t.parity,       t.stopBits,
             t.baudRate,    t.lptPort,     t.lptByteWidth, t.lptActive,    t.lptLocalEcho,
             t.lptNewLine,  t.lptAutoWrap, t.usbActive,    t.usbLocalEcho, t.usbNewLine,
-            t.usbAutoWrap, t.textColour,  t.backColour,   t.fillUnused,   t.fillPattern};
+            t.usbAutoWrap, t.textColour,  t.backColour,   t.fillUnused,   t.fillPattern,
+            t.comReconnect};
 }
 
 class SettingsStoreTest : public ::testing::Test {
@@ -97,8 +98,9 @@ TEST_F(SettingsStoreTest, EmptyStoreKeepsTheDefaults) {
 TEST_F(SettingsStoreTest, HandWrittenFileFillsEveryField) {
     WriteIni(IniText(kEveryKey));
     ASSERT_TRUE(Load().ok);
-    const std::vector<std::int64_t> expected = {1, 0, 0, 1, 1, 0, 7, 3, 2,   2,        9600, 2,  16,
-                                                1, 1, 1, 0, 1, 1, 1, 0, 255, 12632256, 1,    255};
+    const std::vector<std::int64_t> expected = {1, 0,    0, 1,   1,        0, 7,   3, 2,
+                                                2, 9600, 2, 16,  1,        1, 1,   0, 1,
+                                                1, 1,    0, 255, 12632256, 1, 255, 0};
     EXPECT_EQ(Persisted(tty), expected); // Port 257 cut to 1, XON/XOFF dropped from both
     const LogFont font{-16, 8, 900, 450, 700, 1, 1, 1, 255, 3, 2, 3, 49, "DejaVu Sans Mono"};
     EXPECT_EQ(tty.logFont, font);

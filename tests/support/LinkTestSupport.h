@@ -42,6 +42,8 @@ public:
         woken.notify_all();
     }
     void Debug(const std::string& text) override { debug.push_back(text); }
+    void ShowLinkStatus(const std::string& text) override { statuses.push_back(text); }
+    void SetReconnectTimer(bool on) override { reconnectTimer = on; }
 
     // Waits until the reader has woken the window more often than `seen` times.
     bool WaitForWake(int seen, int timeoutMs) {
@@ -56,6 +58,8 @@ public:
 
     std::vector<ShownMessage> messages;
     std::vector<std::string> debug;
+    std::vector<std::string> statuses;
+    bool reconnectTimer = false;
     bool waitCursor = false;
     bool timerRunning = false;
     bool caret = false;

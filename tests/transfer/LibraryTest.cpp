@@ -124,9 +124,15 @@ protected:
             rig.link.DispatchReceived();
         };
     }
+    // Told without a box: the status bar says the T8 hung up, the terminal what it cut short.
     [[nodiscard]] bool ToldOfTheHangUp() const {
-        return rig.linkUi.messages.size() == 1 &&
-               rig.linkUi.messages[0].text.find(LibraryDownload::kCutShort) != std::string::npos;
+        const auto& statuses = rig.linkUi.statuses;
+        return rig.linkUi.messages.empty() &&
+               std::any_of(statuses.begin(), statuses.end(),
+                           [](const std::string& text) {
+                               return text.find("hung up") != std::string::npos;
+                           }) &&
+               rig.screenText.find(std::string(LibraryDownload::kCutShort)) != std::string::npos;
     }
 
     const std::string kLow = IntelRecord(0x0100, {0x12, 0x34});

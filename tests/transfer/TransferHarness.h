@@ -133,6 +133,7 @@ struct TransferRig : ReceiveTarget, ScreenHost {
         transfers->FeedReceive(bytes, count);
     }
     void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override {
+        screenText.append(reinterpret_cast<const char*>(bytes), count);
         screen->Process(bytes, count);
     }
     void Beep() override {}
@@ -167,6 +168,7 @@ struct TransferRig : ReceiveTarget, ScreenHost {
     std::unique_ptr<TransferController> transfers;
     std::unique_ptr<KeyTyper> keys;
     std::string folder;
+    std::string screenText; // everything the screen was given, in order
 };
 
 } // namespace t8::test

@@ -40,13 +40,19 @@ protected:
     KeyTyper keys;
 };
 
-TEST_F(KeyTyperTest, ClosedPortIgnoresKeysEvenWithEcho) {
+TEST_F(KeyTyperTest, ClosedPortRefusesKeysEvenWithEchoAndSaysSo) {
     EXPECT_EQ(keys.TypeKey('A'), 0);
     ASSERT_EQ(link.CreateLinkRecord(), 1);
     link.Record()->echoActive = 1;
     EXPECT_EQ(keys.TypeKey('A'), 0);
     EXPECT_TRUE(target.entries.empty());
     EXPECT_EQ(port.written, "");
+    ASSERT_EQ(ui.statuses.size(), 1U);
+    EXPECT_TRUE(ui.statuses[0].starts_with("Not sent: the port is closed"));
+    OpenPort();
+    EXPECT_EQ(ui.statuses.back(), "") << "open again: the status bar is given back";
+    Type("B");
+    EXPECT_EQ(port.written, "B") << "nothing typed before was kept";
 }
 
 TEST_F(KeyTyperTest, EchoShowsWhatIsSentAndEnterAddsNoLineFeed) {

@@ -88,6 +88,7 @@ bool BatchRun::OpenLink() {
         link.Record()->baudRate = *options.baud;
     }
     link.SetPortOverride(options.port);
+    link.AllowReconnect(false); // a run that lost its device has failed: it waits for nothing
     transcript.Note("open " + link.DevicePath());
     if (link.OpenPort() == 0) {
         Stop(RunResult::PortError, link.OpenFailureMessage());
@@ -226,6 +227,12 @@ void BatchRun::ShowMessage(const std::string& text, const std::string&, MessageI
     transcript.Note("message: " + text);
     if (text == SerialLink::kNotConnected || !terminal.Connected()) {
         Stop(RunResult::PortError, news);
+    }
+}
+
+void BatchRun::ShowLinkStatus(const std::string& text) {
+    if (!text.empty()) {
+        transcript.Note("status: " + text);
     }
 }
 

@@ -43,6 +43,10 @@ public:
     void ShowCaret(bool) override {}
     void WakeForReceived() override { loop.Wake(); }
     void Debug(const std::string&) override {}
+    // The line's state goes to the transcript; the run's verdict says what counts.
+    void ShowLinkStatus(const std::string& text) override;
+    // A lost device ends the run: nothing is awaited, so no retries either.
+    void SetReconnectTimer(bool) override {}
 
     // TransferUi: never a dialog; the progress dialogs become loops of their ticks.
     std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override {

@@ -1,0 +1,56 @@
+#include "link/LinkNotices.h"
+
+#include <sstream>
+
+#include <sstream>
+
+namespace t8 {
+
+namespace {
+
+constexpr char kOpenAgain[] = "open the port again with Port parameters (Ctrl+R)";
+
+// A line of its own on the terminal, set off from the device's text.
+std::string TerminalLine(const std::string& text) {
+    return "\r\n[" + text + "]\r\n";
+}
+
+} // namespace
+
+LinkNotice LostNotice(const std::string& path, bool awaited, const std::string& notes) {
+    const std::string lost = "T8 disconnected: " + path + " hung up";
+    LinkNotice notice =
+        awaited ? LinkNotice{lost + ". Waiting for it to come back...",
+                             TerminalLine(lost + "; waiting for it to come back")}
+                : LinkNotice{lost + ". Reconnect it, then " + std::string(kOpenAgain) + ".",
+                             TerminalLine(lost)};
+    std::istringstream lines(notes);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty()) {
+            notice.terminal += "[" + line + "]\r\n"; // under the first, on a line of its own
+        }
+    }
+    return notice;
+}
+
+std::string WaitingStatus(const std::string& path) {
+    return "T8 disconnected. Waiting for " + path + " to come back...";
+}
+
+std::string ClosedAfterLossStatus(const std::string& path) {
+    return "T8 disconnected from " + path + "; the port is closed.";
+}
+
+LinkNotice ReconnectedNotice(const std::string& path) {
+    const std::string text = "T8 reconnected on " + path;
+    return {text, TerminalLine(text)};
+}
+
+std::string RefusedStatus(const std::string& awaitedPath) {
+    if (!awaitedPath.empty()) {
+        return "Not sent: the T8 is disconnected; waiting for " + awaitedPath + " to come back.";
+    }
+    return "Not sent: the port is closed; " + std::string(kOpenAgain) + ".";
+}
+
+} // namespace t8
