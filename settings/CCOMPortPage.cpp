@@ -64,6 +64,9 @@ void CCOMPortPage::BuildControls() {
     rtsCtsBox = new QCheckBox("RTS/CTS", this);
     xonXoffBox = new QCheckBox("XON/XOFF", this);
     xonXoffBox->setEnabled(false);
+    reconnectBox = new QCheckBox("Reco&nnect when back", this);
+    reconnectBox->setToolTip("After a hang-up (the cable pulled, the T8 switched off), wait for "
+                             "the device and open it again by itself as soon as it is back.");
 
     auto* comGroup = new QGroupBox("&COM Options:", this);
     auto* form = new QFormLayout(comGroup);
@@ -86,6 +89,7 @@ void CCOMPortPage::BuildControls() {
     auto* right = new QVBoxLayout;
     right->addWidget(ttyGroup);
     right->addWidget(flowGroup);
+    right->addWidget(reconnectBox);
     right->addStretch(1);
     auto* columns = new QHBoxLayout;
     columns->addWidget(comGroup, 1);
@@ -156,6 +160,7 @@ void CCOMPortPage::ShowValues() {
     xonXoffBox->setChecked((settings.flowCtrl & kFlowXonXoff) != 0);
     localEchoBox->setChecked(settings.comLocalEcho != 0);
     newLineBox->setChecked(settings.comNewLine != 0);
+    reconnectBox->setChecked(settings.comReconnect != 0);
 }
 
 // On opening, XON/XOFF stays disabled even on an active port; a click on "COM Active" frees it.
@@ -163,7 +168,7 @@ void CCOMPortPage::EnableControls(bool xonXoffToo) {
     const bool active = activeBox->isChecked();
     for (QWidget* control : std::initializer_list<QWidget*>{
              portBox, baudBox, dataBitsBox, parityBox, stopBitsBox, autoWrapBox, newLineBox,
-             localEchoBox, dtrDsrBox, rtsCtsBox}) {
+             localEchoBox, dtrDsrBox, rtsCtsBox, reconnectBox}) {
         control->setEnabled(active);
     }
     xonXoffBox->setEnabled(active && xonXoffToo);
@@ -198,6 +203,7 @@ void CCOMPortPage::OnOK() {
                                        rtsCtsBox->isChecked(), xonXoffBox->isChecked());
     settings.comLocalEcho = localEchoBox->isChecked() ? 1 : 0;
     settings.comNewLine = newLineBox->isChecked() ? 1 : 0;
+    settings.comReconnect = reconnectBox->isChecked() ? 1 : 0;
     settings.byteSize = ByteSizeFromText(dataBitsBox->currentText().toStdString());
     settings.stopBits = StopBitsFromText(stopBitsBox->currentText().toStdString());
     settings.parity = ParityFromText(parityBox->currentText().toStdString());

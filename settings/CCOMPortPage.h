@@ -49,6 +49,7 @@ public:
     [[nodiscard]] QCheckBox* XonXoffBox() const { return xonXoffBox; }
     [[nodiscard]] QCheckBox* DtrDsrBox() const { return dtrDsrBox; }
     [[nodiscard]] QCheckBox* RtsCtsBox() const { return rtsCtsBox; }
+    [[nodiscard]] QCheckBox* ReconnectBox() const { return reconnectBox; }
     [[nodiscard]] QLabel* RunOnlyNote() const { return runOnlyNote; }
 
 protected:
@@ -81,6 +82,7 @@ private:
     QCheckBox* dtrDsrBox = nullptr;
     QCheckBox* rtsCtsBox = nullptr;
     QCheckBox* xonXoffBox = nullptr;
+    QCheckBox* reconnectBox = nullptr;
     QLabel* runOnlyNote = nullptr;
 };
 

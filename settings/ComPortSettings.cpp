@@ -50,7 +50,7 @@ int IndexOf(const std::array<std::string_view, N>& list, std::string_view text) 
 ComPortSettings ComPortSettings::FromRecord(const TTYInfo& tty) {
     return {tty.comPort,    tty.devicePath,  tty.comActive, tty.comLocalEcho,
             tty.comNewLine, tty.comAutoWrap, tty.byteSize,  tty.flowCtrl,
-            tty.parity,     tty.stopBits,    tty.baudRate};
+            tty.parity,     tty.stopBits,    tty.baudRate,  tty.comReconnect};
 }
 
 void ComPortSettings::ToRecord(TTYInfo& tty) const {
@@ -65,6 +65,7 @@ void ComPortSettings::ToRecord(TTYInfo& tty) const {
     tty.parity = parity;
     tty.stopBits = stopBits;
     tty.baudRate = baudRate;
+    tty.comReconnect = comReconnect;
 }
 
 BaudList MakeBaudList(std::uint32_t baudRate) {

@@ -37,6 +37,7 @@ struct ComPortSettings {
     std::uint8_t parity = kParityNone;
     std::uint8_t stopBits = kStopOne;
     std::uint32_t baudRate = kDefaultBaudRate;
+    std::uint32_t comReconnect = 1; // reopen the device by itself after a hang-up
 
     [[nodiscard]] static ComPortSettings FromRecord(const TTYInfo& tty);
     void ToRecord(TTYInfo& tty) const;

@@ -269,7 +269,8 @@ void TerminalCommands::PortParameters() {
             link.SetPortOverride({}); // another port was chosen for good
         }
     }
-    if (!link.OpenPort()) {
+    // a device still away after a hang-up is awaited again: the status bar says so
+    if (!link.OpenPort() && !link.AwaitingDevice()) {
         QMessageBox::warning(&view, SerialLink::kAppCaption,
                              QString::fromStdString(link.OpenFailureMessage()));
     }

@@ -1,4 +1,5 @@
 #include "tests/support/PtyPair.h"
+#include "tests/support/TempFolder.h"
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/ui/ModalDriver.h"
 
@@ -106,6 +107,55 @@ TEST_F(PreferencesCommandsTest, APortThatDoesNotOpenAfterOkIsExplained) {
     EXPECT_TRUE(texts[0].startsWith("Cannot create connection via port /dev/nonexistent-t8!"));
     EXPECT_EQ(view->Link().Record()->devicePath, "/dev/nonexistent-t8");
     EXPECT_EQ(view->Link().PortOverride(), "") << "another port was chosen for good";
+}
+
+// The cable pulled and plugged in again, with Port parameters opened meanwhile: never a box;
+// the status bar says what goes on, typing and commands are refused while the T8 is away, the
+// wait survives the sheet, and the device is taken back when it returns.
+TEST_F(PreferencesCommandsTest, AnUnpluggedDeviceIsAwaitedWithoutABoxAndTakenBack) {
+    TempFolder folder;
+    PtyPair first;
+    folder.Link("t8", first.SlavePath());
+    SerialLink& link = view->Link();
+    link.ClosePort();
+    link.SetPortOverride(folder.Path("t8"));
+    ASSERT_NE(link.OpenPort(), 0);
+    first.CloseMaster();
+    folder.Remove("t8");
+    const std::string t8 = folder.Path("t8");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link.AwaitingDevice(); }, 5000));
+    EXPECT_EQ(frame->PromptText().toStdString(),
+              "T8 disconnected: " + t8 + " hung up. Waiting for it to come back...");
+    EXPECT_FALSE(view->TransferTimerRunning());
+    const std::string refused = "Not sent: the T8 is disconnected; waiting for " + t8 +
+                                " to "
+                                "come back.";
+    frame->SetPromptText("");
+    QTest::keyClicks(view, "q");
+    EXPECT_EQ(frame->PromptText().toStdString(), refused);
+    frame->SetPromptText("");
+    ASSERT_TRUE(Run(cmd::kBurn));
+    EXPECT_EQ(frame->PromptText().toStdString(), refused);
+
+    bool waitedMeanwhile = true;
+    modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
+        waitedMeanwhile = link.AwaitingDevice();
+        sheet->reject();
+    });
+    ASSERT_TRUE(Run(cmd::kPortParameters)); // and no box about the port that does not open
+    EXPECT_FALSE(waitedMeanwhile) << "an explicit close stops the wait";
+    EXPECT_TRUE(link.AwaitingDevice()) << "the reopen found nothing: the wait goes on";
+    EXPECT_EQ(frame->PromptText().toStdString(),
+              "T8 disconnected. Waiting for " + t8 + " to come back...");
+
+    PtyPair second;
+    folder.Link("t8", second.SlavePath());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link.Record()->connected != 0; }, 2000));
+    EXPECT_EQ(frame->PromptText().toStdString(), "T8 reconnected on " + t8);
+    EXPECT_TRUE(view->TransferTimerRunning());
+    QTest::keyClicks(view, "k");
+    EXPECT_EQ(second.ReadFor(2, 1000), "k") << "only what was typed after the return";
+    EXPECT_TRUE(modals.unexpected.isEmpty());
 }
 
 TEST_F(PreferencesCommandsTest, NewDirectoriesAreWhereTheNextSendStarts) {

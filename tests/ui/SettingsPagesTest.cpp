@@ -118,6 +118,22 @@ TEST_F(PortSheetTest, XonXoffWaitsForAClickOnComActive) {
     EXPECT_EQ(Enabled(), std::vector<bool>(8, false));
 }
 
+TEST_F(PortSheetTest, TheReconnectChoiceIsShownAndTakenOnOkOnly) {
+    tty.comReconnect = 0;
+    Open();
+    EXPECT_FALSE(page->ReconnectBox()->isChecked());
+    page->ReconnectBox()->click();
+    Ok();
+    EXPECT_EQ(tty.comReconnect, 1U);
+    Open();
+    EXPECT_TRUE(page->ReconnectBox()->isChecked());
+    page->ReconnectBox()->click();
+    sheet->reject(); // Cancel: the record keeps its value
+    EXPECT_EQ(tty.comReconnect, 1U);
+    page->ActiveBox()->click();
+    EXPECT_FALSE(page->ReconnectBox()->isEnabled()) << "part of the page COM Active greys out";
+}
+
 TEST_F(PortSheetTest, OneAndAHalfStopBitsComeBackOnTheNextOpening) {
     Open();
     page->StopBitsBox()->setCurrentIndex(1);
