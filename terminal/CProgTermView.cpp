@@ -1,32 +1,16 @@
 #include "terminal/CProgTermView.h"
 
 #include "app/CMainFrame.h"
-#include "batch/CBatchDlg.h"
-#include "commands/CommandIds.h"
-#include "commands/CommandTable.h"
 #include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
 #include "terminal/TerminalCommands.h"
-#include "transfer/CDownloadProgressDlg.h"
-#include "transfer/CUploadProgressDlg.h"
-#include "transfer/FileDialogError.h"
-#include "transfer/FileFilters.h"
 
 #include <QApplication>
-#include <QColorDialog>
-#include <QEventLoop>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFontDialog>
 #include <QKeyEvent>
 #include <QLoggingCategory>
-#include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
-#include <QUrl>
-
-#include <climits>
 
 namespace t8 {
 
@@ -38,47 +22,13 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The dialog's filters; a pattern in the initial name ("/data/*.hex") comes first and chosen.
-QString DialogFilters(const std::string& initialName, const std::string& filter, QString& chosen) {
-    QString filters = Text(DialogFilter(filter));
-    const QString name = Text(initialName);
-    const QString pattern = name.mid(name.lastIndexOf('/') + 1);
-    if (pattern.contains('*') && pattern != "*.*" && pattern != "*") {
-        chosen = pattern + " (" + Text(DialogPatterns(pattern.toStdString())) + ")";
-        filters = chosen + ";;" + filters;
-    }
-    return filters;
-}
-
-// The folder part of a dialog's initial name ("/data/*.hex" or "/data").
-QString StartFolder(const std::string& initialName) {
-    const QString name = Text(initialName);
-    return name.contains('*') ? name.left(std::max<qsizetype>(0, name.lastIndexOf('/'))) : name;
-}
-
-QMessageBox::Icon BoxIcon(MessageIcon icon) {
-    switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
-    case MessageIcon::Exclamation:
-        return QMessageBox::Warning;
-    case MessageIcon::Error:
-        return QMessageBox::Critical;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
-    case MessageIcon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 } // namespace
 
 CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsStore& store_,
                              QWidget* parent)
     : QAbstractScrollArea(parent), frame(frame_), doc(doc_), store(store_),
-      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this),
-      transfer(std::make_unique<TransferController>(link, *this, doc, dirs,
+      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this), dialogs(*this),
+      transfer(std::make_unique<TransferController>(link, dialogs, doc, dirs,
                                                     [this](std::uint8_t c) { return TypeKey(c); })),
       keys(link, *transfer), commands(std::make_unique<TerminalCommands>(*this)) {
     setObjectName("CProgTermView");
@@ -148,9 +98,8 @@ int CProgTermView::OnCreate(const std::string& portOverride) {
     }
     link.SetPortOverride(portOverride);
     if (!link.OpenPort()) {
-        QMessageBox box(QMessageBox::Warning, SerialLink::kAppCaption,
-                        Text(link.OpenFailureMessage()), QMessageBox::Ok, this);
-        box.exec();
+        dialogs.ShowMessage(link.OpenFailureMessage(), SerialLink::kAppCaption,
+                            MessageIcon::Exclamation);
     }
     return 0;
 }
@@ -176,10 +125,7 @@ void CProgTermView::BuildFont() {
 
 void CProgTermView::ShowMessage(const std::string& text, const std::string& caption,
                                 MessageIcon icon) {
-    const QString title =
-        caption.empty() ? QGuiApplication::applicationDisplayName() : Text(caption);
-    QMessageBox box(BoxIcon(icon), title, Text(text), QMessageBox::Ok, this);
-    box.exec();
+    dialogs.ShowMessage(text, caption, icon);
 }
 
 // The event loop waits on the watch's descriptor: waiting for a device costs no processor time.
@@ -310,78 +256,6 @@ void CProgTermView::RequestRecorded() {
             ApplyDamage();
         }
     });
-}
-
-std::optional<std::string> CProgTermView::ChooseOpenFile(const std::string& initialName,
-                                                         const std::string& filter) {
-    QString chosenFilter;
-    const QString filters = DialogFilters(initialName, filter, chosenFilter);
-    const QUrl url = QFileDialog::getOpenFileUrl(
-        this, "Open", QUrl::fromLocalFile(StartFolder(initialName)), filters, &chosenFilter);
-    // a desktop's own dialog may offer files that are not local; those cannot be read here
-    lastDialogError =
-        url.isEmpty() || url.isLocalFile() ? kDialogErrorNone : kDialogErrorInvalidFileName;
-    const QString path = url.toLocalFile();
-    if (path.toLocal8Bit().size() >= PATH_MAX) {
-        lastDialogError = kDialogErrorBufferTooSmall;
-        return std::nullopt;
-    }
-    return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
-}
-
-bool CProgTermView::AskOkCancel(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::Question, Text(caption), Text(text),
-                    QMessageBox::Ok | QMessageBox::Cancel, this);
-    return box.exec() == QMessageBox::Ok;
-}
-
-std::optional<std::string> CProgTermView::ChooseSaveFile(const std::string& initialName,
-                                                         const std::string& filter) {
-    QString chosenFilter;
-    const QString filters = DialogFilters(initialName, filter, chosenFilter);
-    const QString path = QFileDialog::getSaveFileName(this, "Save As", StartFolder(initialName),
-                                                      filters, &chosenFilter);
-    return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
-}
-
-void CProgTermView::SetPromptText(const std::string& text) {
-    frame.SetPromptText(Text(text));
-}
-
-int CProgTermView::RunDownloadDialog(DownloadStream& stream) {
-    CDownloadProgressDlg dialog(stream, this);
-    return dialog.exec();
-}
-
-int CProgTermView::RunUploadDialog(UploadProgress& progress) {
-    CUploadProgressDlg dialog(progress, this);
-    return dialog.exec();
-}
-
-void CProgTermView::OpenExamine(const std::string& path, bool withRecord) {
-    commands->ExaminePath(path, withRecord ? link.Record() : nullptr);
-}
-
-// Opened from the event loop, not inside the caller: a batch started by the view's timer (the
-// start-up batch, a document's request) needs that timer to go on ticking, and Qt does not fire
-// a timer again while its own handler still runs.
-void CProgTermView::RunBatch(const std::string& path) {
-    QTimer::singleShot(0, this, [this, path] {
-        if (findChild<CBatchDlg*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
-            ShowMessage("A batch file is running already; " + path + " was not started.",
-                        SerialLink::kAppCaption, MessageIcon::Information);
-            return;
-        }
-        CBatchDlg dialog(path, *transfer, this);
-        dialog.exec();
-    });
-}
-
-// The pause keeps the window painted and the link served, but holds the operator's input back.
-void CProgTermView::Wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CProgTermView::ApplyDamage() {

@@ -9,8 +9,8 @@
 #include "terminal/KeyTyper.h"
 #include "terminal/ScreenHost.h"
 #include "terminal/ScreenModel.h"
+#include "terminal/ViewDialogs.h"
 #include "transfer/TransferController.h"
-#include "transfer/TransferUi.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
@@ -33,8 +33,7 @@ class TerminalCommands;
 class CProgTermView : public QAbstractScrollArea,
                       public LinkUi,
                       public ReceiveTarget,
-                      public ScreenHost,
-                      public TransferUi {
+                      public ScreenHost {
     Q_OBJECT
 public:
     static constexpr int kTransferTimerMs = 250;
@@ -89,20 +88,9 @@ public:
     void PromptCharacter(std::uint8_t byte) override;
     void PromptBackspace() override;
 
-    // TransferUi (ShowMessage and the view timer are shared with LinkUi)
-    std::optional<std::string> ChooseOpenFile(const std::string& initialName,
-                                              const std::string& filter) override;
-    std::optional<std::string> ChooseSaveFile(const std::string& initialName,
-                                              const std::string& filter) override;
-    [[nodiscard]] std::uint32_t LastDialogError() const override { return lastDialogError; }
-    bool AskOkCancel(const std::string& text, const std::string& caption) override;
-    void SetPromptText(const std::string& text) override;
-    int RunDownloadDialog(DownloadStream& stream) override;
-    int RunUploadDialog(UploadProgress& progress) override;
-    void OpenExamine(const std::string& path, bool withRecord) override;
-    void RunBatch(const std::string& path) override;
-    void Wait(int ms) override;
-
+    // What the transfers open over the window.
+    [[nodiscard]] ViewDialogs& Dialogs() { return dialogs; }
+    [[nodiscard]] TerminalCommands& Commands() { return *commands; }
     [[nodiscard]] TransferController& Transfer() { return *transfer; }
     void SetStartupBatch(StartupBatch batch) { transfer->SetStartupBatch(std::move(batch)); }
 
@@ -135,6 +123,7 @@ private:
     SettingsStore& store;
     DirectorySettings dirs;
     SerialLink link;
+    ViewDialogs dialogs;
     std::unique_ptr<TransferController> transfer;
     KeyTyper keys;
     std::unique_ptr<ScreenModel> screen;
@@ -150,7 +139,6 @@ private:
     bool caretVisible = true;
     bool syncingBars = false;
     bool captureFullReported = false;
-    std::uint32_t lastDialogError = 0;
     bool destroying = false; // the frame's panes may be gone already
     std::unique_ptr<TerminalCommands> commands;
 };

@@ -262,7 +262,7 @@ void TerminalCommands::PortParameters() {
     CTerminalSetup sheet(CTerminalSetup::kCaption, &view, 0);
     sheet.LoadFromRecord(*tty, link.PortOverride());
     link.ClosePort();
-    view.Wait(kPortCloseWaitMs);
+    view.Dialogs().Wait(kPortCloseWaitMs);
     if (sheet.exec() == QDialog::Accepted) {
         sheet.StoreToRecord(*tty);
         if (!sheet.KeepsRunOverride()) {

@@ -56,7 +56,7 @@ protected:
             }
         });
         look.start();
-        view->RunBatch(path);
+        view->Dialogs().RunBatch(path);
         EXPECT_TRUE(WaitFor([&] { return driven; }));
     }
     // What the device got, read while the window keeps running.
