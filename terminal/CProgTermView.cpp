@@ -12,22 +12,32 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 namespace t8 {
 
 Q_LOGGING_CATEGORY(lcLink, "t8.link", QtWarningMsg)
 
 namespace {
 
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
+// Keys that type a control character rather than their text.
+constexpr std::array<std::pair<int, std::uint8_t>, 5> kControlKeys{{
+    {Qt::Key_Return, KeyTyper::kEnter},
+    {Qt::Key_Enter, KeyTyper::kEnter},
+    {Qt::Key_Escape, KeyTyper::kEscape},
+    {Qt::Key_Backspace, 0x08},
+    {Qt::Key_Tab, 0x09},
+}};
 
 } // namespace
 
 CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsStore& store_,
                              QWidget* parent)
-    : QAbstractScrollArea(parent), frame(frame_), doc(doc_), store(store_),
-      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this), dialogs(*this),
+    : QAbstractScrollArea(parent), frame(frame_), doc(doc_), store(store_), prompt(frame_),
+      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this),
+      reconnect(link, [this] { ApplyDamage(); }), dialogs(*this),
       transfer(std::make_unique<TransferController>(link, dialogs, doc, dirs,
                                                     [this](std::uint8_t c) { return TypeKey(c); })),
       keys(link, *transfer), commands(std::make_unique<TerminalCommands>(*this)) {
@@ -40,12 +50,6 @@ CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsSto
     transferTimer.setInterval(kTransferTimerMs);
     connect(&transferTimer, &QTimer::timeout, this, &CProgTermView::OnTransferTimer);
     doc.SetRequestListener([this] { RequestRecorded(); });
-    reconnectRetry.setInterval(Reconnector::kRetryMs);
-    connect(&reconnectRetry, &QTimer::timeout, this, [this] {
-        link.OnReconnectTimer();
-        ApplyDamage();
-    });
-    WatchForDevice();
     const int flash = QApplication::cursorFlashTime();
     caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
     connect(&caretBlink, &QTimer::timeout, this, [this] {
@@ -60,6 +64,7 @@ CProgTermView::CProgTermView(CMainFrame& frame_, CProgTermDoc& doc_, SettingsSto
 
 CProgTermView::~CProgTermView() {
     destroying = true;
+    prompt.Silence();
     doc.SetRequestListener({});
     link.DestroyLinkRecord(); // saves the settings, then closes the port
 }
@@ -128,30 +133,12 @@ void CProgTermView::ShowMessage(const std::string& text, const std::string& capt
     dialogs.ShowMessage(text, caption, icon);
 }
 
-// The event loop waits on the watch's descriptor: waiting for a device costs no processor time.
-void CProgTermView::WatchForDevice() {
-    if (link.DeviceWatchFd() < 0) {
-        return;
-    }
-    deviceWatch = std::make_unique<QSocketNotifier>(link.DeviceWatchFd(), QSocketNotifier::Read);
-    connect(deviceWatch.get(), &QSocketNotifier::activated, this, [this] {
-        link.OnDeviceEvent();
-        ApplyDamage();
-    });
-}
-
 void CProgTermView::ShowLinkStatus(const std::string& text) {
-    if (!destroying) {
-        frame.SetPromptText(text.empty() ? QString(CMainFrame::kReady) : Text(text));
-    }
+    prompt.ShowLinkStatus(text);
 }
 
 void CProgTermView::SetReconnectTimer(bool on) {
-    if (!on) {
-        reconnectRetry.stop();
-    } else if (!reconnectRetry.isActive()) {
-        reconnectRetry.start();
-    }
+    reconnect.SetRetryTimer(on);
 }
 
 void CProgTermView::SetWaitCursor(bool on) {
@@ -163,7 +150,7 @@ void CProgTermView::StartViewTimer() {
 }
 void CProgTermView::StopViewTimer() {
     transferTimer.stop();
-    ClearStaleAddressPrompt(); // no tick will do it now
+    prompt.ClearStaleAddressPrompt(link.Record()); // no tick will do it now
 }
 
 void CProgTermView::ShowCaret(bool show) {
@@ -179,7 +166,7 @@ void CProgTermView::WakeForReceived() {
 }
 
 void CProgTermView::Debug(const std::string& text) {
-    qCDebug(lcLink).noquote() << Text(text).trimmed();
+    qCDebug(lcLink).noquote() << QString::fromStdString(text).trimmed();
 }
 
 void CProgTermView::DispatchReceived() {
@@ -235,17 +222,9 @@ void CProgTermView::PromptBackspace() {
 
 void CProgTermView::OnTransferTimer() {
     transfer->OnTransferTimer();
-    ClearStaleAddressPrompt();
+    prompt.ClearStaleAddressPrompt(link.Record());
     ApplyDamage();
     PlaceCaret();
-}
-
-void CProgTermView::ClearStaleAddressPrompt() {
-    const TTYInfo* tty = link.Record();
-    if (tty && !destroying && !tty->addressPromptActive && !tty->receiveActive &&
-        frame.PromptText() == QString::fromUtf8(kAddressPromptText)) {
-        frame.SetPromptText(CMainFrame::kReady);
-    }
 }
 
 void CProgTermView::RequestRecorded() {
@@ -368,41 +347,27 @@ void CProgTermView::PlaceCaret() {
 }
 
 void CProgTermView::keyPressEvent(QKeyEvent* event) {
-    std::uint8_t byte = 0;
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        byte = KeyTyper::kEnter;
-        break;
-    case Qt::Key_Escape:
-        byte = KeyTyper::kEscape;
-        break;
-    case Qt::Key_Backspace:
-        byte = 0x08;
-        break;
-    case Qt::Key_Tab:
-        byte = 0x09;
-        break;
-    default: {
-        const QString text = event->text();
-        if (text.isEmpty()) {
-            QAbstractScrollArea::keyPressEvent(event);
-            return;
-        }
+    const auto control =
+        std::find_if(kControlKeys.begin(), kControlKeys.end(),
+                     [event](const auto& entry) { return entry.first == event->key(); });
+    const QString text = event->text();
+    if (control != kControlKeys.end()) {
+        TypeKey(control->second);
+    } else if (!text.isEmpty()) {
         for (const QChar c : text) {
             TypeKey(static_cast<std::uint8_t>(c.unicode() & 0xFF));
         }
-        ApplyDamage();
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    }
-    TypeKey(byte);
     ApplyDamage();
 }
 
+// Tab goes to the device.
 bool CProgTermView::focusNextPrevChild(bool) {
     return false;
-} // Tab goes to the device
+}
 
 void CProgTermView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);

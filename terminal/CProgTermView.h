@@ -7,6 +7,8 @@
 #include "terminal/BellLimiter.h"
 #include "terminal/CellGlyphs.h"
 #include "terminal/KeyTyper.h"
+#include "terminal/PromptPane.h"
+#include "terminal/ReconnectDriver.h"
 #include "terminal/ScreenHost.h"
 #include "terminal/ScreenModel.h"
 #include "terminal/ViewDialogs.h"
@@ -14,7 +16,6 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <memory>
@@ -57,6 +58,7 @@ public:
     [[nodiscard]] CProgTermDoc& Document() { return doc; }
     [[nodiscard]] SettingsStore& Store() { return store; }
     [[nodiscard]] CMainFrame& Frame() { return frame; }
+    [[nodiscard]] PromptPane& Prompt() { return prompt; }
     // A new capture may fill the store again, and is told so again.
     void ResetCaptureReport() { captureFullReported = false; }
     [[nodiscard]] ScreenModel* Screen() { return screen.get(); }
@@ -111,9 +113,6 @@ private:
     void OnTransferTimer();
     // A document request was recorded; with no timer running it is carried out at once.
     void RequestRecorded();
-    // The status bar's address prompt, once nothing waits for an address any more.
-    void ClearStaleAddressPrompt();
-    void WatchForDevice();
     void DispatchReceived();
     void ApplyDamage();
     void SyncScrollBars();
@@ -121,8 +120,10 @@ private:
     CMainFrame& frame;
     CProgTermDoc& doc;
     SettingsStore& store;
+    PromptPane prompt;
     DirectorySettings dirs;
     SerialLink link;
+    ReconnectDriver reconnect; // the device's return after a hang-up
     ViewDialogs dialogs;
     std::unique_ptr<TransferController> transfer;
     KeyTyper keys;
@@ -134,8 +135,6 @@ private:
     bool shownOnce = false; // received blocks wait for the first show
     QTimer transferTimer;
     QTimer caretBlink;
-    QTimer reconnectRetry;
-    std::unique_ptr<QSocketNotifier> deviceWatch; // the device's return after a hang-up
     bool caretVisible = true;
     bool syncingBars = false;
     bool captureFullReported = false;

@@ -1,6 +1,5 @@
 #include "terminal/ViewDialogs.h"
 
-#include "app/CMainFrame.h"
 #include "batch/CBatchDlg.h"
 #include "terminal/CProgTermView.h"
 #include "terminal/TerminalCommands.h"
@@ -91,7 +90,7 @@ std::optional<std::string> ViewDialogs::ChooseSaveFile(const std::string& initia
 }
 
 void ViewDialogs::SetPromptText(const std::string& text) {
-    view.Frame().SetPromptText(Text(text));
+    view.Prompt().SetText(text);
 }
 
 void ViewDialogs::ShowMessage(const std::string& text, const std::string& caption,
