@@ -14,13 +14,12 @@
 
 namespace t8 {
 
-SerialLink::SerialLink(LinkUi& ui_, ReceiveTarget& target_, PortFactory factory_)
-    : ui(ui_), target(target_), factory(std::move(factory_)),
+SerialLink::SerialLink(LinkUi& ui_, ReceiveTarget& target, PortFactory factory_)
+    : ui(ui_), factory(std::move(factory_)), received(target, flags),
       reconnector([this](const std::string& path) { return Reconnect(path); }) {
     if (!factory) {
         factory = [] { return std::make_unique<SerialPort>(); };
     }
-    terminated.reserve(ReaderThread::kBlockBytes + 1);
 }
 
 SerialLink::~SerialLink() {
@@ -318,76 +317,20 @@ int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
 }
 
 int SerialLink::ShowReceived(const std::uint8_t* bytes, std::size_t count) {
-    if (noticeOnScreen) {
-        target.ProcessScreen(bytes, count); // a wrap inside the link's own line
-        return 1;
-    }
-    // The screen feeds a wrap's line feed back through here while the outer block is still
-    // being processed: a nested call must not overwrite the outer copy.
-    std::vector<std::uint8_t> nested;
-    std::vector<std::uint8_t>& copy = showDepth > 0 ? nested : terminated;
-    copy.assign(bytes, bytes + count);
-    copy.push_back(0);
-    if (!tty) {
-        return 0;
-    }
-    // Anything else shown from inside the screen's processing follows the whole outer block.
-    CaptureShownUpTo(shownCapture.count);
-    ++showDepth;
-    const int shown = Dispatch(copy.data(), count);
-    --showDepth;
-    return shown;
+    return received.Show(tty.get(), bytes, count);
 }
 
 int SerialLink::ShowWrapLineFeed(std::size_t shown) {
-    CaptureShownUpTo(shown);
-    const std::uint8_t lineFeed = 0x0A;
-    const ShownCapture outer = std::exchange(shownCapture, {});
-    const int dispatched = ShowReceived(&lineFeed, 1);
-    shownCapture = outer;
-    return dispatched;
-}
-
-int SerialLink::Dispatch(const std::uint8_t* block, std::size_t count) {
-    const bool toScreen = !tty->receiveActive && !flags.displayHeld;
-    if (tty->captureOn && !toScreen) {
-        target.AppendCapture(block, count);
-    }
-    if (tty->receiveActive) {
-        target.FeedReceive(block, count);
-        return 1;
-    }
-    if (flags.displayHeld) {
-        return 1;
-    }
-    if (!tty->captureOn) {
-        target.ProcessScreen(block, count);
-        return 1;
-    }
-    // Captured as far as shown, so that wrap line feeds land where the wraps happened.
-    const ShownCapture outer = std::exchange(shownCapture, {block, count, 0});
-    target.ProcessScreen(block, count);
-    CaptureShownUpTo(count);
-    shownCapture = outer;
-    return 1;
-}
-
-void SerialLink::CaptureShownUpTo(std::size_t end) {
-    end = std::min(end, shownCapture.count);
-    if (shownCapture.block == nullptr || end <= shownCapture.captured) {
-        return;
-    }
-    target.AppendCapture(shownCapture.block + shownCapture.captured, end - shownCapture.captured);
-    shownCapture.captured = end;
+    return received.ShowWrapLineFeed(tty.get(), shown);
 }
 
 void SerialLink::DispatchReceived() {
-    std::size_t received = 0;
+    std::size_t receivedBytes = 0;
     for (auto& event : queue.TakeAll()) {
         switch (event.kind) {
         case ReceivedEvent::Kind::Data:
             ShowReceived(event.bytes.data(), event.bytes.size());
-            received += event.bytes.size();
+            receivedBytes += event.bytes.size();
             break;
         case ReceivedEvent::Kind::CommError: {
             const std::string code = FormatCommError(event.error);
@@ -399,9 +342,9 @@ void SerialLink::DispatchReceived() {
             break;
         }
     }
-    if (received > 0) {
+    if (receivedBytes > 0) {
         // summed up from outside, these time how fast the window takes a flood
-        ui.Debug("\n" + std::to_string(received) + " bytes received");
+        ui.Debug("\n" + std::to_string(receivedBytes) + " bytes received");
     }
 }
 
@@ -465,19 +408,10 @@ void SerialLink::RefuseInput() {
     linkStatusShown = true;
 }
 
-// The link's own lines go to the screen only: never captured, never to a receive, and also
-// while a receive holds the display, which they do not disturb.
 void SerialLink::ShowOnScreen(const std::string& text) {
-    if (!tty) {
-        return;
+    if (tty) {
+        received.ShowNotice(*tty, text);
     }
-    std::string_view line = text;
-    if (tty->column == 0 && line.starts_with("\r\n")) {
-        line.remove_prefix(2); // on a fresh line already: no empty line before it
-    }
-    noticeOnScreen = true;
-    target.ProcessScreen(reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
-    noticeOnScreen = false;
 }
 
 } // namespace t8

@@ -6,6 +6,7 @@
 #include "link/LinkUi.h"
 #include "link/PortInterface.h"
 #include "link/ReaderThread.h"
+#include "link/ReceiveDispatch.h"
 #include "link/ReceiveQueue.h"
 #include "link/Reconnector.h"
 #include "link/TTYInfo.h"
@@ -130,27 +131,17 @@ private:
     [[nodiscard]] Selection CurrentSelection() const;
     void ShowOnScreen(const std::string& text);
     void ShutDownPort();
-    int Dispatch(const std::uint8_t* block, std::size_t count);
-    void CaptureShownUpTo(std::size_t end);
     void ReportHangUp();
     [[nodiscard]] bool StartReader();
 
     LinkUi& ui;
-    ReceiveTarget& target;
     PortFactory factory;
     Hooks hooks;
     std::unique_ptr<TTYInfo> tty;
     std::unique_ptr<PortInterface> port;
     ReceiveQueue queue;
     std::unique_ptr<ReaderThread> reader;
-    std::vector<std::uint8_t> terminated; // the block and its zero byte
-    // A captured block on its way to the screen, appended to the capture as far as it is shown.
-    struct ShownCapture {
-        const std::uint8_t* block = nullptr;
-        std::size_t count = 0;
-        std::size_t captured = 0;
-    };
-    ShownCapture shownCapture;
+    ReceiveDispatch received;
     std::vector<LineWatch*> watches;
     std::string portOverride;
     DeviceIdentity identity;
@@ -162,8 +153,6 @@ private:
     std::string awaitedPath;      // the path the operator was told of at the hang-up
     bool resumeWait = false;      // ClosePort interrupted a wait for the device
     bool linkStatusShown = false; // the status bar shows one of the link's texts
-    bool noticeOnScreen = false;
-    int showDepth = 0;
     int lastOpenError = 0;
     bool hangUpReported = false;
     bool flowHeld = false;
