@@ -31,7 +31,7 @@ public:
     [[nodiscard]] std::optional<LineLoss> Loss() const { return loss; }
 
 private:
-    friend class SerialLink;
+    friend class LineWatchList;
     [[nodiscard]] std::string Notify(LineLoss why);
 
     SerialLink& link;

@@ -6,7 +6,6 @@
 #include "link/PortMapping.h"
 #include "link/SerialPort.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <system_error>
@@ -231,22 +230,7 @@ std::string SerialLink::ReleasePort(LineLoss why) {
     if (!hadPort) {
         return {};
     }
-    std::string notes;
-    const std::vector<LineWatch*> running = watches; // a handler may end its own transfer
-    for (LineWatch* watch : running) {
-        if (std::find(watches.begin(), watches.end(), watch) == watches.end()) {
-            continue;
-        }
-        const std::string note = watch->Notify(why);
-        if (!note.empty()) {
-            notes += note + "\n";
-        }
-    }
-    return notes;
-}
-
-void SerialLink::Detach(LineWatch& watch) {
-    watches.erase(std::remove(watches.begin(), watches.end(), &watch), watches.end());
+    return watches.NotifyAll(why);
 }
 
 WriteResult SerialLink::WriteAvailable(const std::uint8_t* bytes, std::size_t count) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/DeviceIdentity.h"
-#include "link/LineWatch.h"
+#include "link/LineWatchList.h"
 #include "link/LinkFlags.h"
 #include "link/LinkUi.h"
 #include "link/PortInterface.h"
@@ -112,8 +112,8 @@ public:
 
 private:
     friend class LineWatch;
-    void Attach(LineWatch& watch) { watches.push_back(&watch); }
-    void Detach(LineWatch& watch);
+    void Attach(LineWatch& watch) { watches.Attach(watch); }
+    void Detach(LineWatch& watch) { watches.Detach(watch); }
     // Closes the port and tells the running transfers; returns their notes for the operator.
     std::string ReleasePort(LineLoss why);
 
@@ -142,7 +142,7 @@ private:
     ReceiveQueue queue;
     std::unique_ptr<ReaderThread> reader;
     ReceiveDispatch received;
-    std::vector<LineWatch*> watches;
+    LineWatchList watches;
     std::string portOverride;
     DeviceIdentity identity;
     std::string stableNameFolder = kSerialByIdFolder;
