@@ -1,8 +1,9 @@
 #include "link/LinkNotices.h"
 
-#include <sstream>
+#include "link/PermissionHint.h"
 
 #include <sstream>
+#include <system_error>
 
 namespace t8 {
 
@@ -16,6 +17,21 @@ std::string TerminalLine(const std::string& text) {
 }
 
 } // namespace
+
+std::string OpenFailureText(const std::string& name, const std::string& path, int error) {
+    std::string text = "Cannot create connection via port " + name + "!\n" + name +
+                       " don't exist or is used by another application.";
+    // Linux can say why; a missing group membership is the usual reason.
+    if (path.empty()) {
+        text += "\n\nNo device is mapped to this port number.";
+    } else if (error != 0) {
+        text += "\n\n" + path + ": " + std::generic_category().message(error);
+        if (const std::string hint = PermissionHint(path, error); !hint.empty()) {
+            text += "\n" + hint;
+        }
+    }
+    return text;
+}
 
 LinkNotice LostNotice(const std::string& path, bool awaited, const std::string& notes) {
     const std::string lost = "T8 disconnected: " + path + " hung up";

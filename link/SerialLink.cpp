@@ -2,13 +2,11 @@
 
 #include "link/CommError.h"
 #include "link/LinkNotices.h"
-#include "link/PermissionHint.h"
 #include "link/PortMapping.h"
 #include "link/SerialPort.h"
 
 #include <cerrno>
 #include <new>
-#include <system_error>
 #include <utility>
 
 namespace t8 {
@@ -79,20 +77,9 @@ std::string SerialLink::OpenFailureMessage() const {
         return {};
     }
     const bool numbered = portOverride.empty() && tty->devicePath.empty();
-    const std::string name = numbered ? "COM" + std::to_string(tty->comPort) : DevicePath();
-    std::string text = "Cannot create connection via port " + name + "!\n" + name +
-                       " don't exist or is used by another application.";
-    // Linux can say why; a missing group membership is the usual reason.
     const std::string path = DevicePath();
-    if (path.empty()) {
-        text += "\n\nNo device is mapped to this port number.";
-    } else if (lastOpenError != 0) {
-        text += "\n\n" + path + ": " + std::generic_category().message(lastOpenError);
-        if (const std::string hint = PermissionHint(path, lastOpenError); !hint.empty()) {
-            text += "\n" + hint;
-        }
-    }
-    return text;
+    return OpenFailureText(numbered ? "COM" + std::to_string(tty->comPort) : path, path,
+                           lastOpenError);
 }
 
 int SerialLink::OpenPort() {
@@ -107,21 +94,20 @@ int SerialLink::OpenPort() {
     if (result != 0) {
         identity = IdentifyDevice(path, stableNameFolder);
         if (std::exchange(linkStatusShown, false)) {
-            ui.ShowLinkStatus("");
+            ui.ShowLinkStatus(""); // the pane's ready text again
         }
     } else if (resume && ReconnectWanted() &&
                reconnector.Await(IdentifyDevice(path, stableNameFolder))) {
         awaitedPath = path;
-        ui.ShowLinkStatus(WaitingStatus(path));
-        linkStatusShown = true;
+        ShowStatus(WaitingStatus(path));
     }
     return result;
 }
 
 int SerialLink::OpenAt(const std::string& path) {
     if (port) {
-        ReleasePort(
-            LineLoss::Closed); // a reopen must never leave the old reader beside the new one
+        // a reopen must never leave the old reader beside the new one
+        ReleasePort(LineLoss::Closed);
     }
     ui.SetWaitCursor(true);
     lastOpenError = 0;
@@ -216,8 +202,7 @@ int SerialLink::ClosePort() {
         resumeWait = true;
         reconnector.Cancel();
         ui.SetReconnectTimer(false);
-        ui.ShowLinkStatus(ClosedAfterLossStatus(awaitedPath));
-        linkStatusShown = true;
+        ShowStatus(ClosedAfterLossStatus(awaitedPath));
     }
     ReleasePort(LineLoss::Closed);
     ui.StopViewTimer();
@@ -288,8 +273,7 @@ int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
         return 0; // failed at once: nothing went out
     }
     if (written.error != 0) {
-        const std::string code = FormatCommError(written.error);
-        ShowReceived(reinterpret_cast<const std::uint8_t*>(code.data()), code.size());
+        ShowCommError(written.error);
     }
     if (written.written == count) {
         ui.Debug("\n" + std::to_string(written.written) + " bytes written");
@@ -308,6 +292,12 @@ int SerialLink::ShowWrapLineFeed(std::size_t shown) {
     return received.ShowWrapLineFeed(tty.get(), shown);
 }
 
+// The error's code is shown as if the device had sent it.
+void SerialLink::ShowCommError(int error) {
+    const std::string code = FormatCommError(error);
+    ShowReceived(reinterpret_cast<const std::uint8_t*>(code.data()), code.size());
+}
+
 void SerialLink::DispatchReceived() {
     std::size_t receivedBytes = 0;
     for (auto& event : queue.TakeAll()) {
@@ -316,11 +306,9 @@ void SerialLink::DispatchReceived() {
             ShowReceived(event.bytes.data(), event.bytes.size());
             receivedBytes += event.bytes.size();
             break;
-        case ReceivedEvent::Kind::CommError: {
-            const std::string code = FormatCommError(event.error);
-            ShowReceived(reinterpret_cast<const std::uint8_t*>(code.data()), code.size());
+        case ReceivedEvent::Kind::CommError:
+            ShowCommError(event.error);
             break;
-        }
         case ReceivedEvent::Kind::HangUp:
             ReportHangUp();
             break;
@@ -346,8 +334,7 @@ void SerialLink::ReportHangUp() {
     const bool awaited = ReconnectWanted() && reconnector.Await(identity);
     awaitedPath = path;
     const LinkNotice notice = LostNotice(path, awaited, notes);
-    ui.ShowLinkStatus(notice.status);
-    linkStatusShown = true;
+    ShowStatus(notice.status);
     ShowOnScreen(notice.terminal);
 }
 
@@ -381,14 +368,17 @@ bool SerialLink::Reconnect(const std::string& path) {
     const std::string shown =
         identity.node == ResolveNode(identity.namedPath) ? identity.namedPath : identity.node;
     const LinkNotice notice = ReconnectedNotice(shown);
-    ui.ShowLinkStatus(notice.status);
-    linkStatusShown = true;
+    ShowStatus(notice.status);
     ShowOnScreen(notice.terminal);
     return true;
 }
 
 void SerialLink::RefuseInput() {
-    ui.ShowLinkStatus(RefusedStatus(reconnector.Awaiting() ? awaitedPath : std::string()));
+    ShowStatus(RefusedStatus(reconnector.Awaiting() ? awaitedPath : std::string()));
+}
+
+void SerialLink::ShowStatus(const std::string& text) {
+    ui.ShowLinkStatus(text);
     linkStatusShown = true;
 }
 

@@ -129,7 +129,10 @@ private:
     bool Reconnect(const std::string& path);
     [[nodiscard]] bool ReconnectWanted() const;
     [[nodiscard]] Selection CurrentSelection() const;
+    // The status bar's pane shows one of the link's texts until the port is open again.
+    void ShowStatus(const std::string& text);
     void ShowOnScreen(const std::string& text);
+    void ShowCommError(int error);
     void ShutDownPort();
     void ReportHangUp();
     [[nodiscard]] bool StartReader();
