@@ -1,15 +1,13 @@
 #include "tests/support/PtyPair.h"
+#include "tests/ui/Operators.h"
 
 #include "app/CMainFrame.h"
 #include "app/CProgTermApp.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -17,34 +15,6 @@
 
 namespace t8::test {
 namespace {
-
-// Answers the start-up question with No (examine) and closes the examine dialog that follows,
-// noting each caption and the main window's title while the dialog is open.
-class Answerer {
-public:
-    explicit Answerer(const CProgTermApp& program_) : program(program_) {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] { Answer(); });
-        timer.start();
-    }
-    QStringList captions;
-    QString titleDuringRequest;
-
-private:
-    void Answer() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            captions << box->windowTitle();
-            box->button(QMessageBox::No)->click();
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            captions << dialog->windowTitle();
-            titleDuringRequest = program.Frame()->windowTitle();
-            dialog->reject();
-        }
-    }
-    const CProgTermApp& program;
-    QTimer timer;
-};
 
 TEST(AppTest, CaptionsAreTheTextsGivenAndTheTitleReturnsAfterTheRequest) {
     QTemporaryDir dir;
@@ -56,7 +26,11 @@ TEST(AppTest, CaptionsAreTheTextsGivenAndTheTitleReturnsAfterTheRequest) {
     std::ofstream(file) << ":00000001FF\n";
     {
         CProgTermApp program;
-        Answerer answers(program);
+        QString titleDuringRequest;
+        StartupOperator answers; // No: examine the file
+        answers.beforeClosing = [&](QDialog*) {
+            titleDuringRequest = program.Frame()->windowTitle();
+        };
         CommandLine line;
         line.port = pty.SlavePath();
         line.file = file;
@@ -65,7 +39,7 @@ TEST(AppTest, CaptionsAreTheTextsGivenAndTheTitleReturnsAfterTheRequest) {
         EXPECT_EQ(program.Frame()->windowTitle(), "job.hex - HostLink V2.17");
         ASSERT_TRUE(QTest::qWaitFor([&] { return answers.captions.size() == 2; }, 10000));
         EXPECT_EQ(answers.captions, (QStringList{"Confirm", "Examine file...."}));
-        EXPECT_EQ(answers.titleDuringRequest, "T8 - HostLink V2.17");
+        EXPECT_EQ(titleDuringRequest, "T8 - HostLink V2.17");
         EXPECT_EQ(program.Frame()->windowTitle(), "T8 - HostLink V2.17");
     }
     // A display name, once set, is appended by the X11 platform to every caption

@@ -1,43 +1,24 @@
-#include "tests/support/PtyPair.h"
+#include "tests/ui/WindowFixture.h"
 
-#include "app/CMainFrame.h"
 #include "batch/CBatchDlg.h"
-#include "commands/CommandIds.h"
-#include "settings/SettingsStore.h"
-#include "terminal/CProgTermView.h"
 
 #include <QApplication>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
+#include <string>
 
 namespace t8::test {
 namespace {
 
 // The window with its view on a pty; the test plays the device on the pty's master side.
-class BatchDialogTest : public ::testing::Test {
+class BatchDialogTest : public WindowFixture<Operator> {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(pty.Ok());
-        store = std::make_unique<SettingsStore>(dir.filePath("t8.ini"));
-        frame = std::make_unique<CMainFrame>();
-        view = new CProgTermView(*frame, doc, *store, frame.get());
-        frame->setCentralWidget(view);
-        ASSERT_EQ(view->OnCreate(pty.SlavePath()), 0);
-        frame->show();
-    }
-    std::string Write(const char* name, const std::string& text) {
-        const std::string path = dir.filePath(name).toStdString();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
     // Runs the batch dialog; `drive` works it from inside its loop, then it must close.
     void RunBatch(const std::string& path, const std::function<void(CBatchDlg&)>& drive) {
         bool driven = false;
@@ -70,25 +51,10 @@ protected:
             timeoutMs);
         return got;
     }
-    static bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done() && std::chrono::steady_clock::now() < deadline) {
-            QTest::qWait(10);
-        }
-        return done();
-    }
-
-    QTemporaryDir dir;
-    PtyPair pty;
-    CProgTermDoc doc;
-    std::unique_ptr<SettingsStore> store;
-    std::unique_ptr<CMainFrame> frame;
-    CProgTermView* view = nullptr;
 };
 
 TEST_F(BatchDialogTest, TypesWaitsPausesAndClosesWithOk) {
-    const std::string path = Write("job.t8b", "PRINT Burning part\r\nT8 bu:\r\nKEY\r\n");
+    const std::string path = WriteFile("job.t8b", "PRINT Burning part\r\nT8 bu:\r\nKEY\r\n");
     RunBatch(path, [&](CBatchDlg& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Execute batch file");
         EXPECT_EQ(Read(3), "bu\r");
@@ -108,7 +74,7 @@ TEST_F(BatchDialogTest, TypesWaitsPausesAndClosesWithOk) {
 }
 
 TEST_F(BatchDialogTest, AbortLetsOkCloseAndEscEndsAtOnce) {
-    const std::string path = Write("wait.t8b", "T8 a\r\nT8 b\r\n");
+    const std::string path = WriteFile("wait.t8b", "T8 a\r\nT8 b\r\n");
     RunBatch(path, [&](CBatchDlg& dialog) {
         EXPECT_EQ(Read(1), "a");
         QTest::mouseClick(dialog.AbortButton(), Qt::LeftButton);
@@ -139,7 +105,7 @@ TEST_F(BatchDialogTest, AFileThatCannotBeOpenedSaysSo) {
 // of the cursor's row ends a wait whose prompt came before the wait began.
 TEST_F(BatchDialogTest, TheStartupBatchRunsOnceAfterEightTicksWithTheViewTimerGoingOn) {
     constexpr auto kGiveUp = std::chrono::seconds(8);
-    const std::string path = Write("start.t8b", "T8 a\r\nPRINT started\r\n");
+    const std::string path = WriteFile("start.t8b", "T8 a\r\nPRINT started\r\n");
     view->SetStartupBatch({true, path});
     const auto start = std::chrono::steady_clock::now();
     int runs = 0;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "tests/ui/Operators.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QStringList>
-#include <QTimer>
 #include <QVariant>
 #include <QWidget>
 
@@ -20,11 +21,6 @@ class ModalDriver {
 public:
     using Handler = std::function<bool(QWidget*)>; // true once it has dealt with the window
 
-    ModalDriver() {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
-        timer.start();
-    }
     template <typename Window> void Then(std::function<void(Window*)> handle) {
         handlers.push_back([handle = std::move(handle)](QWidget* widget) {
             auto* window = qobject_cast<Window*>(widget);
@@ -40,11 +36,7 @@ public:
     QStringList unexpected;
 
 private:
-    void Poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) {
-            return;
-        }
+    void Poll(QWidget* modal) {
         if (modal->property(kHandled).toBool()) {
             // a window its handler could not end would hold the test forever
             if (clock.elapsed() > kStuckMs) {
@@ -74,9 +66,9 @@ private:
     static constexpr const char* kHandled = "t8TestHandled";
     static constexpr qint64 kStuckMs = 10000;
     QElapsedTimer clock;
-    QTimer timer;
     std::vector<Handler> handlers;
     std::size_t next = 0;
+    ModalWatch watch{[this](QWidget* modal) { Poll(modal); }};
 };
 
 } // namespace t8::test

@@ -1,24 +1,20 @@
-#include "tests/support/PtyPair.h"
 #include "tests/support/TempFolder.h"
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/ui/ModalDriver.h"
+#include "tests/ui/WindowFixture.h"
 
-#include "app/CMainFrame.h"
 #include "commands/CommandIds.h"
 #include "settings/CCOMPortPage.h"
 #include "settings/CDirectoriesPage.h"
 #include "settings/CDirectoriesSetup.h"
 #include "settings/CTerminalSetup.h"
-#include "settings/SettingsStore.h"
-#include "terminal/CProgTermView.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,19 +25,8 @@ namespace t8::test {
 namespace {
 
 // The window on a pty started with --port, as `scripts/t8dev run` starts it on the simulator.
-class PreferencesCommandsTest : public ::testing::Test {
+class PreferencesCommandsTest : public WindowFixture<ModalDriver> {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(pty.Ok());
-        store = std::make_unique<SettingsStore>(dir.filePath("t8.ini"));
-        frame = std::make_unique<CMainFrame>();
-        view = new CProgTermView(*frame, doc, *store, frame.get());
-        frame->setCentralWidget(view);
-        QObject::connect(frame.get(), &CMainFrame::CommandTriggered, view,
-                         &CProgTermView::OnCommand);
-        ASSERT_EQ(view->OnCreate(pty.SlavePath()), 0);
-        frame->show();
-    }
     // Runs a command; the driver answers its windows. False when one was left unanswered or
     // an unexpected one came.
     bool Run(int command) {
@@ -49,14 +34,8 @@ protected:
         EXPECT_TRUE(modals.unexpected.isEmpty()) << modals.unexpected.join(", ").toStdString();
         return modals.Done() && modals.unexpected.isEmpty();
     }
-    // A file of the test's folder chosen in a file dialog: typed into the name field, which
-    // selectFile leaves alone while it has the focus.
-    void Choose(QFileDialog* dialog, const char* name) {
-        const QString path = dir.filePath(name);
-        auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
-        field != nullptr ? field->setText(path) : dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it, not its override
-    }
+    // A file of the test's folder chosen in a file dialog.
+    void Choose(QFileDialog* dialog, const char* name) { ChooseFile(dialog, dir.filePath(name)); }
     // The next message boxes answered with OK, their texts noted.
     void AnswerMessages(int count) {
         for (int i = 0; i < count; ++i) {
@@ -67,14 +46,7 @@ protected:
         }
     }
 
-    QTemporaryDir dir;
-    PtyPair pty;
-    ModalDriver modals;
     QStringList texts;
-    CProgTermDoc doc;
-    std::unique_ptr<SettingsStore> store;
-    std::unique_ptr<CMainFrame> frame;
-    CProgTermView* view = nullptr;
 };
 
 TEST_F(PreferencesCommandsTest, PortParametersReopenTheLineAtTheChosenRate) {

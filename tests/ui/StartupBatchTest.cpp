@@ -1,16 +1,12 @@
 #include "tests/support/PtyPair.h"
+#include "tests/ui/Operators.h"
 
 #include "app/CMainFrame.h"
 #include "app/CProgTermApp.h"
-#include "batch/CBatchDlg.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -29,9 +25,6 @@ protected:
         oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
         ASSERT_TRUE(pty.Ok());
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] { Answer(); });
-        timer.start();
     }
     void TearDown() override { qputenv("XDG_CONFIG_HOME", oldConfig); }
 
@@ -49,39 +42,15 @@ protected:
         ASSERT_TRUE(program.InitInstance(line));
     }
     [[nodiscard]] int Seen(const QString& caption) const {
-        return static_cast<int>(captions.count(caption));
+        return static_cast<int>(answers.captions.count(caption));
     }
 
     QTemporaryDir dir;
     PtyPair pty;
-    QStringList captions;
+    StartupOperator answers;
 
 private:
-    void Answer() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == last) {
-            return;
-        }
-        if (auto* batch = qobject_cast<CBatchDlg*>(modal)) {
-            if (batch->Executor().Finished()) {
-                last = modal;
-                captions << batch->windowTitle();
-                batch->OkButton()->click();
-            }
-        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            last = modal;
-            captions << box->windowTitle();
-            box->button(QMessageBox::No)->click();
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            last = modal;
-            captions << dialog->windowTitle();
-            dialog->reject();
-        }
-    }
-
     QByteArray oldConfig;
-    QTimer timer;
-    QWidget* last = nullptr;
 };
 
 TEST_F(StartupBatchTest, AFolderNamedLikeABatchDoesNotMakeABatch) {
@@ -90,7 +59,7 @@ TEST_F(StartupBatchTest, AFolderNamedLikeABatchDoesNotMakeABatch) {
     Start(program, file);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Seen("Examine file....") == 1; }, 10000));
     QTest::qWait(3000); // past the eighth tick of the view's timer
-    EXPECT_EQ(captions, (QStringList{"Confirm", "Examine file...."}));
+    EXPECT_EQ(answers.captions, (QStringList{"Confirm", "Examine file...."}));
 }
 
 TEST_F(StartupBatchTest, ABatchNamedInCapitalsRunsOnceWithoutAQuestion) {
@@ -99,7 +68,8 @@ TEST_F(StartupBatchTest, ABatchNamedInCapitalsRunsOnceWithoutAQuestion) {
     Start(program, file);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Seen("Execute batch file") == 1; }, 10000));
     QTest::qWait(1500);
-    EXPECT_EQ(captions, QStringList{"Execute batch file"}) << "the document's request is dropped";
+    EXPECT_EQ(answers.captions, QStringList{"Execute batch file"})
+        << "the document's request is dropped";
 }
 
 } // namespace

@@ -1,51 +1,34 @@
 #pragma once
 
 #include "tests/support/PtyPair.h"
+#include "tests/ui/Operators.h"
 
 #include "app/CMainFrame.h"
 #include "settings/SettingsStore.h"
 #include "terminal/CProgTermView.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace t8::test {
-
-// Modal message boxes would stop the test; this answers each with its default button and
-// remembers its text.
-class ModalCloser {
-public:
-    ModalCloser() {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts.push_back(box->text());
-                box->done(QMessageBox::Ok);
-            }
-        });
-        timer.start();
-    }
-    QStringList texts;
-
-private:
-    QTimer timer;
-};
 
 inline std::string RowText(ScreenModel& screen, int row, int length) {
     const auto cells = screen.Row(row);
     return std::string(cells.begin(), cells.begin() + std::min<long>(length, cells.size()));
 }
 
-class WindowTest : public ::testing::Test {
+// The main window with its view on a pty, the test playing the device on the master side.
+// `Modals` answers the modal windows the test's commands open (an Operator, a ModalDriver).
+template <typename Modals> class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         Create();
@@ -70,8 +53,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     }
 
-    // Lets the window take what the device sent until `done` holds.
-    template <typename Done> bool WaitFor(Done done, int timeoutMs = 5000) {
+    // Lets the window run until `done` holds.
+    static bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!done() && std::chrono::steady_clock::now() < deadline) {
@@ -79,14 +62,22 @@ protected:
         }
         return done();
     }
+    // A file of the test's folder; its path.
+    std::string WriteFile(const std::string& name, const std::string& bytes) {
+        const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
 
     QTemporaryDir dir;
     PtyPair pty;
-    ModalCloser modals;
+    Modals modals;
     CProgTermDoc doc;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CMainFrame> frame;
     CProgTermView* view = nullptr;
 };
+
+class WindowTest : public WindowFixture<Operator> {};
 
 } // namespace t8::test

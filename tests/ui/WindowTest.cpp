@@ -114,8 +114,8 @@ TEST_F(WindowTest, ThePortThatCannotBeOpenedIsExplained) {
     CMainFrame other; // goes first: its view saves into the store
     auto* lonely = new CProgTermView(other, otherDoc, otherStore, &other);
     lonely->OnCreate("/dev/nonexistent-t8");
-    ASSERT_FALSE(modals.texts.isEmpty());
-    EXPECT_TRUE(modals.texts.back().startsWith(
+    ASSERT_FALSE(modals.messages.isEmpty());
+    EXPECT_TRUE(modals.messages.back().startsWith(
         "Cannot create connection via port /dev/nonexistent-t8!\n/dev/nonexistent-t8 don't "
         "exist or is used by another application."));
     EXPECT_FALSE(lonely->TransferTimerRunning());
