@@ -222,7 +222,7 @@ void BatchRun::CloseCleanly() {
 // The first line is the news; what follows in a message box is advice for the window.
 void BatchRun::ShowMessage(const std::string& text, const std::string&, MessageIcon) {
     const std::string news = text.substr(0, text.find('\n'));
-    EndProgress();
+    progressLine.End();
     std::fprintf(stderr, "t8batch: %s\n", news.c_str());
     transcript.Note("message: " + text);
     if (text == SerialLink::kNotConnected || !terminal.Connected()) {
@@ -239,20 +239,6 @@ void BatchRun::ShowLinkStatus(const std::string& text) {
 bool BatchRun::AskOkCancel(const std::string& text, const std::string&) {
     transcript.Note("question, answered Cancel: " + text);
     return false;
-}
-
-void BatchRun::Progress(const std::string& text) {
-    if (::isatty(STDERR_FILENO) != 0) {
-        std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
-        progressShown = true;
-    }
-}
-
-void BatchRun::EndProgress() {
-    if (progressShown) {
-        std::fputc('\n', stderr);
-        progressShown = false;
-    }
 }
 
 int BatchRun::RunDownloadDialog(DownloadStream& stream) {
@@ -275,17 +261,12 @@ int BatchRun::RunDownloadDialog(DownloadStream& stream) {
                                          std::to_string(options.timeoutSeconds) + " s" + Where());
             stream.Cancel();
         }
-        Progress("TX " + stream.FileNameText() + ": " + std::to_string(stream.Position()) + "/" +
-                 std::to_string(stream.Length()) + " bytes (" + std::to_string(stream.Percent()) +
-                 "%)");
+        progressLine.Show("TX " + stream.FileNameText() + ": " + std::to_string(stream.Position()) +
+                          "/" + std::to_string(stream.Length()) + " bytes (" +
+                          std::to_string(stream.Percent()) + "%)");
     };
-    loop.Add(tick);
-    loop.Start(tick);
-    while (stream.Result() == DownloadStream::kRunning) {
-        loop.Pump();
-    }
-    loop.Remove(tick);
-    EndProgress();
+    loop.PumpWith(tick, [&] { return stream.Result() != DownloadStream::kRunning; });
+    progressLine.End();
     tap.hostStreaming = false;
     return stream.Result();
 }
@@ -308,29 +289,19 @@ int BatchRun::RunUploadDialog(UploadProgress& progress) {
             progress.Finish();
         }
         progress.Tick();
-        Progress("RX " + NameOf(receiveName) + ": " + progress.BytesText());
+        progressLine.Show("RX " + NameOf(receiveName) + ": " + progress.BytesText());
     };
-    loop.Add(tick);
-    loop.Start(tick);
-    while (progress.Result() == UploadProgress::kRunning) {
-        loop.Pump();
-    }
-    loop.Remove(tick);
-    EndProgress();
+    loop.PumpWith(tick, [&] { return progress.Result() != UploadProgress::kRunning; });
+    progressLine.End();
     tap.deviceSending = false;
     receiveCheck = progress.StatusText();
     return progress.Result();
 }
 
 void BatchRun::Wait(int ms) {
-    EventLoop::Timer deadline{ms, [] {}};
-    loop.Add(deadline);
-    loop.Start(deadline);
+    EventLoop::Timer deadline{ms, [] {}}; // wakes the loop when the time is up
     const std::uint64_t until = loop.NowMs() + static_cast<std::uint64_t>(ms);
-    while (loop.NowMs() < until) {
-        loop.Pump();
-    }
-    loop.Remove(deadline);
+    loop.PumpWith(deadline, [&] { return loop.NowMs() >= until; });
 }
 
 int BatchRun::TypeKey(std::uint8_t key) {

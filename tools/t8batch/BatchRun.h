@@ -6,6 +6,7 @@
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/EventLoop.h"
 #include "tools/t8batch/HeadlessTerminal.h"
+#include "tools/t8batch/ProgressLine.h"
 #include "tools/t8batch/RunReport.h"
 #include "tools/t8batch/TappedPort.h"
 #include "tools/t8batch/Transcript.h"
@@ -87,8 +88,6 @@ private:
     void CloseCleanly();
     [[nodiscard]] std::string Where() const;
     [[nodiscard]] std::uint64_t TimeoutMs() const;
-    void Progress(const std::string& text);
-    void EndProgress();
 
     const BatchOptions& options;
     Transcript transcript;
@@ -106,7 +105,7 @@ private:
     bool waiting = false;
     std::string receiveName;
     std::string receiveCheck;
-    bool progressShown = false;
+    ProgressLine progressLine;
 };
 
 } // namespace t8

@@ -82,6 +82,15 @@ void EventLoop::Pump() {
     FireDue();
 }
 
+void EventLoop::PumpWith(Timer& timer, const std::function<bool()>& done) {
+    Add(timer);
+    Start(timer);
+    while (!done()) {
+        Pump();
+    }
+    Remove(timer);
+}
+
 void EventLoop::FireDue() {
     const std::vector<Timer*> due = timers; // a timer's callback may add or remove timers
     for (Timer* timer : due) {

@@ -56,6 +56,8 @@ public:
     void WatchInput(bool watch) { watchInput = watch; }
     // Waits for the next event or due timer, hands the events over, fires what is due.
     void Pump();
+    // A nested loop: pumps with `timer` added and started until `done` holds, then removes it.
+    void PumpWith(Timer& timer, const std::function<bool()>& done);
 
 private:
     Events Wait(int timeoutMs);

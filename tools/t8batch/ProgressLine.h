@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace t8 {
+
+// A transfer's progress on standard error, rewritten in place, and only while standard error is
+// a terminal; ended by a line feed before anything else is written there.
+class ProgressLine {
+public:
+    void Show(const std::string& text);
+    void End();
+
+private:
+    bool shown = false;
+};
+
+} // namespace t8
