@@ -51,6 +51,12 @@ std::string SetKey(BatchOptions& o, const std::string& v) {
     return "";
 }
 
+// An option without a value switches its flag on.
+template <bool BatchOptions::*Flag> std::string SetFlag(BatchOptions& o, const std::string&) {
+    o.*Flag = true;
+    return "";
+}
+
 constexpr std::array<OptionEntry, 10> kOptions{{
     {"--port", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
@@ -70,26 +76,10 @@ constexpr std::array<OptionEntry, 10> kOptions{{
          o.logPath = v;
          return v.empty() ? "--log needs a file name" : "";
      }},
-    {"--json", false,
-     [](BatchOptions& o, const std::string&) -> std::string {
-         o.json = true;
-         return "";
-     }},
-    {"--check", false,
-     [](BatchOptions& o, const std::string&) -> std::string {
-         o.check = true;
-         return "";
-     }},
-    {"--help", false,
-     [](BatchOptions& o, const std::string&) -> std::string {
-         o.help = true;
-         return "";
-     }},
-    {"--version", false,
-     [](BatchOptions& o, const std::string&) -> std::string {
-         o.version = true;
-         return "";
-     }},
+    {"--json", false, SetFlag<&BatchOptions::json>},
+    {"--check", false, SetFlag<&BatchOptions::check>},
+    {"--help", false, SetFlag<&BatchOptions::help>},
+    {"--version", false, SetFlag<&BatchOptions::version>},
 }};
 
 const OptionEntry* FindOption(std::string_view name) {
