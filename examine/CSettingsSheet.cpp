@@ -1,10 +1,9 @@
 #include "examine/CSettingsSheet.h"
 
 #include "examine/CExaminePage.h"
+#include "settings/SheetLayout.h"
 
-#include <QDialogButtonBox>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace t8 {
 
@@ -14,12 +13,7 @@ CSettingsSheet::CSettingsSheet(QWidget* parent) : QDialog(parent) {
     auto* tabs = new QTabWidget(this);
     page = new CExaminePage(tabs);
     tabs->addTab(page, "Examine");
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs);
-    layout->addWidget(buttons);
+    LayOutSheet(*this, tabs);
 }
 
 void CSettingsSheet::LoadFromRecord(const TTYInfo& record) {

@@ -1,10 +1,9 @@
 #include "settings/CDirectoriesSetup.h"
 
 #include "settings/CDirectoriesPage.h"
+#include "settings/SheetLayout.h"
 
-#include <QDialogButtonBox>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace t8 {
 
@@ -15,13 +14,7 @@ CDirectoriesSetup::CDirectoriesSetup(const QString& caption, QWidget* parent, in
     auto* tabs = new QTabWidget(this);
     page = new CDirectoriesPage(tabs);
     tabs->addTab(page, "Directories");
-    tabs->setCurrentIndex(firstPage < tabs->count() ? firstPage : 0);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CDirectoriesSetup::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs);
-    layout->addWidget(buttons);
+    LayOutSheet(*this, tabs, firstPage);
 }
 
 void CDirectoriesSetup::accept() {

@@ -4,10 +4,9 @@
 #include "settings/CCOMPortPage.h"
 #include "settings/CLPTPortPage.h"
 #include "settings/CUSBPortPage.h"
+#include "settings/SheetLayout.h"
 
-#include <QDialogButtonBox>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace t8 {
 
@@ -23,13 +22,7 @@ CTerminalSetup::CTerminalSetup(const QString& caption, QWidget* parent, int firs
     lptPage->hide();
     comPage = new CCOMPortPage(tabs);
     tabs->addTab(comPage, "COM Port");
-    tabs->setCurrentIndex(firstPage < tabs->count() ? firstPage : 0);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CTerminalSetup::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs);
-    layout->addWidget(buttons);
+    LayOutSheet(*this, tabs, firstPage);
 }
 
 void CTerminalSetup::LoadFromRecord(const TTYInfo& record, const std::string& runOverride) {

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -254,7 +255,9 @@ TEST_F(DirectoriesPageTest, TenFieldsThreeOfThemHiddenAndOkTakesTheEdits) {
     // an empty filter and a folder that does not exist are stored as typed
     Field(&DirectorySettings::downloadFilter)->setText("");
     Field(&DirectorySettings::batchDirectory)->setText("/no/such/folder");
-    sheet->accept();
+    auto* buttons = sheet->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(QDialogButtonBox::Ok)->click(); // runs the sheet's own accept
     EXPECT_EQ(page->Directories().downloadFilter, "");
     EXPECT_EQ(page->Directories().batchDirectory, "/no/such/folder");
     EXPECT_EQ(page->Directories().libraryFilterName, "Libraries (*.hex)");
