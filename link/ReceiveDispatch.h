@@ -30,6 +30,8 @@ public:
     // A line of the link's own: never captured, never to a receive, and shown also while a
     // receive holds the display.
     void ShowNotice(const TTYInfo& tty, const std::string& text);
+    // True while a line of the link's own is on its way to the screen.
+    [[nodiscard]] bool ShowingNotice() const { return noticeOnScreen; }
 
 private:
     int Dispatch(const TTYInfo& tty, const std::uint8_t* block, std::size_t count);

@@ -75,6 +75,8 @@ public:
     int ShowWrapLineFeed(std::size_t shown);
     // Runs every queued block through ShowReceived; called on the user-interface thread.
     void DispatchReceived();
+    // True while a line of the link's own (not the device's) is on its way to the screen.
+    [[nodiscard]] bool ShowingNotice() const { return received.ShowingNotice(); }
 
     [[nodiscard]] TTYInfo* Record() { return tty.get(); }
     [[nodiscard]] const TTYInfo* Record() const { return tty.get(); }

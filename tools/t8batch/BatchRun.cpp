@@ -39,6 +39,9 @@ BatchRun::BatchRun(const BatchOptions& options_)
           [this] { return std::make_unique<TappedPort>(std::make_unique<SerialPort>(), tap); }),
       executor(*this, *this) {
     report.file = options.file;
+    terminal.OnDeviceText([this](const std::uint8_t* bytes, std::size_t count) {
+        transcript.Bytes("t8", bytes, count);
+    });
     executorTimer.periodMs = BatchExecutor::kTickMs;
     executorTimer.fire = [this] { OnExecutorTick(); };
     viewTimer.periodMs = kViewTimerMs;
@@ -273,7 +276,6 @@ int BatchRun::RunDownloadDialog(DownloadStream& stream) {
 
 int BatchRun::RunUploadDialog(UploadProgress& progress) {
     receiveRan = true;
-    tap.deviceSending = true;
     EventLoop::Timer tick{UploadProgress::kTickMs, {}};
     tick.fire = [&] {
         if (stopping) {
@@ -293,7 +295,6 @@ int BatchRun::RunUploadDialog(UploadProgress& progress) {
     };
     loop.PumpWith(tick, [&] { return progress.Result() != UploadProgress::kRunning; });
     progressLine.End();
-    tap.deviceSending = false;
     receiveCheck = progress.StatusText();
     return progress.Result();
 }

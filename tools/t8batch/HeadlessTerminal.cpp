@@ -33,9 +33,18 @@ void HeadlessTerminal::FeedReceive(const std::uint8_t* bytes, std::size_t count)
 }
 
 void HeadlessTerminal::ProcessScreen(const std::uint8_t* bytes, std::size_t count) {
+    if (deviceText && !wrapping && !link.ShowingNotice()) {
+        deviceText(bytes, count);
+    }
     if (screen) {
         screen->Process(bytes, count);
     }
+}
+
+void HeadlessTerminal::ReinjectLineFeed(std::size_t shown) {
+    wrapping = true;
+    link.ShowWrapLineFeed(shown);
+    wrapping = false;
 }
 
 } // namespace t8

@@ -9,6 +9,7 @@
 #include "transfer/RequestDesk.h"
 #include "transfer/TransferController.h"
 
+#include <functional>
 #include <memory>
 
 namespace t8 {
@@ -35,6 +36,10 @@ public:
     [[nodiscard]] DirectorySettings& Directories() { return dirs; }
     // True while the port is open; false once it closed or the device hung up.
     [[nodiscard]] bool Connected() const;
+    // Called with each block of the device's text as it reaches the screen: not a receive's
+    // data, not a wrap's own line feed, not the link's own lines.
+    using TextHook = std::function<void(const std::uint8_t* bytes, std::size_t count)>;
+    void OnDeviceText(TextHook hook) { deviceText = std::move(hook); }
 
     // ReceiveTarget
     void AppendCapture(const std::uint8_t*, std::size_t) override {}
@@ -43,7 +48,7 @@ public:
 
     // ScreenHost
     void Beep() override {}
-    void ReinjectLineFeed(std::size_t shown) override { link.ShowWrapLineFeed(shown); }
+    void ReinjectLineFeed(std::size_t shown) override;
     void PromptCharacter(std::uint8_t byte) override { transfers->PromptCharacter(byte); }
     void PromptBackspace() override { transfers->PromptBackspace(); }
 
@@ -60,6 +65,8 @@ private:
     std::unique_ptr<TransferController> transfers;
     std::unique_ptr<KeyTyper> keys;
     std::unique_ptr<ScreenModel> screen;
+    TextHook deviceText;
+    bool wrapping = false; // a wrap's line feed is being shown
 };
 
 } // namespace t8

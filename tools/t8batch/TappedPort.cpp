@@ -10,11 +10,10 @@ long TappedPort::Read(std::uint8_t* buffer, std::size_t max) {
     if (got <= 0) {
         return got;
     }
-    const auto count = static_cast<std::size_t>(got);
-    if (!tap.deviceSending) {
-        tap.transcript.Bytes("t8", buffer, count);
-    }
-    if (const auto found = tap.watch.Feed(buffer, count); found && tap.failOnFound < 0) {
+    // The device's text is logged where it reaches the screen: only there is it known
+    // whether a block is text or a receive's data.
+    if (const auto found = tap.watch.Feed(buffer, static_cast<std::size_t>(got));
+        found && tap.failOnFound < 0) {
         tap.failOnFound = static_cast<int>(*found);
     }
     return got;

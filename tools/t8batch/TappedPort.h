@@ -9,8 +9,8 @@
 
 namespace t8 {
 
-// What t8batch watches on the line: the transcript, the --fail-on texts, and whether a
-// transfer's own data are passing (they are counted, not written out byte by byte).
+// What t8batch watches on the line: the transcript of what the host writes, the --fail-on
+// texts, and whether a TX file's own data are passing (they are counted, not written out).
 struct LineTap {
     LineTap(Transcript& transcript_, TextWatch watch_)
         : transcript(transcript_), watch(std::move(watch_)) {}
@@ -19,11 +19,10 @@ struct LineTap {
     TextWatch watch;                        // fed on the reader thread only
     std::atomic<int> failOnFound{-1};       // index of the first --fail-on text seen
     std::atomic<bool> hostStreaming{false}; // a TX file is being written
-    std::atomic<bool> deviceSending{false}; // a receive's data are arriving
 };
 
-// The serial port with the tap: everything written and read passes the transcript and the
-// watch on its way. Otherwise it is the real port.
+// The serial port with the tap: everything written passes the transcript, everything read
+// the watch. Otherwise it is the real port.
 class TappedPort final : public PortInterface {
 public:
     TappedPort(std::unique_ptr<PortInterface> inner, LineTap& tap);

@@ -1,0 +1,65 @@
+#include "tools/t8batch/HeadlessTerminal.h"
+
+#include "tests/support/LinkTestSupport.h"
+#include "tests/transfer/TransferHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace t8 {
+namespace {
+
+using test::FakePort;
+
+// What t8batch logs as the device's text: what reached the screen, once, as the device sent it.
+class HeadlessTerminalTest : public ::testing::Test {
+protected:
+    HeadlessTerminalTest()
+        : terminal(ui, transferUi, [this] { return std::make_unique<FakePort>(port); }) {
+        terminal.OnDeviceText([this](const std::uint8_t* bytes, std::size_t count) {
+            logged.append(reinterpret_cast<const char*>(bytes), count);
+        });
+    }
+
+    void Open() {
+        ASSERT_TRUE(terminal.CreateRecord([](TTYInfo& tty) { tty.devicePath = "/dev/fake"; }));
+        ASSERT_NE(terminal.Link().OpenPort(), 0);
+    }
+    // The device sends `bytes`; the run dispatches them as its event loop does.
+    void Device(const std::string& bytes) {
+        const int seen = ui.Wakes();
+        FakePort::Deliver(port, bytes);
+        ASSERT_TRUE(ui.WaitForWake(seen, 5000));
+        terminal.Link().DispatchReceived();
+    }
+
+    test::RecordingUi ui;
+    test::ScriptedUi transferUi;
+    FakePort::State port;
+    HeadlessTerminal terminal;
+    std::string logged;
+};
+
+TEST_F(HeadlessTerminalTest, OnlyTheDevicesTextIsLoggedNeverAReceivesData) {
+    Open();
+    const std::string longLine(100, 'x'); // wraps at 80 columns: the wrap's line feed is ours
+    Device("\r\n>SE00000,0001F" + longLine);
+    EXPECT_EQ(logged, "\r\n>SE00000,0001F" + longLine);
+
+    logged.clear();
+    terminal.Link().Record()->receiveActive = 1; // the data arrive while a receive runs
+    Device(":10000000000102030405060708090A0B0C0D0E0F78\r\n");
+    EXPECT_EQ(logged, "");
+    terminal.Link().Record()->receiveActive = 0;
+
+    const int seen = ui.Wakes();
+    FakePort::HangUp(port);
+    ASSERT_TRUE(ui.WaitForWake(seen, 5000));
+    terminal.Link().DispatchReceived();
+    EXPECT_FALSE(terminal.Connected());
+    EXPECT_EQ(logged, "") << "the hang-up line is the link's, not the device's";
+}
+
+} // namespace
+} // namespace t8
