@@ -11,41 +11,32 @@
 namespace t8 {
 namespace {
 
-std::vector<std::string> MenuTitles() {
-    std::vector<std::string> titles;
-    for (const auto& entry : MenuBar()) {
-        if (entry.kind == MenuEntry::Kind::MenuBegin) {
-            titles.emplace_back(entry.text);
-        }
-    }
-    return titles;
-}
-
-// The items of one top-level menu as "text" lines, separators as "-", submenus as "[name]".
-std::vector<std::string> MenuItems(std::string_view title) {
-    std::vector<std::string> items;
+// The menu titles, or the items of one top-level menu, joined by "|": separators as "-",
+// submenus as "[name]".
+std::string MenuItems(std::string_view title = {}) {
+    std::string items;
     bool inside = false;
     for (const auto& entry : MenuBar()) {
         using Kind = MenuEntry::Kind;
         if (entry.kind == Kind::MenuBegin) {
             inside = entry.text == title;
+            items += title.empty() ? std::string(entry.text) + "|" : "";
         } else if (!inside) {
             continue;
         } else if (entry.kind == Kind::Item) {
-            items.emplace_back(entry.text);
+            items += std::string(entry.text) + "|";
         } else if (entry.kind == Kind::Separator) {
-            items.emplace_back("-");
+            items += "-|";
         } else if (entry.kind == Kind::SubmenuBegin) {
-            items.push_back("[" + std::string(entry.text) + "]");
+            items += "[" + std::string(entry.text) + "]|";
         }
     }
     return items;
 }
 
 TEST(CommandTableTest, MenuBarOrderAndNesting) {
-    EXPECT_EQ(MenuTitles(),
-              (std::vector<std::string>{"&File", "&View", "&Device", "&Memory", "&Other",
-                                        "&Terminal", "T&ransfer", "&Preferences", "&Help"}));
+    EXPECT_EQ(MenuItems(),
+              "&File|&View|&Device|&Memory|&Other|&Terminal|T&ransfer|&Preferences|&Help|");
     int depth = 0;
     for (const auto& entry : MenuBar()) {
         using Kind = MenuEntry::Kind;
@@ -56,53 +47,22 @@ TEST(CommandTableTest, MenuBarOrderAndNesting) {
     }
     EXPECT_EQ(depth, 0);
 
-    const auto device = MenuItems("&Device");
-    const std::vector<std::string> expected{"Select Device (CP)",
-                                            "Silicon signature (SS)",
-                                            "-",
-                                            "&Burn (BU)",
-                                            "CheckSum R&OM (CR)",
-                                            "&Compare (CO)",
-                                            "Dump ROM (DR)",
-                                            "E&mulate (EM)",
-                                            "&Load (LO)",
-                                            "&Pretest (PR)",
-                                            "&Erase (CE)",
-                                            "Quick Burn (QB)",
-                                            "Data protect (DP)",
-                                            "-",
-                                            "Configure device (SF)",
-                                            "-",
-                                            "[MCS51- specific function]",
-                                            "Burn lock bits. (LB)",
-                                            "Burn encryption array (BC)",
-                                            "Load encrypted (LC)",
-                                            "Compare enrypted (CC)",
-                                            "MCS51 silicon signature (SA)",
-                                            "-",
-                                            "[PLD specific commands]",
-                                            "Burn security (BS)",
-                                            "Power modes (PO)",
-                                            "-",
-                                            "[AVR commands...]",
-                                            "Advanced Load (AL)",
-                                            "Advanced Burn (AB)",
-                                            "Advanced Compare (AC)",
-                                            "Advanced Test (AT)",
-                                            "-",
-                                            "[Microchip specific (dsPIC)]",
-                                            "Edit configuration (SF)",
-                                            "Burn Executive (BE)"};
-    EXPECT_EQ(device, expected);
+    EXPECT_EQ(MenuItems("&Device"),
+              "Select Device (CP)|Silicon signature (SS)|-|&Burn (BU)|CheckSum R&OM (CR)|"
+              "&Compare (CO)|Dump ROM (DR)|E&mulate (EM)|&Load (LO)|&Pretest (PR)|&Erase (CE)|"
+              "Quick Burn (QB)|Data protect (DP)|-|Configure device (SF)|-|"
+              "[MCS51- specific function]|Burn lock bits. (LB)|Burn encryption array (BC)|"
+              "Load encrypted (LC)|Compare enrypted (CC)|MCS51 silicon signature (SA)|-|"
+              "[PLD specific commands]|Burn security (BS)|Power modes (PO)|-|[AVR commands...]|"
+              "Advanced Load (AL)|Advanced Burn (AB)|Advanced Compare (AC)|Advanced Test (AT)|-|"
+              "[Microchip specific (dsPIC)]|Edit configuration (SF)|Burn Executive (BE)|");
     EXPECT_EQ(MenuItems("T&ransfer"),
-              (std::vector<std::string>{"Upload EEPROM (T8>PC)\tF5", "Download EEPROM (PC>T8)\tF6",
-                                        "&Receive file (T8>PC)\tF7", "&Send file (PC>T8)\tF8", "-",
-                                        "&Download library\tF9"}));
-    const auto other = MenuItems("&Other");
-    ASSERT_EQ(other.size(), 11u);
-    EXPECT_EQ(other[7], "-");
-    EXPECT_EQ(other[8], "&Load Library (LL)");
-    EXPECT_EQ(other[10], "&Receive Library (RL)\tF9");
+              "Upload EEPROM (T8>PC)\tF5|Download EEPROM (PC>T8)\tF6|&Receive file (T8>PC)\tF7|"
+              "&Send file (PC>T8)\tF8|-|&Download library\tF9|");
+    EXPECT_EQ(MenuItems("&Other"),
+              "&Advanced Setup (AS)|&File Format (FF)|&Baud Rate (BA)|&Upload bytes per line (BL)|"
+              "&Download sound (DS)|&Edit System RAM (ES)|&Self Test (ST)|-|&Load Library (LL)|"
+              "&Make Library (ML)|&Receive Library (RL)\tF9|");
 }
 
 TEST(CommandTableTest, EveryDeviceItemSendsItsOwnLetters) {
@@ -116,14 +76,16 @@ TEST(CommandTableTest, EveryDeviceItemSendsItsOwnLetters) {
             << command.menuText;
     }
     EXPECT_EQ(ids.size(), 46u);
-    EXPECT_EQ(FindDeviceCommand(32800)->sent, "SF");
-    EXPECT_EQ(FindDeviceCommand(32849)->sent, "SF");
-    EXPECT_EQ(FindDeviceCommand(cmd::kKeyUp)->sent, "X");
-    EXPECT_EQ(FindDeviceCommand(cmd::kKeyDown)->sent, "Y");
-    EXPECT_EQ(FindDeviceCommand(cmd::kKeyLeft)->sent, "\x08");
-    EXPECT_EQ(FindDeviceCommand(cmd::kKeyRight)->sent, " ");
-    EXPECT_EQ(FindDeviceCommand(cmd::kKeyEsc)->sent, "\x1B");
-    EXPECT_EQ(FindDeviceCommand(cmd::kKeyEnter)->sent, "\r");
+    for (const auto& [id, sent] : {std::pair<int, std::string_view>{32800, "SF"},
+                                   {32849, "SF"},
+                                   {cmd::kKeyUp, "X"},
+                                   {cmd::kKeyDown, "Y"},
+                                   {cmd::kKeyLeft, "\x08"},
+                                   {cmd::kKeyRight, " "},
+                                   {cmd::kKeyEsc, "\x1B"},
+                                   {cmd::kKeyEnter, "\r"}}) {
+        EXPECT_EQ(FindDeviceCommand(id)->sent, sent) << id;
+    }
     EXPECT_EQ(FindDeviceCommand(cmd::kSendFile), nullptr);
 
     // Every menu item that is a device command shows the table's text.
@@ -161,15 +123,12 @@ TEST(CommandTableTest, ToolbarGroupsAndAccelerators) {
 }
 
 TEST(CommandTableTest, PromptsSplitIntoStatusAndTooltip) {
-    const auto burn = SplitPrompt(PromptFor(cmd::kBurn));
-    EXPECT_EQ(burn.status, "Burn the device.");
-    EXPECT_EQ(burn.tooltip, "Burn device.");
-    const auto cp = SplitPrompt(PromptFor(32795));
-    EXPECT_EQ(cp.status, "Select device by manufacturer and ID.");
-    EXPECT_EQ(cp.tooltip, "");
-    const auto clear = SplitPrompt(PromptFor(cmd::kClearScreen));
-    EXPECT_EQ(clear.status, "Clear terminal window.");
-    EXPECT_EQ(clear.tooltip, "Clear screen.");
+    for (const auto& [id, parts] : {std::pair{cmd::kBurn, "Burn the device.|Burn device."},
+                                    {32795, "Select device by manufacturer and ID.|"},
+                                    {cmd::kClearScreen, "Clear terminal window.|Clear screen."}}) {
+        const PromptParts prompt = SplitPrompt(PromptFor(id));
+        EXPECT_EQ(prompt.status + "|" + prompt.tooltip, parts) << id;
+    }
     EXPECT_EQ(PromptFor(cmd::kExit), "");
     EXPECT_EQ(PlainMenuText("&Send file (PC>T8)\tF8"), "Send file (PC>T8)");
     EXPECT_EQ(PlainMenuText("&About T8HostLink....."), "About T8HostLink");

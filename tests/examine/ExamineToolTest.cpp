@@ -24,6 +24,22 @@ protected:
         return path_;
     }
     void TearDown() override { std::remove(path_.c_str()); }
+    // Init and the three ticks that end an examination.
+    static void Run(ExamineTool& tool) {
+        tool.Init();
+        for (int i = 0; i < 3; ++i) {
+            tool.Tick();
+        }
+    }
+    // The table as "area|length|checksum" rows, each ending in "*" when selected, else ";".
+    static std::string Table(const ExamineTool& tool) {
+        std::string table;
+        for (const SegmentRow& row : tool.Rows()) {
+            table += row.addressArea + "|" + row.binaryLength + "|" + row.checksum +
+                     (row.selected ? "*" : ";");
+        }
+        return table;
+    }
 
     // ctest runs tests in parallel processes: each needs a file of its own.
     std::string path_ =
@@ -51,25 +67,14 @@ TEST_F(ExamineToolTest, StagesFollowTheTicks) {
     tool.Tick();
     EXPECT_TRUE(tool.Finished());
     EXPECT_EQ(tool.ChecksumText(), "$0000F130"); // 0x20 * 0x11 + 0xF0 * 0xFF
-    ASSERT_EQ(tool.Rows().size(), 2U);
-    EXPECT_EQ(tool.Rows()[0].addressArea, "$00000000-$0000010F");
-    EXPECT_EQ(tool.Rows()[0].binaryLength, "272 bytes");
-    EXPECT_EQ(tool.Rows()[0].checksum, "$00000220");
-    EXPECT_TRUE(tool.Rows()[0].selected);
-    EXPECT_EQ(tool.Rows()[1].addressArea, "$00000000-$0000010F - ALL SEGMENTS");
-    EXPECT_FALSE(tool.Rows()[1].selected);
+    EXPECT_EQ(Table(tool), "$00000000-$0000010F|272 bytes|$00000220*"
+                           "$00000000-$0000010F - ALL SEGMENTS||$00000220;");
     EXPECT_EQ(changes, 3);
-}
 
-TEST_F(ExamineToolTest, FillOffChecksumIsTheSegmentTotal) {
-    ExamineTool tool(Write(kTwoRecords));
-    tool.Init();
-    EXPECT_EQ(tool.UnusedSpaceText(), "Unused Space not filled.");
-    for (int i = 0; i < 3; ++i) {
-        tool.Tick();
-    }
-    ASSERT_EQ(tool.Rows().size(), 2U);
-    EXPECT_EQ(tool.ChecksumText(), tool.Rows().back().checksum);
+    ExamineTool unfilled(Write(kTwoRecords)); // the checksum is then the segments' total
+    Run(unfilled);
+    EXPECT_EQ(unfilled.UnusedSpaceText(), "Unused Space not filled.");
+    EXPECT_EQ(unfilled.ChecksumText(), "$00000220");
 }
 
 TEST_F(ExamineToolTest, TwentySegmentsListSixteenAndTotalThose) {
@@ -81,10 +86,7 @@ TEST_F(ExamineToolTest, TwentySegmentsListSixteenAndTotalThose) {
         text += line;
     }
     ExamineTool tool(Write(text));
-    tool.Init();
-    for (int i = 0; i < 3; ++i) {
-        tool.Tick();
-    }
+    Run(tool);
     EXPECT_EQ(tool.SegmentCount(), 20U);
     ASSERT_EQ(tool.Rows().size(), 17U);
     EXPECT_EQ(tool.Rows().back().addressArea, "$00000000-$00001E00 - ALL SEGMENTS");
@@ -93,26 +95,21 @@ TEST_F(ExamineToolTest, TwentySegmentsListSixteenAndTotalThose) {
 }
 
 // Records cut off by the end of the file: the length counts the bytes that arrived, never
-// reaches below the offset, and the table stays within it.
+// reaches below the offset, and the table stays within it; nothing of the fill is summed
+// beyond the bytes loaded.
 TEST_F(ExamineToolTest, CutOffFilesGiveTheLengthTheyHold) {
-    for (const auto& [text, length, rows] :
-         {std::tuple{"/10000001", "$00000000 ", std::vector<std::string>{}},
-          {"/10000203AB", "$00000001 ", std::vector<std::string>{"$00001000-$00001000"}},
-          {":0201000012", "$00000001 ", std::vector<std::string>{"$00000100-$00000100"}}}) {
+    for (const auto& [text, length, table] :
+         {std::tuple{"/10000001", "$00000000 ", "$FFFFFFFF-$00000000 - ALL SEGMENTS||$00000000*"},
+          {"/10000203AB", "$00000001 ",
+           "$00001000-$00001000|1 bytes|$000000AB*$00001000-$00001000 - ALL SEGMENTS||$000000AB;"},
+          {":0201000012", "$00000001 ",
+           "$00000100-$00000100|1 bytes|$00000012*$00000100-$00000100 - ALL "
+           "SEGMENTS||$00000012;"}}) {
         ExamineTool tool(Write(text), {true, 0xFF});
-        tool.Init();
-        for (int i = 0; i < 3; ++i) {
-            tool.Tick();
-        }
-        SCOPED_TRACE(text);
-        EXPECT_EQ(tool.BinaryLengthText(), length);
-        ASSERT_EQ(tool.Rows().size(), rows.size() + 1);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            EXPECT_EQ(tool.Rows()[i].addressArea, rows[i]);
-            EXPECT_EQ(tool.Rows()[i].binaryLength, "1 bytes");
-        }
-        // Nothing of the fill is summed beyond the bytes loaded.
-        EXPECT_EQ(tool.ChecksumText(), tool.Rows().back().checksum);
+        Run(tool);
+        EXPECT_EQ(tool.BinaryLengthText(), length) << text;
+        EXPECT_EQ(Table(tool), table);
+        EXPECT_EQ(tool.ChecksumText(), tool.Rows().back().checksum) << text;
     }
 }
 
@@ -133,20 +130,14 @@ TEST_F(ExamineToolTest, CloseCancelsOnlyWhileRecognitionIsDue) {
 
 TEST_F(ExamineToolTest, FailuresEndWithoutSummary) {
     ExamineTool missing("/nonexistent/t8/x.hex");
-    missing.Init();
-    for (int i = 0; i < 3; ++i) {
-        missing.Tick();
-    }
+    Run(missing);
     EXPECT_EQ(missing.FileLengthText(), "");
     EXPECT_EQ(missing.StatusText(), "Can not open file");
     EXPECT_EQ(missing.BinaryOffsetText(), "$FFFFFFFF");
     EXPECT_FALSE(missing.SummaryDone());
 
     ExamineTool broken(Write(":020100001234B8\n"));
-    broken.Init();
-    for (int i = 0; i < 3; ++i) {
-        broken.Tick();
-    }
+    Run(broken);
     EXPECT_EQ(broken.StatusText(), "INTELHEX: Line checksum error at : 00000100 (B8!=B7)");
     EXPECT_EQ(broken.BinaryOffsetText(), "$00000000");
     EXPECT_EQ(broken.BinaryLengthText(), "");
@@ -163,12 +154,12 @@ TEST(MemoryMapTest, SegmentsToScaleWithAVisibleMinimum) {
 }
 
 TEST(ExamineDirectoryTest, RemembersTheFolderWithoutSeparator) {
-    EXPECT_EQ(ExamineDirectoryOf("/data/x.hex"), "/data");
-    EXPECT_EQ(ExamineDirectoryOf("/x.hex"), "/");
-    EXPECT_EQ(ExamineDirectoryOf("x.hex"), "");
-    EXPECT_EQ(ExamineStartPath("/data"), "/data/*.*");
-    EXPECT_EQ(ExamineStartPath("/"), "/*.*");
-    EXPECT_EQ(ExamineStartPath(""), "*.*");
+    for (const auto& [file, folder, start] : {std::tuple{"/data/x.hex", "/data", "/data/*.*"},
+                                              {"/x.hex", "/", "/*.*"},
+                                              {"x.hex", "", "*.*"}}) {
+        EXPECT_EQ(ExamineDirectoryOf(file), folder);
+        EXPECT_EQ(ExamineStartPath(folder), start);
+    }
 }
 
 } // namespace
