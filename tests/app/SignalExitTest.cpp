@@ -1,4 +1,5 @@
 #include "tests/support/PtyPair.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,28 +30,16 @@ using Clock = std::chrono::steady_clock;
 class Program {
 public:
     Program(const std::filesystem::path& config, std::vector<std::string> args) {
-        std::vector<std::string> env;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 &&
-                entry.rfind("XDG_CONFIG_HOME=", 0) != 0) {
-                env.push_back(entry);
-            }
-        }
-        env.push_back("QT_QPA_PLATFORM=offscreen");
-        env.push_back("XDG_CONFIG_HOME=" + config.string());
+        // This test's own environment, which nothing else here reads, is the child's.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         args.insert(args.begin(), {T8HOSTLINK_PATH, "--no-splash"});
         std::vector<char*> argv;
-        std::vector<char*> envp;
         for (auto& a : args) {
             argv.push_back(a.data());
         }
-        for (auto& e : env) {
-            envp.push_back(e.data());
-        }
         argv.push_back(nullptr);
-        envp.push_back(nullptr);
-        if (::posix_spawn(&pid, T8HOSTLINK_PATH, nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        if (::posix_spawn(&pid, T8HOSTLINK_PATH, nullptr, nullptr, argv.data(), environ) != 0) {
             pid = -1;
         }
     }
@@ -122,10 +111,8 @@ private:
 TEST(SignalExitTest, EachQuitSignalEndsTheProgramPromptlyAndSavesTheSettings) {
     PtyPair pty;
     ASSERT_TRUE(pty.Ok());
-    const auto root =
-        std::filesystem::temp_directory_path() / ("t8signal-" + std::to_string(::getpid()));
-    const auto hexFile = root / "job.hex";
-    std::filesystem::create_directories(root);
+    const TempFolder root;
+    const std::string hexFile = root.Path("job.hex");
     std::ofstream(hexFile) << ":00000001FF\n";
     const struct {
         int signal;
@@ -133,12 +120,12 @@ TEST(SignalExitTest, EachQuitSignalEndsTheProgramPromptlyAndSavesTheSettings) {
         bool portOpens;
         const char* where;
     } cases[] = {
-        {SIGTERM, {"--port", pty.SlavePath(), hexFile.string()}, true, "the open-file question"},
+        {SIGTERM, {"--port", pty.SlavePath(), hexFile}, true, "the open-file question"},
         {SIGINT, {"--port", "/dev/nonexistent-t8"}, false, "the port-failure box"},
         {SIGHUP, {"--port", pty.SlavePath()}, true, "the running window"},
     };
     for (const auto& c : cases) {
-        const auto config = root / ("config-" + std::to_string(c.signal));
+        const std::filesystem::path config = root.Path("config-" + std::to_string(c.signal));
         const auto ini = config / "TALLON Rodezedoraz" / "T8HostLink.ini";
         Program program(config, c.args);
         ASSERT_GT(program.Pid(), 0);
@@ -153,7 +140,6 @@ TEST(SignalExitTest, EachQuitSignalEndsTheProgramPromptlyAndSavesTheSettings) {
         const std::string text{std::istreambuf_iterator<char>(saved), {}};
         EXPECT_NE(text.find("[TTY]"), std::string::npos) << c.where;
     }
-    std::filesystem::remove_all(root);
 }
 
 } // namespace

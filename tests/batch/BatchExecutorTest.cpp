@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace t8::test {
 namespace {
 
@@ -25,17 +27,22 @@ struct RecordingDisplay : BatchDisplay {
 // "|" after every tick, so a test reads which bytes went out on which tick.
 class BatchExecutorTest : public ::testing::Test {
 protected:
-    BatchExecutorTest()
-        : rig([this] { return std::make_unique<FakePort>(state); }),
-          batch(*rig.transfers, display) {
+    BatchExecutorTest() : rig([this] { return std::make_unique<FakePort>(state); }) {
         rig.link.Record()->devicePath = "/dev/fake";
         rig.link.OpenPort();
         rig.ui.trace = &state.written;
+        batch.emplace(*rig.transfers, display);
     }
-    void Run(const std::string& text) { batch.OpenText(text, rig.folder + "/job.t8b"); }
+    // A new run of `text`, the trace and the display cleared.
+    void Run(const std::string& text) {
+        state.written.clear();
+        display.shown.clear();
+        batch.emplace(*rig.transfers, display);
+        batch->OpenText(text, rig.folder + "/job.t8b");
+    }
     void Tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
-            batch.Tick();
+            batch->Tick();
             state.written += '|';
         }
     }
@@ -44,14 +51,14 @@ protected:
     FakePort::State state;
     TransferRig rig;
     RecordingDisplay display;
-    BatchExecutor batch;
+    std::optional<BatchExecutor> batch;
 };
 
 TEST_F(BatchExecutorTest, KeysGoOutOnePerTickAndT8WaitsForThePrompt) {
     Run("t8 bu:\r\nCMD ;\r\nT8 a>b\r\nPRINT  \tdone here\r\n");
     Tick(4);
     EXPECT_EQ(state.written, "|b|u|\r|") << "read, then one key a tick";
-    EXPECT_TRUE(batch.WaitingForPrompt());
+    EXPECT_TRUE(batch->WaitingForPrompt());
     EXPECT_EQ(display.shown, Log{"|Waiting for end of command"});
     Tick(3);
     EXPECT_EQ(state.written, "|b|u|\r||||") << "no prompt: still waiting";
@@ -64,32 +71,38 @@ TEST_F(BatchExecutorTest, KeysGoOutOnePerTickAndT8WaitsForThePrompt) {
     EXPECT_EQ(display.shown.back(), "done here\r\n|") << "PRINT keeps the line end";
     Tick();
     EXPECT_EQ(display.shown.back(), std::string(BatchExecutor::kSuccessText) + "|");
-    EXPECT_EQ(batch.End(), BatchEnd::Completed);
-    EXPECT_EQ(batch.LinesExecuted(), 4u);
+    EXPECT_EQ(batch->End(), BatchEnd::Completed);
+    EXPECT_EQ(batch->LinesExecuted(), 4u);
     EXPECT_EQ(display.lines.front(), "1:t8 bu:\r\n");
-    EXPECT_TRUE(batch.Ok()) << "OK closes a finished run";
+    EXPECT_TRUE(batch->Ok()) << "OK closes a finished run";
 }
 
-TEST_F(BatchExecutorTest, APromptBeforeTheWaitStartsDoesNotEndIt) {
+// A wait ends on a prompt shown after it began, on one the view's timer finds at the start of
+// the cursor row, or on OK.
+TEST_F(BatchExecutorTest, AWaitEndsByALaterPromptTheCursorRowOrOk) {
     Run("T8 xy\r\nCMD z\r\n");
     Tick();
     Prompt(); // an old prompt, shown while the line settles
     Tick();
     Prompt(); // one the device shows while the keys go out
     Tick(2);
-    EXPECT_TRUE(batch.WaitingForPrompt()) << "the flag is cleared as the wait starts";
+    EXPECT_TRUE(batch->WaitingForPrompt()) << "the flag is cleared as the wait starts";
     Prompt();
     Tick(2);
     EXPECT_EQ(state.written, "|x|y|||z|");
-}
 
-TEST_F(BatchExecutorTest, ThePromptAtTheStartOfTheCursorRowEndsAWait) {
     Run("T8 a\r\nCMD b\r\n");
     Tick(2);
     Prompt(); // arrives, then the wait starts and clears the flag
     Tick(2);
-    EXPECT_TRUE(batch.WaitingForPrompt());
+    EXPECT_TRUE(batch->WaitingForPrompt());
     rig.transfers->OnTransferTimer(); // the view's timer finds ">" in column 0
+    Tick(2);
+    EXPECT_EQ(state.written, "|a||||b|");
+
+    Run("T8 a\r\nCMD b\r\n");
+    Tick(4);
+    EXPECT_FALSE(batch->Ok());
     Tick(2);
     EXPECT_EQ(state.written, "|a||||b|");
 }
@@ -97,16 +110,13 @@ TEST_F(BatchExecutorTest, ThePromptAtTheStartOfTheCursorRowEndsAWait) {
 TEST_F(BatchExecutorTest, LineEndsOfEveryKindAndTheEmptyFile) {
     Run("");
     Tick();
-    EXPECT_EQ(batch.MessageLine(), BatchExecutor::kSuccessText) << "at the first tick";
+    EXPECT_EQ(batch->MessageLine(), BatchExecutor::kSuccessText) << "at the first tick";
 
-    BatchExecutor crOnly(*rig.transfers, display);
-    crOnly.OpenText("CMD a\rCMD b\nCMD c\r", rig.folder + "/x.t8b");
-    for (int i = 0; i < 8; ++i) {
-        crOnly.Tick();
-    }
-    EXPECT_EQ(state.written, "|abc") << "each line once, the last one's CR ends the file";
-    EXPECT_EQ(crOnly.End(), BatchEnd::Completed);
-    EXPECT_EQ(crOnly.LinesExecuted(), 3u);
+    Run("CMD a\rCMD b\nCMD c\r");
+    Tick(8);
+    EXPECT_EQ(state.written, "|a||b||c|||") << "each line once, the last one's CR ends the file";
+    EXPECT_EQ(batch->End(), BatchEnd::Completed);
+    EXPECT_EQ(batch->LinesExecuted(), 3u);
 }
 
 TEST_F(BatchExecutorTest, RefusedLinesStopTheRunWithTheLineShown) {
@@ -117,19 +127,14 @@ TEST_F(BatchExecutorTest, RefusedLinesStopTheRunWithTheLineShown) {
           {"CMD a\r\nT8 " + longWord + "\r\n", BatchExecutor::kLongWordText},
           {"CMD a\r\nLABEL " + std::string(32, 'n') + "\r\n", BatchExecutor::kLongLabelText},
           {"CMD a\r\n" + std::string(256, 'x') + "\r\n", BatchExecutor::kLongLineText}}) {
-        state.written.clear();
-        display.shown.clear();
-        BatchExecutor run(*rig.transfers, display);
-        run.OpenText(script, rig.folder + "/x.t8b");
-        for (int i = 0; i < 6; ++i) {
-            run.Tick();
-        }
-        EXPECT_EQ(state.written, "a") << status;
-        EXPECT_EQ(run.StatusLine(), status);
-        EXPECT_EQ(run.End(), BatchEnd::ScriptError);
-        EXPECT_TRUE(run.Finished());
+        Run(script);
+        Tick(6);
+        EXPECT_EQ(state.written, "|a|||||") << status;
+        EXPECT_EQ(batch->StatusLine(), status);
+        EXPECT_EQ(batch->End(), BatchEnd::ScriptError);
+        EXPECT_TRUE(batch->Finished());
         EXPECT_EQ(display.shown.size(), 1u);
-        EXPECT_EQ(run.MessageLine().substr(0, 3), script.substr(7, 3)) << "the line as read";
+        EXPECT_EQ(batch->MessageLine().substr(0, 3), script.substr(7, 3)) << "the line as read";
     }
 }
 
@@ -137,40 +142,31 @@ TEST_F(BatchExecutorTest, LabelsJumpsAndTheirFaults) {
     Run("LABEL Start\r\nCMD x\r\nLABEL start\r\nJUMP START\r\n");
     Tick(12);
     EXPECT_EQ(state.written, "||x||||x||||x||") << "repeats from the first definition";
-    EXPECT_EQ(batch.LineNumber(), 3u);
+    EXPECT_EQ(batch->LineNumber(), 3u);
 
-    BatchExecutor forward(*rig.transfers, display);
-    forward.OpenText("JUMP later\r\nLABEL later\r\n", rig.folder + "/x.t8b");
-    forward.Tick();
-    EXPECT_EQ(forward.StatusLine(), BatchExecutor::kLabelNotFoundText);
-    EXPECT_EQ(forward.End(), BatchEnd::LabelNotFound);
-    EXPECT_FALSE(forward.Running());
-    EXPECT_TRUE(forward.Ok());
+    Run("JUMP later\r\nLABEL later\r\n");
+    Tick();
+    EXPECT_EQ(batch->StatusLine(), BatchExecutor::kLabelNotFoundText);
+    EXPECT_EQ(batch->End(), BatchEnd::LabelNotFound);
+    EXPECT_FALSE(batch->Running());
+    EXPECT_TRUE(batch->Ok());
 }
 
 TEST_F(BatchExecutorTest, KeyPausesAndAbortLetsOkClose) {
     Run("KEY\r\nT8 a\r\nCMD b\r\n");
     Tick(3);
-    EXPECT_TRUE(batch.Paused());
-    EXPECT_EQ(batch.StatusLine(), BatchExecutor::kKeyText);
+    EXPECT_TRUE(batch->Paused());
+    EXPECT_EQ(batch->StatusLine(), BatchExecutor::kKeyText);
     EXPECT_EQ(state.written, "|||");
-    EXPECT_FALSE(batch.Ok()) << "OK goes on";
+    EXPECT_FALSE(batch->Ok()) << "OK goes on";
     Tick(3);
-    EXPECT_TRUE(batch.WaitingForPrompt());
-    batch.Abort();
+    EXPECT_TRUE(batch->WaitingForPrompt());
+    batch->Abort();
     EXPECT_EQ(display.shown.back(), "|Click OK to close dialog");
     Prompt();
     Tick(2);
     EXPECT_EQ(state.written, "||||a|||b|") << "stepping goes on after Abort";
-    EXPECT_TRUE(batch.Ok());
-}
-
-TEST_F(BatchExecutorTest, OkEndsAWaitForThePrompt) {
-    Run("T8 a\r\nCMD b\r\n");
-    Tick(4);
-    EXPECT_FALSE(batch.Ok());
-    Tick(2);
-    EXPECT_EQ(state.written, "|a||||b|");
+    EXPECT_TRUE(batch->Ok());
 }
 
 TEST_F(BatchExecutorTest, ALineWithoutKeysTypesNothing) {
@@ -189,11 +185,11 @@ TEST_F(BatchExecutorTest, TxTypesItsKeysThenSendsTheFileBesideTheBatchThenWaits)
     Tick(4);
     EXPECT_EQ(state.written, "|R|E|\r:00000001FF\r\n|");
     EXPECT_EQ(rig.ui.ticks, 1 + DownloadStream::kIdleTicksToClose);
-    EXPECT_TRUE(batch.WaitingForPrompt());
+    EXPECT_TRUE(batch->WaitingForPrompt());
     Prompt();
     Tick(2);
     EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError});
-    EXPECT_TRUE(batch.WaitingForPrompt()) << "the batch goes on waiting";
+    EXPECT_TRUE(batch->WaitingForPrompt()) << "the batch goes on waiting";
     Prompt();
     Tick(2);
     EXPECT_EQ(state.written, "|R|E|\r:00000001FF\r\n||||z|");
@@ -205,7 +201,7 @@ TEST_F(BatchExecutorTest, RxArmsTheReceiveAndItsTicksWaitForTheTransfer) {
     EXPECT_TRUE(rig.link.Record()->addressPromptActive);
     const std::string record = ":0400000041424344F2\r\n";
     rig.ui.beforeTick = [&](int tick) {
-        batch.Tick(); // the dialog's timer keeps firing during the receive
+        batch->Tick(); // the dialog's timer keeps firing during the receive
         if (tick == 0) {
             rig.Shown("\r\n" + record + ">");
         }
@@ -224,12 +220,12 @@ TEST_F(BatchExecutorTest, RxArmsTheReceiveAndItsTicksWaitForTheTransfer) {
 }
 
 TEST_F(BatchExecutorTest, AFileThatCannotBeOpenedIsReportedAndOkCloses) {
-    EXPECT_FALSE(batch.Open(rig.folder + "/none.t8b"));
+    EXPECT_FALSE(batch->Open(rig.folder + "/none.t8b"));
     EXPECT_EQ(display.shown, Log{"Cannot open the batch file " + rig.folder +
                                  "/none.t8b: No such file or directory.|Click OK to close dialog"});
     Tick(2);
-    EXPECT_EQ(batch.End(), BatchEnd::OpenFailed);
-    EXPECT_TRUE(batch.Ok());
+    EXPECT_EQ(batch->End(), BatchEnd::OpenFailed);
+    EXPECT_TRUE(batch->Ok());
 }
 
 TEST_F(BatchExecutorTest, F12ChoosesInTheBatchDirectoryAndSendFileRawChecksTheFile) {

@@ -36,10 +36,10 @@ TEST(BatchOptionsTest, TheInterfaceAsDocumented) {
     EXPECT_TRUE(ParseBatchOptions({"--help"}).error.empty());
 
     for (const Args& bad : {Args{}, Args{"a.t8b", "b.t8b"}, Args{"--baud", "12x", "a.t8b"},
-                            Args{"--baud", "4000001", "a.t8b"}, Args{"--timeout", "-1", "a.t8b"},
-                            Args{"--timeout", "86401", "a.t8b"}, Args{"--key", "Wait", "a.t8b"},
-                            Args{"--fail-on=", "a.t8b"}, Args{"--json=1", "a.t8b"}, Args{"--port"},
-                            Args{"-x", "a.t8b"}}) {
+                            Args{"--baud", "0", "a.t8b"}, Args{"--baud", "4000001", "a.t8b"},
+                            Args{"--timeout", "-1", "a.t8b"}, Args{"--timeout", "86401", "a.t8b"},
+                            Args{"--key", "Wait", "a.t8b"}, Args{"--fail-on=", "a.t8b"},
+                            Args{"--json=1", "a.t8b"}, Args{"--port"}, Args{"-x", "a.t8b"}}) {
         EXPECT_FALSE(ParseBatchOptions(bad).error.empty()) << (bad.empty() ? "" : bad[0]);
     }
 }

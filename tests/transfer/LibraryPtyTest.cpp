@@ -64,12 +64,6 @@ TEST_F(LibraryLineTest, At115200TheDeviceIsSteppedBackWithThreeBlanksAt9600) {
                                     "\r\nXX00000\r[9600]\rBA   \x1b[115200]\r");
 }
 
-TEST_F(LibraryLineTest, At57600TheMenuHasNoStepSoNoBlankIsSent) {
-    ASSERT_TRUE(pty.Ok());
-    EXPECT_EQ(Download(57600), "[57600]RL" + kLow + "\r\n" + kTop + "\r\n" + kEndRecord +
-                                   "\r\nXX00000\r[9600]\rBA\x1b[57600]\r");
-}
-
 // The whole download against the simulated T8: the library arrives without its F800 record,
 // starts, and runs at the rate the PC stepped it back to.
 TEST(LibrarySimTest, TheDeviceRunsTheLibraryAtThePcsRate) {

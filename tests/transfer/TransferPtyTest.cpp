@@ -37,12 +37,10 @@ std::string DeviceText(Format format, const std::vector<std::uint8_t>& data) {
 // The simulated T8 on a pty in this process, the link to it dispatched on the test thread.
 class TransferPtyTest : public ::testing::Test {
 protected:
-    // `corruptRecord`: the device spoils that record of its next send.
     // `lineRate`: the device's line is paced at that many baud (0: unthrottled).
-    void Start(std::size_t corruptRecord = 0, std::uint32_t lineRate = 0) {
+    void Start(std::uint32_t lineRate = 0) {
         sim::DeviceOptions options;
         options.format = format;
-        options.corruptRecord = corruptRecord;
         sim::ServerOptions serverOptions;
         serverOptions.lineRate = lineRate;
         server = std::make_unique<sim::SimServer>(options, serverOptions);
@@ -80,11 +78,11 @@ protected:
         return std::string_view(reinterpret_cast<const char*>(screen.data()), screen.size())
                    .find(text) != std::string_view::npos;
     }
-    // F8 (or F6) with a file of the device's own writing, typed address where one is asked.
-    void Send(bool eeprom, const std::vector<std::uint8_t>& data) {
+    // F8 with a file of the device's own writing, typed address where one is asked.
+    void Send(const std::vector<std::uint8_t>& data) {
         const std::string file = rig.MakeFile("send.dat", DeviceText(format, data));
         rig.ui.answers.push_back(file);
-        eeprom ? rig.transfers->DownloadEepromCommand() : rig.transfers->SendFileCommand();
+        rig.transfers->SendFileCommand();
         if (!sim::InfoOf(format).carriesAddresses) {
             ASSERT_TRUE(TickUntil([&] { return ScreenShows("load address"); }));
             rig.Type("00100\r");
@@ -92,25 +90,25 @@ protected:
         ASSERT_TRUE(TickUntil([&] { return rig.ui.ticks > 0; }));
     }
     // Sends a pattern, receives it back and checks the file and the device's memory.
-    void RoundTrip(bool eeprom) {
+    void RoundTrip() {
         std::vector<std::uint8_t> data(kLength);
         std::iota(data.begin(), data.end(), std::uint8_t{1}); // never a line break first
-        Send(eeprom, data);
+        Send(data);
         EXPECT_TRUE(TickUntil([&] { return ScreenShows("Received 3000 bytes"); }));
         // What comes back is the very file that was sent: the device's prompt follows the last
         // record's line end directly.
-        EXPECT_EQ(TransferRig::Read(Receive(eeprom)), DeviceText(format, data));
+        EXPECT_EQ(TransferRig::Read(Receive()), DeviceText(format, data));
         EXPECT_THAT(rig.ui.log, Contains(EndsWith("|No errors.")));
         StopDevice();
         const auto& state = server->GetDevice().State();
-        const auto stored = (eeprom ? state.eeprom : state.ram).View(kStart, kLength);
+        const auto stored = state.ram.View(kStart, kLength);
         EXPECT_TRUE(std::equal(stored.begin(), stored.end(), data.begin()));
     }
-    // F7 (or F5) of the pattern's range, saved to the returned path.
-    std::string Receive(bool eeprom) {
+    // F7 of the pattern's range, saved to the returned path.
+    std::string Receive() {
         const std::string target = rig.folder + "/received.dat";
         rig.ui.answers.push_back(target);
-        eeprom ? rig.transfers->UploadEepromCommand() : rig.transfers->ReceiveFileCommand();
+        rig.transfers->ReceiveFileCommand();
         const std::string range = "00100,00CB7"; // kStart to kStart + kLength - 1
         TickUntil([&] { return ScreenShows("range"); });
         rig.Type(range);
@@ -132,19 +130,7 @@ protected:
 
 TEST_P(EachFormat, SendAndReceiveMatchTheDevice) {
     Start();
-    RoundTrip(false);
-}
-
-TEST_F(TransferPtyTest, CorruptedRecordIsReportedAndStillSaved) {
-    Start(3);
-    const std::string saved = TransferRig::Read(Receive(false));
-    EXPECT_THAT(rig.ui.log, Contains(HasSubstr("|Download errors")));
-    EXPECT_GT(saved.size(), kLength);
-}
-
-TEST_F(TransferPtyTest, EepromBothWays) {
-    Start();
-    RoundTrip(true);
+    RoundTrip();
 }
 
 // A slow line fills the driver's buffer within a second; from then on a blocking write of a
@@ -154,7 +140,7 @@ TEST_F(TransferPtyTest, ASlowLineNeverHoldsTheDialogAndCancelStillReachesTheDevi
     constexpr std::uint32_t kSlowBaud = 9600;
     constexpr int kCancelTick = 30;
     constexpr auto kLongestTick = std::chrono::milliseconds(1000); // 50 ms, and a loaded machine
-    Start(0, kSlowBaud);
+    Start(kSlowBaud);
     std::vector<std::uint8_t> data(std::size_t{64} << 10);
     std::iota(data.begin(), data.end(), std::uint8_t{0});
     rig.ui.answers.push_back(rig.MakeFile("slow.hex", DeviceText(format, data)));
