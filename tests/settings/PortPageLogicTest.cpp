@@ -37,52 +37,49 @@ TEST(ComPortSettingsTest, RatesOutsideTheListAreShownInPlaceAndKept) {
     const BaudList stored = MakeBaudList(19200);
     EXPECT_THAT(stored.entries, ElementsAre("300", "600", "1200", "2400", "4800", "9600", "14400",
                                             "19200", "28800", "115200"));
-    EXPECT_EQ(stored.entries[static_cast<std::size_t>(stored.selected)], "19200");
+    EXPECT_EQ(stored.selected, 7);
     EXPECT_EQ(BaudFromText(stored.entries[7], 115200), 19200U);
-
-    const BaudList above = MakeBaudList(230400);
-    EXPECT_EQ(above.entries.back(), "230400");
-    EXPECT_EQ(above.selected, 9);
-    const BaudList listed = MakeBaudList(115200);
-    EXPECT_EQ(listed.entries.size(), kBaudEntries.size());
-    EXPECT_EQ(listed.selected, 8);
-    // no rate at all: the first entry, as the fixed list always chose
-    const BaudList none = MakeBaudList(0);
-    EXPECT_EQ(none.entries.size(), kBaudEntries.size());
-    EXPECT_EQ(none.selected, 0);
+    // above the list it comes last; no rate at all selects the first entry, as the fixed list did
+    for (const auto& [rate, size, selected] : {std::tuple{230400U, kBaudEntries.size() + 1, 9},
+                                               {115200U, kBaudEntries.size(), 8},
+                                               {0U, kBaudEntries.size(), 0}}) {
+        const BaudList list = MakeBaudList(rate);
+        EXPECT_EQ(std::pair(list.entries.size(), list.selected), std::pair(size, selected)) << rate;
+    }
+    EXPECT_EQ(MakeBaudList(230400).entries.back(), "230400");
 }
 
 TEST(ComPortSettingsTest, TypedRatesAreTakenWithinBoundsOnly) {
-    EXPECT_EQ(BaudFromText(" 57600 ", 9600), 57600U);
-    EXPECT_EQ(BaudFromText("", 9600), 9600U);
-    EXPECT_EQ(BaudFromText("96OO", 9600 + 1), 9601U);
-    EXPECT_EQ(BaudFromText(std::to_string(kMinTypedBaud - 1), 300), 300U);
-    EXPECT_EQ(BaudFromText(std::to_string(kMaxTypedBaud + 1), 300), 300U);
-    EXPECT_EQ(BaudFromText(std::to_string(kMaxTypedBaud), 300), kMaxTypedBaud);
+    for (const auto& [text, fallback, rate] :
+         {std::tuple{std::string(" 57600 "), 9600U, 57600U},
+          {"", 9600U, 9600U},
+          {"96OO", 9601U, 9601U},
+          {std::to_string(kMinTypedBaud - 1), 300U, 300U},
+          {std::to_string(kMaxTypedBaud + 1), 300U, 300U},
+          {std::to_string(kMaxTypedBaud), 300U, kMaxTypedBaud}}) {
+        EXPECT_EQ(BaudFromText(text, fallback), rate) << text;
+    }
 }
 
+// Each list's texts give back their codes; unknown codes show the first entry (8 bits: the last).
 TEST(ComPortSettingsTest, ListCodesRoundTripAndUnknownCodesFallBack) {
-    for (std::uint8_t size = 4; size <= 8; ++size) {
+    for (std::uint8_t size = 3; size <= 8; ++size) {
         const auto text = kDataBitsEntries[static_cast<std::size_t>(DataBitsIndex(size))];
-        EXPECT_EQ(ByteSizeFromText(text), size);
+        EXPECT_EQ(ByteSizeFromText(text), size == 3 ? 8 : size);
     }
-    EXPECT_EQ(kDataBitsEntries[static_cast<std::size_t>(DataBitsIndex(3))], "8 bits");
-    EXPECT_EQ(ByteSizeFromText("7 BITS"), 7);
-    EXPECT_EQ(ByteSizeFromText("9 bits"), 8);
-
-    for (std::uint8_t parity = kParityNone; parity <= kParitySpace; ++parity) {
+    for (std::uint8_t parity = kParityNone; parity <= 9; ++parity) {
         const auto text = kParityEntries[static_cast<std::size_t>(ParityIndex(parity))];
-        EXPECT_EQ(ParityFromText(text), parity) << text;
+        EXPECT_EQ(ParityFromText(text), parity <= kParitySpace ? parity : kParityNone) << text;
     }
     EXPECT_EQ(kParityEntries[static_cast<std::size_t>(ParityIndex(kParityMark))], "MARK");
-    EXPECT_EQ(kParityEntries[static_cast<std::size_t>(ParityIndex(9))], "NONE");
-    EXPECT_EQ(ParityFromText("odd"), kParityOdd);
-
     EXPECT_EQ(kStopBitsEntries[static_cast<std::size_t>(StopBitsIndex(kStopOneAndHalf))],
               "1 1/2 bit");
-    EXPECT_EQ(StopBitsFromText("1 1/2 BIT"), kStopOneAndHalf);
-    EXPECT_EQ(StopBitsFromText("2 bits"), kStopTwo);
     EXPECT_EQ(StopBitsIndex(7), 0);
+    // typed texts: any case; what no entry names falls back
+    EXPECT_EQ(std::tuple(ByteSizeFromText("7 BITS"), ByteSizeFromText("9 bits"),
+                         ParityFromText("odd"), StopBitsFromText("1 1/2 BIT"),
+                         StopBitsFromText("2 bits")),
+              std::tuple(7, 8, kParityOdd, kStopOneAndHalf, kStopTwo));
 }
 
 TEST(ComPortSettingsTest, FlowBoxesApplyOneBitAfterTheOther) {
@@ -152,22 +149,21 @@ TEST(PortListTest, DescribesAdaptersAndOffersTheOtherDevices) {
 TEST(PortListTest, TypedTextNamesAnEntryANumberOrADevice) {
     ComPortSettings settings;
     const PortList list(Openable({"/dev/ttyUSB0", "/dev/pts/5"}), settings, "/dev/pts/5");
-    EXPECT_EQ(list.Interpret(list.Entries()[0].Text())->number, 1);
-    EXPECT_EQ(list.Interpret("/dev/pts/5")->kind, PortEntry::Kind::RunOnly);
-    const auto number = list.Interpret(" 17 ");
-    ASSERT_TRUE(number);
-    EXPECT_EQ(number->kind, PortEntry::Kind::Numbered);
-    EXPECT_EQ(number->path, "/dev/ttyS0");
-    const auto mapped = list.Interpret("/dev/ttyACM0");
-    ASSERT_TRUE(mapped);
-    EXPECT_EQ(mapped->kind, PortEntry::Kind::Numbered);
-    EXPECT_EQ(mapped->number, 9);
-    const auto pty = list.Interpret("/dev/pts/11");
-    ASSERT_TRUE(pty);
-    EXPECT_EQ(pty->kind, PortEntry::Kind::Device);
-    EXPECT_FALSE(list.Interpret("99"));
-    EXPECT_FALSE(list.Interpret("COM1"));
-    EXPECT_FALSE(list.Interpret("   "));
+    // "kind number path" of what the text names, "-" for nothing
+    const auto named = [&list](const std::string& text) {
+        const auto entry = list.Interpret(text);
+        return entry ? std::to_string(static_cast<int>(entry->kind)) + " " +
+                           std::to_string(entry->number) + " " + entry->path
+                     : "-";
+    };
+    EXPECT_EQ(named(list.Entries()[0].Text()), "0 1 /dev/ttyUSB0");
+    EXPECT_EQ(named("/dev/pts/5"), "2 0 /dev/pts/5") << "run only";
+    EXPECT_EQ(named(" 17 "), "0 17 /dev/ttyS0");
+    EXPECT_EQ(named("/dev/ttyACM0"), "0 9 /dev/ttyACM0");
+    EXPECT_EQ(named("/dev/pts/11"), "1 0 /dev/pts/11") << "a device";
+    for (const char* nothing : {"99", "COM1", "   "}) {
+        EXPECT_EQ(named(nothing), "-") << nothing;
+    }
 }
 
 TEST(PortListTest, TheSystemScanOffersAStoredPtyWhileItExists) {

@@ -203,20 +203,5 @@ TEST_F(SettingsStoreTest, UnreadableOrUnwritableStoreIsReportedNotFatal) {
     EXPECT_NE(write.message.find("not saved"), std::string::npos);
 }
 
-TEST_F(SettingsStoreTest, UserStoreLivesInTheXdgConfigFolder) {
-    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    tty.comPort = 5;
-    {
-        SettingsStore store;
-        EXPECT_EQ(store.FileName(), dir.filePath("TALLON Rodezedoraz/T8HostLink.ini"));
-        EXPECT_TRUE(store.SaveSettings(tty, dirs).ok);
-    }
-    TTYInfo loaded;
-    SettingsStore(dir.filePath("TALLON Rodezedoraz/T8HostLink.ini")).LoadSettings(loaded, dirs);
-    EXPECT_EQ(loaded.comPort, 5);
-    previous.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", previous);
-}
-
 } // namespace
 } // namespace t8

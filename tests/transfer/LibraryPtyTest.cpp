@@ -2,8 +2,6 @@
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/transfer/TransferHarness.h"
 
-#include "sim/pty/SimServer.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,8 +10,7 @@
 namespace t8::test {
 namespace {
 
-constexpr int kPatienceMs = 10000; // generous: a loaded 2-core machine
-constexpr int kDrainMs = 5;        // what has arrived is read at once; this only bounds it
+constexpr int kDrainMs = 5; // what has arrived is read at once; this only bounds it
 
 const std::string kLow = IntelRecord(0x0010, {0x55, 0xAA, 0x01});
 const std::string kTop = IntelRecord(0xF7FF, {0x77});
@@ -62,49 +59,6 @@ TEST_F(LibraryLineTest, At115200TheDeviceIsSteppedBackWithThreeBlanksAt9600) {
     ASSERT_TRUE(pty.Ok());
     EXPECT_EQ(Download(115200), "[115200]RL" + kLow + "\r\n" + kTop + "\r\n" + kEndRecord +
                                     "\r\nXX00000\r[9600]\rBA   \x1b[115200]\r");
-}
-
-// The whole download against the simulated T8: the library arrives without its F800 record,
-// starts, and runs at the rate the PC stepped it back to.
-TEST(LibrarySimTest, TheDeviceRunsTheLibraryAtThePcsRate) {
-    sim::SimServer server(sim::DeviceOptions{}, sim::ServerOptions{});
-    ASSERT_EQ(server.Open(), "");
-    std::thread serving([&server] { (void)server.Run(); });
-    TransferRig rig;
-    rig.link.Record()->devicePath = server.SlavePath();
-    ASSERT_NE(rig.link.OpenPort(), 0);
-    const auto settle = [&rig](int ms) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        rig.link.DispatchReceived();
-    };
-    rig.ui.pause = settle;
-    rig.ui.answers.push_back(rig.MakeFile("sim.hex", kLibrary));
-    rig.transfers->ReceiveLibraryCommand();
-
-    // the device answers at the PC's rate again
-    rig.Type("LL");
-    const auto shows = [&rig](std::string_view text) {
-        const auto& screen = rig.link.Record()->screen;
-        return std::string_view(reinterpret_cast<const char*>(screen.data()), screen.size())
-                   .find(text) != std::string_view::npos;
-    };
-    const std::string report = "Library of 3 records loaded and running at 115200 baud";
-    for (int waited = 0; waited < kPatienceMs && !shows(report); waited += 50) {
-        settle(50);
-    }
-    EXPECT_TRUE(shows(report));
-    rig.link.ClosePort();
-    server.Stop();
-    serving.join();
-
-    const sim::DeviceState& state = server.GetDevice().State();
-    EXPECT_TRUE(state.libraryLoaded);
-    EXPECT_TRUE(state.libraryRunning);
-    EXPECT_EQ(state.libraryBaudRate, 115200U);
-    EXPECT_EQ(server.GetDevice().BaudRate(), 115200U);
-    EXPECT_EQ(state.library.At(0x11), 0xAA);
-    EXPECT_EQ(state.library.At(0xF7FF), 0x77);
-    EXPECT_EQ(server.GetDevice().NoiseBytes(), 0U);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "tests/transfer/LibraryRecords.h"
 #include "tests/transfer/TransferHarness.h"
 
 #include "sim/pty/SimServer.h"
@@ -161,6 +162,28 @@ TEST_F(TransferPtyTest, ASlowLineNeverHoldsTheDialogAndCancelStillReachesTheDevi
     EXPECT_LT(longest, kLongestTick);
     EXPECT_TRUE(TickUntil([&] { return ScreenShows("Receive aborted"); }))
         << "the four escapes reached the device";
+}
+
+// F9 against the simulated T8: the library arrives without its F800 record, starts, and runs
+// at the rate the PC stepped it back to.
+TEST_F(TransferPtyTest, TheDeviceRunsTheLibraryAtThePcsRate) {
+    Start();
+    const std::string library = IntelRecord(0x0010, {0x55, 0xAA, 0x01}) + "\n" +
+                                IntelRecord(0xF800, {0x99}) + "\n" + IntelRecord(0xF7FF, {0x77}) +
+                                "\n" + kEndRecord + "\n";
+    rig.ui.answers.push_back(rig.MakeFile("sim.hex", library));
+    rig.transfers->ReceiveLibraryCommand();
+    rig.Type("LL"); // the device answers at the PC's rate again
+    EXPECT_TRUE(TickUntil(
+        [&] { return ScreenShows("Library of 3 records loaded and running at 115200 baud"); }));
+    StopDevice();
+    const sim::DeviceState& state = server->GetDevice().State();
+    EXPECT_TRUE(state.libraryLoaded && state.libraryRunning);
+    EXPECT_EQ(state.libraryBaudRate, 115200U);
+    EXPECT_EQ(server->GetDevice().BaudRate(), 115200U);
+    EXPECT_EQ(state.library.At(0x11), 0xAA);
+    EXPECT_EQ(state.library.At(0xF7FF), 0x77);
+    EXPECT_EQ(server->GetDevice().NoiseBytes(), 0U);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EachFormat,
