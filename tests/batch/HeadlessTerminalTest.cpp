@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace t8 {
@@ -26,10 +27,10 @@ protected:
         ASSERT_TRUE(terminal.CreateRecord([](TTYInfo& tty) { tty.devicePath = "/dev/fake"; }));
         ASSERT_NE(terminal.Link().OpenPort(), 0);
     }
-    // The device sends `bytes`; the run dispatches them as its event loop does.
-    void Device(const std::string& bytes) {
+    // The device sends `bytes` (or hangs up); the run dispatches them as its event loop does.
+    void Device(const std::optional<std::string>& bytes) {
         const int seen = ui.Wakes();
-        FakePort::Deliver(port, bytes);
+        bytes ? FakePort::Deliver(port, *bytes) : FakePort::HangUp(port);
         ASSERT_TRUE(ui.WaitForWake(seen, 5000));
         terminal.Link().DispatchReceived();
     }
@@ -53,10 +54,7 @@ TEST_F(HeadlessTerminalTest, OnlyTheDevicesTextIsLoggedNeverAReceivesData) {
     EXPECT_EQ(logged, "");
     terminal.Link().Record()->receiveActive = 0;
 
-    const int seen = ui.Wakes();
-    FakePort::HangUp(port);
-    ASSERT_TRUE(ui.WaitForWake(seen, 5000));
-    terminal.Link().DispatchReceived();
+    Device(std::nullopt);
     EXPECT_FALSE(terminal.Connected());
     EXPECT_EQ(logged, "") << "the hang-up line is the link's, not the device's";
 }

@@ -164,14 +164,9 @@ TEST_P(ReaderGoldenTest, GivesItsImageInAnyPieces) {
 INSTANTIATE_TEST_SUITE_P(Cases, ReaderGoldenTest, ::testing::ValuesIn(Cases()),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST(RecognizeFileTest, ReportsLengthTextsAndUnopenableFiles) {
+// A file that cannot be opened is the examination's test (and t8examine's).
+TEST(RecognizeFileTest, ReportsLengthTexts) {
     MemoryImage image;
-    const RecognitionResult missing = RecognizeFile(image, "/nonexistent/t8/file.hex");
-    EXPECT_FALSE(missing.opened);
-    EXPECT_TRUE(missing.examinationEnded);
-    EXPECT_EQ(image.StatusText(), "Can not open file");
-    EXPECT_EQ(image.BaseAddress(), 0xFFFFFFFFU);
-
     const Bytes input = ToBytes(":020100001234B7\r\n");
     ByteSource source(input);
     const RecognitionResult result = RecognizeSource(image, source);
