@@ -182,7 +182,8 @@ TEST(PortListTest, TheSystemScanOffersAStoredPtyWhileItExists) {
     }
     const PortList gone(SystemPortScanner(), settings, {});
     for (const PortEntry& entry : gone.Entries()) {
-        EXPECT_NE(entry.path, path);
+        // a test running beside this one may have been given the same pty number meanwhile
+        EXPECT_TRUE(entry.path != path || std::filesystem::exists(path)) << path;
     }
 }
 

@@ -17,7 +17,6 @@ namespace {
 using sim::Format;
 using ::testing::Contains;
 using ::testing::EndsWith;
-using ::testing::HasSubstr;
 
 constexpr std::uint32_t kStart = 0x100;
 constexpr std::size_t kLength = 3000; // more than one piece
