@@ -187,15 +187,14 @@ TEST(PortListTest, TheSystemScanOffersAStoredPtyWhileItExists) {
     }
 }
 
-TEST(DirectoryPathTest, TrailingSeparatorsGoButTheRootStays) {
+TEST(DirectoryPathTest, TrailingSeparatorsGoAndTheChooserFindsAFolder) {
     EXPECT_EQ(WithoutTrailingSeparator("/home/t8/lib/"), "/home/t8/lib");
     EXPECT_EQ(WithoutTrailingSeparator("/home/t8//"), "/home/t8");
     EXPECT_EQ(WithoutTrailingSeparator("/"), "/");
     EXPECT_EQ(WithoutTrailingSeparator("//"), "/");
     EXPECT_EQ(WithoutTrailingSeparator(""), "");
-}
 
-TEST(DirectoryPathTest, ChooserOpensAtTheNearestDirectoryThatExists) {
+    // the chooser opens at the nearest directory that exists
     namespace fs = std::filesystem;
     const fs::path root = fs::temp_directory_path() / ("t8dirs-" + std::to_string(::getpid()));
     fs::create_directories(root / "lib");
