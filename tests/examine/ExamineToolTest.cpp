@@ -94,25 +94,6 @@ TEST_F(ExamineToolTest, TwentySegmentsListSixteenAndTotalThose) {
     EXPECT_TRUE(tool.Rows()[16].selected);
 }
 
-// Records cut off by the end of the file: the length counts the bytes that arrived, never
-// reaches below the offset, and the table stays within it; nothing of the fill is summed
-// beyond the bytes loaded.
-TEST_F(ExamineToolTest, CutOffFilesGiveTheLengthTheyHold) {
-    for (const auto& [text, length, table] :
-         {std::tuple{"/10000001", "$00000000 ", "$FFFFFFFF-$00000000 - ALL SEGMENTS||$00000000*"},
-          {"/10000203AB", "$00000001 ",
-           "$00001000-$00001000|1 bytes|$000000AB*$00001000-$00001000 - ALL SEGMENTS||$000000AB;"},
-          {":0201000012", "$00000001 ",
-           "$00000100-$00000100|1 bytes|$00000012*$00000100-$00000100 - ALL "
-           "SEGMENTS||$00000012;"}}) {
-        ExamineTool tool(Write(text), {true, 0xFF});
-        Run(tool);
-        EXPECT_EQ(tool.BinaryLengthText(), length) << text;
-        EXPECT_EQ(Table(tool), table);
-        EXPECT_EQ(tool.ChecksumText(), tool.Rows().back().checksum) << text;
-    }
-}
-
 TEST_F(ExamineToolTest, CloseCancelsOnlyWhileRecognitionIsDue) {
     ExamineTool early(Write(kTwoRecords));
     early.Init();
