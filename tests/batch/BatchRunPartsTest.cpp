@@ -1,3 +1,4 @@
+#include "tools/JsonString.h"
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/RunReport.h"
 #include "tools/t8batch/TextWatch.h"

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace t8 {
@@ -40,9 +39,5 @@ struct RunReport {
     // and received.
     [[nodiscard]] std::string Json() const;
 };
-
-// A JSON string: quotes, backslashes and control characters escaped; text that is not UTF-8
-// is taken as Latin-1, so any file name gives valid JSON.
-[[nodiscard]] std::string JsonString(std::string_view text);
 
 } // namespace t8
