@@ -1,7 +1,8 @@
 #include "ExamineReport.h"
 
+#include "tools/JsonString.h"
+
 #include <algorithm>
-#include <cstdio>
 #include <string_view>
 
 namespace t8 {
@@ -14,24 +15,6 @@ std::string Padded(std::string_view text, int width) {
     std::string out(text);
     out.resize(std::max<std::size_t>(out.size() + 1, static_cast<std::size_t>(width)), ' ');
     return out;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
-            out += escaped;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
 }
 
 std::string Number(std::uint64_t value) {

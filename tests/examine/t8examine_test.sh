@@ -10,6 +10,12 @@ printf ':020100001234B8\r\n' > "$DIR/bad.hex"
 expected='{"file":"'$DIR'/good.hex","recognized":true,"status":"File recognized as Intel HEX file.","fileLength":30,"binaryLength":2,"binaryOffset":256,"checksum":70,"unusedSpace":"Unused Space filled with : 0A","segments":[{"start":256,"end":257,"length":2,"sum":70}],"segmentCount":1,"all":{"start":256,"end":257,"sum":70}}'
 [ "$("$EXAMINE" --fill 0a --json "$DIR/good.hex")" = "$expected" ] || { echo "json differs"; exit 1; }
 
+# A file name that is not UTF-8 still gives valid JSON: its bytes are taken as Latin-1.
+latin=$(printf 'b\344r')
+cp "$DIR/good.hex" "$DIR/$latin.hex"
+"$EXAMINE" --json "$DIR/$latin.hex" | grep -qF "$(printf '"file":"%s/b\303\244r.hex"' "$DIR")" ||
+    { echo "Latin-1 name differs"; exit 1; }
+
 "$EXAMINE" "$DIR/good.hex" | grep -qx 'Binary length : \$00000002 ' || { echo "plain differs"; exit 1; }
 
 status=0; "$EXAMINE" --json "$DIR/good.hex" "$DIR/bad.hex" > "$DIR/out" 2> "$DIR/err" || status=$?
