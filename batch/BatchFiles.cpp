@@ -1,7 +1,6 @@
 #include "batch/BatchFiles.h"
 
-#include <algorithm>
-#include <cctype>
+#include "batch/BatchTokens.h"
 
 namespace t8 {
 
@@ -17,10 +16,7 @@ bool IsBatchFileName(std::string_view path) {
     if (name.size() <= kBatchExtension.size()) {
         return false; // ".t8b" alone is a hidden file's name, not an extension
     }
-    const std::string_view extension = name.substr(name.size() - kBatchExtension.size());
-    return std::equal(
-        extension.begin(), extension.end(), kBatchExtension.begin(),
-        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    return SameWord(name.substr(name.size() - kBatchExtension.size()), kBatchExtension);
 }
 
 StartupBatch RememberStartupBatch(const std::string& file) {

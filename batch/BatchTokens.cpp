@@ -38,11 +38,13 @@ const std::string& BatchTokens::Text(std::size_t index) const {
 }
 
 bool BatchTokens::Is(std::string_view keyword) const {
-    const std::string& first = Text(0);
-    return first.size() == keyword.size() &&
-           std::equal(first.begin(), first.end(), keyword.begin(), [](char a, char b) {
-               return std::toupper(static_cast<unsigned char>(a)) ==
-                      std::toupper(static_cast<unsigned char>(b));
+    return SameWord(Text(0), keyword);
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 

@@ -36,6 +36,10 @@ struct BatchTokens {
 // The line up to what ends it for the tokenizer (carriage return, line feed or zero byte).
 [[nodiscard]] std::size_t LineEnd(std::string_view line);
 
+// Words compared as the batch language compares keywords, label names and the extension:
+// ASCII letters without regard to case.
+[[nodiscard]] bool SameWord(std::string_view a, std::string_view b);
+
 // The keys a batch word types: a blank is dropped, ":" is Enter, ";" Esc, "<" backspace, ">"
 // a blank; every other character is typed as it is.
 [[nodiscard]] std::string TranslateKeys(std::string_view text);

@@ -1,16 +1,10 @@
 #include "batch/LabelList.h"
 
+#include "batch/BatchTokens.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace t8 {
-
-bool SameLabelName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 bool LabelList::Add(BatchLabel label) {
     if (Find(label.name)) {
@@ -22,7 +16,7 @@ bool LabelList::Add(BatchLabel label) {
 
 std::optional<BatchLabel> LabelList::Find(const std::string& name) const {
     const auto found = std::find_if(labels.begin(), labels.end(), [&](const BatchLabel& label) {
-        return SameLabelName(label.name, name);
+        return SameWord(label.name, name);
     });
     return found == labels.end() ? std::nullopt : std::optional(*found);
 }

@@ -17,8 +17,8 @@ struct BatchLabel {
     std::string name;
 };
 
-// The labels met so far, in the order met. Names compare without regard to case; the first
-// definition of a name stays.
+// The labels met so far, in the order met. Names compare as batch words do (SameWord); the
+// first definition of a name stays.
 class LabelList {
 public:
     // False when a label of that name exists already (the list is unchanged then).
@@ -29,8 +29,5 @@ public:
 private:
     std::vector<BatchLabel> labels;
 };
-
-// Names compared as the batch language does: ASCII letters without regard to case.
-[[nodiscard]] bool SameLabelName(const std::string& a, const std::string& b);
 
 } // namespace t8
