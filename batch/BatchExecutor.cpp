@@ -192,6 +192,8 @@ bool AnyOverlong(const BatchTokens& tokens, std::size_t first, std::size_t last)
 }
 
 constexpr std::size_t kAllWords = BatchTokens::kMaxTokens;
+// A word cut short for being overlong still holds more than a label name may.
+static_assert(BatchTokens::kMaxTokenChars > BatchLabel::kMaxNameChars);
 
 } // namespace
 
@@ -228,7 +230,7 @@ int BatchExecutor::ExecutePrint(const BatchTokens& tokens) {
 
 int BatchExecutor::ExecuteLabel(const BatchTokens& tokens) {
     const std::string& name = tokens.Text(1);
-    if (name.size() > BatchLabel::kMaxNameChars || AnyOverlong(tokens, 1, 1)) {
+    if (name.size() > BatchLabel::kMaxNameChars) {
         return Refuse(kLongLabelText);
     }
     labels.Add({reader.Position(), reader.LineNumber(), name});
@@ -281,7 +283,7 @@ int BatchExecutor::ExecuteRx(const BatchTokens& tokens) {
 
 int BatchExecutor::ExecuteJump(const BatchTokens& tokens) {
     const std::string& name = tokens.Text(1);
-    if (name.size() > BatchLabel::kMaxNameChars || AnyOverlong(tokens, 1, 1)) {
+    if (name.size() > BatchLabel::kMaxNameChars) {
         return Refuse(kLongLabelText);
     }
     if (const auto label = labels.Find(name)) {

@@ -75,10 +75,10 @@ void Checker::Words(std::size_t number, const BatchTokens& tokens, std::size_t l
 }
 
 void Checker::LabelName(std::size_t number, const BatchTokens& tokens) {
-    const BatchToken* name = tokens.tokens.size() > 1 ? &tokens.tokens[1] : nullptr;
-    if (name == nullptr || name->text.empty()) {
+    const std::string& name = tokens.Text(1);
+    if (name.empty()) {
         Error(number, tokens.Text(0) + " needs a label name");
-    } else if (name->overlong || name->text.size() > BatchLabel::kMaxNameChars) {
+    } else if (name.size() > BatchLabel::kMaxNameChars) { // an overlong word is, too
         Error(number, "label name longer than " + std::to_string(BatchLabel::kMaxNameChars) +
                           " characters");
     }
