@@ -138,20 +138,20 @@ bool LibraryDownload::RunStream(DownloadStream& stream) {
 void LibraryDownload::StartLibrary() {
     keysRefused = false;
     link.flags.displayHeld = 1;
-    (void)Keys(kStartKeys, kKeyGapMs);
+    Keys(kStartKeys, kKeyGapMs);
     const LineSettings saved = link.Record()->Line();
     ReopenAtStartRate(saved.flowCtrl);
     link.flags.displayHeld = 1;
     StepDeviceRate(BaudCode(saved.baudRate));
     RestoreLine(saved);
     link.flags.displayHeld = 0;
-    (void)Key(kCarriageReturn, kKeyGapMs);
+    Key(kCarriageReturn, kKeyGapMs);
 }
 
 void LibraryDownload::StepDeviceRate(int baudCode) {
-    (void)Keys(kBaudKeys, kKeyGapMs);
-    (void)Keys(std::string(static_cast<std::size_t>(baudCode), kBlank), kBlankGapMs);
-    (void)Key(kEscape, kKeyGapMs);
+    Keys(kBaudKeys, kKeyGapMs);
+    Keys(std::string(static_cast<std::size_t>(baudCode), kBlank), kBlankGapMs);
+    Key(kEscape, kKeyGapMs);
 }
 
 void LibraryDownload::ApplyLine(const LineSettings& line) {
@@ -195,27 +195,23 @@ void LibraryDownload::RestoreLine(const LineSettings& saved) {
     Watch();
 }
 
-bool LibraryDownload::Keys(std::string_view keys, int waitMs) {
+void LibraryDownload::Keys(std::string_view keys, int waitMs) {
     for (const char key : keys) {
-        if (!Key(static_cast<std::uint8_t>(key), waitMs)) {
-            return false;
-        }
+        Key(static_cast<std::uint8_t>(key), waitMs);
     }
-    return true;
 }
 
 // Once the link refuses a key (and has said why) the rest are not tried: the device cannot
 // follow a sequence with a gap, and the operator needs to hear it only once.
-bool LibraryDownload::Key(std::uint8_t key, int waitMs) {
+void LibraryDownload::Key(std::uint8_t key, int waitMs) {
     if (keysRefused || lineLost) {
-        return false;
+        return;
     }
     if (link.SendBytes(&key, 1) != 1) {
         keysRefused = true;
-        return false;
+        return;
     }
     ui.Wait(waitMs);
-    return true;
 }
 
 } // namespace t8

@@ -62,9 +62,9 @@ private:
     void ApplyLine(const LineSettings& line);
     void ReopenAtStartRate(std::uint8_t flowCtrl);
     void RestoreLine(const LineSettings& saved);
-    // One key and its pause; false when the link refused it or an earlier key.
-    [[nodiscard]] bool Key(std::uint8_t key, int waitMs);
-    [[nodiscard]] bool Keys(std::string_view keys, int waitMs);
+    // One key and its pause; nothing once the link refused a key or the line was lost.
+    void Key(std::uint8_t key, int waitMs);
+    void Keys(std::string_view keys, int waitMs);
     void Run(const std::string& path);
     void Watch();
 
