@@ -5,6 +5,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 namespace t8 {
 namespace {
@@ -32,6 +33,7 @@ bool DownloadStream::OpenSource(const std::string& path) {
     sourceFile.seekg(0, std::ios::beg);
     length = end > 0 ? static_cast<std::uint64_t>(end) : 0;
     position = 0;
+    buffered = 0;
     return true;
 }
 
@@ -106,20 +108,20 @@ void DownloadStream::Tick(std::uint64_t nowMs) {
     }
 }
 
+// Each piece is the kPieceBytes from `position` on: what the line left of the last one, topped
+// up from the file. A line slower than a piece a tick takes part of every piece, so the rest
+// is kept rather than read again.
 void DownloadStream::SendPiece() {
-    sourceFile.read(reinterpret_cast<char*>(chunk.data()), kPieceBytes);
-    const auto count = static_cast<std::size_t>(sourceFile.gcount());
+    sourceFile.read(reinterpret_cast<char*>(chunk.data() + buffered),
+                    static_cast<std::streamsize>(kPieceBytes - buffered));
+    buffered += static_cast<std::size_t>(sourceFile.gcount());
     sourceFile.clear(); // a short last read sets eof; the position is still good
-    if (count == 0) {
+    if (buffered == 0) {
         length = position; // the file shrank under us: what is there has been sent
         return;
     }
     // A failed write takes nothing; a hang-up behind it reaches us through the watch.
-    const WriteResult written = link->WriteAvailable(chunk.data(), count);
-    if (written.written < count) {
-        // what the line did not take is read and written again on the next tick
-        sourceFile.seekg(static_cast<std::streamoff>(position + written.written));
-    }
+    const WriteResult written = link->WriteAvailable(chunk.data(), buffered);
     position += written.written;
     if (showBytes == 1) {
         sentText = Format("%li - bytes transmitted.", static_cast<long>(position));
@@ -128,6 +130,8 @@ void DownloadStream::SendPiece() {
             sentText = std::move(*text);
         }
     }
+    buffered -= written.written;
+    std::memmove(chunk.data(), chunk.data() + written.written, buffered);
 }
 
 void DownloadStream::Convert() {

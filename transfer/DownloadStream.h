@@ -82,6 +82,7 @@ private:
     std::ifstream sourceFile;
     ScratchFile scratch;
     std::array<std::uint8_t, kPieceBytes> chunk{};
+    std::size_t buffered = 0; // bytes from `position` on, read into `chunk` and not yet taken
     Conversion convert;
     PieceText pieceText;
     std::uint64_t length = 0;
