@@ -12,7 +12,10 @@
 namespace t8 {
 namespace {
 
+constexpr std::size_t kRecordHeaderChars = 8; // count, address, type
+constexpr std::size_t kAddressOffset = 3;     // behind the ":"
 constexpr std::size_t kCountChars = 2;
+constexpr std::size_t kAddressChars = 4;
 constexpr std::size_t kChecksumChars = 2;
 constexpr std::size_t kMaxBodyChars = 0xFF * 2 + kChecksumChars;
 // "%04X - transmitted." needs a ":" and its whole header plus a character inside the piece

@@ -10,9 +10,6 @@ namespace t8 {
 
 // The device keeps its library below this address; records at or above it are left out.
 inline constexpr std::uint32_t kLibraryAddressLimit = 0xF800;
-inline constexpr std::size_t kRecordHeaderChars = 8; // count, address, type
-inline constexpr std::size_t kAddressOffset = 3;     // behind the ":"
-inline constexpr std::size_t kAddressChars = 4;
 
 // Reduces an Intel HEX file to its records whose 16-bit address lies below F800, each written
 // as ":" + header + data + checksum + CR LF. Everything between records (text before the first
