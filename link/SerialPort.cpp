@@ -217,25 +217,17 @@ bool SerialPort::WaitWritable(int timeoutMs, WriteResult& result) {
     return true;
 }
 
+// What the line takes now, then a wait for room, until all is written, the time is up or the
+// line fails.
 WriteResult SerialPort::Write(const std::uint8_t* bytes, std::size_t count,
                               std::uint32_t timeoutMs) {
-    WriteResult result;
-    if (fd < 0) {
-        result.error = EBADF;
-        return result;
-    }
     const long deadline = timeoutMs > 0 ? Now() + static_cast<long>(timeoutMs) : 0;
-    while (result.written < count) {
-        const ssize_t put = ::write(fd, bytes + result.written, count - result.written);
-        if (put > 0) {
-            result.written += static_cast<std::size_t>(put);
-            continue;
-        }
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            result.error = errno;
+    WriteResult result;
+    for (;;) {
+        const WriteResult taken = WriteAvailable(bytes + result.written, count - result.written);
+        result.written += taken.written;
+        result.error = taken.error;
+        if (result.written == count || result.error != 0) {
             return result;
         }
         const long left = deadline > 0 ? deadline - Now() : kStalledWriteMs;
@@ -247,7 +239,6 @@ WriteResult SerialPort::Write(const std::uint8_t* bytes, std::size_t count,
             return result;
         }
     }
-    return result;
 }
 
 WriteResult SerialPort::WriteAvailable(const std::uint8_t* bytes, std::size_t count) {
