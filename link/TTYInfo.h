@@ -33,15 +33,11 @@ struct LogFont {
     friend bool operator==(const LogFont&, const LogFont&) = default;
 };
 
-// The one connection record: port settings, terminal options, screen geometry, fill options
-// and the transfer flags. Plain data, so the settings pages can work on copies. The open port
-// and the reader live in SerialLink beside it.
-struct TTYInfo {
+// The record's COM settings: what the "COM Port" page edits on a copy and writes back on OK.
+struct ComPortSettings {
     std::uint8_t comPort = 1;
     std::string devicePath; // overrides comPort when set (command line or the "Device" key)
     std::uint32_t comActive = 1;
-    std::uint32_t connected = 0;
-    std::uint32_t comXonXoff = 0;
     std::uint32_t comLocalEcho = 0;
     std::uint32_t comNewLine = 0;
     std::uint32_t comAutoWrap = 1;
@@ -51,6 +47,18 @@ struct TTYInfo {
     std::uint8_t stopBits = kStopOne;
     std::uint32_t baudRate = kDefaultBaudRate;
     std::uint32_t comReconnect = 1; // reopen the device by itself when it is back after a hang-up
+};
+
+// The one connection record: port settings, terminal options, screen geometry, fill options
+// and the transfer flags. Plain data, so the settings pages can work on copies. The open port
+// and the reader live in SerialLink beside it.
+struct TTYInfo : ComPortSettings {
+    // Declared so that TTYInfo{} value-initialises: GCC 12 warns falsely about the base's
+    // string when an aggregate with a base is brace-initialised.
+    TTYInfo() = default;
+
+    std::uint32_t connected = 0;
+    std::uint32_t comXonXoff = 0;
 
     std::uint8_t lptPort = 1;
     std::uint8_t lptByteWidth = 0;

@@ -26,11 +26,11 @@ CTerminalSetup::CTerminalSetup(const QString& caption, QWidget* parent, int firs
 }
 
 void CTerminalSetup::LoadFromRecord(const TTYInfo& record, const std::string& runOverride) {
-    comPage->LoadSettings(ComPortSettings::FromRecord(record), runOverride);
+    comPage->LoadSettings(record, runOverride);
 }
 
 void CTerminalSetup::StoreToRecord(TTYInfo& record) const {
-    comPage->Settings().ToRecord(record);
+    static_cast<ComPortSettings&>(record) = comPage->Settings();
 }
 
 bool CTerminalSetup::KeepsRunOverride() const {

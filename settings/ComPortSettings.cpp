@@ -47,27 +47,6 @@ int IndexOf(const std::array<std::string_view, N>& list, std::string_view text) 
 
 } // namespace
 
-ComPortSettings ComPortSettings::FromRecord(const TTYInfo& tty) {
-    return {tty.comPort,    tty.devicePath,  tty.comActive, tty.comLocalEcho,
-            tty.comNewLine, tty.comAutoWrap, tty.byteSize,  tty.flowCtrl,
-            tty.parity,     tty.stopBits,    tty.baudRate,  tty.comReconnect};
-}
-
-void ComPortSettings::ToRecord(TTYInfo& tty) const {
-    tty.comPort = comPort;
-    tty.devicePath = devicePath;
-    tty.comActive = comActive;
-    tty.comLocalEcho = comLocalEcho;
-    tty.comNewLine = comNewLine;
-    tty.comAutoWrap = comAutoWrap;
-    tty.byteSize = byteSize;
-    tty.flowCtrl = flowCtrl;
-    tty.parity = parity;
-    tty.stopBits = stopBits;
-    tty.baudRate = baudRate;
-    tty.comReconnect = comReconnect;
-}
-
 BaudList MakeBaudList(std::uint32_t baudRate) {
     BaudList list;
     for (const std::string_view entry : kBaudEntries) {

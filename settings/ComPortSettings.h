@@ -24,27 +24,6 @@ inline constexpr std::array<std::string_view, 3> kStopBitsEntries = {"1 bit", "1
 inline constexpr std::uint32_t kMinTypedBaud = 50;
 inline constexpr std::uint32_t kMaxTypedBaud = 4000000;
 
-// The COM settings the port page works on: a copy of the record's, written back on OK.
-struct ComPortSettings {
-    std::uint8_t comPort = 1;
-    std::string devicePath; // an explicit device instead of comPort ("Device" of "COM")
-    std::uint32_t comActive = 1;
-    std::uint32_t comLocalEcho = 0;
-    std::uint32_t comNewLine = 0;
-    std::uint32_t comAutoWrap = 1;
-    std::uint8_t byteSize = 8;
-    std::uint8_t flowCtrl = 0;
-    std::uint8_t parity = kParityNone;
-    std::uint8_t stopBits = kStopOne;
-    std::uint32_t baudRate = kDefaultBaudRate;
-    std::uint32_t comReconnect = 1; // reopen the device by itself after a hang-up
-
-    [[nodiscard]] static ComPortSettings FromRecord(const TTYInfo& tty);
-    void ToRecord(TTYInfo& tty) const;
-
-    friend bool operator==(const ComPortSettings&, const ComPortSettings&) = default;
-};
-
 // The baud list for a rate: the fixed entries, and the rate itself in its numeric place when
 // it is not one of them, so a stored 19200 is shown and kept rather than replaced by 300.
 struct BaudList {
