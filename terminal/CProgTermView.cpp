@@ -84,19 +84,16 @@ void CProgTermView::ClearScreen() {
 }
 
 int CProgTermView::OnCreate(const std::string& portOverride) {
-    link.SetHooks({[this](TTYInfo& tty) {
+    const auto logFailure = [this](const StoreStatus& status) {
+        if (!status.ok) {
+            Debug(status.message);
+        }
+    };
+    link.SetHooks({[this, logFailure](TTYInfo& tty) {
                        tty.backColour = WindowColorRef();
-                       const StoreStatus status = store.LoadSettings(tty, dirs);
-                       if (!status.ok) {
-                           Debug(status.message);
-                       }
+                       logFailure(store.LoadSettings(tty, dirs));
                    },
-                   [this](TTYInfo& tty) {
-                       const StoreStatus status = store.SaveSettings(tty, dirs);
-                       if (!status.ok) {
-                           Debug(status.message);
-                       }
-                   },
+                   [this, logFailure](TTYInfo& tty) { logFailure(store.SaveSettings(tty, dirs)); },
                    [this](TTYInfo&) { BuildFont(); }});
     if (link.CreateLinkRecord() < 0) {
         return -1;
@@ -291,8 +288,7 @@ void CProgTermView::showEvent(QShowEvent* event) {
     QAbstractScrollArea::showEvent(event);
     if (!shownOnce) {
         shownOnce = true;
-        QMetaObject::invokeMethod(
-            this, [this] { DispatchReceived(); }, Qt::QueuedConnection);
+        WakeForReceived(); // for the blocks held back until now
     }
 }
 
