@@ -1,5 +1,6 @@
 #include "settings/SerialDevices.h"
 
+#include "link/DeviceIdentity.h"
 #include "link/SerialPort.h"
 
 #include <QSerialPortInfo>
@@ -13,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLinkFolders[] = {"/dev/serial/by-id", "/dev/serial/by-path"};
+constexpr const char* kLinkFolders[] = {kSerialByIdFolder, "/dev/serial/by-path"};
 
 SerialDeviceInfo FromQt(const QSerialPortInfo& port) {
     SerialDeviceInfo info;
