@@ -8,11 +8,11 @@
 namespace t8 {
 namespace {
 
-const SerialDeviceInfo* FindDevice(const std::vector<SerialDeviceInfo>& devices,
-                                   const std::string& path) {
+// What the system says of the device at `path`; empty when it does not list it.
+std::string DescriptionOf(const std::vector<SerialDeviceInfo>& devices, const std::string& path) {
     const auto found = std::find_if(devices.begin(), devices.end(),
                                     [&](const SerialDeviceInfo& d) { return d.path == path; });
-    return found == devices.end() ? nullptr : &*found;
+    return found == devices.end() ? std::string() : found->Description();
 }
 
 std::string Trimmed(const std::string& text) {
@@ -60,9 +60,8 @@ PortList::PortList(const PortScanner& scanner, const ComPortSettings& settings,
     AddNumbered(scanner);
     AddDevices(scanner, settings);
     if (!runOverride.empty()) {
-        const SerialDeviceInfo* known = FindDevice(scanner.devices, runOverride);
         entries.push_back({PortEntry::Kind::RunOnly, PortForDevicePath(runOverride), runOverride,
-                           known != nullptr ? known->Description() : std::string()});
+                           DescriptionOf(scanner.devices, runOverride)});
     }
     Select(settings, runOverride);
 }
@@ -73,9 +72,8 @@ void PortList::AddNumbered(const PortScanner& scanner) {
         if (path.empty() || !scanner.opens || !scanner.opens(path)) {
             continue;
         }
-        const SerialDeviceInfo* known = FindDevice(scanner.devices, path);
-        entries.push_back({PortEntry::Kind::Numbered, number, path,
-                           known != nullptr ? known->Description() : std::string()});
+        entries.push_back(
+            {PortEntry::Kind::Numbered, number, path, DescriptionOf(scanner.devices, path)});
     }
 }
 
