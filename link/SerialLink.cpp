@@ -96,12 +96,20 @@ int SerialLink::OpenPort() {
         if (std::exchange(linkStatusShown, false)) {
             ui.ShowLinkStatus(""); // the pane's ready text again
         }
-    } else if (resume && ReconnectWanted() &&
-               reconnector.Await(IdentifyDevice(path, stableNameFolder))) {
+    } else if (resume && ReconnectWanted() && reconnector.Await(AwaitedIdentity(path))) {
         awaitedPath = path;
         ShowStatus(WaitingStatus(path));
     }
     return result;
+}
+
+// The device that failed to open at `path`: the one that hung up, known by all its names, when
+// the settings still lead to it; else whatever the path alone can say.
+DeviceIdentity SerialLink::AwaitedIdentity(const std::string& path) const {
+    if (!identity.Empty() && (path == identity.namedPath || path == identity.ReopenPath())) {
+        return identity;
+    }
+    return IdentifyDevice(path, stableNameFolder);
 }
 
 int SerialLink::OpenAt(const std::string& path) {

@@ -128,6 +128,7 @@ private:
     };
 
     int OpenAt(const std::string& path);
+    [[nodiscard]] DeviceIdentity AwaitedIdentity(const std::string& path) const;
     bool Reconnect(const std::string& path);
     [[nodiscard]] bool ReconnectWanted() const;
     [[nodiscard]] Selection CurrentSelection() const;

@@ -253,6 +253,41 @@ TEST_F(PtyLinkTest, AReconnectFollowsTheStableNameToTheAdaptersNewNode) {
     EXPECT_EQ(link.DevicePath(), other.SlavePath());
 }
 
+// Port parameters left with OK while the adapter is away: the wait that goes on still knows the
+// adapter by its stable name, and finds it under its new node.
+TEST_F(PtyLinkTest, AWaitResumedAfterAReopenStillFollowsTheStableName) {
+    TempFolder dev;
+    PtyPair back;
+    dev.Link("ttyUSB0", pty.SlavePath());
+    dev.Link("by-id/usb-T8_Adapter-if00", "../ttyUSB0");
+    link.SetStableNameFolder(dev.Path("by-id"));
+    link.Record()->devicePath = dev.Path("ttyUSB0");
+    ASSERT_NE(link.OpenPort(), 0);
+    const auto serve = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 100 && !done(); ++i) {
+            link.DispatchReceived();
+            pollfd watch{link.DeviceWatchFd(), POLLIN, 0};
+            if (::poll(&watch, 1, 50) == 1) {
+                link.OnDeviceEvent();
+            }
+        }
+        return done();
+    };
+    pty.CloseMaster();
+    dev.Remove("by-id");
+    dev.Remove("ttyUSB0");
+    ASSERT_TRUE(serve([&] { return link.AwaitingDevice(); }));
+    link.ClosePort();
+    ASSERT_EQ(link.OpenPort(), 0);
+    ASSERT_TRUE(link.AwaitingDevice());
+
+    dev.Link("ttyUSB1", back.SlavePath());
+    dev.Link("by-id/usb-T8_Adapter-if00", "../ttyUSB1");
+    ASSERT_TRUE(serve([&] { return link.Record()->connected != 0; }));
+    ASSERT_EQ(link.SendBytes("K"), 1);
+    EXPECT_EQ(back.ReadFor(1, 2000), "K");
+}
+
 // Only a hang-up starts the wait, and not with the option off or --no-reconnect.
 TEST_F(PtyLinkTest, OnlyAHangUpStartsTheWaitForTheDevice) {
     const auto hangUp = [&](PtyPair& device) {
