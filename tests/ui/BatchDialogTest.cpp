@@ -17,28 +17,14 @@ namespace t8::test {
 namespace {
 
 // The window with its view on a pty; the test plays the device on the pty's master side.
-class BatchDialogTest : public WindowFixture<Operator> {
+class BatchDialogTest : public WindowFixture {
 protected:
     // Runs the batch dialog; `drive` works it from inside its loop, then it must close.
     void RunBatch(const std::string& path, const std::function<void(CBatchDlg&)>& drive) {
-        bool driven = false;
-        QTimer look;
-        look.setInterval(10);
-        QObject::connect(&look, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<CBatchDlg*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || driven) {
-                return;
-            }
-            driven = true;
-            drive(*dialog);
-            if (dialog->isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                dialog->reject();
-            }
-        });
-        look.start();
+        modals.Then<CBatchDlg>([drive](CBatchDlg* dialog) { drive(*dialog); });
         view->Dialogs().RunBatch(path);
-        EXPECT_TRUE(WaitFor([&] { return driven; }));
+        EXPECT_TRUE(WaitFor(
+            [&] { return modals.Done() && QApplication::activeModalWidget() == nullptr; }, 15000));
     }
     // What the device got, read while the window keeps running.
     std::string Read(std::size_t count, int timeoutMs = 5000) {
@@ -104,34 +90,30 @@ TEST_F(BatchDialogTest, AFileThatCannotBeOpenedSaysSo) {
 // The view's timer starts the batch and must go on ticking under it: only its look at column 0
 // of the cursor's row ends a wait whose prompt came before the wait began.
 TEST_F(BatchDialogTest, TheStartupBatchRunsOnceAfterEightTicksWithTheViewTimerGoingOn) {
-    constexpr auto kGiveUp = std::chrono::seconds(8);
     const std::string path = WriteFile("start.t8b", "T8 a\r\nPRINT started\r\n");
     view->SetStartupBatch({true, path});
     const auto start = std::chrono::steady_clock::now();
-    int runs = 0;
     std::string typed;
-    QTimer watch;
-    watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
+    QTimer device;
+    device.setInterval(5);
+    QObject::connect(&device, &QTimer::timeout, [&] {
         if (typed.empty() && !(typed = pty.ReadFor(1, 5)).empty()) {
             EXPECT_TRUE(pty.WriteAll("\r\n>")); // at once, before the wait starts
         }
-        auto* dialog = qobject_cast<CBatchDlg*>(QApplication::activeModalWidget());
-        if (dialog != nullptr && std::chrono::steady_clock::now() - start > kGiveUp) {
-            dialog->reject(); // the wait never ended: fail, but do not hang
-        } else if (dialog != nullptr && dialog->Executor().Finished() && dialog->isVisible()) {
-            ++runs;
-            EXPECT_EQ(dialog->MessageText(), "Batch file executed successfully. Click OK.");
-            QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-        }
     });
-    watch.start();
-    ASSERT_TRUE(WaitFor([&] { return runs == 1; }, 9000));
+    device.start();
+    modals.Then<CBatchDlg>([&](CBatchDlg* dialog) {
+        // a wait that never ends fails here, and the driver closes the dialog
+        ASSERT_TRUE(WaitFor([&] { return dialog->Executor().Finished(); }, 8000));
+        EXPECT_EQ(dialog->MessageText(), "Batch file executed successfully. Click OK.");
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    });
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }, 18000));
     EXPECT_EQ(typed, "a");
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(7 * CProgTermView::kTransferTimerMs));
+    EXPECT_GE(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(7 * CProgTermView::kTransferTimerMs));
     QTest::qWait(1000);
-    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(modals.unexpected.isEmpty()) << "runs once only";
 }
 
 } // namespace

@@ -25,7 +25,7 @@ namespace t8::test {
 namespace {
 
 // The window on a pty started with --port, as `scripts/t8dev run` starts it on the simulator.
-class PreferencesCommandsTest : public WindowFixture<ModalDriver> {
+class PreferencesCommandsTest : public WindowFixture {
 protected:
     // Runs a command; the driver answers its windows. False when one was left unanswered or
     // an unexpected one came.
@@ -36,17 +36,6 @@ protected:
     }
     // A file of the test's folder chosen in a file dialog.
     void Choose(QFileDialog* dialog, const char* name) { ChooseFile(dialog, dir.filePath(name)); }
-    // The next message boxes answered with OK, their texts noted.
-    void AnswerMessages(int count) {
-        for (int i = 0; i < count; ++i) {
-            modals.Then<QMessageBox>([this](QMessageBox* box) {
-                texts << box->text();
-                box->done(QMessageBox::Ok);
-            });
-        }
-    }
-
-    QStringList texts;
 };
 
 TEST_F(PreferencesCommandsTest, PortParametersReopenTheLineAtTheChosenRate) {
@@ -73,10 +62,11 @@ TEST_F(PreferencesCommandsTest, APortThatDoesNotOpenAfterOkIsExplained) {
         sheet->ComPage()->PortBox()->setEditText("/dev/nonexistent-t8");
         sheet->accept();
     });
-    AnswerMessages(1);
+    modals.Messages(1);
     ASSERT_TRUE(Run(cmd::kPortParameters));
-    ASSERT_EQ(texts.size(), 1);
-    EXPECT_TRUE(texts[0].startsWith("Cannot create connection via port /dev/nonexistent-t8!"));
+    ASSERT_EQ(modals.texts.size(), 1);
+    EXPECT_TRUE(
+        modals.texts[0].startsWith("Cannot create connection via port /dev/nonexistent-t8!"));
     EXPECT_EQ(view->Link().Record()->devicePath, "/dev/nonexistent-t8");
     EXPECT_EQ(view->Link().PortOverride(), "") << "another port was chosen for good";
 }
@@ -161,9 +151,9 @@ TEST_F(PreferencesCommandsTest, LibraryDownloadThroughTheWindow) {
                                       << kEndRecord << "\n";
     view->Directories().libraryDirectory = dir.path().toStdString();
     modals.Then<QFileDialog>([this](QFileDialog* dialog) { Choose(dialog, "lib.hex"); });
-    AnswerMessages(2); // the start question and "File downloaded successfully"
+    modals.Messages(2); // the start question and "File downloaded successfully"
     ASSERT_TRUE(Run(cmd::kReceiveLibrary));
-    EXPECT_EQ(texts,
+    EXPECT_EQ(modals.texts,
               (QStringList{"Do you wish to start library ?", "File downloaded successfully"}));
     const std::string sent =
         "RL" + IntelRecord(0x0100, {1, 2}) + "\r\n" + kEndRecord + "\r\nXX00000\r\rBA   \x1b\r";

@@ -1,10 +1,12 @@
 #include "tests/support/PtyPair.h"
-#include "tests/ui/Operators.h"
+#include "tests/ui/ModalDriver.h"
 
 #include "app/CMainFrame.h"
 #include "app/CProgTermApp.h"
+#include "batch/CBatchDlg.h"
+#include "examine/CExamineFileDlg.h"
 
-#include <QApplication>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,64 +14,82 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace t8::test {
 namespace {
 
-// Starts the program with one file named, answers the download-or-examine question with No,
-// closes the examine dialog, and lets every batch run to its end before clicking OK. Notes the
-// caption of each window it meets, once.
+// The program started whole with one file named; the driver answers its windows, and any
+// window it was not told of fails the test.
 class StartupBatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
         oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
         ASSERT_TRUE(pty.Ok());
+        program = std::make_unique<CProgTermApp>();
     }
-    void TearDown() override { qputenv("XDG_CONFIG_HOME", oldConfig); }
+    void TearDown() override {
+        program.reset(); // it saves its settings into the test's folder
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+        EXPECT_TRUE(modals.unexpected.isEmpty()) << modals.unexpected.join(", ").toStdString();
+    }
 
-    std::string Write(const std::string& name, const std::string& text) {
+    // Starts the program on `name` written with `text`, and lets it run for `ms` once the
+    // driver has answered every window it expected.
+    void Run(const std::string& name, const std::string& text, int ms) {
         const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    void Start(CProgTermApp& program, const std::string& file) {
         CommandLine line;
         line.port = pty.SlavePath();
-        line.file = file;
+        line.file = path;
         line.showSplash = false;
-        ASSERT_TRUE(program.InitInstance(line));
-    }
-    [[nodiscard]] int Seen(const QString& caption) const {
-        return static_cast<int>(answers.captions.count(caption));
+        ASSERT_TRUE(program->InitInstance(line));
+        EXPECT_EQ(program->Frame()->windowTitle().toStdString(),
+                  std::filesystem::path(path).filename().string() + " - HostLink V2.17");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return modals.Done(); }, 10000));
+        QTest::qWait(ms);
     }
 
     QTemporaryDir dir;
     PtyPair pty;
-    StartupOperator answers;
+    ModalDriver modals;
+    std::unique_ptr<CProgTermApp> program;
 
 private:
     QByteArray oldConfig;
 };
 
-TEST_F(StartupBatchTest, AFolderNamedLikeABatchDoesNotMakeABatch) {
-    const std::string file = Write("t8b-parts/image.hex", ":00000001FF\r\n");
-    CProgTermApp program;
-    Start(program, file);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Seen("Examine file....") == 1; }, 10000));
-    QTest::qWait(3000); // past the eighth tick of the view's timer
-    EXPECT_EQ(answers.captions, (QStringList{"Confirm", "Examine file...."}));
+// A folder named like a batch does not make a batch; the title names the file while its
+// request waits and returns once the request is taken.
+TEST_F(StartupBatchTest, AHexFileIsExaminedUnderItsOwnTitle) {
+    modals.Then<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), "Confirm");
+        box->button(QMessageBox::No)->click(); // no download: examine it
+    });
+    modals.Then<CExamineFileDlg>([&](CExamineFileDlg* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Examine file....");
+        EXPECT_EQ(program->Frame()->windowTitle(), "T8 - HostLink V2.17");
+        dialog->reject();
+    });
+    Run("t8b-parts/image.hex", ":00000001FF\r\n", 3000); // past the view timer's eighth tick
+    EXPECT_EQ(program->Frame()->windowTitle(), "T8 - HostLink V2.17");
+    // A display name, once set, is appended by the X11 platform to every caption
+    // ("Confirm — T8HostLink"); without one it follows the application's name.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName("probe");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+    QCoreApplication::setApplicationName(name);
 }
 
 TEST_F(StartupBatchTest, ABatchNamedInCapitalsRunsOnceWithoutAQuestion) {
-    const std::string file = Write("Run.T8B", "PRINT started\r\n");
-    CProgTermApp program;
-    Start(program, file);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Seen("Execute batch file") == 1; }, 10000));
-    QTest::qWait(1500);
-    EXPECT_EQ(answers.captions, QStringList{"Execute batch file"})
-        << "the document's request is dropped";
+    modals.Then<CBatchDlg>([](CBatchDlg* batch) {
+        EXPECT_EQ(batch->windowTitle(), "Execute batch file");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return batch->Executor().Finished(); }, 5000));
+        batch->OkButton()->click();
+    });
+    Run("Run.T8B", "PRINT started\r\n", 1500); // the document's request is dropped
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-// The window's transfers as an operator meets them: a cable pulled during a send or a receive,
-// and document requests while the port is closed. Real dialogs, the device on a pty.
+// The window's transfers as an operator meets them: a cable pulled during a send or a receive.
+// Real dialogs, the device on a pty.
 #include "tests/ui/WindowFixture.h"
 
 #include "commands/CommandIds.h"
+#include "examine/CExamineFileDlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -20,7 +20,7 @@
 namespace t8::test {
 namespace {
 
-class TransferWindowTest : public WindowFixture<Operator> {
+class TransferWindowTest : public WindowFixture {
 protected:
     static constexpr const char* kLost = "T8 disconnected: ";
     static constexpr int kPatienceMs = 10000; // the device's thread and the modal loops
@@ -28,16 +28,13 @@ protected:
         if (device.joinable()) {
             device.join();
         }
+        WindowFixture::TearDown();
     }
     // The text on the screen, its rows side by side (the lines looked for are shorter).
     [[nodiscard]] bool ScreenShows(const std::string& text) const {
         const auto& screen = view->Link().Record()->screen;
         return std::string_view(reinterpret_cast<const char*>(screen.data()), screen.size())
                    .find(text) != std::string_view::npos;
-    }
-    [[nodiscard]] bool MessageSays(const QString& part) const {
-        return std::any_of(modals.messages.begin(), modals.messages.end(),
-                           [&](const QString& text) { return text.contains(part); });
     }
 
     std::thread device; // plays the T8 while the window's modal loops run
@@ -58,8 +55,8 @@ TEST_F(TransferWindowTest, APulledCableEndsASendAndTheProgramGoesOn) {
     device.join();
     EXPECT_EQ(taken.substr(0, 2), "\rD");
     EXPECT_TRUE(ScreenShows("[The send of big.hex was stopped after "));
+    // no box to click away: the fixture fails on any window nobody expected
     EXPECT_TRUE(WaitFor([] { return QApplication::activeModalWidget() == nullptr; }, kPatienceMs));
-    EXPECT_TRUE(modals.messages.isEmpty()) << "no box to click away";
     EXPECT_FALSE(view->TransferTimerRunning());
     EXPECT_FALSE(view->Link().LineOpen());
     EXPECT_EQ(view->Link().Record()->echoActive, 1u);
@@ -68,7 +65,9 @@ TEST_F(TransferWindowTest, APulledCableEndsASendAndTheProgramGoesOn) {
 
 TEST_F(TransferWindowTest, APulledCableDuringAReceiveOffersWhatArrivedForSaving) {
     const std::string records = ":10000000000102030405060708090A0B0C0D0E0F78\r\n:1000";
-    modals.fileName = dir.filePath("cut.hex");
+    const QString saveAs = dir.filePath("cut.hex");
+    modals.Then<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, saveAs); });
+    modals.Then<CExamineFileDlg>([](CExamineFileDlg* dialog) { dialog->reject(); });
     device = std::thread([&] {
         if (pty.ReadFor(2, 5000) == "SE" && pty.WriteAll("Send INTEL data range 00000,00FFF") &&
             pty.ReadFor(1, 5000) == "\r" && pty.WriteAll("\r\n" + records)) {
@@ -81,39 +80,16 @@ TEST_F(TransferWindowTest, APulledCableDuringAReceiveOffersWhatArrivedForSaving)
         [&] { return view->Transfer().Fields().prompt.Text().find("00FFF") != std::string::npos; },
         kPatienceMs));
     QTest::keyClick(view, Qt::Key_Return); // the receive runs until the line is gone
-    ASSERT_TRUE(WaitFor([&] { return !modals.examined.isEmpty(); }, kPatienceMs));
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }, kPatienceMs));
     device.join();
-    QFile saved(modals.fileName);
+    QFile saved(saveAs);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll().toStdString(), records);
     EXPECT_TRUE(frame->PromptText().startsWith(kLost));
     EXPECT_TRUE(ScreenShows("[The receive was stopped after " + std::to_string(records.size()) +
                             " bytes; they are kept for saving.]"));
-    EXPECT_TRUE(modals.messages.isEmpty()) << "the save dialog, but no box to click away";
     EXPECT_FALSE(view->TransferTimerRunning());
     EXPECT_EQ(view->Link().flags.displayHeld, 0u);
-}
-
-// With the port closed the view's timer does not run; a document's request is still carried
-// out: Examine needs no device, and a download says why it cannot run.
-TEST_F(TransferWindowTest, DocumentRequestsAreCarriedOutWithThePortClosed) {
-    CProgTermDoc otherDoc;
-    SettingsStore otherStore(dir.filePath("other.ini"));
-    CMainFrame other;
-    auto* lonely = new CProgTermView(other, otherDoc, otherStore, &other);
-    lonely->OnCreate("/dev/nonexistent-t8");
-    const std::string file = WriteFile("x.hex", ":00000001FF\r\n");
-    using enum CProgTermDoc::Answer;
-    otherDoc.OnOpenDocument(file, [](const std::string&) { return Examine; });
-    EXPECT_TRUE(WaitFor([&] { return !modals.examined.isEmpty(); }, kPatienceMs));
-    otherDoc.OnOpenDocument(file, [](const std::string&) { return Download; });
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            return MessageSays("Cannot send " + QString::fromStdString(file) +
-                               ": the port to the T8 is not open.");
-        },
-        kPatienceMs));
-    EXPECT_FALSE(lonely->TransferTimerRunning());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tests/support/PtyPair.h"
-#include "tests/ui/Operators.h"
+#include "tests/ui/ModalDriver.h"
 
 #include "app/CMainFrame.h"
 #include "settings/SettingsStore.h"
@@ -27,12 +27,15 @@ inline std::string RowText(ScreenModel& screen, int row, int length) {
 }
 
 // The main window with its view on a pty, the test playing the device on the master side.
-// `Modals` answers the modal windows the test's commands open (an Operator, a ModalDriver).
-template <typename Modals> class WindowFixture : public ::testing::Test {
+// `modals` answers the modal windows the test's commands open; any other one fails the test.
+class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         Create();
         Show();
+    }
+    void TearDown() override {
+        EXPECT_TRUE(modals.unexpected.isEmpty()) << modals.unexpected.join(", ").toStdString();
     }
     // The frame with its view and the port open, not shown yet.
     void Create() {
@@ -71,13 +74,13 @@ protected:
 
     QTemporaryDir dir;
     PtyPair pty;
-    Modals modals;
+    ModalDriver modals;
     CProgTermDoc doc;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CMainFrame> frame;
     CProgTermView* view = nullptr;
 };
 
-class WindowTest : public WindowFixture<Operator> {};
+using WindowTest = WindowFixture;
 
 } // namespace t8::test

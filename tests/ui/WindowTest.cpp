@@ -4,6 +4,7 @@
 #include "app/CMainFrame.h"
 #include "app/CSplashWindow.h"
 #include "commands/CommandIds.h"
+#include "examine/CExamineFileDlg.h"
 #include "settings/SettingsStore.h"
 #include "terminal/CProgTermView.h"
 
@@ -108,18 +109,37 @@ TEST_F(WindowTest, CaptureHoldsReceivedBytesAndTheEchoInOrder) {
     EXPECT_EQ(std::string(captured.begin(), captured.end()), burst + "ok");
 }
 
-TEST_F(WindowTest, ThePortThatCannotBeOpenedIsExplained) {
+// With the port closed the view's timer does not run; a document's request is still carried
+// out: Examine needs no device, and a download says why it cannot run.
+TEST_F(WindowTest, ThePortThatCannotBeOpenedIsExplainedAndDocumentsAreStillServed) {
+    bool examined = false;
+    modals.Messages(1);
+    modals.Then<CExamineFileDlg>([&](CExamineFileDlg* dialog) {
+        examined = true;
+        dialog->reject();
+    });
+    modals.Messages(1);
     CProgTermDoc otherDoc;
     SettingsStore otherStore(dir.filePath("other.ini"));
     CMainFrame other; // goes first: its view saves into the store
     auto* lonely = new CProgTermView(other, otherDoc, otherStore, &other);
     lonely->OnCreate("/dev/nonexistent-t8");
-    ASSERT_FALSE(modals.messages.isEmpty());
-    EXPECT_TRUE(modals.messages.back().startsWith(
+    ASSERT_EQ(modals.texts.size(), 1);
+    EXPECT_TRUE(modals.texts[0].startsWith(
         "Cannot create connection via port /dev/nonexistent-t8!\n/dev/nonexistent-t8 don't "
         "exist or is used by another application."));
     EXPECT_FALSE(lonely->TransferTimerRunning());
     QTest::keyClicks(lonely, "x"); // a closed port ignores typing
+
+    const std::string file = WriteFile("x.hex", ":00000001FF\r\n");
+    using enum CProgTermDoc::Answer;
+    otherDoc.OnOpenDocument(file, [](const std::string&) { return Examine; });
+    EXPECT_TRUE(WaitFor([&] { return examined; }, 10000));
+    otherDoc.OnOpenDocument(file, [](const std::string&) { return Download; });
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }, 10000));
+    EXPECT_TRUE(modals.texts[1].contains("Cannot send " + QString::fromStdString(file) +
+                                         ": the port to the T8 is not open."));
+    EXPECT_FALSE(lonely->TransferTimerRunning());
 }
 
 TEST_F(WindowTest, SettingsAreWrittenWhenTheViewGoes) {
