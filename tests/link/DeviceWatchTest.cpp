@@ -24,6 +24,14 @@ bool Readable(const DeviceWatch& watch, int ms) {
     return ::poll(&fd, 1, ms) == 1;
 }
 
+// What the watch makes of the next event within a second: "none", "ours" or "other".
+std::string Next(DeviceWatch& watch) {
+    if (!Readable(watch, 1000)) {
+        return "none";
+    }
+    return watch.Check() ? "ours" : "other";
+}
+
 void Touch(const std::string& path) {
     std::ofstream(path) << "node";
 }
@@ -72,22 +80,18 @@ TEST(DeviceWatchTest, ReportsOnlyWhatConcernsTheWatchedPathsAndIsQuietOtherwise)
     EXPECT_FALSE(Readable(watch, 50)) << "nothing happened: nothing to wake for";
 
     Touch(dev.Path("ttyACM3")); // another device arrives
-    EXPECT_TRUE(Readable(watch, 1000));
-    EXPECT_FALSE(watch.Check());
+    EXPECT_EQ(Next(watch), "other");
     EXPECT_FALSE(Readable(watch, 0)) << "the events were taken";
 
     Touch(dev.Path("ttyUSB0"));
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_TRUE(watch.Check());
+    EXPECT_EQ(Next(watch), "ours");
 
     // udev sets the permissions after the node appeared
     fs::permissions(dev.Path("ttyUSB0"), fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_TRUE(watch.Check());
+    EXPECT_EQ(Next(watch), "ours");
 
     fs::rename(dev.Path("ttyACM3"), dev.Path("ttyUSB0")); // moved into place
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_TRUE(watch.Check());
+    EXPECT_EQ(Next(watch), "ours");
 
     watch.Stop();
     EXPECT_FALSE(watch.Watching());
@@ -106,35 +110,27 @@ TEST(DeviceWatchTest, FollowsTheStableNameFolderThroughItsGoingAndComing) {
     DeviceWatch watch;
     ASSERT_TRUE(watch.Watch({dev.Path("serial/by-id/usb-T8_Adapter-if00")}));
 
-    dev.Remove("serial"); // the last adapter went: udev removes the folders too
-    ASSERT_TRUE(Readable(watch, 1000));
-    (void)watch.Check(); // the watch moves up to the folder that still exists
+    dev.Remove("serial");           // the last adapter went: udev removes the folders too
+    EXPECT_NE(Next(watch), "none"); // the watch moves up to the folder that still exists
     EXPECT_TRUE(watch.Watching());
     Touch(dev.Path("unrelated"));
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_FALSE(watch.Check());
+    EXPECT_EQ(Next(watch), "other");
 
     // the adapter is back: the folders come one by one, then the link
     fs::create_directory(dev.Path("serial"));
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_TRUE(watch.Check());
+    EXPECT_EQ(Next(watch), "ours");
     fs::create_directory(dev.Path("serial/by-id"));
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_TRUE(watch.Check());
+    EXPECT_EQ(Next(watch), "ours");
     dev.Link("serial/by-id/usb-Other_Adapter-if00", "../../ttyUSB1");
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_FALSE(watch.Check()) << "another adapter's link";
+    EXPECT_EQ(Next(watch), "other") << "another adapter's link";
     dev.Link("serial/by-id/usb-T8_Adapter-if00", "../../ttyUSB2");
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_TRUE(watch.Check());
+    EXPECT_EQ(Next(watch), "ours");
 
     // gone again, and back faster than the watch can move down into the new folders
     dev.Remove("serial");
-    ASSERT_TRUE(Readable(watch, 1000));
-    (void)watch.Check();
+    EXPECT_NE(Next(watch), "none");
     dev.Link("serial/by-id/usb-T8_Adapter-if00", "../../ttyUSB0");
-    ASSERT_TRUE(Readable(watch, 1000));
-    EXPECT_TRUE(watch.Check());
+    EXPECT_EQ(Next(watch), "ours");
 }
 
 // The device on a pty behind a link in a temporary folder, as the simulator puts it.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace t8::test {
 namespace {
 
@@ -143,70 +145,56 @@ TEST_F(SerialLinkTest, DispatchRules) {
     EXPECT_EQ(order, "sasbcbccrccdsf"); // a block on its way to the screen is captured as shown
 }
 
-// The screen feeds a wrap's line feed back in while the outer block is still being shown.
+// A screen that, inside the blocks it is shown, calls back into the link as a wrap does.
 class ReenteringTarget : public RecordingTarget {
 public:
-    SerialLink* link = nullptr;
-    std::string seenAfterNested;
+    std::function<void(const std::string&)> inside;
     void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override {
         RecordingTarget::ProcessScreen(bytes, count);
-        if (count > 1) {
-            const std::uint8_t lineFeed = 0x0A;
-            link->ShowReceived(&lineFeed, 1);
-            seenAfterNested.assign(reinterpret_cast<const char*>(bytes), count);
+        if (count > 1 && inside) {
+            inside(std::string(reinterpret_cast<const char*>(bytes), count));
         }
     }
 };
 
-TEST(SerialLinkNestingTest, ANestedBlockLeavesTheOuterOneIntact) {
+TEST(SerialLinkNestingTest, NestedBlocksAndWrapLineFeedsAreCapturedWhereTheyHappened) {
     RecordingUi ui;
     ReenteringTarget target;
     FakePort::State port;
     SerialLink link(ui, target, [&] { return std::make_unique<FakePort>(port); });
-    target.link = &link;
     ASSERT_EQ(link.CreateLinkRecord(), 1);
-    link.Record()->captureOn = 1;
-    const std::string block = "abcdef";
-    link.ShowReceived(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
-    EXPECT_EQ(target.seenAfterNested, block);
-    EXPECT_EQ(target.All('c'), "abcdef\n");
-}
-
-// The screen wraps twice inside a block; an error text is shown from inside it as well.
-class WrappingTarget : public RecordingTarget {
-public:
-    SerialLink* link = nullptr;
-    void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override {
-        RecordingTarget::ProcessScreen(bytes, count);
-        if (count == 6) {
-            link->ShowWrapLineFeed(2);
-            link->ShowWrapLineFeed(4);
-            const std::string error = "<E>";
-            link->ShowReceived(reinterpret_cast<const std::uint8_t*>(error.data()), error.size());
-        }
-    }
-};
-
-TEST(SerialLinkNestingTest, WrapLineFeedsAreCapturedWhereTheWrapsHappened) {
-    RecordingUi ui;
-    WrappingTarget target;
-    FakePort::State port;
-    SerialLink link(ui, target, [&] { return std::make_unique<FakePort>(port); });
-    target.link = &link;
-    ASSERT_EQ(link.CreateLinkRecord(), 1);
-    const std::string block = "abcdef";
-    const auto show = [&] {
-        link.ShowReceived(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
+    const auto show = [&](const std::string& text) {
+        link.ShowReceived(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     };
-    show();
+    // the screen feeds a wrap's line feed back in while the outer block is still being shown
+    std::string seenAfterNested;
+    target.inside = [&](const std::string& block) {
+        show("\n");
+        seenAfterNested = block;
+    };
+    link.Record()->captureOn = 1;
+    show("abcdef");
+    EXPECT_EQ(seenAfterNested, "abcdef") << "a nested block leaves the outer one intact";
+    EXPECT_EQ(target.All('c'), "abcdef\n");
+
+    // the screen wraps twice inside a block, and an error text is shown from inside it as well
+    target.entries.clear();
+    target.inside = [&](const std::string& block) {
+        if (block.size() == 6) {
+            link.ShowWrapLineFeed(2);
+            link.ShowWrapLineFeed(4);
+            show("<E>");
+        }
+    };
+    link.Record()->captureOn = 0;
+    show("abcdef");
     EXPECT_EQ(target.All('s'), "abcdef\n\n<E>");
     EXPECT_EQ(target.All('c'), "") << "capture is off";
-
     link.Record()->captureOn = 1;
-    show();
+    show("abcdef");
     EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>");
     link.Record()->receiveActive = 1;
-    show();
+    show("abcdef");
     EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>abcdef") << "a receive takes the block whole";
 }
 

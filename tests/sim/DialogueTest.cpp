@@ -17,12 +17,8 @@ TEST(DialogueTest, PromptEchoAndEscape) {
     EXPECT_EQ(sim.Type("H"), "H\r\nChecksum range ");
     EXPECT_EQ(sim.Type("00\x1b"), "00\r\n>");
     EXPECT_FALSE(sim.device().InDialogue());
-}
-
-TEST(DialogueTest, LineFeedAloneIsEnterButCrLfIsOne) {
-    DeviceHarness sim;
-    EXPECT_EQ(sim.Type("\n"), "\r\n>");
-    EXPECT_EQ(sim.Type("\r\n"), "\r\n>");
+    EXPECT_EQ(sim.Type("\n"), "\r\n>") << "a line feed alone is ENTER";
+    EXPECT_EQ(sim.Type("\r\n"), "\r\n>") << "but CR LF is one";
 }
 
 TEST(DialogueTest, FileFormatStepsWithBlankAndConfirmsWithEnter) {

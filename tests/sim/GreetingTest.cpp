@@ -31,7 +31,7 @@ TEST(GreetingTest, AfterTheHostsOpenAndPurgeThenOnlyOnceMoreIfAPurgeSwallowedIt)
     EXPECT_FALSE(greeting.DueMs()) << "a reopen does not switch the device on again";
 }
 
-TEST(GreetingTest, LatePurgeDelaysItAndOneLongAfterIsTheHostsOwn) {
+TEST(GreetingTest, APurgeAloneOrLateDelaysItAndOneLongAfterIsTheHostsOwn) {
     PowerOnGreeting late;
     late.HostOpened(kOpen);
     late.HostPurged(kOpen + 95); // a loaded host configures late
@@ -42,6 +42,10 @@ TEST(GreetingTest, LatePurgeDelaysItAndOneLongAfterIsTheHostsOwn) {
     settled.Said(kOpen + 100);
     settled.HostPurged(kOpen + 100 + PowerOnGreeting::kSwallowedWithinMs + 1);
     EXPECT_FALSE(settled.DueMs()); // the settings dialog's reopen, say
+
+    PowerOnGreeting unwatched; // without a watch on opens the purge at open tells
+    unwatched.HostPurged(kOpen);
+    EXPECT_EQ(unwatched.DueMs(), kOpen + PowerOnGreeting::kAfterPurgeMs);
 }
 
 TEST(GreetingTest, AHostThatTalksFirstGetsItsAnswerInstead) {
@@ -59,12 +63,6 @@ TEST(GreetingTest, AHostThatTalksFirstGetsItsAnswerInstead) {
     afterPrompt.HostSpoke();
     afterPrompt.HostPurged(kOpen + 200);
     EXPECT_FALSE(afterPrompt.DueMs());
-}
-
-TEST(GreetingTest, WithoutAWatchOnOpensThePurgeAtOpenTells) {
-    PowerOnGreeting greeting;
-    greeting.HostPurged(kOpen);
-    EXPECT_EQ(greeting.DueMs(), kOpen + PowerOnGreeting::kAfterPurgeMs);
 }
 
 TEST(GreetingTest, DeviceGreetsOnlyAtRest) {

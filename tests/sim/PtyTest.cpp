@@ -1,4 +1,6 @@
 // The simulator on a real pseudo-terminal, opened the way a host program opens a serial port.
+#include "CodecReader.h"
+
 #include "sim/pty/SimServer.h"
 #include "sim/records/IntelCodec.h"
 #include "tests/support/TempFolder.h"
@@ -145,21 +147,11 @@ TEST(PtyTest, HostGetsThePromptAndReceivesARange) {
     ASSERT_TRUE(data.ends_with("\r\n>")) << data;
 
     IntelCodec codec;
-    codec.Reset(0);
-    std::vector<std::uint8_t> bytes;
-    bool ended = false;
-    for (const char c : data.substr(data.find("\r\n") + 2)) {
-        const ParseStep step = codec.Feed(static_cast<std::uint8_t>(c));
-        bytes.insert(bytes.end(), step.bytes.begin(), step.bytes.end());
-        ended = ended || step.kind == ParseStep::Kind::End;
-        ASSERT_NE(step.kind, ParseStep::Kind::Error) << step.error;
-        if (ended) {
-            break;
-        }
-    }
-    EXPECT_TRUE(ended);
-    ASSERT_EQ(bytes.size(), 0x40U);
-    EXPECT_EQ(bytes[0x3F], 0x3F ^ 0x5A);
+    const test::ReadResult result = test::ReadAll(codec, data.substr(data.find("\r\n") + 2));
+    EXPECT_EQ(result.error, "");
+    EXPECT_TRUE(result.ended);
+    ASSERT_EQ(result.bytes.size(), 0x40U);
+    EXPECT_EQ(result.bytes.at(0x3F), 0x3F ^ 0x5A);
 }
 
 TEST(PtyTest, HostAtTheWrongRateIsIgnoredAndReopeningWorks) {
@@ -253,7 +245,7 @@ bool WaitForLink(const std::string& link, bool there) {
 }
 
 TEST(PtyTest, APulledLineComesBackBehindTheSameLinkAsADeviceSwitchedOnAfresh) {
-    test::TempFolder folder;
+    t8::test::TempFolder folder;
     ServerOptions options;
     options.linkPath = folder.Path("t8");
     std::mutex mutex;
@@ -293,7 +285,7 @@ TEST(PtyTest, APulledLineComesBackBehindTheSameLinkAsADeviceSwitchedOnAfresh) {
 }
 
 TEST(PtyTest, HangsUpAfterBytesToTheHostAndReturnsOnceAfterTheSetTime) {
-    test::TempFolder folder;
+    t8::test::TempFolder folder;
     ServerOptions options;
     options.linkPath = folder.Path("t8");
     options.hangupAfterSent = 100;

@@ -16,38 +16,32 @@ struct KnownStream {
     std::vector<std::uint8_t> bytes;
 };
 
-void PrintTo(const KnownStream& param, std::ostream* out) {
-    *out << param.text;
-}
-
-class KnownStreamTest : public testing::TestWithParam<KnownStream> {};
-
-TEST_P(KnownStreamTest, LoadsTheBytesAtTheirAddress) {
-    const KnownStream& known = GetParam();
-    const auto codec = MakeCodec(known.format);
-    const ReadResult result = ReadAll(*codec, known.text);
-    ASSERT_EQ(result.error, "");
-    ASSERT_EQ(result.bytes.size(), known.bytes.size());
-    for (std::size_t i = 0; i < known.bytes.size(); ++i) {
-        EXPECT_EQ(result.bytes.at(known.address + static_cast<std::uint32_t>(i)), known.bytes[i]);
+TEST(RecordCodecTest, KnownStreamsLoadTheBytesAtTheirAddress) {
+    const KnownStream streams[] = {
+        {Format::Intel, ":020100001234B7\r\n:00000001FF\r\n", 0x100, {0x12, 0x34}},
+        {Format::Intel, ":02000004000AF0\n:01001000559A\n:00000001FF", 0xA0010, {0x55}},
+        {Format::Intel, ":020000021000EC\n:01001000559A\n:00000001FF", 0x10010, {0x55}},
+        {Format::Motorola,
+         "S00600004844521B\r\nS10510001234A4\r\nS9030000FC\r\n",
+         0x1000,
+         {0x12, 0x34}},
+        {Format::Motorola, "s20601234512344a\ns804000000fb\n", 0x12345, {0x12, 0x34}},
+        {Format::Tek, "/10000203ABCD2E\r\n/00000000\r\n", 0x1000, {0xAB, 0xCD}},
+        {Format::Tek, "%0C6214100055\n%0781010\n", 0x1000, {0x55}},
+        {Format::Ascii, "00 11 22\r\n33\r\n", 0, {0x00, 0x11, 0x22, 0x33}},
+        {Format::Ascii, "0A0B", 0, {0x0A, 0x0B}}};
+    for (const KnownStream& known : streams) {
+        const auto codec = MakeCodec(known.format);
+        const ReadResult result = ReadAll(*codec, known.text);
+        ASSERT_EQ(result.error, "") << known.text;
+        ASSERT_EQ(result.bytes.size(), known.bytes.size()) << known.text;
+        for (std::size_t i = 0; i < known.bytes.size(); ++i) {
+            EXPECT_EQ(result.bytes.at(known.address + static_cast<std::uint32_t>(i)),
+                      known.bytes[i])
+                << known.text;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Records, KnownStreamTest,
-    testing::Values(
-        KnownStream{Format::Intel, ":020100001234B7\r\n:00000001FF\r\n", 0x100, {0x12, 0x34}},
-        KnownStream{Format::Intel, ":02000004000AF0\n:01001000559A\n:00000001FF", 0xA0010, {0x55}},
-        KnownStream{Format::Intel, ":020000021000EC\n:01001000559A\n:00000001FF", 0x10010, {0x55}},
-        KnownStream{Format::Motorola,
-                    "S00600004844521B\r\nS10510001234A4\r\nS9030000FC\r\n",
-                    0x1000,
-                    {0x12, 0x34}},
-        KnownStream{Format::Motorola, "s20601234512344a\ns804000000fb\n", 0x12345, {0x12, 0x34}},
-        KnownStream{Format::Tek, "/10000203ABCD2E\r\n/00000000\r\n", 0x1000, {0xAB, 0xCD}},
-        KnownStream{Format::Tek, "%0C6214100055\n%0781010\n", 0x1000, {0x55}},
-        KnownStream{Format::Ascii, "00 11 22\r\n33\r\n", 0, {0x00, 0x11, 0x22, 0x33}},
-        KnownStream{Format::Ascii, "0A0B", 0, {0x0A, 0x0B}}));
 
 struct BadStream {
     Format format;
@@ -55,46 +49,31 @@ struct BadStream {
     const char* error;
 };
 
-void PrintTo(const BadStream& param, std::ostream* out) {
-    *out << param.text;
+TEST(RecordCodecTest, BadStreamsNameTheFault) {
+    const BadStream streams[] = {
+        {Format::Intel, ":020100001234B8\n", "record 1 checksum error (read B8 expected B7)"},
+        {Format::Intel, ":00000001FF\n", ""}, // a complete end record
+        {Format::Intel, ":0201000012\n", "record 1 ends early"},
+        {Format::Intel, ":02010 0001234B7", "record 1 has a character that is not a hex digit"},
+        {Format::Intel, ":020100001234B7\n;", "unexpected character 0x3B after record 1"},
+        {Format::Intel, ":020100001234B7\n", "no end record after 1 records"},
+        {Format::Intel, ":0100000612E7\n", "record 1 has an unknown type"},
+        {Format::Motorola, "S10510001234A5\n", "record 1 checksum error (read A5 expected A4)"},
+        {Format::Motorola, "S00600004844521C\n", "record 1 checksum error (read 1C expected 1B)"},
+        {Format::Motorola, "S4030000FC\n", "record 1 has an unknown type"},
+        {Format::Motorola, "S1020000FD\n", "record 1 is shorter than its address"},
+        {Format::Tek, "/10000204ABCD2E\n", "record 1 first checksum error (read 04 expected 03)"},
+        {Format::Tek, "/10000203ABCD2F\n", "record 1 second checksum error (read 2F expected 2E)"},
+        {Format::Tek, "%0E82E800000000\n", "record 1 checksum error (read 2E expected 1E)"},
+        {Format::Tek, "%0E319800000000\n", "record 1 has an unsupported type"},
+        {Format::Ascii, "00 1 22", "half a byte after byte 1"},
+        {Format::Ascii, "00 11 2", "half a byte at the end"},
+        {Format::Ascii, "00 11 G2", "unexpected character 0x47 after byte 2"}};
+    for (const BadStream& bad : streams) {
+        const auto codec = MakeCodec(bad.format);
+        EXPECT_EQ(ReadAll(*codec, bad.text).error, bad.error) << bad.text;
+    }
 }
-
-class BadStreamTest : public testing::TestWithParam<BadStream> {};
-
-TEST_P(BadStreamTest, NamesTheFault) {
-    const BadStream& bad = GetParam();
-    const auto codec = MakeCodec(bad.format);
-    EXPECT_EQ(ReadAll(*codec, bad.text).error, bad.error);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Records, BadStreamTest,
-    testing::Values(
-        BadStream{Format::Intel, ":020100001234B8\n",
-                  "record 1 checksum error (read B8 expected B7)"},
-        BadStream{Format::Intel, ":00000001FF\n", ""}, // a complete end record
-        BadStream{Format::Intel, ":0201000012\n", "record 1 ends early"},
-        BadStream{Format::Intel, ":02010 0001234B7",
-                  "record 1 has a character that is not a hex digit"},
-        BadStream{Format::Intel, ":020100001234B7\n;", "unexpected character 0x3B after record 1"},
-        BadStream{Format::Intel, ":020100001234B7\n", "no end record after 1 records"},
-        BadStream{Format::Intel, ":0100000612E7\n", "record 1 has an unknown type"},
-        BadStream{Format::Motorola, "S10510001234A5\n",
-                  "record 1 checksum error (read A5 expected A4)"},
-        BadStream{Format::Motorola, "S00600004844521C\n",
-                  "record 1 checksum error (read 1C expected 1B)"},
-        BadStream{Format::Motorola, "S4030000FC\n", "record 1 has an unknown type"},
-        BadStream{Format::Motorola, "S1020000FD\n", "record 1 is shorter than its address"},
-        BadStream{Format::Tek, "/10000204ABCD2E\n",
-                  "record 1 first checksum error (read 04 expected 03)"},
-        BadStream{Format::Tek, "/10000203ABCD2F\n",
-                  "record 1 second checksum error (read 2F expected 2E)"},
-        BadStream{Format::Tek, "%0E82E800000000\n",
-                  "record 1 checksum error (read 2E expected 1E)"},
-        BadStream{Format::Tek, "%0E319800000000\n", "record 1 has an unsupported type"},
-        BadStream{Format::Ascii, "00 1 22", "half a byte after byte 1"},
-        BadStream{Format::Ascii, "00 11 2", "half a byte at the end"},
-        BadStream{Format::Ascii, "00 11 G2", "unexpected character 0x47 after byte 2"}));
 
 TEST(RecordCodecTest, NoRecordGrowsPastTheLongestThereIs) {
     // 255 data bytes make the longest record; digits beyond its count are outside any record

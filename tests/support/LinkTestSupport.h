@@ -127,7 +127,6 @@ public:
         bool dtr = false;
         bool rts = false;
         int opens = 0;
-        int outputDiscards = 0;
         std::vector<bool> suspends; // SuspendOutput calls, in order
         Input input;
     };
@@ -174,7 +173,7 @@ public:
     }
     [[nodiscard]] std::size_t OutputQueued() const override { return 0; }
     void Purge() override {}
-    void DiscardOutput() override { ++state.outputDiscards; }
+    void DiscardOutput() override {}
     WaitResult WaitReadable() override {
         std::unique_lock lock(state.input.mutex);
         state.input.changed.wait(
