@@ -97,7 +97,11 @@ public:
             thread_.join();
         }
     }
-    void Start() {
+    // Starts serving on a thread of its own; false (and no thread) when the pty failed to open.
+    [[nodiscard]] bool Start() {
+        if (!error_.empty()) {
+            return false;
+        }
         thread_ = std::thread([this] {
             threadId_ = gettid();
             runError_ = server_.Run();
@@ -105,6 +109,7 @@ public:
         while (threadId_ == 0) {
             std::this_thread::yield();
         }
+        return true;
     }
     // Times the serving thread has woken (given up the processor and got it back) so far.
     [[nodiscard]] long Wakeups() const {
@@ -135,7 +140,7 @@ TEST(PtyTest, HostGetsThePromptAndReceivesARange) {
     for (std::uint32_t address = 0; address < 0x40; ++address) {
         ram.Set(address, static_cast<std::uint8_t>(address ^ 0x5A));
     }
-    served.Start();
+    ASSERT_TRUE(served.Start());
     Host host(served.server().SlavePath());
     ASSERT_TRUE(host.IsOpen());
     EXPECT_EQ(host.ReadUntil("\r\n>"), "\r\n>"); // the device greets, no ENTER needed
@@ -156,8 +161,7 @@ TEST(PtyTest, HostGetsThePromptAndReceivesARange) {
 
 TEST(PtyTest, HostAtTheWrongRateIsIgnoredAndReopeningWorks) {
     Served served;
-    ASSERT_EQ(served.error(), "");
-    served.Start();
+    ASSERT_TRUE(served.Start()) << served.error();
     {
         Host host(served.server().SlavePath(), B9600);
         EXPECT_EQ(host.ReadUntil("\r\n>", 500ms), ""); // the greeting is lost at 9600
@@ -176,8 +180,7 @@ TEST(PtyTest, HangsUpAfterTheGivenNumberOfBytes) {
     ServerOptions options;
     options.hangupAfter = 3;
     Served served(options);
-    ASSERT_EQ(served.error(), "");
-    served.Start();
+    ASSERT_TRUE(served.Start()) << served.error();
     Host host(served.server().SlavePath());
     EXPECT_EQ(host.ReadUntil("\r\n>"), "\r\n>");
     host.Write("\r\r");
@@ -189,8 +192,7 @@ TEST(PtyTest, HangsUpAfterTheGivenNumberOfBytes) {
 
 TEST(PtyTest, GreetsAHostThatOpensConfiguresAndPurges) {
     Served served;
-    ASSERT_EQ(served.error(), "");
-    served.Start();
+    ASSERT_TRUE(served.Start()) << served.error();
     Host host(served.server().SlavePath()); // opened and configured
     host.Purge();
     EXPECT_EQ(host.ReadUntil("\r\n>", kGreetingPatience), "\r\n>");
@@ -199,8 +201,7 @@ TEST(PtyTest, GreetsAHostThatOpensConfiguresAndPurges) {
 
 TEST(PtyTest, APurgeThatSwallowsTheGreetingBringsItOnceMore) {
     Served served;
-    ASSERT_EQ(served.error(), "");
-    served.Start();
+    ASSERT_TRUE(served.Start()) << served.error();
     Host host(served.server().SlavePath());
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
     while (host.Queued() < 3 && std::chrono::steady_clock::now() < deadline) {
@@ -215,8 +216,7 @@ TEST(PtyTest, APurgeThatSwallowsTheGreetingBringsItOnceMore) {
 
 TEST(PtyTest, IdleDeviceDoesNotWake) {
     Served served;
-    ASSERT_EQ(served.error(), "");
-    served.Start();
+    ASSERT_TRUE(served.Start()) << served.error();
     const auto idleWakeups = [&] {
         const long before = served.Wakeups();
         std::this_thread::sleep_for(1500ms);
@@ -255,8 +255,7 @@ TEST(PtyTest, APulledLineComesBackBehindTheSameLinkAsADeviceSwitchedOnAfresh) {
         announced.push_back(path);
     };
     Served served(options);
-    ASSERT_EQ(served.error(), "");
-    served.Start();
+    ASSERT_TRUE(served.Start()) << served.error();
     {
         Host host(folder.Path("t8"));
         ASSERT_TRUE(host.IsOpen());
@@ -291,8 +290,7 @@ TEST(PtyTest, HangsUpAfterBytesToTheHostAndReturnsOnceAfterTheSetTime) {
     options.hangupAfterSent = 100;
     options.returnAfterMs = 500;
     Served served(options);
-    ASSERT_EQ(served.error(), "");
-    served.Start();
+    ASSERT_TRUE(served.Start()) << served.error();
     std::string seen;
     {
         Host host(folder.Path("t8"));

@@ -5,7 +5,6 @@
 
 #include <QFontDatabase>
 #include <QImage>
-#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -73,11 +72,7 @@ TEST_F(TerminalWindowTest, EveryGlyphSitsOnItsCellAtEveryOfferedFontSize) {
         Shown(std::string(static_cast<std::size_t>(columns), '|'));
         ASSERT_EQ(std::pair(Tty().scrollX, Tty().scrollY), std::pair(0, 0));
 
-        QImage page(view->viewport()->size(), QImage::Format_RGB32);
-        QPainter painter(&page);
-        view->PaintScreen(painter, page.rect());
-        painter.end();
-        const std::vector<double> bars = InkCentres(page, 0, Tty().charHeight);
+        const std::vector<double> bars = InkCentres(Painted(), 0, Tty().charHeight);
         ASSERT_EQ(bars.size(), static_cast<std::size_t>(columns))
             << size << " pt: one bar in every column, the last one included";
         for (int column = 0; column < columns; ++column) {
@@ -97,10 +92,7 @@ TEST_F(TerminalWindowTest, UnderlineAndStrikeOutRunUnderEveryCellOfTheRow) {
         view->BuildFont();
         view->ClearScreen();
         Shown("ab   cd");
-        QImage page(view->viewport()->size(), QImage::Format_RGB32);
-        QPainter painter(&page);
-        view->PaintScreen(painter, page.rect());
-        painter.end();
+        const QImage page = Painted();
         const int rowWidth = Tty().columns * Tty().charWidth;
         int lineRows = 0; // pixel rows of the first text row dark from end to end
         for (int y = 0; y < Tty().charHeight; ++y) {

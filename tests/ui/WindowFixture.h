@@ -8,6 +8,8 @@
 #include "terminal/CProgTermView.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +66,13 @@ protected:
             QTest::qWait(10);
         }
         return done();
+    }
+    // The screen as painted.
+    [[nodiscard]] QImage Painted() const {
+        QImage page(view->viewport()->size(), QImage::Format_RGB32);
+        QPainter painter(&page);
+        view->PaintScreen(painter, page.rect());
+        return page;
     }
     // A file of the test's folder; its path.
     std::string WriteFile(const std::string& name, const std::string& bytes) {

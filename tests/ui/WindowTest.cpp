@@ -13,17 +13,11 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPainter>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <chrono>
 
 namespace t8::test {
 namespace {
@@ -74,11 +68,8 @@ TEST_F(WindowTest, ReceivedTextReachesTheScreenAndTheStatusBar) {
 TEST_F(WindowTest, ThePrintedPageIsTheScreenAsShown) {
     ASSERT_TRUE(pty.WriteAll("\x01 PRINT ME \x02"));
     ASSERT_TRUE(WaitFor([&] { return RowText(*view->Screen(), 0, 12) == "\x01 PRINT ME \x02"; }));
-    const QRect area = view->viewport()->rect();
-    QImage page(area.size(), QImage::Format_RGB32);
-    QPainter painter(&page);
-    view->PaintScreen(painter, area);
-    painter.end();
+    const QImage page = Painted();
+    const QRect area = page.rect();
     const QRgb background = page.pixel(area.width() - 2, area.height() - 2);
     const TTYInfo& tty = *view->Link().Record();
     int inked = 0; // pixels of glyphs in the first row's cells, none below the text
