@@ -22,33 +22,19 @@
 namespace t8::test {
 namespace {
 
-TEST_F(WindowTest, MenusToolbarAndKeysPutTheRightBytesOnTheLine) {
+// The command table's ids and letters are checked where the table is; here only that a menu
+// item, a table key and typed keys reach the line, and that Tab stays with the terminal.
+TEST_F(WindowTest, MenusAndKeysPutTheirBytesOnTheLine) {
     frame->Action(cmd::kBurn)->trigger();
-    EXPECT_EQ(pty.ReadFor(2, 3000), "BU");
-    frame->Action(32849)->trigger(); // "Edit configuration (SF)"
-    frame->Action(32800)->trigger(); // "Configure device (SF)"
-    EXPECT_EQ(pty.ReadFor(4, 3000), "SFSF");
-
     QTest::keyClick(view, Qt::Key_Up);
-    QTest::keyClick(view, Qt::Key_Down);
-    QTest::keyClick(view, Qt::Key_Left);
-    QTest::keyClick(view, Qt::Key_Right);
-    EXPECT_EQ(pty.ReadFor(4, 3000), "XY\x08 ");
-
     QTest::keyClicks(view, "a1>");
     QTest::keyClick(view, Qt::Key_Return);
     QTest::keyClick(view, Qt::Key_Escape);
     QTest::keyClick(view, Qt::Key_Tab);
     QTest::keyClick(view, Qt::Key_Backspace);
-    EXPECT_EQ(pty.ReadFor(8, 3000), "a1>\r\x1b\t\x08");
+    EXPECT_EQ(pty.ReadFor(11, 3000), "BUXa1>\r\x1b\t\x08");
     EXPECT_TRUE(view->hasFocus()) << "Tab goes to the device, not to the next widget";
-
-    QStringList titles;
-    for (QAction* menu : frame->menuBar()->actions()) {
-        titles << menu->text();
-    }
-    EXPECT_EQ(titles, (QStringList{"&File", "&View", "&Device", "&Memory", "&Other", "&Terminal",
-                                   "T&ransfer", "&Preferences", "&Help"}));
+    EXPECT_EQ(frame->menuBar()->actions().size(), 9) << "the table's menus are all built";
 }
 
 TEST_F(WindowTest, ReceivedTextReachesTheScreenAndTheStatusBar) {
