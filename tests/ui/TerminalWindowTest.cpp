@@ -44,13 +44,6 @@ protected:
         view->Link().ShowReceived(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                   bytes.size());
     }
-    // Widens or narrows the window to the given number of columns.
-    bool SetColumns(int columns) {
-        const int frameExtra = frame->width() - view->viewport()->width();
-        frame->resize(columns * Tty().charWidth + frameExtra + Tty().charWidth / 2,
-                      frame->height());
-        return WaitFor([&] { return Tty().columns == columns; });
-    }
 };
 
 TEST_F(TerminalWindowTest, EveryGlyphSitsOnItsCellAtEveryOfferedFontSize) {
@@ -116,16 +109,8 @@ TEST_F(TerminalWindowTest, ABellFloodRingsAtMostOncePerTenthOfASecond) {
     EXPECT_LE(view->BellsRung(), 1 + elapsed / 100);
 }
 
-TEST_F(TerminalWindowTest, AResizeKeepsThePromptAndTheTypedCommand) {
-    ASSERT_TRUE(pty.WriteAll("T8 ready\r\n>CH"));
-    ASSERT_TRUE(WaitFor([&] { return RowText(*view->Screen(), 1, 3) == ">CH"; }));
-    ASSERT_TRUE(SetColumns(40)); // the screen model's tests cover every other shape change
-    EXPECT_EQ(RowText(*view->Screen(), 0, 9), "T8 ready ");
-    EXPECT_EQ(RowText(*view->Screen(), 1, 4), ">CH ");
-    EXPECT_EQ(std::pair(Tty().row, Tty().column), std::pair(1, 3));
-}
-
-// A window that is not shown yet has a placeholder size of a few columns.
+// A window that is not shown yet has a placeholder size of a few columns; the shape it takes
+// when shown reaches the screen model, whose tests cover what a change of shape keeps.
 class WindowBeforeShowTest : public TerminalWindowTest {
 protected:
     void SetUp() override { Create(); }
