@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QSettings>
@@ -17,6 +18,10 @@
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
 
 namespace t8::test {
 namespace {
@@ -90,6 +95,35 @@ TEST_F(WindowTest, ThePortThatCannotBeOpenedIsExplainedAndDocumentsAreStillServe
     EXPECT_TRUE(modals.texts[1].contains("Cannot send " + QString::fromStdString(file) +
                                          ": the port to the T8 is not open."));
     EXPECT_FALSE(lonely->TransferTimerRunning());
+}
+
+// A cable pulled during a receive: the real save and examine dialogs come and go, the modal
+// loops end. What the transfer says and keeps is checked by the transfer's own tests.
+TEST_F(WindowTest, APulledCableDuringAReceiveOffersWhatArrivedForSaving) {
+    constexpr int kPatienceMs = 10000; // the device's thread and the modal loops
+    const std::string records = ":10000000000102030405060708090A0B0C0D0E0F78\r\n:1000";
+    const QString saveAs = dir.filePath("cut.hex");
+    modals.Then<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, saveAs); });
+    modals.Then<CExamineFileDlg>([](CExamineFileDlg* dialog) { dialog->reject(); });
+    std::jthread device([&] { // plays the T8 while the window's modal loops run
+        if (pty.ReadFor(2, 5000) == "SE" && pty.WriteAll("Send INTEL data range 00000,00FFF") &&
+            pty.ReadFor(1, 5000) == "\r" && pty.WriteAll("\r\n" + records)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        }
+        pty.CloseMaster();
+    });
+    frame->Action(cmd::kReceiveFile)->trigger();
+    ASSERT_TRUE(WaitFor(
+        [&] { return view->Transfer().Fields().prompt.Text().find("00FFF") != std::string::npos; },
+        kPatienceMs));
+    QTest::keyClick(view, Qt::Key_Return); // the receive runs until the line is gone
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }, kPatienceMs));
+    device.join();
+    QFile saved(saveAs);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().toStdString(), records);
+    EXPECT_TRUE(frame->PromptText().startsWith("T8 disconnected: "));
+    EXPECT_FALSE(view->TransferTimerRunning());
 }
 
 TEST_F(WindowTest, SettingsAreWrittenWhenTheViewGoes) {
