@@ -131,7 +131,6 @@ TEST_F(WindowTest, SettingsAreWrittenWhenTheViewGoes) {
     frame.reset();
     QSettings ini(dir.filePath("t8.ini"), QSettings::IniFormat);
     EXPECT_EQ(ini.value("COM/BautRate").toString(), "9600");
-    EXPECT_TRUE(ini.contains("TTY/Heigth"));
     EXPECT_EQ(ini.value("COM/Device").toString(), "") << "the command line's port is not stored";
 }
 
