@@ -1,6 +1,7 @@
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/transfer/TransferHarness.h"
 
+#include "FormatRecognizer.h"
 #include "sim/pty/SimServer.h"
 #include "sim/records/FormatCodec.h"
 
@@ -97,8 +98,16 @@ protected:
         EXPECT_TRUE(TickUntil([&] { return ScreenShows("Received 3000 bytes"); }));
         // What comes back is the very file that was sent: the device's prompt follows the last
         // record's line end directly.
-        EXPECT_EQ(TransferRig::Read(Receive()), DeviceText(format, data));
+        const std::string received = Receive();
+        EXPECT_EQ(TransferRig::Read(received), DeviceText(format, data));
         EXPECT_THAT(rig.ui.log, Contains(EndsWith("|No errors.")));
+        // The host's readers, held to srec_cat in tests/formats, are the device writer's oracle.
+        MemoryImage image;
+        ASSERT_TRUE(RecognizeFile(image, received).recognized);
+        std::vector<std::uint8_t> read(kLength);
+        image.ReadPositions(sim::InfoOf(format).carriesAddresses ? kStart - image.BaseAddress() : 0,
+                            read);
+        EXPECT_EQ(read, data);
         StopDevice();
         const auto& state = server->GetDevice().State();
         const auto stored = state.ram.View(kStart, kLength);
