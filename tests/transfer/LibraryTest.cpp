@@ -1,4 +1,3 @@
-#include "tests/support/PtyPair.h"
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/transfer/TransferHarness.h"
 
@@ -9,9 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <sstream>
-#include <thread>
 
 namespace t8::test {
 namespace {
@@ -248,38 +245,6 @@ TEST_F(LibraryTest, TheDialogStartsWhereTheLastLibraryWasUntilTheDirectoriesChan
     }
     EXPECT_THAT(opened, ElementsAre(rig.folder + "/*.hex", rig.folder + "/device.hex",
                                     rig.folder + "/*.hex"));
-}
-
-// F9 on a plain pty: what the far end receives, each run of bytes marked with the line rate it
-// arrived at. The rate is read back after every pause, as the link only changes it between
-// pauses, and the bytes before a change must have left at the old rate.
-TEST(LibraryLineTest, At115200TheDeviceIsSteppedBackWithThreeBlanksAt9600) {
-    PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
-    TransferRig rig;
-    rig.link.Record()->devicePath = pty.SlavePath();
-    rig.link.Record()->baudRate = 115200;
-    ASSERT_NE(rig.link.OpenPort(), 0);
-    std::string received;
-    std::uint32_t lastRate = 0;
-    rig.ui.pause = [&](int ms) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        const std::string bytes = pty.ReadFor(1U << 16, 5);
-        const std::uint32_t rate = pty.ReadSettings().ospeed;
-        if (!bytes.empty() && rate != lastRate) {
-            received += "[" + std::to_string(rate) + "]";
-            lastRate = rate;
-        }
-        received += bytes;
-    };
-    const std::string low = IntelRecord(0x0010, {0x55, 0xAA, 0x01});
-    const std::string top = IntelRecord(0xF7FF, {0x77});
-    rig.ui.answers.push_back(rig.MakeFile("line.hex", low + "\n" + IntelRecord(0xF800, {0x99}) +
-                                                          "\n" + top + "\n" + kEndRecord + "\n"));
-    rig.transfers->ReceiveLibraryCommand();
-    rig.link.ClosePort();
-    EXPECT_EQ(received, "[115200]RL" + low + "\r\n" + top + "\r\n" + kEndRecord +
-                            "\r\nXX00000\r[9600]\rBA   \x1b[115200]\r");
 }
 
 } // namespace
