@@ -1,17 +1,14 @@
 // The simulator on a real pseudo-terminal, opened the way a host program opens a serial port:
 // the edges the host cannot bring about. Its answers, greeting, hang-ups and return after a pull
 // are driven end to end by the host's pty tests in tests/transfer.
+#include "link/SerialPort.h"
 #include "sim/pty/SimServer.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <fcntl.h>
 #include <fstream>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -23,53 +20,36 @@ constexpr auto kPatience = 10s; // a loaded two-core machine
 // A powered device greets a host that opens the line this soon.
 constexpr auto kGreetingPatience = 500ms;
 
+// The host program's own port: opened, configured and read as the program does it.
 class Host {
 public:
-    explicit Host(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
-        termios settings{};
-        EXPECT_EQ(tcgetattr(fd_, &settings), 0);
-        cfmakeraw(&settings);
-        cfsetspeed(&settings, B115200);
-        EXPECT_EQ(tcsetattr(fd_, TCSANOW, &settings), 0);
+    explicit Host(const std::string& path) {
+        EXPECT_TRUE(port_.Open(path)) << path;
+        EXPECT_TRUE(port_.Configure({115200, 8, kParityNone, kStopOne, 0}));
     }
-    Host(const Host&) = delete;
-    Host& operator=(const Host&) = delete;
-    ~Host() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
+    SerialPort& port() { return port_; }
+    void Write(std::string_view text) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        EXPECT_EQ(port_.Write(bytes, text.size(), 1000).written, text.size());
     }
-
-    // What a host does right after configuring at open: both queues emptied.
-    void Purge() const { ASSERT_EQ(tcflush(fd_, TCIOFLUSH), 0); }
-    // Bytes from the device waiting to be read.
-    [[nodiscard]] int Queued() const {
-        int count = 0;
-        return ::ioctl(fd_, FIONREAD, &count) == 0 ? count : -1;
-    }
-    void Write(std::string_view text) const {
-        ASSERT_EQ(::write(fd_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-    // Reads until the text ends with `end`, or the patience runs out, or the line hangs up.
+    // Reads until the text ends with `end` or the patience runs out.
     std::string ReadUntil(std::string_view end, std::chrono::milliseconds patience = kPatience) {
         std::string text;
         const auto deadline = std::chrono::steady_clock::now() + patience;
         while (!text.ends_with(end) && std::chrono::steady_clock::now() < deadline) {
-            pollfd fd{fd_, POLLIN, 0};
-            if (::poll(&fd, 1, 50) > 0) {
-                char block[4096];
-                const ssize_t count = ::read(fd_, block, sizeof block);
-                if (count <= 0) {
-                    break; // hung up
-                }
-                text.append(block, static_cast<std::size_t>(count));
+            std::uint8_t block[4096];
+            const long count = port_.Read(block, sizeof block);
+            if (count > 0) {
+                text.append(reinterpret_cast<const char*>(block), static_cast<std::size_t>(count));
+            } else {
+                std::this_thread::sleep_for(10ms);
             }
         }
         return text;
     }
 
 private:
-    int fd_;
+    SerialPort port_;
 };
 
 class Served {
@@ -124,13 +104,13 @@ TEST(PtyTest, APurgeThatSwallowsTheGreetingBringsItOnceMore) {
     ASSERT_TRUE(served.Start()) << served.error();
     Host host(served.server().SlavePath());
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (host.Queued() < 3 && std::chrono::steady_clock::now() < deadline) {
+    while (host.port().InputQueued() < 3 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
-    ASSERT_EQ(host.Queued(), 3); // the greeting waits unread: a slow host purges it now
-    host.Purge();
+    ASSERT_EQ(host.port().InputQueued(), 3U); // the greeting waits unread: a slow host purges it
+    host.port().Purge();
     EXPECT_EQ(host.ReadUntil("\r\n>", kGreetingPatience), "\r\n>");
-    host.Purge(); // a second purge is the host's own business
+    host.port().Purge(); // a second purge is the host's own business
     EXPECT_EQ(host.ReadUntil("never", 300ms), "");
 }
 
