@@ -112,6 +112,12 @@ void BatchExecutor::ReadNext() {
         return;
     }
     readNext = 0;
+    if (const char* wide = reader.WideEncoding()) {
+        line.clear();
+        Refuse(std::string(kWideTextStart) + wide + kWideTextEnd);
+        Refresh();
+        return;
+    }
     if (reader.ReadLine(line) == 0) {
         SetMessage(kSuccessText);
         running = 0;
@@ -161,8 +167,8 @@ int BatchExecutor::Execute() {
     return 0;
 }
 
-int BatchExecutor::Refuse(const char* status) {
-    SetStatus(status);
+int BatchExecutor::Refuse(std::string status) {
+    SetStatus(std::move(status));
     SetMessage(line);
     running = 0;
     finished = 1;
@@ -254,6 +260,14 @@ int BatchExecutor::ExecuteTx(const BatchTokens& tokens) {
     }
     keyText = KeysFrom(tokens, 2);
     txFileName = ResolveBatchPath(batchPath, tokens.Text(1));
+    if (const std::string problem = terminal.TxFileProblem(txFileName); !problem.empty()) {
+        SetStatus(kTxFileText + txFileName + ": " + problem + ".");
+        SetMessage(line);
+        running = 0;
+        finished = 1;
+        end = BatchEnd::FileError;
+        return -1;
+    }
     typing = 1;
     keyPos = 0;
     txPending = 1;

@@ -13,7 +13,7 @@ namespace t8 {
 struct BatchTokens;
 
 // How a run ended, for the hosts that need a verdict.
-enum class BatchEnd { Running, Completed, ScriptError, LabelNotFound, OpenFailed };
+enum class BatchEnd { Running, Completed, ScriptError, LabelNotFound, OpenFailed, FileError };
 
 // Runs a batch file one step per 100 ms tick: a key typed, a wait for the device's prompt
 // tested, or a line read and executed. The dialog and t8batch tick it; it owns no timer. Ticks
@@ -40,6 +40,10 @@ public:
         "Error in Batch command line : word longer than 43 characters.";
     static constexpr const char* kLongLabelText =
         "Error in Batch command line : label name longer than 31 characters.";
+    // A file in UTF-16 or UTF-32 has no line the executor can read; it is refused as a whole.
+    static constexpr const char* kWideTextStart = "Error in Batch command line : the file is ";
+    static constexpr const char* kWideTextEnd = " text; save it as ASCII or UTF-8.";
+    static constexpr const char* kTxFileText = "Cannot send the TX file ";
 
     BatchExecutor(BatchTerminal& terminal, BatchDisplay& display);
     BatchExecutor(const BatchExecutor&) = delete;
@@ -81,7 +85,7 @@ private:
     void TypeNextKey();
     void ReadNext();
     int Execute();
-    int Refuse(const char* status);
+    int Refuse(std::string status);
     int TypeLine(const BatchTokens& tokens, bool wait);
     int ExecuteT8(const BatchTokens& tokens) { return TypeLine(tokens, true); }
     int ExecuteCmd(const BatchTokens& tokens) { return TypeLine(tokens, false); }

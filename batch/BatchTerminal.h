@@ -11,7 +11,8 @@ enum class RawSendOutcome { Sent, Cancelled, FileError, PortError };
 
 struct RawSendResult {
     RawSendOutcome outcome = RawSendOutcome::Sent;
-    std::uint64_t bytes = 0; // bytes handed to the port
+    std::uint64_t bytes = 0; // bytes that went to the line (not those a cancel dropped)
+    bool completed = false;  // the whole file went out
 };
 
 // The terminal a batch runs on: the window's view, or the headless one of t8batch. Calls come
@@ -31,6 +32,13 @@ public:
     virtual void ClearPromptSeen() = 0;
     // Streams the file unchanged behind the download progress; returns when it has ended.
     virtual RawSendResult SendFileRaw(const std::string& path) = 0;
+    // Why a TX line's file cannot be sent, asked before the line types a key; empty when it
+    // can. A host that says why stops the run there, so the device is never left armed for a
+    // file that will not come. The window leaves it to the send, which says so itself.
+    [[nodiscard]] virtual std::string TxFileProblem(const std::string& path) const {
+        (void)path;
+        return {};
+    }
     // Arms a receive into `name`; the keys the batch types then start it.
     virtual void PrepareBatchReceive(const std::string& name) = 0;
 };

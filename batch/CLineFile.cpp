@@ -1,10 +1,10 @@
 #include "batch/CLineFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include "formats/RegularFile.h"
+
+#include <array>
 #include <sstream>
+#include <string_view>
 
 namespace t8 {
 
@@ -12,32 +12,51 @@ namespace {
 
 constexpr int kCr = '\r';
 constexpr int kLf = '\n';
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+using namespace std::string_view_literals;
 
 } // namespace
 
 bool CLineFile::Open(const std::string& path) {
     in.reset();
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        error = std::strerror(EISDIR); // a folder opens for reading here, then reads nothing
-        return false;
-    }
-    errno = 0;
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!*file) {
-        error = std::strerror(errno != 0 ? errno : ENOENT);
+    auto file = std::make_unique<RegularFileStream>();
+    if (!file->Open(path)) {
+        error = file->Error();
         return false;
     }
     in = std::move(file);
-    position = 0;
-    lineNumber = 0;
+    Start();
     return true;
 }
 
 void CLineFile::OpenText(std::string text) {
     in = std::make_unique<std::istringstream>(std::move(text));
+    Start();
+}
+
+// A UTF-8 byte-order mark is no part of the first line. Text in UTF-16 or UTF-32 has a zero
+// byte in its first character (or a byte-order mark of its own): its lines would read as
+// nothing but letters and zeros, so it is named instead.
+void CLineFile::Start() {
     position = 0;
     lineNumber = 0;
+    wideEncoding = nullptr;
+    std::streambuf& buffer = *in->rdbuf();
+    std::array<char, 4> head{};
+    const auto got = static_cast<std::size_t>(buffer.sgetn(head.data(), head.size()));
+    const std::string_view start(head.data(), got);
+    const bool zero = start.find('\0') != std::string_view::npos;
+    if (start.starts_with("\xFF\xFE\0\0"sv) || start.starts_with("\0\0\xFE\xFF"sv)) {
+        wideEncoding = "UTF-32";
+    } else if (start.starts_with("\xFF\xFE"sv) || start.starts_with("\xFE\xFF"sv) || zero) {
+        const bool threeZeros =
+            got == 4 && (start.substr(0, 3) == "\0\0\0"sv || start.substr(1, 3) == "\0\0\0"sv);
+        wideEncoding = threeZeros ? "UTF-32" : "UTF-16";
+    } else if (start.starts_with(kUtf8Mark)) {
+        position = kUtf8Mark.size();
+    }
+    buffer.pubseekpos(static_cast<std::streamoff>(position), std::ios::in);
 }
 
 std::size_t CLineFile::ReadLine(std::string& line) {

@@ -22,12 +22,16 @@ public:
     CLineFile(const CLineFile&) = delete;
     CLineFile& operator=(const CLineFile&) = delete;
 
-    // Opens `path` for reading; false with Error() telling why.
+    // Opens `path` for reading; false with Error() telling why. Only a regular file opens: a
+    // FIFO, a device or a folder is refused at once.
     [[nodiscard]] bool Open(const std::string& path);
     // Reads `text` as if it were the file (tests and the fuzzer).
     void OpenText(std::string text);
     [[nodiscard]] bool IsOpen() const { return in != nullptr; }
     [[nodiscard]] const std::string& Error() const { return error; }
+    // "UTF-16" or "UTF-32" when the file is text in one of them, which no batch line can be
+    // read from; nullptr for a file of bytes (ASCII, UTF-8, its byte-order mark skipped).
+    [[nodiscard]] const char* WideEncoding() const { return wideEncoding; }
 
     // The next line, its line end included, in `line`; returns its length, 0 at the end of the
     // file. A line longer than kMaxLineChars is cut there (its line end kept) and Overlong()
@@ -43,11 +47,14 @@ public:
     void Seek(std::uint64_t where, std::size_t lineNumberBefore);
 
 private:
+    void Start();
+
     std::unique_ptr<std::istream> in;
     std::string error;
     std::uint64_t position = 0;
     std::size_t lineNumber = 0;
     bool overlong = false;
+    const char* wideEncoding = nullptr;
 };
 
 } // namespace t8

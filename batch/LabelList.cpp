@@ -1,24 +1,30 @@
 #include "batch/LabelList.h"
 
-#include "batch/BatchTokens.h"
-
 #include <algorithm>
+#include <cctype>
 
 namespace t8 {
 
+namespace {
+
+// The key SameWord compares by.
+std::string Key(const std::string& name) {
+    std::string key = name;
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return key;
+}
+
+} // namespace
+
 bool LabelList::Add(BatchLabel label) {
-    if (Find(label.name)) {
-        return false;
-    }
-    labels.push_back(std::move(label));
-    return true;
+    std::string key = Key(label.name);
+    return labels.try_emplace(std::move(key), std::move(label)).second;
 }
 
 std::optional<BatchLabel> LabelList::Find(const std::string& name) const {
-    const auto found = std::find_if(labels.begin(), labels.end(), [&](const BatchLabel& label) {
-        return SameWord(label.name, name);
-    });
-    return found == labels.end() ? std::nullopt : std::optional(*found);
+    const auto found = labels.find(Key(name));
+    return found == labels.end() ? std::nullopt : std::optional(found->second);
 }
 
 } // namespace t8

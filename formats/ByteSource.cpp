@@ -1,5 +1,7 @@
 #include "ByteSource.h"
 
+#include "RegularFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -47,17 +49,12 @@ ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
 
 bool ByteSource::Open(const std::string& path) {
     Close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const RegularFile file = OpenRegularFile(path);
+    if (!file.Ok()) {
         return false;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    length_ = static_cast<std::uint64_t>(info.st_size);
+    fd_ = file.fd;
+    length_ = file.size;
     buffer_.resize(kBufferSize);
     return Rewind();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -57,6 +58,25 @@ DeviceIdentity IdentifyDevice(const std::string& path, const std::string& byIdFo
         identity.byIdLink = links.front();
     }
     return identity;
+}
+
+// The tty's device folder lies inside its USB interface, inside the USB device that carries the
+// serial number (beside its idVendor); a few levels up at most.
+std::string UsbSerialNumber(const std::string& node, const std::string& sysClassTty) {
+    constexpr int kMaxLevels = 6;
+    std::error_code error;
+    fs::path folder =
+        fs::canonical(fs::path(sysClassTty) / fs::path(node).filename() / "device", error);
+    for (int level = 0; !error && level < kMaxLevels && folder.has_relative_path(); ++level) {
+        if (fs::exists(folder / "idVendor", error) && fs::exists(folder / "serial", error)) {
+            std::ifstream serial(folder / "serial");
+            std::string number;
+            std::getline(serial, number);
+            return number;
+        }
+        folder = folder.parent_path();
+    }
+    return {};
 }
 
 } // namespace t8

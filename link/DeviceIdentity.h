@@ -34,4 +34,12 @@ struct DeviceIdentity {
 [[nodiscard]] DeviceIdentity IdentifyDevice(const std::string& path,
                                             const std::string& byIdFolder = kSerialByIdFolder);
 
+// Where the kernel describes each terminal device, and the USB device behind an adapter.
+inline constexpr char kSysClassTty[] = "/sys/class/tty";
+
+// The serial number the USB device behind `node` (/dev/ttyUSB0) reports, as the kernel shows it;
+// empty for a device that is not on USB or has none (a pty, an on-board UART).
+[[nodiscard]] std::string UsbSerialNumber(const std::string& node,
+                                          const std::string& sysClassTty = kSysClassTty);
+
 } // namespace t8

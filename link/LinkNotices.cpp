@@ -10,6 +10,7 @@ namespace t8 {
 namespace {
 
 constexpr char kOpenAgain[] = "open the port again with Port parameters (Ctrl+R)";
+constexpr char kReconnectThen[] = " Reconnect it, then ";
 
 // A line of its own on the terminal, set off from the device's text.
 std::string TerminalLine(const std::string& text) {
@@ -38,8 +39,7 @@ LinkNotice LostNotice(const std::string& path, bool awaited, const std::string& 
     LinkNotice notice =
         awaited ? LinkNotice{lost + ". Waiting for it to come back...",
                              TerminalLine(lost + "; waiting for it to come back")}
-                : LinkNotice{lost + ". Reconnect it, then " + std::string(kOpenAgain) + ".",
-                             TerminalLine(lost)};
+                : LinkNotice{lost + "." + kReconnectThen + kOpenAgain + ".", TerminalLine(lost)};
     std::istringstream lines(notes);
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty()) {
@@ -67,6 +67,16 @@ std::string RefusedStatus(const std::string& awaitedPath) {
         return "Not sent: the T8 is disconnected; waiting for " + awaitedPath + " to come back.";
     }
     return "Not sent: the port is closed; " + std::string(kOpenAgain) + ".";
+}
+
+std::string WithoutWindowAdvice(const std::string& text) {
+    for (const std::string& advice :
+         {std::string(kReconnectThen) + kOpenAgain + ".", "; " + std::string(kOpenAgain)}) {
+        if (const std::size_t at = text.find(advice); at != std::string::npos) {
+            return text.substr(0, at) + (advice.front() == ';' ? "." : "");
+        }
+    }
+    return text;
 }
 
 } // namespace t8

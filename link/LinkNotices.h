@@ -28,5 +28,8 @@ struct LinkNotice {
 // A key or command was not sent: the device is awaited at `path`, or the port is closed
 // (`path` empty).
 [[nodiscard]] std::string RefusedStatus(const std::string& awaitedPath);
+// One of these texts without the advice that only the window can follow (its menus and
+// dialogs), for a host without one.
+[[nodiscard]] std::string WithoutWindowAdvice(const std::string& text);
 
 } // namespace t8

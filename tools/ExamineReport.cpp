@@ -63,7 +63,7 @@ std::string JsonReport(const ExamineTool& tool) {
     const auto fileLength = tool.FileLength();
     const SegmentTotals& all = tool.Totals();
     std::string out = "{";
-    out += "\"file\":" + JsonString(tool.FileNameText());
+    out += JsonField("file", tool.FileNameText());
     out += ",\"recognized\":" + std::string(recognized ? "true" : "false");
     out += ",\"status\":" + JsonString(tool.StatusText());
     out += ",\"fileLength\":" + (fileLength ? Number(*fileLength) : "null");

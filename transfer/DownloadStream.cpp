@@ -3,6 +3,7 @@
 #include "link/SerialLink.h"
 #include "transfer/TransferFiles.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -22,16 +23,10 @@ std::string Format(const char* format, auto... values) {
 } // namespace
 
 bool DownloadStream::OpenSource(const std::string& path) {
-    sourceFile.close();
-    sourceFile.clear();
-    sourceFile.open(path, std::ios::binary);
-    if (!sourceFile) {
+    if (!sourceFile.Open(path)) {
         return false;
     }
-    sourceFile.seekg(0, std::ios::end);
-    const std::streamoff end = sourceFile.tellg();
-    sourceFile.seekg(0, std::ios::beg);
-    length = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+    length = sourceFile.Size();
     position = 0;
     buffered = 0;
     return true;
@@ -64,6 +59,8 @@ std::string DownloadStream::LineLost() {
         return {};
     }
     result = kLineLost;
+    // What waited in the driver at the last tick went down with the line.
+    unsent = std::min(position, queuedAtTick + writtenAtTick);
     return "The send of " + fileNameText + " was stopped after " + std::to_string(position) +
            " of " + std::to_string(length) + " bytes.";
 }
@@ -79,6 +76,7 @@ void DownloadStream::Cancel() {
     }
     result = kCancelled;
     if (link != nullptr) {
+        unsent = std::min<std::uint64_t>(position, link->OutputQueued());
         link->DiscardOutput();
     }
 }
@@ -97,9 +95,11 @@ void DownloadStream::Tick(std::uint64_t nowMs) {
         return;
     }
     idleTicks = 0;
+    writtenAtTick = 0;
+    queuedAtTick = link->OutputQueued();
     if (stage == kStageConvert) {
         Convert();
-    } else if (link->OutputQueued() <= kMaxQueuedBytes) {
+    } else if (queuedAtTick <= kMaxQueuedBytes) {
         SendPiece();
         UpdateRate(nowMs);
     }
@@ -123,6 +123,7 @@ void DownloadStream::SendPiece() {
     // A failed write takes nothing; a hang-up behind it reaches us through the watch.
     const WriteResult written = link->WriteAvailable(chunk.data(), buffered);
     position += written.written;
+    writtenAtTick += written.written;
     if (showBytes == 1) {
         sentText = Format("%li - bytes transmitted.", static_cast<long>(position));
     } else if (pieceText) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/RegularFile.h"
 #include "link/LineWatch.h"
 #include "transfer/ScratchFile.h"
 
@@ -64,6 +65,9 @@ public:
     // Bytes a second and the time left, once a rate could be measured; empty before.
     [[nodiscard]] const std::string& RateText() const { return rateText; }
     [[nodiscard]] std::uint64_t Position() const { return position; }
+    // The bytes that went to the line: those handed over, less what a cancel dropped from the
+    // driver's queue or what waited there when the line went away.
+    [[nodiscard]] std::uint64_t Sent() const { return position - unsent; }
     [[nodiscard]] std::uint64_t Length() const { return length; }
     [[nodiscard]] bool ConversionFailed() const { return conversionFailed; }
     [[nodiscard]] const std::string& Error() const { return error; }
@@ -79,7 +83,7 @@ private:
     SerialLink* link = nullptr;
     std::uint32_t stage = kStageSend;
     std::uint32_t showBytes = 1;
-    std::ifstream sourceFile;
+    RegularFileStream sourceFile; // a FIFO or device is refused, never waited on
     ScratchFile scratch;
     std::array<std::uint8_t, kPieceBytes> chunk{};
     std::size_t buffered = 0; // bytes from `position` on, read into `chunk` and not yet taken
@@ -87,6 +91,9 @@ private:
     PieceText pieceText;
     std::uint64_t length = 0;
     std::uint64_t position = 0;
+    std::uint64_t unsent = 0;
+    std::uint64_t queuedAtTick = 0;  // in the driver before this tick's piece
+    std::uint64_t writtenAtTick = 0; // handed over in this tick
     int idleTicks = 0;
     int result = kRunning;
     std::uint32_t percent = 0;

@@ -69,7 +69,7 @@ void FileReceiver::FinishReceive() {
         // a hang-up's message has said what became of the data already
         SaveReceived(progress, watch.Loss() == LineLoss::HangUp);
     }
-    Close(outcome == TransferUi::kDialogLineLost);
+    Close(outcome == TransferUi::kDialogLineLost || outcome == TransferUi::kDialogStopped);
 }
 
 void FileReceiver::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
@@ -82,16 +82,23 @@ void FileReceiver::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
+// A batch names its file before the data arrive; data that did not arrive whole never replace
+// it (an earlier good read-back of that name stays), they are kept beside it under a name that
+// says so.
 void FileReceiver::SaveReceived(const UploadProgress& progress, bool earlyEndTold) {
+    savedPath.clear();
+    const bool partial = presetReceive != 0 && (progress.EndedEarly() || receive.Cut());
+    const std::string presetPath = partial ? PartialName(presetReceivePath) : presetReceivePath;
     if (receive.Cut()) {
-        ReportCut();
+        ReportCut(partial ? presetPath : std::string());
     }
-    if (progress.EndedEarly() && !earlyEndTold) {
-        ReportEarlyEnd(progress);
+    if (progress.EndedEarly() && (!earlyEndTold || partial)) {
+        // where a batch's data went is news even after the hang-up's own line
+        ReportEarlyEnd(progress, partial ? presetPath : std::string(), earlyEndTold);
     }
     bool failed = false;
     while (true) {
-        fields.transferPath = presetReceive != 0 && !failed ? presetReceivePath : ChooseTarget();
+        fields.transferPath = presetReceive != 0 && !failed ? presetPath : ChooseTarget();
         if (fields.transferPath.empty()) {
             return; // the data stay until the next receive is armed
         }
@@ -101,11 +108,17 @@ void FileReceiver::SaveReceived(const UploadProgress& progress, bool earlyEndTol
         }
         failed = true; // the operator may choose another name; the data are kept meanwhile
     }
+    savedPath = fields.transferPath;
+    savedPartial = partial && !failed;
     presetReceive = 0;
     if (examineAfterReceive != 0) {
         ui.OpenExamine(fields.transferPath, false);
     }
     examineAfterReceive = 1;
+}
+
+std::string PartialName(const std::string& path) {
+    return path + FileReceiver::kPartialSuffix;
 }
 
 std::string FileReceiver::ChooseTarget() {
@@ -124,6 +137,7 @@ std::string FileReceiver::ChooseTarget() {
 
 bool FileReceiver::WriteTarget() {
     const SaveResult saved = SaveFile(fields.transferPath, receive.Data());
+    saveError = saved.reason;
     if (saved.saved) {
         if (!saved.message.empty()) {
             ui.ShowMessage(saved.message, "", MessageIcon::Information);
@@ -136,23 +150,33 @@ bool FileReceiver::WriteTarget() {
     return false;
 }
 
-void FileReceiver::ReportCut() {
+void FileReceiver::ReportCut(const std::string& partialPath) {
     ui.ShowMessage("The receive was cut at " + std::to_string(ReceiveStream::kMaxBytes >> 20) +
-                       " MiB: the data beyond it were not stored.\nThe file holds the first " +
-                       std::to_string(receive.ReceivedCount()) + " bytes.",
+                       " MiB: the data beyond it were not stored.\n" +
+                       (partialPath.empty() ? std::string("The file") : partialPath) +
+                       " holds the first " + std::to_string(receive.ReceivedCount()) + " bytes.",
                    "", MessageIcon::Exclamation);
 }
 
-void FileReceiver::ReportEarlyEnd(const UploadProgress& progress) {
-    const char* what = progress.Result() == UploadProgress::kLineLost
+void FileReceiver::ReportEarlyEnd(const UploadProgress& progress, const std::string& partialPath,
+                                  bool endTold) {
+    const char* what = endTold ? ""
+                       : progress.Result() == UploadProgress::kLineLost
                            ? "The connection to the T8 was lost before the end of the data.\n"
+                       : progress.Result() == UploadProgress::kStopped
+                           ? "The receive was stopped before the end of the data.\n"
                            : "The device stopped sending before the end of the data.\n";
-    ui.ShowMessage(what + ("The " + std::to_string(receive.ReceivedCount())) +
-                       " bytes received are kept: the file they are saved to will be incomplete.",
+    const std::string count = std::to_string(receive.ReceivedCount());
+    ui.ShowMessage(what + (partialPath.empty()
+                               ? "The " + count +
+                                     " bytes received are kept: the file they are saved to "
+                                     "will be incomplete."
+                               : "The " + count + " bytes received are kept in " + partialPath +
+                                     "; " + presetReceivePath + " is left as it was."),
                    "", MessageIcon::Exclamation);
 }
 
-void FileReceiver::Close(bool lineLost) {
+void FileReceiver::Close(bool quiet) {
     link.flags.displayHeld = 0;
     receiveDialog = nullptr;
     link.HoldFlowControl(false);
@@ -160,7 +184,7 @@ void FileReceiver::Close(bool lineLost) {
         tty->receiveActive = 0;
         tty->echoActive = tty->comLocalEcho;
     }
-    if (lineLost) {
+    if (quiet) {
         return;
     }
     ui.Wait(kCloseWaitMs);

@@ -17,11 +17,14 @@ struct DirectorySettings;
 // Receiving from the T8 ("SE", "SX", a batch receive): arms the prompt (local echo off, the
 // device's XON/XOFF taken as data), diverts the received blocks into the buffer behind
 // "Upload progress.....", saves them and brings the device back to its prompt. A receive that
-// ends early (silence, or the port going away) is saved as well, and said to be incomplete.
+// ends early (silence, the port going away, the host stopping it) is saved as well, and said to
+// be incomplete; a batch's receive is then saved under its name with kPartialSuffix, never over
+// the file it names.
 class FileReceiver {
 public:
     static constexpr int kCloseWaitMs = 100;
     static constexpr std::size_t kBatchPromptBlanks = 45;
+    static constexpr char kPartialSuffix[] = ".partial";
 
     FileReceiver(SerialLink& link, TransferUi& ui, TransferFields& fields,
                  const DirectorySettings& dirs);
@@ -44,16 +47,26 @@ public:
     [[nodiscard]] bool PresetReceive() const { return presetReceive != 0; }
     [[nodiscard]] bool ExamineAfterReceive() const { return examineAfterReceive != 0; }
     [[nodiscard]] const UploadProgress* ReceiveDialog() const { return receiveDialog; }
+    // Where the last receive was saved (empty when it was not), and whether that is the
+    // partial file beside a batch's named one.
+    [[nodiscard]] const std::string& SavedPath() const { return savedPath; }
+    [[nodiscard]] bool SavedPartial() const { return savedPartial; }
+    // Why the last write of a received file failed, in the system's words; empty after one
+    // that worked.
+    [[nodiscard]] const std::string& SaveError() const { return saveError; }
 
 private:
     void Arm(std::string promptText);
     void SaveReceived(const UploadProgress& progress, bool earlyEndTold);
     [[nodiscard]] std::string ChooseTarget();
     [[nodiscard]] bool WriteTarget();
-    void ReportCut();
-    void ReportEarlyEnd(const UploadProgress& progress);
-    // `lineLost`: no device is left to bring back to its prompt.
-    void Close(bool lineLost);
+    // `partialPath`: where a batch's incomplete data go; empty for the operator's own choice.
+    void ReportCut(const std::string& partialPath);
+    // `endTold`: the operator knows the receive ended early; only where the data went is news.
+    void ReportEarlyEnd(const UploadProgress& progress, const std::string& partialPath,
+                        bool endTold);
+    // `quiet`: nothing more goes to the device (the line is gone, or the host stopped).
+    void Close(bool quiet);
 
     SerialLink& link;
     TransferUi& ui;
@@ -65,6 +78,12 @@ private:
     std::string presetReceivePath;
     std::uint32_t presetReceive = 0;
     std::uint32_t examineAfterReceive = 1;
+    std::string savedPath;
+    bool savedPartial = false;
+    std::string saveError;
 };
+
+// The name a batch's incomplete receive is kept under, beside the file it names.
+[[nodiscard]] std::string PartialName(const std::string& path);
 
 } // namespace t8

@@ -224,24 +224,24 @@ void TransferController::ClearPromptSeen() {
 RawSendResult TransferController::SendFileRaw(const std::string& path) {
     if (!CanOpenForReading(path) || IsEmptyFile(path)) {
         ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
-        return {RawSendOutcome::FileError, 0};
+        return {RawSendOutcome::FileError, 0, false};
     }
     if (!link.LineOpen()) {
         ui.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
-        return {RawSendOutcome::PortError, 0};
+        return {RawSendOutcome::PortError, 0, false};
     }
     DownloadStream stream;
     if (!stream.Setup(path, DownloadStream::kStageSend, link)) {
         ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
-        return {RawSendOutcome::FileError, 0};
+        return {RawSendOutcome::FileError, 0, false};
     }
     switch (ui.RunDownloadDialog(stream)) {
     case TransferUi::kDialogOk:
-        return {RawSendOutcome::Sent, stream.Position()};
+        return {RawSendOutcome::Sent, stream.Sent(), true};
     case TransferUi::kDialogLineLost: // the link has told the operator
-        return {RawSendOutcome::PortError, stream.Position()};
+        return {RawSendOutcome::PortError, stream.Sent(), false};
     default:
-        return {RawSendOutcome::Cancelled, stream.Position()};
+        return {RawSendOutcome::Cancelled, stream.Sent(), false};
     }
 }
 

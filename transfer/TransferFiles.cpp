@@ -1,6 +1,6 @@
 #include "transfer/TransferFiles.h"
 
-#include <cstdio>
+#include "formats/RegularFile.h"
 
 namespace t8 {
 namespace {
@@ -27,12 +27,7 @@ std::string InitialName(const std::string& directory, const std::string& pattern
 }
 
 bool CanOpenForReading(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    std::fclose(file);
-    return true;
+    return RegularFileProblem(path).empty();
 }
 
 } // namespace t8

@@ -11,6 +11,7 @@ namespace t8 {
 // A file dialog's initial name: the folder, a separator unless the folder is empty or already
 // ends in one, then the pattern.
 [[nodiscard]] std::string InitialName(const std::string& directory, const std::string& pattern);
+// A regular file that can be read; a FIFO, device or folder is not, and is never waited on.
 [[nodiscard]] bool CanOpenForReading(const std::string& path);
 
 } // namespace t8

@@ -20,6 +20,9 @@ public:
     static constexpr int kDialogCancelled = 2;
     // The port went away under the transfer (the link's LineWatch told its logic).
     static constexpr int kDialogLineLost = 3;
+    // The host stopped the transfer (t8batch's verdict): it ends with what it has, and nothing
+    // more is sent to the device.
+    static constexpr int kDialogStopped = 4;
 
     TransferUi() = default;
     TransferUi(const TransferUi&) = delete;

@@ -30,6 +30,12 @@ void UploadProgress::LineLost() {
     }
 }
 
+void UploadProgress::Stop() {
+    if (result == kRunning) {
+        End(kStopped);
+    }
+}
+
 // However the receive ends, a record the stream left open is judged before the verdict is read.
 void UploadProgress::End(int outcome) {
     result = outcome;
@@ -37,7 +43,8 @@ void UploadProgress::End(int outcome) {
 }
 
 bool UploadProgress::EndedEarly() const {
-    return result == kLineLost || (result == kOk && !finished && !silenceIsTheEnd);
+    return result == kLineLost || result == kStopped ||
+           (result == kOk && !finished && !silenceIsTheEnd);
 }
 
 std::string UploadProgress::StatusText() const {
@@ -45,7 +52,9 @@ std::string UploadProgress::StatusText() const {
     if (!EndedEarly()) {
         return verdict;
     }
-    const std::string ending = result == kLineLost ? kLostEarly : kStoppedEarly;
+    const std::string ending = result == kLineLost  ? kLostEarly
+                               : result == kStopped ? kHaltedEarly
+                                                    : kStoppedEarly;
     // "No errors." of a stream that stopped half-way would read as a clean file
     return checker.HasErrors() ? verdict + " " + ending : ending;
 }

@@ -13,10 +13,13 @@ class UploadProgress {
 public:
     static constexpr int kTickMs = 250;
     static constexpr int kSilentTicksToClose = 20;
-    enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2, kLineLost = 3 };
+    // kStopped: the host stopped the receive (t8batch's verdict came first); it keeps what
+    // arrived and sends the device nothing more.
+    enum Outcome : int { kRunning = 0, kOk = 1, kCancelled = 2, kLineLost = 3, kStopped = 4 };
     // Added to the status line when the receive ended before its end was seen.
     static constexpr char kStoppedEarly[] = "The device stopped sending before the end.";
     static constexpr char kLostEarly[] = "The connection was lost before the end.";
+    static constexpr char kHaltedEarly[] = "The receive was stopped before the end.";
 
     UploadProgress() = default;
     UploadProgress(const UploadProgress&) = delete;
@@ -35,9 +38,12 @@ public:
     void Cancel();
     // The port went away: the receive ends now with what it has.
     void LineLost();
+    // The host stops the receive now; it ends with what it has.
+    void Stop();
 
     [[nodiscard]] int Result() const { return result; }
-    // The receive ended without its end: the device fell silent, or the line went away.
+    // The receive ended without its end: the device fell silent, the line went away, or the
+    // host stopped it.
     [[nodiscard]] bool EndedEarly() const;
     [[nodiscard]] int SilentTicks() const { return silentTicks; }
     [[nodiscard]] const std::string& BytesText() const { return bytesText; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sys/stat.h>
 
 namespace t8::test {
 namespace {
@@ -241,9 +242,16 @@ TEST_F(BatchExecutorTest, F12ChoosesInTheBatchDirectoryAndSendFileRawChecksTheFi
     const RawSendResult empty = rig.transfers->SendFileRaw(rig.MakeFile("empty.hex", ""));
     EXPECT_EQ(empty.outcome, RawSendOutcome::FileError);
     EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError});
+    const std::string fifo = rig.folder + "/fifo.hex";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& special : {rig.folder, fifo}) {
+        EXPECT_EQ(rig.transfers->SendFileRaw(special).outcome, RawSendOutcome::FileError)
+            << special << ": a folder sends nothing, a FIFO is never waited on";
+    }
     const RawSendResult sent = rig.transfers->SendFileRaw(rig.MakeFile("p.hex", "PAYLOAD"));
     EXPECT_EQ(sent.outcome, RawSendOutcome::Sent);
     EXPECT_EQ(sent.bytes, 7u);
+    EXPECT_TRUE(sent.completed);
     rig.link.ClosePort();
     EXPECT_EQ(rig.transfers->SendFileRaw(rig.folder + "/p.hex").outcome, RawSendOutcome::PortError);
     EXPECT_EQ(state.written, "PAYLOAD") << "the file as it is, nothing before or after it";
@@ -254,6 +262,49 @@ TEST_F(BatchExecutorTest, F12ChoosesInTheBatchDirectoryAndSendFileRawChecksTheFi
     ASSERT_EQ(rig.ui.log.size(), 1u);
     EXPECT_EQ(rig.ui.log[0].rfind("message Cannot run /jobs/dropped.t8b: the port", 0), 0u)
         << "not a batch whose keys would all be dropped";
+}
+
+TEST_F(BatchExecutorTest, TextInUtf16IsRefusedAsAWhole) {
+    Run(std::string("\xFF\xFET\08\0 \0:\0\r\0\n\0", 14));
+    Tick(3);
+    EXPECT_EQ(batch->End(), BatchEnd::ScriptError);
+    EXPECT_EQ(batch->StatusLine(), "Error in Batch command line : the file is UTF-16 text; save it "
+                                   "as ASCII or UTF-8.");
+    EXPECT_EQ(state.written, "|||") << "not a key of it typed";
+}
+
+// t8batch knows a TX file it cannot send before the line types "RE" and arms the device.
+TEST_F(BatchExecutorTest, AHostThatKnowsTheTxFileIsMissingStopsBeforeAnyKey) {
+    struct Checking : BatchTerminal {
+        explicit Checking(TransferController& inner_) : inner(inner_) {}
+        int TypeKey(std::uint8_t key) override { return inner.TypeKey(key); }
+        [[nodiscard]] bool PromptSeen() const override { return inner.PromptSeen(); }
+        void ClearPromptSeen() override { inner.ClearPromptSeen(); }
+        RawSendResult SendFileRaw(const std::string& path) override {
+            return inner.SendFileRaw(path);
+        }
+        [[nodiscard]] std::string TxFileProblem(const std::string& path) const override {
+            return path.ends_with("missing.hex") ? "No such file or directory" : "";
+        }
+        void PrepareBatchReceive(const std::string& name) override {
+            inner.PrepareBatchReceive(name);
+        }
+        TransferController& inner;
+    } checking(*rig.transfers);
+    state.written.clear();
+    batch.emplace(checking, display);
+    batch->OpenText("T8 :\r\nTX missing.hex RE:\r\n", rig.folder + "/job.t8b");
+    Tick(3);
+    Prompt();
+    Tick(4);
+    EXPECT_EQ(batch->End(), BatchEnd::FileError);
+    EXPECT_EQ(batch->StatusLine(),
+              "Cannot send the TX file " + rig.folder + "/missing.hex: No such file or directory.");
+    EXPECT_EQ(state.written, "|\r||||||") << "the T8 line's key only";
+
+    Run("TX missing.hex RE:\r\n"); // the window's terminal leaves it to the send
+    Tick(4);
+    EXPECT_EQ(state.written, "|R|E|\r|");
 }
 
 } // namespace

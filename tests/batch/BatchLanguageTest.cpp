@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace t8 {
@@ -115,6 +117,46 @@ TEST(LineFileTest, PositionsAndJumpsBack) {
     EXPECT_EQ(missing.Error(), "Is a directory");
 }
 
+// A FIFO would hold the open until some program writes to it; a device never ends.
+TEST(LineFileTest, OnlyARegularFileOpensAndNothingIsWaitedOn) {
+    char folder[] = "/tmp/t8linefile-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string fifo = std::string(folder) + "/job.t8b";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CLineFile file;
+    EXPECT_FALSE(file.Open(fifo));
+    EXPECT_EQ(file.Error(), "it is a FIFO, not a regular file");
+    EXPECT_FALSE(file.Open("/dev/null"));
+    EXPECT_EQ(file.Error(), "it is a character device, not a regular file");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(LineFileTest, AByteOrderMarkIsSkippedAndWideTextIsNamed) {
+    EXPECT_EQ(Lines("\xEF\xBB\xBFPRINT a\r\n"), (Strings{"PRINT a\r\n"}));
+    CLineFile marked;
+    marked.OpenText("\xEF\xBB\xBFLABEL a\r\nT8 x\r\n");
+    std::string line;
+    marked.ReadLine(line);
+    const std::uint64_t afterLabel = marked.Position();
+    marked.ReadLine(line);
+    marked.Seek(afterLabel, 1);
+    marked.ReadLine(line);
+    EXPECT_EQ(line, "T8 x\r\n") << "positions count the mark, so jumps land on their line";
+    EXPECT_EQ(marked.WideEncoding(), nullptr);
+
+    using Case = std::pair<std::string, std::string>;
+    for (const auto& [text, encoding] :
+         {Case{std::string("\xFF\xFEP\0R\0", 6), "UTF-16"}, Case{"\xFE\xFF\0P\0R", "UTF-16"},
+          Case{std::string("P\0R\0", 4), "UTF-16"}, Case{std::string("\0P\0R", 4), "UTF-16"},
+          Case{std::string("\xFF\xFE\0\0P\0\0\0", 8), "UTF-32"},
+          Case{std::string("P\0\0\0", 4), "UTF-32"}, Case{std::string("\0\0\0P", 4), "UTF-32"}}) {
+        CLineFile wide;
+        wide.OpenText(text);
+        ASSERT_NE(wide.WideEncoding(), nullptr) << text.size();
+        EXPECT_EQ(std::string(wide.WideEncoding()), encoding) << text.size();
+    }
+}
+
 TEST(BatchFilesTest, OnlyTheExtensionMakesABatchFile) {
     for (const auto& [name, batch] : {std::pair{"/home/op/JOBS/Burn.T8B", true},
                                       {"run.t8B", true},
@@ -161,13 +203,93 @@ TEST(ScriptCheckTest, ReportsWhatStopsARunWithItsLine) {
     for (const ScriptFinding& finding : check.findings) {
         where += std::to_string(finding.line) + (finding.error ? "!" : "?");
     }
-    EXPECT_EQ(where, "2!3!4?6?7!8!9!9!10!12?");
+    EXPECT_EQ(where, "2!3!4?6?7!8!9!10!12?");
     EXPECT_EQ(check.findings[1].text, "no LABEL line defines nowhere");
 
     CLineFile clean;
     clean.OpenText("LABEL a\nT8 bu:\nPRINT \"quoted\" text\nJUMP a\n");
     EXPECT_FALSE(CheckScript(clean).HasErrors());
     EXPECT_TRUE(CheckScript(clean).findings.empty());
+
+    CLineFile wide;
+    wide.OpenText(std::string("\xFF\xFET\08\0", 6));
+    const ScriptCheck widened = CheckScript(wide);
+    ASSERT_EQ(widened.findings.size(), 1u);
+    EXPECT_EQ(widened.findings[0].text, "the file is UTF-16 text; save it as ASCII or UTF-8");
+}
+
+std::string Findings(const std::string& text, const BatchFileProblem& problem = {}) {
+    CLineFile file;
+    file.OpenText(text);
+    std::string found;
+    for (const ScriptFinding& finding : CheckScript(file, "/jobs/a.t8b", problem).findings) {
+        found += std::to_string(finding.line) +
+                 (finding.file    ? "f"
+                  : finding.error ? "!"
+                                  : "?") +
+                 " " + finding.text + "\n";
+    }
+    return found;
+}
+
+// No condition in the language: a run never gets past its first JUMP.
+TEST(ScriptCheckTest, TheFirstJumpDecidesWhatRuns) {
+    EXPECT_EQ(Findings("T8 :\nJUMP later\nT8 BU:\nLABEL later\n"),
+              "2! label later is defined further down (line 4), and this JUMP runs before that "
+              "line: the run stops here\n"
+              "3? this line and those after it never run: the JUMP on line 2 repeats from its "
+              "label for ever, or stops the run\n");
+    EXPECT_EQ(Findings("LABEL top\nT8 :\nJUMP top\nJUMP later\nLABEL later\n"),
+              "4? this line and those after it never run: the JUMP on line 3 repeats from its "
+              "label for ever, or stops the run\n"
+              "4? label later is defined further down (line 5): the jump fails unless that "
+              "line ran before\n")
+        << "a JUMP that never runs cannot stop the run";
+    EXPECT_EQ(Findings("PRINT \"x\nJUMP later\nLABEL later\n"),
+              "1! missing end \" (a quoted word runs to the end of the line)\n"
+              "2? label later is defined further down (line 3): the jump fails unless that "
+              "line ran before\n")
+        << "the run stops before its JUMP";
+}
+
+TEST(ScriptCheckTest, TheFilesOfTheLinesThatRunAreChecked) {
+    std::vector<std::string> asked;
+    const BatchFileProblem problem = [&](const std::string& path, bool receive) {
+        asked.push_back((receive ? "rx " : "tx ") + path);
+        return path.ends_with("missing.hex") ? std::string("No such file or directory")
+                                             : std::string();
+    };
+    EXPECT_EQ(Findings("TX missing.hex RE:\nRX back.hex SE0,1:\nTX back.hex RE:\n"
+                       "TX /abs/p.hex RE:\nLABEL a\nJUMP a\nTX missing.hex RE:\n",
+                       problem),
+              "1f cannot read the TX file /jobs/missing.hex: No such file or directory\n"
+              "7? this line and those after it never run: the JUMP on line 6 repeats from its "
+              "label for ever, or stops the run\n");
+    EXPECT_EQ(asked, (Strings{"tx /jobs/missing.hex", "rx /jobs/back.hex", "tx /abs/p.hex"}))
+        << "a file an earlier RX writes, and a line that never runs, are not asked about";
+
+    CLineFile file;
+    file.OpenText("TX missing.hex\n");
+    const ScriptCheck check = CheckScript(file, "/jobs/a.t8b", problem);
+    EXPECT_FALSE(check.HasErrors()) << "a file error is not a script error";
+    EXPECT_TRUE(check.HasFileErrors());
+}
+
+// A hash finds each label: a file of many of them checks in linear time.
+TEST(ScriptCheckTest, ManyLabelsAreFoundByName) {
+    std::string text;
+    constexpr int kLabels = 20000;
+    for (int i = 0; i < kLabels; ++i) {
+        text += "LABEL L" + std::to_string(i) + "\n";
+    }
+    text += "JUMP l" + std::to_string(kLabels - 1) + "\nJUMP nowhere\n";
+    CLineFile file;
+    file.OpenText(text);
+    const ScriptCheck check = CheckScript(file);
+    ASSERT_EQ(check.findings.size(), 2u);
+    EXPECT_EQ(check.findings[1].text, "no LABEL line defines nowhere");
+    EXPECT_TRUE(check.findings[1].error) << "a label no line defines is a mistake anywhere";
+    EXPECT_FALSE(check.findings[0].error) << "the line never runs: a warning";
 }
 
 } // namespace

@@ -1,12 +1,20 @@
+#include "tests/support/TempFolder.h"
 #include "tools/JsonString.h"
 #include "tools/t8batch/BatchOptions.h"
+#include "tools/t8batch/JunitReport.h"
+#include "tools/t8batch/RecordFile.h"
 #include "tools/t8batch/RunReport.h"
 #include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace t8 {
@@ -17,7 +25,8 @@ using Args = std::vector<std::string>;
 TEST(BatchOptionsTest, TheInterfaceAsDocumented) {
     const BatchOptions all = ParseBatchOptions(
         {"--port", "/dev/ttyUSB1", "--baud=9600", "--timeout", "0", "--fail-on", "ERR",
-         "--fail-on=Fail", "--key", "fail", "--log", "/tmp/l", "--json", "job.t8b"});
+         "--fail-on=Fail", "--key", "fail", "--log", "/tmp/l", "--json", "--deadline", "600",
+         "--record=/tmp/r.jsonl", "--junit", "/tmp/j.xml", "job.t8b"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.port, "/dev/ttyUSB1");
     EXPECT_EQ(all.baud, 9600u);
@@ -25,6 +34,9 @@ TEST(BatchOptionsTest, TheInterfaceAsDocumented) {
     EXPECT_EQ(all.failOn, (Args{"ERR", "Fail"}));
     EXPECT_EQ(all.key, KeyMode::Fail);
     EXPECT_EQ(all.logPath, "/tmp/l");
+    EXPECT_EQ(all.deadlineSeconds, 600);
+    EXPECT_EQ(all.recordPath, "/tmp/r.jsonl");
+    EXPECT_EQ(all.junitPath, "/tmp/j.xml");
     EXPECT_TRUE(all.json);
     EXPECT_FALSE(all.check);
     EXPECT_EQ(all.file, "job.t8b");
@@ -34,13 +46,16 @@ TEST(BatchOptionsTest, TheInterfaceAsDocumented) {
     EXPECT_EQ(defaults.timeoutSeconds, BatchOptions::kDefaultTimeoutSeconds);
     EXPECT_FALSE(defaults.key) << "decided by whether standard input is a terminal";
     EXPECT_FALSE(defaults.baud);
+    EXPECT_EQ(defaults.deadlineSeconds, 0) << "no bound unless asked";
     EXPECT_TRUE(ParseBatchOptions({"--help"}).error.empty());
 
-    for (const Args& bad : {Args{}, Args{"a.t8b", "b.t8b"}, Args{"--baud", "12x", "a.t8b"},
-                            Args{"--baud", "0", "a.t8b"}, Args{"--baud", "4000001", "a.t8b"},
-                            Args{"--timeout", "-1", "a.t8b"}, Args{"--timeout", "86401", "a.t8b"},
-                            Args{"--key", "Wait", "a.t8b"}, Args{"--fail-on=", "a.t8b"},
-                            Args{"--json=1", "a.t8b"}, Args{"--port"}, Args{"-x", "a.t8b"}}) {
+    for (const Args& bad :
+         {Args{}, Args{"a.t8b", "b.t8b"}, Args{"--baud", "12x", "a.t8b"},
+          Args{"--baud", "0", "a.t8b"}, Args{"--baud", "4000001", "a.t8b"},
+          Args{"--timeout", "-1", "a.t8b"}, Args{"--timeout", "86401", "a.t8b"},
+          Args{"--key", "Wait", "a.t8b"}, Args{"--fail-on=", "a.t8b"}, Args{"--json=1", "a.t8b"},
+          Args{"--port"}, Args{"-x", "a.t8b"}, Args{"--deadline", "0", "a.t8b"},
+          Args{"--record=", "a.t8b"}, Args{"--junit", "", "a.t8b"}}) {
         EXPECT_FALSE(ParseBatchOptions(bad).error.empty()) << (bad.empty() ? "" : bad[0]);
     }
 }
@@ -65,32 +80,189 @@ TEST(TextWatchTest, FindsATextWhereverTheBlocksSplitIt) {
     EXPECT_EQ(later.Text(*found), "bc");
     EXPECT_FALSE(TextWatch({""}).Feed(reinterpret_cast<const std::uint8_t*>("x"), 1))
         << "an empty text never matches";
+    TextWatch broken({"ERROR"});
+    EXPECT_FALSE(broken.Feed(reinterpret_cast<const std::uint8_t*>("ERR"), 3));
+    broken.Reset(); // a receive's data came between
+    EXPECT_FALSE(broken.Feed(reinterpret_cast<const std::uint8_t*>("OR"), 2));
 }
 
-TEST(TranscriptTest, ControlBytesAreEscaped) {
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(TranscriptTest, ControlBytesAreEscapedAndAFailedWriteIsKept) {
     EXPECT_EQ(Transcript::Escape("ab\r\n\t\\\x1b\x7f\xff>"), "ab\\r\\n\\t\\\\\\x1B\\x7F\\xFF>");
+
+    test::TempFolder folder;
+    const std::string path = folder.Path("log");
+    {
+        Transcript log(Transcript::Clock::now());
+        std::string error;
+        ASSERT_TRUE(log.Open(path, error));
+        log.Header("t8batch 1.0, started");
+        log.Note("line 1: T8 :");
+        log.Close();
+        log.Note("after the close");
+        EXPECT_FALSE(log.Failed());
+    }
+    EXPECT_EQ(Slurp(path).substr(0, 21), "t8batch 1.0, started\n");
+    EXPECT_NE(Slurp(path).find(" line 1: T8 :\n"), std::string::npos);
+    EXPECT_EQ(Slurp(path).find("after"), std::string::npos) << "nothing after the close";
+
+    Transcript full(Transcript::Clock::now());
+    std::string error;
+    ASSERT_TRUE(full.Open("/dev/full", error));
+    full.Note("lost");
+    EXPECT_TRUE(full.Failed());
+    EXPECT_EQ(full.Failure(), "No space left on device");
+
+    const std::string fifo = folder.Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Transcript unread(Transcript::Clock::now());
+    EXPECT_FALSE(unread.Open(fifo, error)) << "refused at once, not waited on";
+    EXPECT_EQ(error, "it is a FIFO that no program reads");
 }
 
-TEST(RunReportTest, TheJsonKeysAndValidStrings) {
+TEST(JsonStringTest, StrictUtf8WithEachBadByteReplaced) {
+    const std::string kBad = "\xEF\xBF\xBD"; // U+FFFD
+    using Case = std::pair<std::string, std::string>;
+    for (const auto& [in, out] : {
+             Case{"B\xc3\xa4r \xf0\x9f\x98\x80", "B\xc3\xa4r \xf0\x9f\x98\x80"}, // 2 and 4 bytes
+             Case{"bad\xff\xfe.t8b", "bad" + kBad + kBad + ".t8b"},
+             Case{"\xc0\x80", kBad + kBad},                       // overlong NUL
+             Case{"\xe0\x80\xaf", kBad + kBad + kBad},            // overlong "/"
+             Case{"\xed\xa0\x80", kBad + kBad + kBad},            // a surrogate
+             Case{"\xf4\x90\x80\x80", kBad + kBad + kBad + kBad}, // above U+10FFFF
+             Case{"\xe2\x82", kBad + kBad},                       // cut short
+             Case{"\x80x", kBad + "x"},                           // a stray continuation
+             Case{"\xef\xbf\xbf\xf4\x8f\xbf\xbf", "\xef\xbf\xbf\xf4\x8f\xbf\xbf"}, // the limits
+         }) {
+        EXPECT_EQ(JsonString(in), "\"" + out + "\"") << in;
+        EXPECT_EQ(IsUtf8(in), in == out) << in;
+    }
+    EXPECT_EQ(JsonString("a\\b\"c\x01\x7f"), "\"a\\\\b\\\"c\\u0001\\u007F\"");
+    EXPECT_EQ(JsonField("file", "ok"), "\"file\":\"ok\"");
+    EXPECT_EQ(JsonField("file", "b\xe4r"), "\"file\":\"b" + kBad + "r\",\"fileHex\":\"62e472\"")
+        << "the exact bytes are kept beside it";
+}
+
+TEST(RunReportTest, TheJsonKeysAndTheRecordLine) {
     RunReport report;
     report.file = "/jobs/a \"b\".t8b";
     report.result = RunResult::DeviceFailure;
     report.message = "the device sent \"ERR\"\n";
     report.lines = 7;
     report.elapsedMs = 1234;
-    report.sent = {{"/p/a.hex", 103}, {"/p/b.hex", 0}};
-    report.received = {{"/p/r.hex", 55, "Download errors (SUM)!"}};
+    report.sent = {{"/p/a.hex", 103, true, "aa"}, {"/p/b.hex", 0, false, "bb"}};
+    report.received = {{"/p/r.hex.partial", 55, "Download errors (SUM)!", true, "/p/r.hex", "cc"}};
     EXPECT_EQ(report.Json(),
               "{\"file\":\"/jobs/a \\\"b\\\".t8b\",\"result\":\"device-failure\",\"exitCode\":1,"
               "\"message\":\"the device sent \\\"ERR\\\"\\u000A\",\"lines\":7,\"elapsedMs\":1234,"
-              "\"sent\":[{\"file\":\"/p/a.hex\",\"bytes\":103},{\"file\":\"/p/b.hex\",\"bytes\":0}"
-              "],\"received\":[{\"file\":\"/p/r.hex\",\"bytes\":55,\"check\":\"Download errors "
-              "(SUM)!\"}]}");
+              "\"sent\":[{\"file\":\"/p/a.hex\",\"bytes\":103,\"completed\":true},{\"file\":"
+              "\"/p/b.hex\",\"bytes\":0,\"completed\":false}],\"received\":[{\"file\":\"/p/"
+              "r.hex.partial\",\"bytes\":55,\"check\":\"Download errors (SUM)!\",\"partial\":true,"
+              "\"target\":\"/p/r.hex\"}]}");
     EXPECT_EQ(RunReport{}.Json(),
               "{\"file\":\"\",\"result\":\"ok\",\"exitCode\":0,\"message\":\"\","
               "\"lines\":0,\"elapsedMs\":0,\"sent\":[],\"received\":[]}");
-    EXPECT_EQ(JsonString("B\xc3\xa4r"), "\"B\xc3\xa4r\"") << "UTF-8 passes";
-    EXPECT_EQ(JsonString("B\xe4r\xc3"), "\"B\xc3\xa4r\xc3\x83\"") << "else taken as Latin-1";
+    EXPECT_EQ(ExitCode(RunResult::UsageError), kUsageExit);
+
+    report.startedUtc = "2026-12-07T17:29:32.123Z";
+    report.station = "line4";
+    report.fileSha256 = "dd";
+    report.device = {"/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/serial/by-id/usb-X", "A123"};
+    EXPECT_EQ(
+        report.RecordJson("2.18.0"),
+        "{\"time\":\"2026-12-07T17:29:32.123Z\",\"station\":\"line4\",\"version\":"
+        "\"2.18.0\",\"port\":\"/dev/ttyUSB0\",\"device\":{\"node\":\"/dev/ttyUSB0\",\"byId\":"
+        "\"/dev/serial/by-id/usb-X\",\"usbSerial\":\"A123\"},\"batch\":{\"file\":\"/jobs/a "
+        "\\\"b\\\".t8b\",\"sha256\":\"dd\"},\"sent\":[{\"file\":\"/p/a.hex\",\"bytes\":103,"
+        "\"completed\":true,\"sha256\":\"aa\"},{\"file\":\"/p/b.hex\",\"bytes\":0,"
+        "\"completed\":false,\"sha256\":\"bb\"}],\"received\":[{\"file\":\"/p/r.hex.partial\","
+        "\"bytes\":55,\"check\":\"Download errors (SUM)!\",\"partial\":true,\"target\":\"/p/"
+        "r.hex\",\"sha256\":\"cc\"}],\"result\":\"device-failure\",\"exitCode\":1,\"message\":"
+        "\"the device sent \\\"ERR\\\"\\u000A\",\"elapsedMs\":1234}");
+}
+
+TEST(JunitReportTest, ACaseForEachStepAndTheFailureWhereItHappened) {
+    RunReport report;
+    report.file = "/jobs/burn.t8b";
+    report.elapsedMs = 5000;
+    report.steps = {{1, "PRINT <go> & \"see\"", 0, 10},
+                    {2, "T8 CE:", 10, 1510},
+                    {3, "tx image.hex RE:", 1510, 4000},
+                    {4, "T8 \x01\xff:", 4000, 5000}};
+    const std::string passed = JunitXml(report);
+    EXPECT_NE(passed.find("tests=\"3\" failures=\"0\""), std::string::npos) << "not the PRINT";
+    EXPECT_NE(passed.find("name=\"line 2: T8 CE:\" time=\"1.500\"/>"), std::string::npos);
+    EXPECT_NE(passed.find("name=\"line 4: T8 \\x01\xef\xbf\xbd:\""), std::string::npos)
+        << "no control character XML cannot hold, no byte that is not UTF-8";
+    EXPECT_EQ(passed.find("<failure"), std::string::npos);
+
+    report.result = RunResult::Timeout;
+    report.message = "no prompt <within> 30 s";
+    report.failingLine = 4;
+    const std::string failed = JunitXml(report);
+    EXPECT_NE(failed.find("failures=\"1\""), std::string::npos);
+    EXPECT_NE(failed.find("time=\"1.000\">\n      <failure type=\"timeout\" message=\"no prompt "
+                          "&lt;within&gt; 30 s\">"),
+              std::string::npos);
+
+    report.steps = {{1, "PRINT starting", 0, 10}};
+    report.failingLine = 0;
+    report.result = RunResult::PortError;
+    EXPECT_NE(JunitXml(report).find("name=\"t8batch run\" time=\"5.000\">"), std::string::npos)
+        << "a failure outside any step is a case of its own";
+    EXPECT_EQ(XmlText("a&b<c>\"d\"\n"), "a&amp;b&lt;c&gt;&quot;d&quot;&#10;");
+}
+
+TEST(RecordFileTest, EveryLineWholeWhateverShareTheFile) {
+    test::TempFolder folder;
+    const std::string path = folder.Path("parts.jsonl");
+    {
+        std::ofstream(path) << "{\"cut\":"; // a process died half-way through its line
+    }
+    constexpr int kWriters = 4;
+    constexpr int kLines = 50;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const std::string line = "{\"writer\":" + std::to_string(writer) + ",\"pad\":\"" +
+                                     std::string(3000, 'x') + "\"}";
+            for (int i = 0; i < kLines; ++i) {
+                if (!AppendRecord(path, line).empty()) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::istringstream lines(Slurp(path));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "{\"cut\":") << "the unfinished line is ended, not joined to the next";
+    int whole = 0;
+    while (std::getline(lines, line)) {
+        EXPECT_EQ(line.size(), 3021u);
+        EXPECT_EQ(line.back(), '}');
+        ++whole;
+    }
+    EXPECT_EQ(whole, kWriters * kLines);
+
+    EXPECT_EQ(AppendRecord(folder.Path(""), "{}"), "Is a directory");
+    const std::string fifo = folder.Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(AppendRecord(fifo, "{}"), "it is not a regular file") << "and never waited on";
+    EXPECT_EQ(AppendRecord("/dev/null", "{}"), "it is not a regular file");
 }
 
 } // namespace

@@ -21,6 +21,9 @@ protected:
         terminal.OnDeviceText([this](const std::uint8_t* bytes, std::size_t count) {
             logged.append(reinterpret_cast<const char*>(bytes), count);
         });
+        terminal.OnReceiveData([this](const std::uint8_t* bytes, std::size_t count) {
+            received.append(reinterpret_cast<const char*>(bytes), count);
+        });
     }
 
     void Open() {
@@ -39,9 +42,12 @@ protected:
     test::ScriptedUi transferUi;
     FakePort::State port;
     HeadlessTerminal terminal;
-    std::string logged;
+    std::string logged;   // what the transcript and --fail-on see
+    std::string received; // what they never see
 };
 
+// The transcript and the --fail-on watch see the device's text only: a read-back of a part
+// whose memory holds "FLASH ERROR" is data, not the device reporting an error.
 TEST_F(HeadlessTerminalTest, OnlyTheDevicesTextIsLoggedNeverAReceivesData) {
     Open();
     const std::string longLine(100, 'x'); // wraps at 80 columns: the wrap's line feed is ours
@@ -52,6 +58,7 @@ TEST_F(HeadlessTerminalTest, OnlyTheDevicesTextIsLoggedNeverAReceivesData) {
     terminal.Link().Record()->receiveActive = 1; // the data arrive while a receive runs
     Device(":10000000000102030405060708090A0B0C0D0E0F78\r\n");
     EXPECT_EQ(logged, "");
+    EXPECT_EQ(received, ":10000000000102030405060708090A0B0C0D0E0F78\r\n");
     terminal.Link().Record()->receiveActive = 0;
 
     Device(std::nullopt);

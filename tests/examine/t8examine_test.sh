@@ -10,11 +10,17 @@ printf ':020100001234B8\r\n' > "$DIR/bad.hex"
 expected='{"file":"'$DIR'/good.hex","recognized":true,"status":"File recognized as Intel HEX file.","fileLength":30,"binaryLength":2,"binaryOffset":256,"checksum":70,"unusedSpace":"Unused Space filled with : 0A","segments":[{"start":256,"end":257,"length":2,"sum":70}],"segmentCount":1,"all":{"start":256,"end":257,"sum":70}}'
 [ "$("$EXAMINE" --fill 0a --json "$DIR/good.hex")" = "$expected" ] || { echo "json differs"; exit 1; }
 
-# A file name that is not UTF-8 still gives valid JSON: its bytes are taken as Latin-1.
+# A file name that is not UTF-8 still gives strict UTF-8 JSON: U+FFFD for the bad byte, and the
+# exact bytes beside it.
 latin=$(printf 'b\344r')
 cp "$DIR/good.hex" "$DIR/$latin.hex"
-"$EXAMINE" --json "$DIR/$latin.hex" | grep -qF "$(printf '"file":"%s/b\303\244r.hex"' "$DIR")" ||
-    { echo "Latin-1 name differs"; exit 1; }
+"$EXAMINE" --json "$DIR/$latin.hex" > "$DIR/out"
+grep -qF "$(printf '"file":"%s/b\357\277\275r.hex","fileHex":"' "$DIR")" "$DIR/out" ||
+    { cat "$DIR/out"; echo "a name that is not UTF-8 differs"; exit 1; }
+/usr/bin/python3 -c 'import json, sys
+report = json.loads(open(sys.argv[1], "rb").read().decode("utf-8"))
+assert bytes.fromhex(report["fileHex"]) == sys.argv[2].encode("utf-8", "surrogateescape")' \
+    "$DIR/out" "$DIR/$latin.hex" || { echo "the JSON is not strict UTF-8, or fileHex differs"; exit 1; }
 
 "$EXAMINE" "$DIR/good.hex" | grep -qx 'Binary length : \$00000002 ' || { echo "plain differs"; exit 1; }
 

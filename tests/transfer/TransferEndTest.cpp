@@ -122,6 +122,48 @@ TEST_F(TransferTest, AReceiveEndedBySilenceIsSavedAndSaidToBeIncomplete) {
                                         "examine " + rig.folder + "/open.bin"));
 }
 
+// A batch names its file before the data come: a cut read-back must not replace a good one.
+TEST_F(TransferTest, ABatchReceiveCutShortLeavesItsFileAndKeepsTheDataBesideIt) {
+    const std::string target = rig.MakeFile("back.hex", "GOOD\r\n");
+    const std::string records = ":0400000041424344F2\r\n:0400040045464748DE\r\n";
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "the host stops it" : "the line goes away");
+        rig.ui.log.clear();
+        state.written.clear();
+        rig.transfers->PrepareBatchReceive(target);
+        rig.Shown("SE00000,0000F\r\nSend INTEL data range 00000,0000F");
+        rig.ui.beforeTick = [&](int tick) {
+            if (tick == 0) {
+                rig.Shown("\r\n" + records); // whole records, and no end record yet
+            } else if (tick == 1 && stopped) {
+                rig.ui.upload->Stop();
+            } else if (tick == 1) {
+                HangUp();
+            }
+        };
+        rig.Type("\r");
+        EXPECT_EQ(TransferRig::Read(target), "GOOD\r\n");
+        EXPECT_EQ(TransferRig::Read(target + ".partial"), records);
+        EXPECT_EQ(rig.transfers->Receiver().SavedPath(), target + ".partial");
+        EXPECT_TRUE(rig.transfers->Receiver().SavedPartial());
+        EXPECT_EQ(state.written, "\r") << "nothing more to the device: no closing return";
+        ASSERT_GE(rig.ui.log.size(), 2u);
+        EXPECT_EQ(rig.ui.log[0], "42 bytes|Receive INTELHEX format.|" +
+                                     std::string(stopped ? UploadProgress::kHaltedEarly
+                                                         : UploadProgress::kLostEarly))
+            << "never \"No errors.\" for a stream cut between its records";
+        const std::string kept = "The 42 bytes received are kept in " + target + ".partial; " +
+                                 target + " is left as it was.";
+        EXPECT_EQ(rig.ui.log[1],
+                  "message " +
+                      (stopped ? "The receive was stopped before the end of the data.\n"
+                               : std::string()) +
+                      kept)
+            << "after a hang-up its line has told the rest";
+        Reconnect();
+    }
+}
+
 TEST_F(TransferTest, EveryTransferPromptSwitchesLocalEchoOffAndPutsItBack) {
     TTYInfo& tty = *rig.link.Record();
     tty.comLocalEcho = tty.echoActive = 1;

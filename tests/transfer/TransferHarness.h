@@ -52,7 +52,9 @@ public:
         return result;
     }
     int RunUploadDialog(UploadProgress& progress) override {
+        upload = &progress;
         const int result = Run(progress, UploadProgress::kTickMs);
+        upload = nullptr;
         log.push_back(progress.BytesText() + "|" + progress.FormatText() + "|" +
                       progress.StatusText());
         return result;
@@ -79,6 +81,7 @@ public:
     std::function<void(int ms)> pause;
     std::string* trace = nullptr;       // where the port records, to place the waits
     DownloadStream* download = nullptr; // the running stream, for Cancel
+    UploadProgress* upload = nullptr;   // the running receive, for Cancel and Stop
     std::string downloadEnd;            // the last stream's texts, bar and scratch file
     bool timerRunning = true;
     bool confirm = true;           // the answer to every OK/Cancel question

@@ -39,6 +39,19 @@ std::string SetTimeout(BatchOptions& o, const std::string& v) {
     return seconds ? "" : "--timeout takes whole seconds from 0 (for ever) to 86400";
 }
 
+std::string SetDeadline(BatchOptions& o, const std::string& v) {
+    const auto seconds = ParseNumber(v, 1, BatchOptions::kMaxTimeoutSeconds);
+    o.deadlineSeconds = seconds.value_or(0);
+    return seconds ? "" : "--deadline takes whole seconds from 1 to 86400";
+}
+
+// An option that names a file.
+template <std::string BatchOptions::*Path>
+std::string SetPath(BatchOptions& o, const std::string& v) {
+    o.*Path = v;
+    return v.empty() ? "--log, --record and --junit each need a file name" : "";
+}
+
 std::string SetKey(BatchOptions& o, const std::string& v) {
     constexpr std::array<std::pair<std::string_view, KeyMode>, 3> kModes{
         {{"continue", KeyMode::Continue}, {"fail", KeyMode::Fail}, {"wait", KeyMode::Wait}}};
@@ -57,7 +70,7 @@ template <bool BatchOptions::*Flag> std::string SetFlag(BatchOptions& o, const s
     return "";
 }
 
-constexpr std::array<OptionEntry, 10> kOptions{{
+constexpr std::array<OptionEntry, 13> kOptions{{
     {"--port", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.port = v;
@@ -65,17 +78,16 @@ constexpr std::array<OptionEntry, 10> kOptions{{
      }},
     {"--baud", true, SetBaud},
     {"--timeout", true, SetTimeout},
+    {"--deadline", true, SetDeadline},
     {"--fail-on", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.failOn.push_back(v);
          return v.empty() ? "--fail-on needs a text" : "";
      }},
     {"--key", true, SetKey},
-    {"--log", true,
-     [](BatchOptions& o, const std::string& v) -> std::string {
-         o.logPath = v;
-         return v.empty() ? "--log needs a file name" : "";
-     }},
+    {"--log", true, SetPath<&BatchOptions::logPath>},
+    {"--record", true, SetPath<&BatchOptions::recordPath>},
+    {"--junit", true, SetPath<&BatchOptions::junitPath>},
     {"--json", false, SetFlag<&BatchOptions::json>},
     {"--check", false, SetFlag<&BatchOptions::check>},
     {"--help", false, SetFlag<&BatchOptions::help>},

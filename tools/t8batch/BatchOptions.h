@@ -21,9 +21,12 @@ struct BatchOptions {
     std::string port;                            // device path; empty: the stored settings
     std::optional<std::uint32_t> baud;           // overrides the stored rate for this run
     int timeoutSeconds = kDefaultTimeoutSeconds; // 0 waits for ever
+    int deadlineSeconds = 0;                     // the whole run's bound; 0: none
     std::vector<std::string> failOn;
     std::optional<KeyMode> key; // unset: continue unless standard input is a terminal
     std::string logPath;
+    std::string recordPath; // JSON Lines, one line appended per run
+    std::string junitPath;
     bool json = false;
     bool check = false;
     std::string file;

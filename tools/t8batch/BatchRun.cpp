@@ -1,12 +1,17 @@
 #include "tools/t8batch/BatchRun.h"
 
+#include "batch/CLineFile.h"
+#include "batch/ScriptCheck.h"
+#include "link/LinkNotices.h"
 #include "link/SerialPort.h"
 #include "settings/SettingsStore.h"
+#include "tools/t8batch/FileHash.h"
+#include "tools/t8batch/RunFiles.h"
+#include "tools/t8batch/RunOutputs.h"
 #include "transfer/DownloadStream.h"
 #include "transfer/TransferFiles.h"
 #include "transfer/UploadProgress.h"
 
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -24,54 +29,124 @@ std::string WithoutLineEnd(std::string text) {
     return text;
 }
 
+// A failed write to standard output (a closed pipe) never changes the verdict.
 void PrintLine(const std::string& text) {
     std::printf("%s\n", WithoutLineEnd(text).c_str());
     std::fflush(stdout);
 }
 
+// A message box's first paragraph on one line: the news. What follows a blank line is advice
+// for the window's operator (its dialogs and menus).
+std::string News(const std::string& text) {
+    std::string news = text.substr(0, text.find("\n\n"));
+    for (std::size_t at = news.find('\n'); at != std::string::npos; at = news.find('\n', at)) {
+        news.replace(at, 1, " ");
+    }
+    return news;
+}
+
+// The executor's texts that speak of the window's buttons, in t8batch's words.
+std::string OwnWords(const std::string& text, KeyMode key) {
+    if (text == BatchExecutor::kSuccessText) {
+        return "Batch file executed successfully.";
+    }
+    if (text == BatchExecutor::kKeyText) {
+        return key == KeyMode::Continue ? "KEY: the run goes on (--key continue)"
+               : key == KeyMode::Fail   ? "KEY: the run stops (--key fail)"
+                                        : "KEY: press Enter to continue, Ctrl+C to stop";
+    }
+    return text == BatchExecutor::kCloseText ? std::string() : text;
+}
+
 } // namespace
 
-BatchRun::BatchRun(const BatchOptions& options_)
-    : options(options_), transcript(Transcript::Clock::now()),
-      tap(transcript, TextWatch(options.failOn)),
+BatchRun::BatchRun(const BatchOptions& options_, std::string version_)
+    : options(options_), version(std::move(version_)), transcript(Transcript::Clock::now()),
+      tap(transcript),
       terminal(
           *this, *this,
           [this] { return std::make_unique<TappedPort>(std::make_unique<SerialPort>(), tap); }),
-      executor(*this, *this) {
+      executor(*this, *this), failOn(options.failOn),
+      transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds) {
     report.file = options.file;
-    terminal.OnDeviceText([this](const std::uint8_t* bytes, std::size_t count) {
-        transcript.Bytes("t8", bytes, count);
-    });
+    report.startedUtc = UtcTimestamp(startedAt);
+    report.station = StationName();
+    terminal.OnDeviceText(
+        [this](const std::uint8_t* bytes, std::size_t count) { OnDeviceText(bytes, count); });
+    terminal.OnReceiveData([this](const std::uint8_t*, std::size_t) { failOn.Reset(); });
     executorTimer.periodMs = BatchExecutor::kTickMs;
     executorTimer.fire = [this] { OnExecutorTick(); };
     viewTimer.periodMs = kViewTimerMs;
-    viewTimer.fire = [this] { terminal.Transfers().OnTransferTimer(); };
+    viewTimer.fire = [this] {
+        if (!stopping) {
+            terminal.Transfers().OnTransferTimer();
+        }
+    };
+    deadlineTimer.periodMs = options.deadlineSeconds * static_cast<int>(kMsPerSecond);
+    deadlineTimer.fire = [this] {
+        Stop(RunResult::Timeout, "the run passed its --deadline of " +
+                                     std::to_string(options.deadlineSeconds) + " s" + Where());
+    };
     loop.Add(executorTimer);
     loop.Add(viewTimer);
+    loop.Add(deadlineTimer);
     loop.SetHandler([this](const EventLoop::Events& events) { OnEvents(events); });
 }
 
 BatchRun::~BatchRun() = default;
 
 int BatchRun::Run() {
-    std::string error;
-    if (!options.logPath.empty() && !transcript.Open(options.logPath, error)) {
-        Stop(RunResult::FileError, "cannot write the log " + options.logPath + ": " + error);
-    } else if (!loop.Ok()) {
-        Stop(RunResult::PortError, "cannot set up the event loop");
-    } else if (CLineFile probe; !probe.Open(options.file)) {
-        Stop(RunResult::FileError,
-             "cannot open the batch file " + options.file + ": " + probe.Error());
-    } else if (executor.Open(options.file) && OpenLink()) {
+    if (options.deadlineSeconds > 0) {
+        loop.Start(deadlineTimer);
+    }
+    if (Start() && executor.Open(options.file) && OpenLink()) {
         loop.Start(executorTimer);
         while (!stopping) {
             loop.Pump();
         }
     }
-    CloseCleanly();
-    report.lines = executor.LinesExecuted();
-    report.elapsedMs = loop.NowMs();
+    Finish();
     return ExitCode(report.result);
+}
+
+// Everything that can fail before the device is touched: the log, the batch file, its files.
+bool BatchRun::Start() {
+    std::string error;
+    if (!options.logPath.empty() && !transcript.Open(options.logPath, error)) {
+        Stop(RunResult::FileError, "cannot write the log " + options.logPath + ": " + error);
+        return false;
+    }
+    transcript.Header("t8batch " + version + ", started " + report.startedUtc + " on " +
+                      report.station + ", batch file " + options.file);
+    if (!loop.Ok()) {
+        Stop(RunResult::PortError, "cannot set up the event loop");
+        return false;
+    }
+    return CheckFiles();
+}
+
+// A TX file that is missing (or an RX file that cannot be) would fail the run half-way, with
+// the device armed for it; it fails now instead.
+bool BatchRun::CheckFiles() {
+    CLineFile file;
+    if (!file.Open(options.file)) {
+        Stop(RunResult::FileError,
+             "cannot open the batch file " + options.file + ": " + file.Error());
+        return false;
+    }
+    report.fileSha256 = Sha256OfFile(options.file);
+    const ScriptCheck check =
+        CheckScript(file, options.file, [](const std::string& path, bool receive) {
+            return receive ? RxFileProblem(path) : t8::TxFileProblem(path);
+        });
+    for (const ScriptFinding& finding : check.findings) {
+        if (finding.file) {
+            Stop(RunResult::FileError,
+                 finding.text + " (line " + std::to_string(finding.line) + ")");
+            return false;
+        }
+    }
+    return true;
 }
 
 bool BatchRun::OpenLink() {
@@ -92,11 +167,16 @@ bool BatchRun::OpenLink() {
     }
     link.SetPortOverride(options.port);
     link.AllowReconnect(false); // a run that lost its device has failed: it waits for nothing
+    report.device.port = link.DevicePath();
     transcript.Note("open " + link.DevicePath());
     if (link.OpenPort() == 0) {
         Stop(RunResult::PortError, link.OpenFailureMessage());
         return false;
     }
+    const DeviceIdentity& identity = link.Identity();
+    report.device.node = identity.node;
+    report.device.byId = identity.byIdLink;
+    report.device.usbSerial = UsbSerialNumber(identity.node);
     return true;
 }
 
@@ -104,17 +184,16 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
     if (events.woken) {
         terminal.Link().DispatchReceived();
     }
-    if (const int found = tap.failOnFound; found >= 0) {
-        Stop(RunResult::DeviceFailure,
-             "the device sent \"" + tap.watch.Text(static_cast<std::size_t>(found)) + "\"");
+    if (events.signal != 0) {
+        Stop(RunResult::Aborted, std::string("stopped by ") + EventLoop::SignalName(events.signal));
+    }
+    if (transcript.Failed()) {
+        Stop(RunResult::FileError,
+             "cannot write the log " + options.logPath + ": " + transcript.Failure());
     }
     if (!terminal.Connected()) {
         Stop(RunResult::PortError,
              "the connection to the device on " + terminal.Link().DevicePath() + " was lost");
-    }
-    if (events.signal != 0) {
-        Stop(RunResult::Aborted,
-             std::string("stopped by ") + (events.signal == SIGINT ? "SIGINT" : "SIGTERM"));
     }
     if (awaitingEnter && events.inputLine) {
         awaitingEnter = false;
@@ -122,6 +201,17 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
         executor.Ok();
     } else if (awaitingEnter && events.inputEnded) {
         Stop(RunResult::Aborted, "standard input ended at the KEY pause" + Where());
+    }
+}
+
+// Only the device's text reaches here, never a receive's data or the link's own lines.
+void BatchRun::OnDeviceText(const std::uint8_t* bytes, std::size_t count) {
+    if (stopping) {
+        return; // the verdict is the transcript's last word
+    }
+    transcript.Bytes("t8", bytes, count);
+    if (const auto found = failOn.Feed(bytes, count)) {
+        Stop(RunResult::DeviceFailure, "the device sent \"" + failOn.Text(*found) + "\"" + Where());
     }
 }
 
@@ -153,6 +243,9 @@ void BatchRun::CheckEnd() {
     case BatchEnd::OpenFailed:
         Stop(RunResult::FileError, executor.MessageLine());
         break;
+    case BatchEnd::FileError:
+        Stop(RunResult::FileError, executor.StatusLine() + Where());
+        break;
     }
 }
 
@@ -170,7 +263,6 @@ void BatchRun::CheckPause() {
     case KeyMode::Wait:
         awaitingEnter = true;
         loop.WatchInput(true);
-        std::fprintf(stderr, "t8batch: press Enter to continue, Ctrl+C to stop\n");
         break;
     }
 }
@@ -202,6 +294,10 @@ std::string BatchRun::Where() const {
            WithoutLineEnd(executor.Line()) + ")";
 }
 
+bool BatchRun::Stopping() const {
+    return stopping;
+}
+
 void BatchRun::Stop(RunResult result, const std::string& message) {
     if (stopping) {
         return; // the first cause is the verdict
@@ -209,7 +305,7 @@ void BatchRun::Stop(RunResult result, const std::string& message) {
     stopping = true;
     report.result = result;
     report.message = message;
-    transcript.Note("end: " + std::string(ResultName(result)) + ": " + message);
+    report.failingLine = result == RunResult::Ok ? 0 : executor.LineNumber();
 }
 
 // What was typed last may still wait in the driver; the device should get it before DTR drops.
@@ -222,96 +318,37 @@ void BatchRun::CloseCleanly() {
     link.ClosePort();
 }
 
+void BatchRun::Finish() {
+    CloseCleanly();
+    transfers.EndProgress();
+    report.lines = executor.LinesExecuted();
+    report.elapsedMs = loop.NowMs();
+    if (!report.steps.empty()) {
+        report.steps.back().endMs = report.elapsedMs;
+    }
+    WriteOutputs(report, options, version, transcript);
+}
+
 // The first line is the news; what follows in a message box is advice for the window.
 void BatchRun::ShowMessage(const std::string& text, const std::string&, MessageIcon) {
-    const std::string news = text.substr(0, text.find('\n'));
-    progressLine.End();
+    const std::string news = News(text);
+    transfers.EndProgress();
     std::fprintf(stderr, "t8batch: %s\n", news.c_str());
-    transcript.Note("message: " + text);
+    transcript.Note("message: " + news);
     if (text == SerialLink::kNotConnected || !terminal.Connected()) {
         Stop(RunResult::PortError, news);
     }
 }
 
 void BatchRun::ShowLinkStatus(const std::string& text) {
-    if (!text.empty()) {
-        transcript.Note("status: " + text);
+    if (!text.empty() && !stopping) {
+        transcript.Note("status: " + WithoutWindowAdvice(text));
     }
 }
 
 bool BatchRun::AskOkCancel(const std::string& text, const std::string&) {
-    transcript.Note("question, answered Cancel: " + text);
+    transcript.Note("question, answered Cancel: " + News(text));
     return false;
-}
-
-int BatchRun::RunDownloadDialog(DownloadStream& stream) {
-    tap.hostStreaming = true;
-    std::uint64_t lastPosition = 0;
-    std::uint64_t lastProgressMs = loop.NowMs();
-    EventLoop::Timer tick{DownloadStream::kTickMs, {}};
-    tick.fire = [&] {
-        if (stopping) {
-            stream.Cancel();
-            return;
-        }
-        stream.Tick(loop.NowMs()); // a stream whose line went away has ended by itself
-        if (stream.Position() != lastPosition || stream.Result() != DownloadStream::kRunning) {
-            lastPosition = stream.Position();
-            lastProgressMs = loop.NowMs();
-        } else if (TimeoutMs() != 0 && loop.NowMs() - lastProgressMs >= TimeoutMs()) {
-            Stop(RunResult::Timeout, "the TX of " + stream.FileNameText() +
-                                         " made no progress for " +
-                                         std::to_string(options.timeoutSeconds) + " s" + Where());
-            stream.Cancel();
-        }
-        progressLine.Show("TX " + stream.FileNameText() + ": " + std::to_string(stream.Position()) +
-                          "/" + std::to_string(stream.Length()) + " bytes (" +
-                          std::to_string(stream.Percent()) + "%)");
-    };
-    loop.PumpWith(tick, [&] { return stream.Result() != DownloadStream::kRunning; });
-    progressLine.End();
-    tap.hostStreaming = false;
-    return stream.Result();
-}
-
-int BatchRun::RunUploadDialog(UploadProgress& progress) {
-    receiveRan = true;
-    EventLoop::Timer tick{UploadProgress::kTickMs, {}};
-    tick.fire = [&] {
-        if (stopping) {
-            progress.Finish(); // what arrived is kept
-        }
-        const std::uint64_t silentMs =
-            static_cast<std::uint64_t>(progress.SilentTicks() + 1) * UploadProgress::kTickMs;
-        if (TimeoutMs() != 0 && silentMs > TimeoutMs() &&
-            progress.SilentTicks() < UploadProgress::kSilentTicksToClose) {
-            Stop(RunResult::Timeout, "the RX into " + NameOf(receiveName) +
-                                         " made no progress for " +
-                                         std::to_string(options.timeoutSeconds) + " s" + Where());
-            progress.Finish();
-        }
-        progress.Tick();
-        progressLine.Show("RX " + NameOf(receiveName) + ": " + progress.BytesText());
-    };
-    loop.PumpWith(tick, [&] { return progress.Result() != UploadProgress::kRunning; });
-    progressLine.End();
-    receiveCheck = progress.StatusText();
-    return progress.Result();
-}
-
-void BatchRun::Wait(int ms) {
-    EventLoop::Timer deadline{ms, [] {}}; // wakes the loop when the time is up
-    const std::uint64_t until = loop.NowMs() + static_cast<std::uint64_t>(ms);
-    loop.PumpWith(deadline, [&] { return loop.NowMs() >= until; });
-}
-
-int BatchRun::TypeKey(std::uint8_t key) {
-    receiveRan = false;
-    const int typed = terminal.Transfers().TypeKey(key);
-    if (receiveRan) {
-        AfterReceive();
-    }
-    return typed;
 }
 
 bool BatchRun::PromptSeen() const {
@@ -322,55 +359,26 @@ void BatchRun::ClearPromptSeen() {
     terminal.Transfers().ClearPromptSeen();
 }
 
-RawSendResult BatchRun::SendFileRaw(const std::string& path) {
-    transcript.Note("tx: " + path);
-    const RawSendResult result = terminal.Transfers().SendFileRaw(path);
-    switch (result.outcome) {
-    case RawSendOutcome::Sent:
-    case RawSendOutcome::Cancelled:
-        report.sent.push_back({path, result.bytes});
-        transcript.Note("tx: " + path + " " + std::to_string(result.bytes) + " bytes" +
-                        (result.outcome == RawSendOutcome::Cancelled ? ", cancelled" : ""));
-        break;
-    case RawSendOutcome::FileError:
-        Stop(RunResult::FileError, "cannot read the TX file " + path + Where());
-        break;
-    case RawSendOutcome::PortError:
-        Stop(RunResult::PortError, "the port is closed: the TX file " + path + " was not sent");
-        break;
-    }
-    return result;
-}
-
-void BatchRun::PrepareBatchReceive(const std::string& name) {
-    receiveName = name;
-    transcript.Note("rx: armed for " + name);
-    terminal.Transfers().PrepareBatchReceive(name);
-}
-
-void BatchRun::AfterReceive() {
-    const FileReceiver& receiver = terminal.Transfers().Receiver();
-    const std::uint64_t bytes = receiver.Received().ReceivedCount();
-    report.received.push_back({receiveName, bytes, receiveCheck});
-    transcript.Note("rx: " + receiveName + " " + std::to_string(bytes) + " bytes, " + receiveCheck);
-    if (receiver.PresetReceive()) {
-        Stop(RunResult::FileError, "cannot write the RX file " + receiveName + Where());
-    } else if (receiveCheck != kNoErrors) {
-        Stop(RunResult::DeviceFailure,
-             "the received data of " + receiveName + " failed the check: " + receiveCheck);
-    }
+std::string BatchRun::TxFileProblem(const std::string& path) const {
+    return t8::TxFileProblem(path);
 }
 
 void BatchRun::ShowTexts(const BatchTexts& texts) {
-    if (texts.messageSet && !texts.message.empty()) {
-        PrintLine(texts.message);
+    const KeyMode key = options.key.value_or(KeyMode::Continue);
+    if (texts.messageSet && !OwnWords(texts.message, key).empty()) {
+        PrintLine(OwnWords(texts.message, key));
     }
-    if (texts.statusSet && !texts.status.empty()) {
-        PrintLine(texts.status);
+    if (texts.statusSet && !OwnWords(texts.status, key).empty()) {
+        PrintLine(OwnWords(texts.status, key));
     }
 }
 
 void BatchRun::LineStarted(std::size_t number, const std::string& line) {
+    const std::uint64_t now = loop.NowMs();
+    if (!report.steps.empty()) {
+        report.steps.back().endMs = now;
+    }
+    report.steps.push_back({number, WithoutLineEnd(line), now, now});
     transcript.Note("line " + std::to_string(number) + ": " + WithoutLineEnd(line));
 }
 

@@ -6,12 +6,14 @@
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/EventLoop.h"
 #include "tools/t8batch/HeadlessTerminal.h"
-#include "tools/t8batch/ProgressLine.h"
 #include "tools/t8batch/RunReport.h"
+#include "tools/t8batch/RunTransfers.h"
 #include "tools/t8batch/TappedPort.h"
+#include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
 #include "transfer/TransferUi.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -20,13 +22,21 @@ namespace t8 {
 // One unattended run of a batch file: the executor on a headless terminal, driven by an event
 // loop instead of a window, with the verdict a production line needs. Everything runs on the
 // calling thread but the port's reader.
-class BatchRun : public LinkUi, public TransferUi, public BatchTerminal, public BatchDisplay {
+//
+// The first cause of an end is the verdict. From then on nothing is typed to the device and
+// nothing more of the line is logged: a running transfer ends with what it has (a receive is
+// kept as partial, never over the file it names), the port is closed, and the transcript's last
+// line, the JUnit report and the record say how the run ended.
+class BatchRun : public LinkUi,
+                 public TransferUi,
+                 public BatchTerminal,
+                 public BatchDisplay,
+                 private RunControl {
 public:
     // Longest wait for the line to take what was typed last before the port is closed.
     static constexpr int kDrainMs = 2000;
-    static constexpr const char* kNoErrors = "No errors.";
 
-    explicit BatchRun(const BatchOptions& options);
+    BatchRun(const BatchOptions& options, std::string version);
     BatchRun(const BatchRun&) = delete;
     BatchRun& operator=(const BatchRun&) = delete;
     ~BatchRun() override;
@@ -59,37 +69,50 @@ public:
     void SetPromptText(const std::string&) override {}
     // Nobody is there to answer: the cautious answer.
     bool AskOkCancel(const std::string& text, const std::string&) override;
-    int RunDownloadDialog(DownloadStream& stream) override;
-    int RunUploadDialog(UploadProgress& progress) override;
+    int RunDownloadDialog(DownloadStream& stream) override { return transfers.Send(stream); }
+    int RunUploadDialog(UploadProgress& progress) override { return transfers.Receive(progress); }
     void OpenExamine(const std::string&, bool) override {}
     void RunBatch(const std::string&) override {}
-    void Wait(int ms) override;
+    void Wait(int ms) override { transfers.Wait(ms); }
 
     // BatchTerminal: the transfers', with what each step means for the verdict.
-    int TypeKey(std::uint8_t key) override;
+    int TypeKey(std::uint8_t key) override { return transfers.TypeKey(key); }
     [[nodiscard]] bool PromptSeen() const override;
     void ClearPromptSeen() override;
-    RawSendResult SendFileRaw(const std::string& path) override;
-    void PrepareBatchReceive(const std::string& name) override;
+    RawSendResult SendFileRaw(const std::string& path) override {
+        return transfers.SendFileRaw(path);
+    }
+    [[nodiscard]] std::string TxFileProblem(const std::string& path) const override;
+    void PrepareBatchReceive(const std::string& name) override {
+        transfers.PrepareBatchReceive(name);
+    }
 
     // BatchDisplay
     void ShowTexts(const BatchTexts& texts) override;
     void LineStarted(std::size_t number, const std::string& line) override;
 
 private:
+    [[nodiscard]] bool Start();
+    [[nodiscard]] bool CheckFiles();
     [[nodiscard]] bool OpenLink();
     void OnEvents(const EventLoop::Events& events);
+    void OnDeviceText(const std::uint8_t* bytes, std::size_t count);
     void OnExecutorTick();
     void CheckEnd();
     void CheckPause();
     void CheckPromptWait();
-    void AfterReceive();
-    void Stop(RunResult result, const std::string& message);
+    // RunControl
+    [[nodiscard]] bool Stopping() const override;
+    void Stop(RunResult result, const std::string& message) override;
+    [[nodiscard]] std::string Where() const override;
+
     void CloseCleanly();
-    [[nodiscard]] std::string Where() const;
+    void Finish();
     [[nodiscard]] std::uint64_t TimeoutMs() const;
 
     const BatchOptions& options;
+    const std::string version;
+    std::chrono::system_clock::time_point startedAt = std::chrono::system_clock::now();
     Transcript transcript;
     LineTap tap;
     EventLoop loop;
@@ -97,15 +120,14 @@ private:
     BatchExecutor executor;
     EventLoop::Timer executorTimer;
     EventLoop::Timer viewTimer;
+    EventLoop::Timer deadlineTimer;
+    TextWatch failOn;
     RunReport report;
     bool stopping = false;
     bool awaitingEnter = false;
-    bool receiveRan = false;
     std::uint64_t waitStartMs = 0;
     bool waiting = false;
-    std::string receiveName;
-    std::string receiveCheck;
-    ProgressLine progressLine;
+    RunTransfers transfers;
 };
 
 } // namespace t8

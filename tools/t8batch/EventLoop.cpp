@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 namespace t8 {
@@ -14,30 +15,63 @@ namespace {
 
 constexpr int kLongestWaitMs = 1000;
 constexpr std::size_t kInputChunk = 256;
+constexpr std::array<int, 3> kStopSignals{SIGINT, SIGTERM, SIGHUP};
 
-sigset_t StopSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    return signals;
+// Where the handler writes. A signal handler is given no context, so this one value is the
+// process's; only the loop that took the signals sets it.
+volatile sig_atomic_t signalWrite = -1;
+
+void OnStopSignal(int number) {
+    const int saved = errno;
+    const auto byte = static_cast<unsigned char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(signalWrite, &byte, 1);
+    errno = saved;
+}
+
+void Handle(int number, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: a blocked call returns, and the loop sees the signal
+    ::sigaction(number, &action, nullptr);
 }
 
 } // namespace
 
-void EventLoop::BlockStopSignals() {
-    const sigset_t signals = StopSignals();
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+const char* EventLoop::SignalName(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "a signal";
+    }
 }
 
 EventLoop::EventLoop() {
     wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    const sigset_t signals = StopSignals();
-    signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
+    std::array<int, 2> ends{-1, -1};
+    if (::pipe2(ends.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    signalRead = ends[0];
+    signalWriteEnd = ends[1];
+    signalWrite = signalWriteEnd;
+    for (const int number : kStopSignals) {
+        Handle(number, OnStopSignal);
+    }
+    Handle(SIGPIPE, SIG_IGN);
 }
 
 EventLoop::~EventLoop() {
-    for (const int fd : {wakeFd, signalFd}) {
+    // Signals from now on find no loop: the run has its verdict and is on its way out.
+    if (signalWrite == signalWriteEnd) {
+        signalWrite = -1;
+    }
+    for (const int fd : {wakeFd, signalRead, signalWriteEnd}) {
         if (fd >= 0) {
             ::close(fd);
         }
@@ -106,7 +140,7 @@ void EventLoop::FireDue() {
 }
 
 EventLoop::Events EventLoop::Wait(int timeoutMs) {
-    std::array<pollfd, 3> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}, {-1, POLLIN, 0}}};
+    std::array<pollfd, 3> fds{{{wakeFd, POLLIN, 0}, {signalRead, POLLIN, 0}, {-1, POLLIN, 0}}};
     if (watchInput) {
         fds[2].fd = STDIN_FILENO;
     }
@@ -120,9 +154,9 @@ EventLoop::Events EventLoop::Wait(int timeoutMs) {
         events.woken = true;
     }
     if ((fds[1].revents & POLLIN) != 0) {
-        signalfd_siginfo info{};
-        if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-            events.signal = static_cast<int>(info.ssi_signo);
+        unsigned char number = 0;
+        if (::read(signalRead, &number, 1) == 1) {
+            events.signal = number;
         }
     }
     if (watchInput && (fds[2].revents & (POLLIN | POLLHUP)) != 0) {

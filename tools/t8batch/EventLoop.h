@@ -8,9 +8,15 @@
 
 namespace t8 {
 
-// t8batch's main loop without a window: the reader's wake-ups, SIGINT and SIGTERM, standard
-// input when asked for, and timers that stand in for the window's. A timer is never re-entered:
-// while its callback runs a nested loop (a transfer's dialog, a wait), its own ticks are skipped.
+// t8batch's main loop without a window: the reader's wake-ups, the stop signals (SIGINT, SIGTERM,
+// SIGHUP), standard input when asked for, and timers that stand in for the window's. A timer is
+// never re-entered: while its callback runs a nested loop (a transfer's dialog, a wait), its own
+// ticks are skipped.
+//
+// The stop signals are caught, never blocked: their handler writes the signal's number to a
+// pipe the loop polls, so a signal ends any wait of the loop, and interrupts a system call that
+// blocks elsewhere rather than waiting behind it. SIGPIPE is ignored: a closed standard output
+// or log reader is a failed write, not the end of the run.
 class EventLoop {
 public:
     using Clock = std::chrono::steady_clock;
@@ -26,21 +32,21 @@ public:
     // What the loop saw while it waited.
     struct Events {
         bool woken = false;
-        int signal = 0;          // SIGINT or SIGTERM, 0 for none
+        int signal = 0;          // SIGINT, SIGTERM or SIGHUP, 0 for none
         bool inputLine = false;  // a whole line arrived on standard input
         bool inputEnded = false; // standard input was closed
     };
 
-    // Blocks SIGINT and SIGTERM for the whole process, so that threads started afterwards
-    // leave them to the loop. Call before any thread starts.
-    static void BlockStopSignals();
+    // "SIGINT", "SIGTERM", "SIGHUP".
+    [[nodiscard]] static const char* SignalName(int signal);
 
+    // Takes over the stop signals for as long as the loop exists.
     EventLoop();
     EventLoop(const EventLoop&) = delete;
     EventLoop& operator=(const EventLoop&) = delete;
     ~EventLoop();
 
-    [[nodiscard]] bool Ok() const { return wakeFd >= 0 && signalFd >= 0; }
+    [[nodiscard]] bool Ok() const { return wakeFd >= 0 && signalRead >= 0; }
     // From any thread.
     void Wake();
     [[nodiscard]] std::uint64_t NowMs() const;
@@ -66,7 +72,8 @@ private:
 
     Clock::time_point start = Clock::now();
     int wakeFd = -1;
-    int signalFd = -1;
+    int signalRead = -1; // the handler writes to the other end
+    int signalWriteEnd = -1;
     std::vector<Timer*> timers;
     std::function<void(const Events&)> handler;
     bool watchInput = false;

@@ -29,6 +29,9 @@ bool HeadlessTerminal::Connected() const {
 }
 
 void HeadlessTerminal::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
+    if (receiveData) {
+        receiveData(bytes, count);
+    }
     transfers->FeedReceive(bytes, count);
 }
 

@@ -40,6 +40,8 @@ public:
     // data, not a wrap's own line feed, not the link's own lines.
     using TextHook = std::function<void(const std::uint8_t* bytes, std::size_t count)>;
     void OnDeviceText(TextHook hook) { deviceText = std::move(hook); }
+    // Called with each block a running receive takes (the device's data, not its text).
+    void OnReceiveData(TextHook hook) { receiveData = std::move(hook); }
 
     // ReceiveTarget
     void AppendCapture(const std::uint8_t*, std::size_t) override {}
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<KeyTyper> keys;
     std::unique_ptr<ScreenModel> screen;
     TextHook deviceText;
+    TextHook receiveData;
     bool wrapping = false; // a wrap's line feed is being shown
 };
 

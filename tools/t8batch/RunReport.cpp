@@ -14,13 +14,14 @@ struct ResultEntry {
     const char* name;
 };
 
-constexpr std::array<ResultEntry, 7> kResults{{
+constexpr std::array<ResultEntry, 8> kResults{{
     {RunResult::Ok, 0, "ok"},
     {RunResult::DeviceFailure, 1, "device-failure"},
     {RunResult::Timeout, 2, "timeout"},
     {RunResult::PortError, 3, "port-error"},
     {RunResult::FileError, 4, "file-error"},
     {RunResult::Aborted, 5, "aborted"},
+    {RunResult::UsageError, kUsageExit, "usage-error"},
     {RunResult::ScriptError, 65, "script-error"},
 }};
 
@@ -31,6 +32,38 @@ const ResultEntry& Entry(RunResult result) {
         }
     }
     return kResults.front();
+}
+
+const char* Bool(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string Sent(const std::vector<SentFile>& files, bool hashes) {
+    std::string json = "[";
+    for (const SentFile& sent : files) {
+        json += (json.size() > 1 ? ",{" : "{") + JsonField("file", sent.file) +
+                ",\"bytes\":" + std::to_string(sent.bytes) +
+                ",\"completed\":" + Bool(sent.completed) +
+                (hashes ? "," + JsonField("sha256", sent.sha256) : "") + "}";
+    }
+    return json + "]";
+}
+
+std::string Received(const std::vector<ReceivedFile>& files, bool hashes) {
+    std::string json = "[";
+    for (const ReceivedFile& received : files) {
+        json += (json.size() > 1 ? ",{" : "{") + JsonField("file", received.file) +
+                ",\"bytes\":" + std::to_string(received.bytes) + "," +
+                JsonField("check", received.check) + ",\"partial\":" + Bool(received.partial);
+        if (received.partial) {
+            json += "," + JsonField("target", received.target);
+        }
+        if (hashes) {
+            json += "," + JsonField("sha256", received.sha256);
+        }
+        json += "}";
+    }
+    return json + "]";
 }
 
 } // namespace
@@ -44,22 +77,23 @@ const char* ResultName(RunResult result) {
 }
 
 std::string RunReport::Json() const {
-    std::string json =
-        "{\"file\":" + JsonString(file) + ",\"result\":" + JsonString(ResultName(result)) +
-        ",\"exitCode\":" + std::to_string(ExitCode(result)) +
-        ",\"message\":" + JsonString(message) + ",\"lines\":" + std::to_string(lines) +
-        ",\"elapsedMs\":" + std::to_string(elapsedMs) + ",\"sent\":[";
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        json += (i > 0 ? ",{\"file\":" : "{\"file\":") + JsonString(sent[i].file) +
-                ",\"bytes\":" + std::to_string(sent[i].bytes) + "}";
-    }
-    json += "],\"received\":[";
-    for (std::size_t i = 0; i < received.size(); ++i) {
-        json += (i > 0 ? ",{\"file\":" : "{\"file\":") + JsonString(received[i].file) +
-                ",\"bytes\":" + std::to_string(received[i].bytes) +
-                ",\"check\":" + JsonString(received[i].check) + "}";
-    }
-    return json + "]}";
+    return "{" + JsonField("file", file) + ",\"result\":" + JsonString(ResultName(result)) +
+           ",\"exitCode\":" + std::to_string(ExitCode(result)) + "," +
+           JsonField("message", message) + ",\"lines\":" + std::to_string(lines) +
+           ",\"elapsedMs\":" + std::to_string(elapsedMs) + ",\"sent\":" + Sent(sent, false) +
+           ",\"received\":" + Received(received, false) + "}";
+}
+
+std::string RunReport::RecordJson(const std::string& version) const {
+    return "{" + JsonField("time", startedUtc) + "," + JsonField("station", station) + "," +
+           JsonField("version", version) + "," + JsonField("port", device.port) + ",\"device\":{" +
+           JsonField("node", device.node) + "," + JsonField("byId", device.byId) + "," +
+           JsonField("usbSerial", device.usbSerial) + "},\"batch\":{" + JsonField("file", file) +
+           "," + JsonField("sha256", fileSha256) + "},\"sent\":" + Sent(sent, true) +
+           ",\"received\":" + Received(received, true) +
+           ",\"result\":" + JsonString(ResultName(result)) +
+           ",\"exitCode\":" + std::to_string(ExitCode(result)) + "," +
+           JsonField("message", message) + ",\"elapsedMs\":" + std::to_string(elapsedMs) + "}";
 }
 
 } // namespace t8

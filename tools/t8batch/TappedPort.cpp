@@ -5,20 +5,6 @@ namespace t8 {
 TappedPort::TappedPort(std::unique_ptr<PortInterface> inner_, LineTap& tap_)
     : inner(std::move(inner_)), tap(tap_) {}
 
-long TappedPort::Read(std::uint8_t* buffer, std::size_t max) {
-    const long got = inner->Read(buffer, max);
-    if (got <= 0) {
-        return got;
-    }
-    // The device's text is logged where it reaches the screen: only there is it known
-    // whether a block is text or a receive's data.
-    if (const auto found = tap.watch.Feed(buffer, static_cast<std::size_t>(got));
-        found && tap.failOnFound < 0) {
-        tap.failOnFound = static_cast<int>(*found);
-    }
-    return got;
-}
-
 WriteResult TappedPort::Write(const std::uint8_t* bytes, std::size_t count,
                               std::uint32_t timeoutMs) {
     const WriteResult result = inner->Write(bytes, count, timeoutMs);

@@ -1,28 +1,24 @@
 #pragma once
 
 #include "link/PortInterface.h"
-#include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
 
-#include <atomic>
 #include <memory>
 
 namespace t8 {
 
-// What t8batch watches on the line: the transcript of what the host writes, the --fail-on
-// texts, and whether a TX file's own data are passing (they are counted, not written out).
+// What t8batch taps of what the host writes: the transcript, and whether a TX file's own data
+// are passing (they are counted, not written out). Writes come from the run's thread only.
 struct LineTap {
-    LineTap(Transcript& transcript_, TextWatch watch_)
-        : transcript(transcript_), watch(std::move(watch_)) {}
+    explicit LineTap(Transcript& transcript_) : transcript(transcript_) {}
 
     Transcript& transcript;
-    TextWatch watch;                        // fed on the reader thread only
-    std::atomic<int> failOnFound{-1};       // index of the first --fail-on text seen
-    std::atomic<bool> hostStreaming{false}; // a TX file is being written
+    bool hostStreaming = false; // a TX file is being written
 };
 
-// The serial port with the tap: everything written passes the transcript, everything read
-// the watch. Otherwise it is the real port.
+// The serial port with the tap: everything written passes the transcript. What is read is the
+// run's to judge where it reaches the screen, for only there is it known whether a block is
+// the device's text or a receive's data. Otherwise it is the real port.
 class TappedPort final : public PortInterface {
 public:
     TappedPort(std::unique_ptr<PortInterface> inner, LineTap& tap);
@@ -41,7 +37,7 @@ public:
     void DiscardOutput() override { inner->DiscardOutput(); }
     WaitResult WaitReadable() override { return inner->WaitReadable(); }
     void Release() override { inner->Release(); }
-    long Read(std::uint8_t* buffer, std::size_t max) override;
+    long Read(std::uint8_t* buffer, std::size_t max) override { return inner->Read(buffer, max); }
     WriteResult Write(const std::uint8_t* bytes, std::size_t count,
                       std::uint32_t timeoutMs) override;
     WriteResult WriteAvailable(const std::uint8_t* bytes, std::size_t count) override;

@@ -46,4 +46,10 @@ std::optional<std::size_t> TextWatch::Feed(const std::uint8_t* bytes, std::size_
     return found;
 }
 
+void TextWatch::Reset() {
+    for (Pattern& pattern : patterns) {
+        pattern.matched = 0;
+    }
+}
+
 } // namespace t8

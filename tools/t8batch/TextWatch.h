@@ -17,6 +17,8 @@ public:
     [[nodiscard]] std::optional<std::size_t> Feed(const std::uint8_t* bytes, std::size_t count);
     [[nodiscard]] const std::string& Text(std::size_t index) const { return patterns[index].text; }
     [[nodiscard]] bool Empty() const { return patterns.empty(); }
+    // Other bytes came between: what was matched so far does not go on into the next block.
+    void Reset();
 
 private:
     struct Pattern {

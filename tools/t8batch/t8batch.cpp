@@ -4,9 +4,10 @@
 #include "batch/ScriptCheck.h"
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/BatchRun.h"
-#include "tools/t8batch/EventLoop.h"
+#include "tools/t8batch/RunFiles.h"
 #include "tools/t8batch/RunReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -14,14 +15,19 @@
 
 namespace {
 
+// The verdict on standard error, and with --json the report as the last line of standard
+// output; a closed output never changes the exit status.
 void Finish(const t8::RunReport& report, bool json) {
-    std::fprintf(stderr, "t8batch: %s: %s\n", report.file.c_str(), report.message.c_str());
+    std::fprintf(stderr, "t8batch: %s%s%s\n", report.file.c_str(), report.file.empty() ? "" : ": ",
+                 report.message.c_str());
     if (json) {
         std::printf("%s\n", report.Json().c_str());
+        std::fflush(stdout);
     }
 }
 
-// --check: every finding with its line, errors making it a script error.
+// --check: every finding with its line; a script error makes it 65, else a file a TX or RX line
+// needs that cannot be used makes it 4.
 int Check(const t8::BatchOptions& options) {
     t8::RunReport report;
     report.file = options.file;
@@ -32,14 +38,20 @@ int Check(const t8::BatchOptions& options) {
         Finish(report, options.json);
         return t8::ExitCode(report.result);
     }
-    const t8::ScriptCheck check = t8::CheckScript(file);
+    const t8::ScriptCheck check =
+        t8::CheckScript(file, options.file, [](const std::string& path, bool receive) {
+            return receive ? t8::RxFileProblem(path) : t8::TxFileProblem(path);
+        });
     std::size_t errors = 0;
     for (const t8::ScriptFinding& finding : check.findings) {
         errors += finding.error ? 1 : 0;
         std::printf("%s:%zu: %s: %s\n", options.file.c_str(), finding.line,
                     finding.error ? "error" : "warning", finding.text.c_str());
     }
-    report.result = errors > 0 ? t8::RunResult::ScriptError : t8::RunResult::Ok;
+    report.result = check.HasErrors()       ? t8::RunResult::ScriptError
+                    : check.HasFileErrors() ? t8::RunResult::FileError
+                                            : t8::RunResult::Ok;
+    report.lines = check.lines;
     report.message = std::to_string(check.lines) + " lines checked, " + std::to_string(errors) +
                      " errors, " + std::to_string(check.findings.size() - errors) + " warnings";
     Finish(report, options.json);
@@ -61,6 +73,14 @@ int main(int argc, char** argv) {
     }
     if (!options.error.empty()) {
         std::fprintf(stderr, "t8batch: %s\n\n%s", options.error.c_str(), t8::BatchUsage().c_str());
+        // --json anywhere, even behind the fault, still gets its line
+        if (std::find(args.begin(), args.end(), "--json") != args.end()) {
+            t8::RunReport report;
+            report.file = options.file;
+            report.result = t8::RunResult::UsageError;
+            report.message = options.error;
+            std::printf("%s\n", report.Json().c_str());
+        }
         return t8::kUsageExit;
     }
     if (options.check) {
@@ -69,8 +89,7 @@ int main(int argc, char** argv) {
     if (!options.key) {
         options.key = ::isatty(STDIN_FILENO) != 0 ? t8::KeyMode::Wait : t8::KeyMode::Continue;
     }
-    t8::EventLoop::BlockStopSignals(); // before the port's reader starts
-    t8::BatchRun run(options);
+    t8::BatchRun run(options, t8::kProjectVersion);
     const int status = run.Run();
     Finish(run.Report(), options.json);
     return status;

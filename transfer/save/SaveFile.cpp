@@ -32,7 +32,8 @@ struct Target {
 };
 
 SaveResult Failed(const std::string& path, int error) {
-    return {false, false, "Cannot write the file " + path + ":\n" + std::strerror(error)};
+    return {false, false, "Cannot write the file " + path + ":\n" + std::strerror(error),
+            std::strerror(error)};
 }
 
 // The folder part with its trailing separator ("" for a bare name), and the name.
@@ -195,7 +196,7 @@ SaveResult WriteInPlace(const std::string& path, const Target& target,
     if (error != 0) {
         return Failed(path, error);
     }
-    return {true, true, std::move(notice)};
+    return {true, true, std::move(notice), {}};
 }
 
 bool FolderRefuses(int error) {
@@ -227,7 +228,7 @@ SaveResult WriteReplacing(const std::string& path, const Target& target,
         return error == kOwnerNotKept ? WriteInPlace(path, target, bytes, {}) : Failed(path, error);
     }
     SyncFolder(target.path);
-    return {true, false, {}};
+    return {true, false, {}, {}};
 }
 
 } // namespace

@@ -13,6 +13,7 @@ struct SaveResult {
     bool saved = false;
     bool inPlace = false;
     std::string message;
+    std::string reason; // on failure: the system's word for it ("No space left on device")
 };
 
 // The one way the program writes a file the operator named: received data, captures, a

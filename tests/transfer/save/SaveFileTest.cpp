@@ -72,7 +72,7 @@ protected:
             const bool ready = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
                                (!unprivileged || ::geteuid() != 0 ||
                                 (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0));
-            const SaveResult result = ready ? save() : SaveResult{false, false, "no set-up"};
+            const SaveResult result = ready ? save() : SaveResult{false, false, "no set-up", {}};
             const std::string report = (result.saved ? "1" : "0") +
                                        std::string(result.inPlace ? "1" : "0") + result.message;
             const bool sent = ::write(pipeFds[1], report.data(), report.size()) ==
@@ -90,7 +90,7 @@ protected:
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0 && report.size() >= 2);
         report.resize(std::max<std::size_t>(report.size(), 2), '0');
-        return {report[0] == '1', report[1] == '1', report.substr(2)};
+        return {report[0] == '1', report[1] == '1', report.substr(2), {}};
     }
     fs::path dir;
 };
@@ -162,7 +162,7 @@ TEST_F(SaveFileTest, AFolderRefusingNewFilesIsWrittenInPlaceAndSaid) {
             fs::permissions(dir / "locked.hex", fs::perms::owner_read);
             fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
             if (Save(dir / "new.hex", "x").saved || Save(dir / "locked.hex", "x").saved) {
-                return SaveResult{false, false, "saved what it cannot"};
+                return SaveResult{false, false, "saved what it cannot", {}};
             }
             return Save(dir / "kept.hex", "new");
         },

@@ -1,0 +1,127 @@
+#include "tools/t8batch/JunitReport.h"
+
+#include "batch/BatchTokens.h"
+#include "tools/JsonString.h"
+
+#include <cstdio>
+
+namespace t8 {
+
+namespace {
+
+constexpr std::uint64_t kMsPerSecond = 1000;
+constexpr const char* kStepKeywords[] = {"T8", "CMD", "TX", "RX"};
+
+std::string Seconds(std::uint64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu.%03llu",
+                  static_cast<unsigned long long>(ms / kMsPerSecond),
+                  static_cast<unsigned long long>(ms % kMsPerSecond));
+    return text;
+}
+
+bool IsTestStep(const RunStep& step) {
+    const BatchTokens tokens = Tokenize(step.text);
+    for (const char* keyword : kStepKeywords) {
+        if (tokens.Is(keyword)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Property(const char* name, const std::string& value) {
+    return std::string("      <property name=\"") + name + "\" value=\"" + XmlText(value) +
+           "\"/>\n";
+}
+
+std::string Failure(const RunReport& report) {
+    return "      <failure type=\"" + std::string(ResultName(report.result)) + "\" message=\"" +
+           XmlText(report.message) + "\">" + XmlText(report.message) + "</failure>\n";
+}
+
+std::string TestCase(const RunReport& report, const std::string& name, std::uint64_t ms,
+                     bool failed) {
+    std::string xml = "    <testcase classname=\"" + XmlText(report.file) + "\" name=\"" +
+                      XmlText(name) + "\" time=\"" + Seconds(ms) + "\"";
+    if (!failed) {
+        return xml + "/>\n";
+    }
+    return xml + ">\n" + Failure(report) + "    </testcase>\n";
+}
+
+} // namespace
+
+std::string XmlText(std::string_view text) {
+    std::string out;
+    for (const char c : ValidUtf8(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\n':
+            out += "&#10;"; // kept inside an attribute, where a plain line end reads as a blank
+            break;
+        default:
+            if (byte < 0x20 && c != '\t' && c != '\r') {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
+std::string JunitXml(const RunReport& report) {
+    const bool failed = report.result != RunResult::Ok;
+    std::string cases;
+    std::size_t count = 0;
+    bool failureShown = false;
+    for (std::size_t i = 0; i < report.steps.size(); ++i) {
+        const RunStep& step = report.steps[i];
+        const bool failing =
+            failed && i + 1 == report.steps.size() && step.line == report.failingLine;
+        if (!IsTestStep(step) && !failing) {
+            continue;
+        }
+        cases += TestCase(report, "line " + std::to_string(step.line) + ": " + step.text,
+                          step.endMs - step.startMs, failing);
+        failureShown = failureShown || failing;
+        ++count;
+    }
+    if (failed && !failureShown) {
+        cases += TestCase(report, "t8batch run", report.elapsedMs, true);
+        ++count;
+    }
+    const std::string tests = std::to_string(count);
+    const std::string failures = failed ? "1" : "0";
+    const std::string time = Seconds(report.elapsedMs);
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    xml += "<testsuites name=\"t8batch\" tests=\"" + tests + "\" failures=\"" + failures +
+           "\" errors=\"0\" time=\"" + time + "\">\n";
+    xml += "  <testsuite name=\"" + XmlText(report.file) + "\" tests=\"" + tests +
+           "\" failures=\"" + failures + "\" errors=\"0\" skipped=\"0\" time=\"" + time +
+           "\" timestamp=\"" + XmlText(report.startedUtc.substr(0, 19)) + "\" hostname=\"" +
+           XmlText(report.station) + "\">\n";
+    xml += "    <properties>\n" + Property("port", report.device.port) +
+           Property("file", report.file) + Property("result", ResultName(report.result)) +
+           Property("exitCode", std::to_string(ExitCode(report.result))) +
+           Property("node", report.device.node) + Property("byId", report.device.byId) +
+           Property("usbSerial", report.device.usbSerial) + "    </properties>\n";
+    return xml + cases + "  </testsuite>\n</testsuites>\n";
+}
+
+} // namespace t8

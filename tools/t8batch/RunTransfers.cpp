@@ -1,0 +1,155 @@
+#include "tools/t8batch/RunTransfers.h"
+
+#include "tools/t8batch/FileHash.h"
+#include "tools/t8batch/HeadlessTerminal.h"
+#include "tools/t8batch/TappedPort.h"
+#include "tools/t8batch/Transcript.h"
+
+#include "transfer/DownloadStream.h"
+#include "transfer/TransferFiles.h"
+#include "transfer/UploadProgress.h"
+
+namespace t8 {
+
+namespace {
+
+constexpr std::uint64_t kMsPerSecond = 1000;
+
+} // namespace
+
+RunTransfers::RunTransfers(Parts parts_, RunControl& run_, int timeoutSeconds_)
+    : parts(parts_), run(run_), timeoutSeconds(timeoutSeconds_) {}
+
+std::uint64_t RunTransfers::TimeoutMs() const {
+    return static_cast<std::uint64_t>(timeoutSeconds) * kMsPerSecond;
+}
+
+std::string RunTransfers::NoProgress(const std::string& what) const {
+    return what + " made no progress for " + std::to_string(timeoutSeconds) + " s" + run.Where();
+}
+
+int RunTransfers::Send(DownloadStream& stream) {
+    EventLoop& loop = parts.loop;
+    parts.tap.hostStreaming = true;
+    std::uint64_t lastPosition = 0;
+    std::uint64_t lastProgressMs = loop.NowMs();
+    EventLoop::Timer tick{DownloadStream::kTickMs, {}};
+    tick.fire = [&] {
+        if (run.Stopping()) {
+            stream.Cancel(); // what waits in the driver is dropped, and not counted as sent
+            return;
+        }
+        stream.Tick(loop.NowMs()); // a stream whose line went away has ended by itself
+        if (stream.Position() != lastPosition || stream.Result() != DownloadStream::kRunning) {
+            lastPosition = stream.Position();
+            lastProgressMs = loop.NowMs();
+        } else if (TimeoutMs() != 0 && loop.NowMs() - lastProgressMs >= TimeoutMs()) {
+            run.Stop(RunResult::Timeout, NoProgress("the TX of " + stream.FileNameText()));
+            stream.Cancel();
+        }
+        progressLine.Show("TX " + stream.FileNameText() + ": " + std::to_string(stream.Position()) +
+                          "/" + std::to_string(stream.Length()) + " bytes (" +
+                          std::to_string(stream.Percent()) + "%)");
+    };
+    loop.PumpWith(tick, [&] { return stream.Result() != DownloadStream::kRunning; });
+    progressLine.End();
+    parts.tap.hostStreaming = false;
+    return stream.Result();
+}
+
+int RunTransfers::Receive(UploadProgress& progress) {
+    EventLoop& loop = parts.loop;
+    const std::string& name = receiveName;
+    receiveRan = true;
+    EventLoop::Timer tick{UploadProgress::kTickMs, {}};
+    tick.fire = [&] {
+        const std::uint64_t silentMs =
+            static_cast<std::uint64_t>(progress.SilentTicks() + 1) * UploadProgress::kTickMs;
+        if (TimeoutMs() != 0 && silentMs > TimeoutMs() &&
+            progress.SilentTicks() < UploadProgress::kSilentTicksToClose) {
+            run.Stop(RunResult::Timeout, NoProgress("the RX into " + NameOf(name)));
+        }
+        if (run.Stopping()) {
+            progress.Stop(); // what arrived is kept as partial; nothing more is typed
+        }
+        progress.Tick();
+        progressLine.Show("RX " + NameOf(name) + ": " + progress.BytesText());
+    };
+    loop.PumpWith(tick, [&] { return progress.Result() != UploadProgress::kRunning; });
+    progressLine.End();
+    receiveCheck = progress.StatusText();
+    return progress.Result();
+}
+
+void RunTransfers::Wait(int ms) {
+    EventLoop& loop = parts.loop;
+    EventLoop::Timer deadline{ms, [] {}}; // wakes the loop when the time is up
+    const std::uint64_t until = loop.NowMs() + static_cast<std::uint64_t>(ms);
+    loop.PumpWith(deadline, [&] { return run.Stopping() || loop.NowMs() >= until; });
+}
+
+int RunTransfers::TypeKey(std::uint8_t key) {
+    if (run.Stopping()) {
+        return 0;
+    }
+    receiveRan = false;
+    const int typed = parts.terminal.Transfers().TypeKey(key);
+    if (receiveRan) {
+        AfterReceive();
+    }
+    return typed;
+}
+
+std::string RunTransfers::Lost() const {
+    return "the connection to the device on " + parts.terminal.Link().DevicePath() + " was lost";
+}
+
+RawSendResult RunTransfers::SendFileRaw(const std::string& path) {
+    parts.transcript.Note("tx: " + path);
+    SentFile sent{path, 0, false, Sha256OfFile(path)};
+    const RawSendResult result = parts.terminal.Transfers().SendFileRaw(path);
+    sent.bytes = result.bytes;
+    sent.completed = result.completed;
+    parts.report.sent.push_back(sent);
+    parts.transcript.Note("tx: " + path + " " + std::to_string(result.bytes) + " bytes" +
+                          (result.completed ? "" : ", not completed"));
+    if (result.outcome == RawSendOutcome::FileError) {
+        run.Stop(RunResult::FileError, "cannot read the TX file " + path + run.Where());
+    } else if (result.outcome == RawSendOutcome::PortError) {
+        run.Stop(RunResult::PortError, Lost() + " during the TX of " + path + " after " +
+                                           std::to_string(result.bytes) + " bytes");
+    }
+    return result;
+}
+
+void RunTransfers::PrepareBatchReceive(const std::string& name) {
+    receiveName = name;
+    parts.transcript.Note("rx: armed for " + name);
+    parts.terminal.Transfers().PrepareBatchReceive(name);
+}
+
+void RunTransfers::AfterReceive() {
+    const FileReceiver& receiver = parts.terminal.Transfers().Receiver();
+    const std::vector<std::uint8_t>& data = receiver.Received().Data();
+    if (receiver.PresetReceive()) { // the file could not be written
+        parts.report.received.push_back(
+            {receiveName, data.size(), receiveCheck, false, receiveName, {}});
+        run.Stop(RunResult::FileError, "cannot write the RX file " + receiveName + ": " +
+                                           receiver.SaveError() + run.Where());
+        return;
+    }
+    const bool partial = receiver.SavedPartial();
+    parts.report.received.push_back(
+        {receiver.SavedPath(), data.size(), receiveCheck, partial, receiveName, Sha256(data)});
+    parts.transcript.Note("rx: " + receiver.SavedPath() + " " + std::to_string(data.size()) +
+                          " bytes, " + receiveCheck +
+                          (partial ? " (partial: " + receiveName + " is left as it was)" : ""));
+    if (!parts.terminal.Connected()) {
+        run.Stop(RunResult::PortError, Lost());
+    } else if (receiveCheck != kNoErrors) {
+        run.Stop(RunResult::DeviceFailure,
+                 "the received data of " + receiveName + " failed the check: " + receiveCheck);
+    }
+}
+
+} // namespace t8
