@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::uint64_t kMsPerSecond = 1000;
 constexpr std::uint64_t kSecondsPerMinute = 60;
+constexpr std::uint32_t kBitsPerByte = 10; // start, eight data bits, stop
 
 std::string Format(const char* format, auto... values) {
     char text[64];
@@ -50,6 +51,8 @@ bool DownloadStream::Setup(const std::string& path, std::uint32_t stageAndDispla
         return false;
     }
     link = &link_;
+    // 8N1, ten bits a byte: at most the bytes the line can carry
+    lineBytesPerSecond = link_.Record() != nullptr ? link_.Record()->baudRate / kBitsPerByte : 0;
     watch.emplace(link_, [this](LineLoss) { return LineLost(); });
     return true;
 }
@@ -60,7 +63,7 @@ std::string DownloadStream::LineLost() {
     }
     result = kLineLost;
     // What waited in the driver at the last tick went down with the line.
-    unsent = std::min(position, queuedAtTick + writtenAtTick);
+    CountUnsent(queuedAtTick + writtenAtTick);
     return "The send of " + fileNameText + " was stopped after " + std::to_string(position) +
            " of " + std::to_string(length) + " bytes.";
 }
@@ -76,7 +79,7 @@ void DownloadStream::Cancel() {
     }
     result = kCancelled;
     if (link != nullptr) {
-        unsent = std::min<std::uint64_t>(position, link->OutputQueued());
+        CountUnsent(link->OutputQueued());
         link->DiscardOutput();
     }
 }
@@ -88,6 +91,7 @@ void DownloadStream::Tick(std::uint64_t nowMs) {
     if (!startMs) {
         startMs = nowMs;
     }
+    lastTickMs = nowMs;
     if (position >= length) {
         if (++idleTicks >= kIdleTicksToClose) {
             result = kOk;
@@ -133,6 +137,17 @@ void DownloadStream::SendPiece() {
     }
     buffered -= written.written;
     std::memmove(chunk.data(), chunk.data() + written.written, buffered);
+}
+
+// A pseudo-terminal reports no queue, and the program behind it may hold what it read: the line
+// rate bounds what can have gone out since the first piece.
+void DownloadStream::CountUnsent(std::uint64_t queued) {
+    std::uint64_t sent = position - std::min(position, queued);
+    if (startMs && lineBytesPerSecond > 0) {
+        const std::uint64_t lineMs = lastTickMs - *startMs + kTickMs;
+        sent = std::min(sent, lineMs * lineBytesPerSecond / kMsPerSecond);
+    }
+    unsent = position - sent;
 }
 
 void DownloadStream::Convert() {

@@ -66,7 +66,8 @@ public:
     [[nodiscard]] const std::string& RateText() const { return rateText; }
     [[nodiscard]] std::uint64_t Position() const { return position; }
     // The bytes that went to the line: those handed over, less what a cancel dropped from the
-    // driver's queue or what waited there when the line went away.
+    // driver's queue or what waited there when the line went away, and never more than the
+    // line's rate can have carried since the first piece.
     [[nodiscard]] std::uint64_t Sent() const { return position - unsent; }
     [[nodiscard]] std::uint64_t Length() const { return length; }
     [[nodiscard]] bool ConversionFailed() const { return conversionFailed; }
@@ -79,6 +80,7 @@ private:
     void UpdateRate(std::uint64_t nowMs);
     [[nodiscard]] bool OpenSource(const std::string& path);
     [[nodiscard]] std::string LineLost();
+    void CountUnsent(std::uint64_t queued);
 
     SerialLink* link = nullptr;
     std::uint32_t stage = kStageSend;
@@ -94,6 +96,8 @@ private:
     std::uint64_t unsent = 0;
     std::uint64_t queuedAtTick = 0;  // in the driver before this tick's piece
     std::uint64_t writtenAtTick = 0; // handed over in this tick
+    std::uint64_t lastTickMs = 0;
+    std::uint32_t lineBytesPerSecond = 0; // 0: unknown
     int idleTicks = 0;
     int result = kRunning;
     std::uint32_t percent = 0;

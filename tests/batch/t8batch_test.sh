@@ -4,42 +4,7 @@
 set -u
 T8BATCH=$1
 T8SIM=$2
-DIR=$(mktemp -d)
-SIM=""
-cleanup() {
-    [ -n "$SIM" ] && kill "$SIM" 2>/dev/null && wait "$SIM" 2>/dev/null
-    rm -rf "$DIR"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME="$DIR/config" # the operator's own settings stay out of it
-fail() { echo "FAIL: $*"; exit 1; }
-
-start_sim() {
-    [ -n "$SIM" ] && kill "$SIM" 2>/dev/null && wait "$SIM" 2>/dev/null
-    # a new file each time: the old one could still name the pty of the simulator just ended
-    SIMS=$((${SIMS:-0} + 1))
-    "$T8SIM" "$@" > "$DIR/sim$SIMS.out" 2> "$DIR/sim.err" &
-    SIM=$!
-    for _ in $(seq 50); do
-        PTY=$(head -n 1 "$DIR/sim$SIMS.out" 2>/dev/null)
-        [ -n "$PTY" ] && return 0
-        sleep 0.1
-    done
-    fail "the simulator did not start"
-}
-
-# run EXPECTED-STATUS [t8batch arguments...]: output in $DIR/out and $DIR/err
-run() {
-    expected=$1
-    shift
-    status=0
-    "$T8BATCH" "$@" > "$DIR/out" 2> "$DIR/err" < /dev/null || status=$?
-    [ "$status" -eq "$expected" ] || {
-        cat "$DIR/out" "$DIR/err"
-        fail "t8batch $* gave $status, not $expected"
-    }
-}
-has() { grep -qF -- "$2" "$DIR/$1" || { cat "$DIR/$1"; fail "$1 lacks: $2"; }; }
+. "$(dirname "$0")/t8batch_lib.sh"
 
 printf ':10000000000102030405060708090A0B0C0D0E0F78\r\n:10001000101112131415161718191A1B1C1D1E1F68\r\n:00000001FF\r\n' > "$DIR/part.hex"
 printf 'PRINT Programming\r\nT8 :\r\nTX part.hex RE:\r\nRX back.hex SE00000,0001F:\r\nPRINT done\r\n' > "$DIR/job.t8b"

@@ -70,6 +70,29 @@ TEST(DeviceIdentityTest, KnowsTheAdapterByItsStableNameWheneverThereIsOne) {
     EXPECT_EQ(missing.ReopenPath(), dev.Path("ttyUSB7"));
 }
 
+// The kernel's tree as it lays out a USB serial adapter, a modem-class device and a UART.
+TEST(DeviceIdentityTest, TheUsbSerialNumberIsTheUsbDevicesAboveTheTty) {
+    TempFolder sys;
+    ASSERT_TRUE(sys.Ok());
+    for (const char* usb : {"devices/usb1/1-2", "devices/usb1/1-3"}) {
+        fs::create_directories(sys.Path(usb));
+        Touch(sys.Path(std::string(usb) + "/idVendor"));
+    }
+    std::ofstream(sys.Path("devices/usb1/1-2/serial")) << "A10K3X7Q\n";
+    std::ofstream(sys.Path("devices/usb1/1-3/serial")) << "T8-0042\n";
+    fs::create_directories(sys.Path("devices/usb1/1-2/1-2:1.0/ttyUSB0"));
+    fs::create_directories(sys.Path("devices/usb1/1-3/1-3:1.0"));
+    fs::create_directories(sys.Path("devices/platform/serial8250"));
+    sys.Link("class/tty/ttyUSB0/device", "../../../devices/usb1/1-2/1-2:1.0/ttyUSB0");
+    sys.Link("class/tty/ttyACM0/device", "../../../devices/usb1/1-3/1-3:1.0");
+    sys.Link("class/tty/ttyS0/device", "../../../devices/platform/serial8250");
+    const std::string tty = sys.Path("class/tty");
+    EXPECT_EQ(UsbSerialNumber("/dev/ttyUSB0", tty), "A10K3X7Q");
+    EXPECT_EQ(UsbSerialNumber("/dev/ttyACM0", tty), "T8-0042");
+    EXPECT_EQ(UsbSerialNumber("/dev/ttyS0", tty), "") << "not on USB";
+    EXPECT_EQ(UsbSerialNumber("/dev/pts/3", tty), "") << "a pty has no device";
+}
+
 TEST(DeviceWatchTest, ReportsOnlyWhatConcernsTheWatchedPathsAndIsQuietOtherwise) {
     TempFolder dev;
     ASSERT_TRUE(dev.Ok());

@@ -1,6 +1,7 @@
 #include "tests/support/LinkTestSupport.h"
 
 #include "link/CommError.h"
+#include "link/LinkNotices.h"
 #include "link/PortMapping.h"
 #include "link/SerialLink.h"
 
@@ -115,6 +116,12 @@ TEST_F(SerialLinkTest, AClosedPortSendsNothingAndSaysSoInTheStatusBar) {
     ASSERT_EQ(ui.statuses.size(), 2u);
     EXPECT_EQ(ui.statuses[1],
               "Not sent: the port is closed; open the port again with Port parameters (Ctrl+R).");
+    // t8batch has no menus: it says what happened without the window's advice
+    EXPECT_EQ(WithoutWindowAdvice(ui.statuses[1]), "Not sent: the port is closed.");
+    EXPECT_EQ(WithoutWindowAdvice(LostNotice("/dev/ttyUSB0", false).status),
+              "T8 disconnected: /dev/ttyUSB0 hung up.");
+    EXPECT_EQ(WithoutWindowAdvice("T8 reconnected on /dev/ttyUSB0"),
+              "T8 reconnected on /dev/ttyUSB0");
 }
 
 TEST_F(SerialLinkTest, DispatchRules) {

@@ -80,14 +80,33 @@ TEST_F(TransferTest, CancelledSendEndsWithFourEscapesAndRestoresTheEcho) {
     rig.link.Record()->comLocalEcho = 1;
     rig.transfers->SendNamedFile(rig.MakeFile("a.hex", std::string(9000, 'D')));
     EXPECT_EQ(rig.link.Record()->echoActive, 0u);
+    std::uint64_t sent = 0;
+    rig.link.Record()->baudRate = 4000000; // a fast line: the queue decides
     rig.ui.beforeTick = [&](int tick) {
         if (tick == 1) {
+            port->queued = 1000; // still in the driver, dropped by the cancel
             rig.ui.download->Cancel();
+            sent = rig.ui.download->Sent();
         }
     };
     rig.Shown("MOTOROLA");
     rig.transfers->OnTransferTimer();
     EXPECT_TRUE(state.written == "RE\r" + std::string(4096, 'D') + "\x1b\x1b\x1b\x1b");
+    EXPECT_EQ(sent, 3096u) << "what the cancel dropped never went to the line";
+
+    // A pty shows no queue: the line's rate bounds what can have gone out.
+    rig.link.Record()->baudRate = 9600;
+    rig.transfers->SendNamedFile(rig.MakeFile("b.hex", std::string(90000, 'D')));
+    rig.ui.beforeTick = [&](int tick) {
+        port->queued = 0;
+        if (tick == 10) {
+            rig.ui.download->Cancel();
+            sent = rig.ui.download->Sent();
+        }
+    };
+    rig.Shown("MOTOROLA");
+    rig.transfers->OnTransferTimer();
+    EXPECT_EQ(sent, 480u) << "ten ticks and the one running: 0.5 s at 960 bytes a second";
     EXPECT_EQ(rig.link.Record()->echoActive, 1u);
 
     rig.transfers->SendNamedFile(rig.folder + "/missing.hex");

@@ -142,8 +142,9 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
 }
 
 std::string BatchUsage() {
-    return R"(Usage: t8batch [--port DEVICE] [--baud RATE] [--timeout SECONDS] [--fail-on TEXT]...
-               [--key continue|fail|wait] [--log FILE] [--json] [--check] FILE
+    return R"(Usage: t8batch [--port DEVICE] [--baud RATE] [--timeout SECONDS] [--deadline SECONDS]
+               [--fail-on TEXT]... [--key continue|fail|wait] [--log FILE]
+               [--record FILE] [--junit FILE] [--json] [--check] FILE
 Runs a T8 batch file (.t8b) on the T8 without a window, for production lines and scripts:
 the same executor, transfers and receive checks as T8HostLink's Execute batch file.
 
@@ -151,29 +152,44 @@ the same executor, transfers and receive checks as T8HostLink's Execute batch fi
   --baud RATE        line rate for this run (other line settings come from the settings)
   --timeout SECONDS  longest wait for the device's prompt, and longest a TX or RX may go
                      without progress (default 60; 0 waits for ever)
-  --fail-on TEXT     fail the run when the device sends TEXT, at any moment (repeatable)
+  --deadline SECONDS longest the whole run may take, JUMP loops included (default: none)
+  --fail-on TEXT     fail the run when the device's text holds TEXT, at any moment; the
+                     data of a TX or RX never count (repeatable)
   --key MODE         what a KEY line does: continue at once, fail the run, or wait for
                      Enter on standard input (default: wait on a terminal, else continue)
-  --log FILE         transcript: milliseconds since start, what the host and the T8 sent
-                     (control bytes escaped), each batch line and each transfer's size
+  --log FILE         transcript: a header with the version and the start (UTC), then
+                     milliseconds since the start, what the host and the T8 sent (control
+                     bytes escaped), each batch line and each transfer's size; the verdict is
+                     its last line
+  --record FILE      append one JSON line for the run to FILE (JSON Lines): time, station,
+                     version, port and device, the batch file and each TX and RX file with
+                     its SHA-256, the result; several runs may share FILE
+  --junit FILE       write a JUnit XML report: a test case for each T8, CMD, TX and RX line
+                     run, the failure on the line that failed
   --json             print one JSON object on the last line of standard output at the end
-  --check            check the file for script errors without opening the port
+  --check            check the file for script errors, and its TX and RX files, without
+                     opening the port
   --help, --version
 
 PRINT lines and status texts go to standard output; transfer progress to standard error when
 it is a terminal. File names in TX and RX lines are taken beside the batch file unless they
-start with "/".
+start with "/"; they are checked before the port is opened (a TX file must be a regular file
+that is not empty, an RX file's folder must exist). An RX that does not end normally never
+replaces its file: what arrived is kept as FILE.partial beside it.
 
 Exit status:
   0   the batch ended normally
-  1   device failure: a --fail-on text arrived, or a receive's stream check found errors
-  2   timeout: no prompt within --timeout, or a TX or RX without progress
+  1   device failure: a --fail-on text arrived, or a receive's stream check found errors or
+      ended before its end
+  2   timeout: no prompt within --timeout, a TX or RX without progress, or --deadline passed
   3   the port could not be opened, or the device went away
-  4   a file could not be read (the batch file, a TX file) or written (an RX file)
-  5   aborted: a KEY line with --key fail, SIGINT or SIGTERM (the port is closed cleanly,
-      what was received is kept)
+  4   a file could not be read (the batch file, a TX file: missing, empty or not a regular
+      file) or written (an RX file, the log, the JUnit report, the record)
+  5   aborted: a KEY line with --key fail, standard input ended at a KEY pause, SIGINT,
+      SIGTERM or SIGHUP (the port is closed cleanly, what was received is kept)
   64  usage error
-  65  script error (unterminated quote, unknown label, line, word or label name too long)
+  65  script error (unterminated quote, unknown label, a first JUMP to a label further down,
+      line, word or label name too long, text in UTF-16 or UTF-32)
 )";
 }
 

@@ -1,5 +1,7 @@
 #include "tools/t8batch/RecordFile.h"
 
+#include "transfer/save/SaveFile.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -34,22 +36,6 @@ bool Lock(int fd) {
     return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            errno = put == 0 ? EIO : errno;
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 // The text to append: the line, after a line end when the file's last line lacks one.
 std::string Appended(int fd, off_t size, const std::string& line) {
     char last = '\n';
@@ -65,7 +51,8 @@ std::string AppendLocked(int fd, const std::string& line) {
     if (::fstat(fd, &info) != 0) {
         return Reason(errno);
     }
-    if (!WriteAll(fd, Appended(fd, info.st_size, line))) {
+    const std::string text = Appended(fd, info.st_size, line);
+    if (!WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, false)) {
         const int error = errno;
         const int restored = ::ftruncate(fd, info.st_size); // the line cut short, taken back
         static_cast<void>(restored);

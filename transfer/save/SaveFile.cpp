@@ -85,24 +85,6 @@ bool MustWriteInPlace(const struct stat& status) {
     return !S_ISREG(status.st_mode) || status.st_nlink > 1;
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes, bool positioned) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = positioned ? ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                                                  static_cast<off_t>(done))
-                                       : ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            errno = put == 0 ? EIO : errno;
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 // A new file beside the target under a name no other file has; the kernel gives it the mode
 // a new file of that folder gets.
 int CreateTemporary(const std::string& targetPath, std::string& temporary) {
@@ -232,6 +214,24 @@ SaveResult WriteReplacing(const std::string& path, const Target& target,
 }
 
 } // namespace
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes, bool positioned) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = positioned ? ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                                  static_cast<off_t>(done))
+                                       : ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            errno = put == 0 ? EIO : errno;
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
 
 SaveResult SaveFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     Target target;

@@ -25,4 +25,8 @@ struct SaveResult {
 // folder that refuses new files (reported), and anything that is not a regular file.
 [[nodiscard]] SaveResult SaveFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// Writes all of `bytes` to `fd` (from offset 0 when `positioned`, else where it stands), again
+// after an interrupted or short write; false with errno set when the file takes no more.
+[[nodiscard]] bool WriteAll(int fd, std::span<const std::uint8_t> bytes, bool positioned);
+
 } // namespace t8

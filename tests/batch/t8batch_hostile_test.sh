@@ -1,0 +1,155 @@
+#!/bin/sh
+# t8batch as a hostile line would meet it, against the simulated T8: data that look like the
+# device's text, runs stopped in the middle of a receive or a send, special files, files that
+# cannot be written, names that are not UTF-8, wide text and a file of many labels. Every run
+# is bounded by `timeout`: a run that hangs fails the test.
+#   Usage: t8batch_hostile_test.sh T8BATCH T8SIM
+set -u
+T8BATCH=$1
+T8SIM=$2
+. "$(dirname "$0")/t8batch_lib.sh"
+
+# A part whose memory holds the device's own words: a read-back is data, never the device
+# reporting an error, in binary and in Intel HEX (with a needle taken from its hex digits).
+printf 'FLASH ERROR at 0000' > "$DIR/words.bin"
+start_sim --format BINARY --load "$DIR/words.bin"
+printf 'RX back.bin SE00000,0001F:\r\n' > "$DIR/rxbin.t8b"
+run 0 --port "$PTY" --timeout 10 --fail-on ERROR "$DIR/rxbin.t8b"
+grep -q "FLASH ERROR" "$DIR/back.bin" || fail "the read-back lacks the part's data"
+start_sim --load "$DIR/words.bin"
+printf 'RX back.hex SE00000,0001F:\r\nT8 ZZ\r\n' > "$DIR/rxhex.t8b"
+run 1 --port "$PTY" --timeout 10 --fail-on 464C415348 --fail-on "Unknown command" --json \
+    "$DIR/rxhex.t8b"
+grep -q 464C415348 "$DIR/back.hex" || fail "the Intel read-back lacks the needle"
+has err 'the device sent "Unknown command" (line 2: T8 ZZ)'
+
+# A receive stopped in the middle (each stop signal, a timeout, a hang-up) never replaces the
+# file it names: the data are kept beside it, the check is never "No errors.", the verdict is
+# the transcript's last line and nothing is typed after the receive was stopped.
+head -c 65536 /dev/urandom > "$DIR/image.bin"
+printf 'T8 :\r\nRX back.hex SE00000,0FFFF:\r\nPRINT never\r\n' > "$DIR/rxbig.t8b"
+partial_kept() { # exit-status
+    printf 'GOOD' > "$DIR/back.hex"
+    status=0
+    wait "$RUN" || status=$?
+    [ "$status" -eq "$1" ] || { cat "$DIR/out" "$DIR/err"; fail "a stopped receive gave $status, not $1"; }
+    json_ok
+    [ "$(cat "$DIR/back.hex")" = GOOD ] || fail "the cut receive replaced back.hex"
+    [ -s "$DIR/back.hex.partial" ] || fail "the data that arrived are not kept"
+    has out '"partial":true,"target":"'"$DIR"'/back.hex"}'
+    grep -q '"check":"No errors."' "$DIR/out" && fail "a cut receive checked as good"
+    tail -n 1 "$DIR/log" | grep -q ' end: ' || fail "the verdict is not the log's last line"
+    sed -n '/ rx: .*partial/,$p' "$DIR/log" | grep -q 'host:\|t8:' &&
+        fail "something was typed or logged after the receive was stopped"
+    rm -f "$DIR/back.hex.partial"
+}
+for signal in TERM HUP; do
+    start_sim --line-rate 9600 --load "$DIR/image.bin"
+    printf 'GOOD' > "$DIR/back.hex"
+    timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
+        > "$DIR/out" 2> "$DIR/err" < /dev/null &
+    RUN=$!
+    wait_log "rx: armed"
+    sleep 2.5
+    kill -"$signal" "$RUN"
+    partial_kept 5
+    has out "\"message\":\"stopped by SIG$signal\""
+done
+start_sim --line-rate 9600 --load "$DIR/image.bin"
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 1 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+wait_log "rx: armed"
+sleep 2.5
+kill -STOP "$SIM" # the device stalls in the middle of its data
+partial_kept 2
+has out '"result":"timeout"'
+start_sim --load "$DIR/image.bin" --hangup-after-sent 3000
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+partial_kept 3
+grep -q 'Ctrl+R\|choose another name' "$DIR/log" "$DIR/err" && fail "the window's advice leaked"
+
+# A send stopped in the middle counts what went to the line, not what the host handed over.
+awk 'BEGIN { for (i = 0; i < 4000; i++) printf ":10000000000102030405060708090A0B0C0D0E0F78\r\n" }' > "$DIR/big.hex"
+printf 'TX big.hex RE:\r\n' > "$DIR/tx.t8b"
+start_sim --line-rate auto
+timeout 60 "$T8BATCH" --port "$PTY" --baud 9600 --json --log "$DIR/log" "$DIR/tx.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+wait_log "tx: $DIR/big.hex"
+sleep 1.5
+kill -INT "$RUN"
+wait "$RUN"
+sent=$(tail -n 1 "$DIR/out" | sed -n 's/.*"bytes":\([0-9]*\),"completed":false.*/\1/p')
+start=$(sed -n "s|^ *\([0-9]*\) tx: $DIR/big.hex\$|\1|p" "$DIR/log")
+end=$(sed -n 's/^ *\([0-9]*\) end: .*/\1/p' "$DIR/log")
+[ -n "$sent" ] && [ "$sent" -gt 0 ] || fail "the stopped TX is not listed with its bytes"
+[ "$sent" -le $(((end - start) * 96 / 100 + 100)) ] ||
+    fail "$sent bytes counted as sent in $((end - start)) ms at 9600 baud"
+
+# Special files: none is waited on, none is taken for a batch, TX or RX file; the run fails
+# with 4 before a key is typed.
+start_sim
+mkfifo "$DIR/fifo.t8b" "$DIR/fifo.hex" "$DIR/fifo.log" "$DIR/fifo.rx"
+run 4 --port "$PTY" "$DIR/fifo.t8b"
+has err "cannot open the batch file $DIR/fifo.t8b: it is a FIFO, not a regular file"
+run 4 --check "$DIR/fifo.t8b"
+for line in 'TX fifo.hex RE:' 'TX . RE:' 'RX fifo.rx SE00000,0001F:' 'RX . SE00000,0001F:'; do
+    printf 'T8 CH:\r\n%s\r\n' "$line" > "$DIR/special.t8b"
+    run 4 --port "$PTY" --log "$DIR/log" --json "$DIR/special.t8b"
+    grep -q "host:" "$DIR/log" && fail "$line: a key was typed"
+    json_ok
+done
+printf 'T8 :\r\n' > "$DIR/enter.t8b"
+run 4 --port "$PTY" --log "$DIR/fifo.log" "$DIR/enter.t8b"
+has err "cannot write the log $DIR/fifo.log: it is a FIFO that no program reads"
+run 4 --port "$PTY" --log /dev/full --json "$DIR/enter.t8b"
+has err "cannot write the log /dev/full: No space left on device"
+json_ok
+
+# A closed standard output is no reason to fail a part, nor to die of SIGPIPE.
+status=0
+{ timeout 60 "$T8BATCH" --port "$PTY" --json "$DIR/enter.t8b" 2>/dev/null; echo $? > "$DIR/status"; } |
+    head -c 1 > /dev/null
+sleep 0.2
+[ "$(cat "$DIR/status")" = 0 ] || fail "a closed pipe on standard output gave $(cat "$DIR/status")"
+timeout 60 "$T8BATCH" --port "$PTY" --json "$DIR/enter.t8b" >&- 2>/dev/null || fail "a closed stdout failed the run"
+
+# Names that are not UTF-8 give strict UTF-8 JSON, with the exact bytes beside.
+bad=$(printf 'bad\377\376')
+printf ':020100001234B7\r\n:00000001FF\r\n' > "$DIR/$bad.hex"
+printf 'TX %s.hex RE:\r\nRX %s.rx.hex SE00100,00101:\r\n' "$bad" "$bad" > "$DIR/$bad.t8b"
+run 0 --port "$PTY" --timeout 10 --json "$DIR/$bad.t8b"
+json_ok
+$PY - "$DIR/json" "$DIR/$bad.t8b" <<'EOF' || fail "the names' bytes are not kept"
+import json, os, sys
+report = json.loads(open(sys.argv[1], "rb").read().decode("utf-8"))
+assert bytes.fromhex(report["fileHex"]) == os.fsencode(sys.argv[2])
+assert "\ufffd\ufffd" in report["file"]
+assert bytes.fromhex(report["received"][0]["fileHex"]).endswith(b"bad\xff\xfe.rx.hex")
+EOF
+
+# A UTF-8 byte-order mark is no part of the first line; UTF-16 text is refused, not run.
+printf '\357\273\277PRINT marked\r\nT8 :\r\n' > "$DIR/bom.t8b"
+run 0 --port "$PTY" --timeout 10 "$DIR/bom.t8b"
+has out "marked"
+printf '\377\376T\0008\000 \000:\000\r\000\n\000' > "$DIR/wide.t8b"
+run 65 --port "$PTY" --json "$DIR/wide.t8b"
+has err "the file is UTF-16 text; save it as ASCII or UTF-8."
+run 65 --check "$DIR/wide.t8b"
+
+# --deadline bounds the whole run, whatever --timeout allows.
+start_sim --silent
+run 2 --port "$PTY" --timeout 0 --deadline 1 --json "$DIR/enter.t8b"
+has err "the run passed its --deadline of 1 s (line 1: T8 :)"
+
+# 200,000 labels check in linear time: well under the bound, which a quadratic lookup (minutes)
+# cannot meet even on a slow, loaded machine.
+awk 'BEGIN { for (i = 0; i < 200000; i++) printf "LABEL L%d\r\n", i; print "JUMP l199999" }' \
+    > "$DIR/labels.t8b"
+began=$(date +%s)
+run 0 --check "$DIR/labels.t8b"
+[ $(($(date +%s) - began)) -le 20 ] || fail "200,000 labels took $(($(date +%s) - began)) s to check"
+echo ok
