@@ -173,9 +173,9 @@ TEST(RunReportTest, TheJsonKeysAndTheRecordLine) {
     report.fileSha256 = "dd";
     report.device = {"/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/serial/by-id/usb-X", "A123"};
     EXPECT_EQ(
-        report.RecordJson("2.18.0"),
+        report.RecordJson("2.17.1"),
         "{\"time\":\"2026-12-07T17:29:32.123Z\",\"station\":\"line4\",\"version\":"
-        "\"2.18.0\",\"port\":\"/dev/ttyUSB0\",\"device\":{\"node\":\"/dev/ttyUSB0\",\"byId\":"
+        "\"2.17.1\",\"port\":\"/dev/ttyUSB0\",\"device\":{\"node\":\"/dev/ttyUSB0\",\"byId\":"
         "\"/dev/serial/by-id/usb-X\",\"usbSerial\":\"A123\"},\"batch\":{\"file\":\"/jobs/a "
         "\\\"b\\\".t8b\",\"sha256\":\"dd\"},\"sent\":[{\"file\":\"/p/a.hex\",\"bytes\":103,"
         "\"completed\":true,\"sha256\":\"aa\"},{\"file\":\"/p/b.hex\",\"bytes\":0,"
