@@ -145,6 +145,12 @@ TEST_F(BatchExecutorTest, LabelsJumpsAndTheirFaults) {
     EXPECT_EQ(state.written, "||x||||x||||x||") << "repeats from the first definition";
     EXPECT_EQ(batch->LineNumber(), 3u);
 
+    const std::string longest(BatchLabel::kMaxNameChars, 'L'); // the longest name there may be
+    Run("LABEL " + longest + "\r\nCMD y\r\nJUMP " + longest + "\r\n");
+    Tick(8);
+    EXPECT_EQ(state.written, "||y|||y|||") << "accepted, and jumped to";
+    EXPECT_EQ(batch->End(), BatchEnd::Running);
+
     Run("JUMP later\r\nLABEL later\r\n");
     Tick();
     EXPECT_EQ(batch->StatusLine(), BatchExecutor::kLabelNotFoundText);

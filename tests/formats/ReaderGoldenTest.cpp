@@ -47,6 +47,9 @@ std::vector<Golden> Cases() {
          "INTELHEX: Line checksum error at : 00000100 (B8!=B7)"},
         {"IntelSegmentAddress", IntelRecord(2, 0, {0x10, 0x00}) + IntelRecord(0, 0x10, {0xAA}),
          kIntel, 1, 0x10010, {{0x10010, 0x10010, 0xAA}}},
+        // The segment is shifted and added: its low bits overlap the offset's.
+        {"IntelSegmentOverlapsTheOffset", IntelRecord(2, 0, {0x12, 0x34}) +
+         IntelRecord(0, 0x0100, {0xAA}), kIntel, 1, 0x12440, {{0x12440, 0x12440, 0xAA}}},
         {"IntelLinearAddress", IntelRecord(4, 0, {0x00, 0x01}) + IntelRecord(0, 0, {0x55}),
          kIntel, 1, 0x10000, {{0x10000, 0x10000, 0x55}}},
         {"IntelTextAfterEndIsNotRead", IntelRecord(0, 0, {1}) + IntelEnd() + "\t;junk\x90",

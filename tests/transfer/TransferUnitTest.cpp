@@ -136,6 +136,24 @@ TEST_F(TransferTest, IntelReceiveSavesWhatCameBetweenLineBreakAndPrompt) {
     EXPECT_EQ(rig.link.flags.displayHeld, 0u);
 }
 
+// The receive armed last is the one Enter confirms: an earlier armed send never streams.
+TEST_F(TransferTest, AReceiveArmedAfterASendIsWhatEnterConfirms) {
+    const std::string target = rig.folder + "/r.bin";
+    rig.ui.answers.push_back(target);
+    rig.transfers->SendNamedFile(rig.MakeFile("armed.hex", "SENT-DATA"));
+    rig.transfers->ReceiveFileCommand();
+    rig.Shown("\r\nSend BINARY data range 00000,00003");
+    rig.ui.beforeTick = [&](int tick) {
+        if (tick == 0) {
+            rig.Shown("\r\nabc");
+        }
+    };
+    rig.Type("\r");
+    EXPECT_EQ(TransferRig::Read(target), "abc");
+    EXPECT_EQ(state.written.find("SENT-DATA"), std::string::npos) << state.written;
+    EXPECT_EQ(rig.link.Record()->sendPending, 0u);
+}
+
 TEST_F(TransferTest, BinaryReceiveEndsAtTheRangeSilenceAndCancelEndAnyReceive) {
     const std::string data = "x" + std::string(255, '\r'); // line breaks inside are data
     rig.ui.answers = {rig.folder + "/b.bin", rig.folder + "/e.bin"};
