@@ -127,7 +127,8 @@ void BatchExecutor::ReadNext() {
         return;
     }
     ++linesExecuted;
-    display.LineStarted(reader.LineNumber(), line);
+    lineNumber = reader.LineNumber();
+    display.LineStarted(lineNumber, line);
     if (Execute() <= 0) {
         Refresh();
     }

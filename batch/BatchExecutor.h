@@ -74,9 +74,10 @@ public:
     [[nodiscard]] const std::string& MessageLine() const { return texts.message; }
     [[nodiscard]] const std::string& StatusLine() const { return texts.status; }
     [[nodiscard]] const std::string& BatchPath() const { return batchPath; }
-    // The line being executed, as read, and its number in the file.
+    // The line being executed, as read, and its number in the file (a JUMP stays the line
+    // being executed until the line after its label is read).
     [[nodiscard]] const std::string& Line() const { return line; }
-    [[nodiscard]] std::size_t LineNumber() const { return reader.LineNumber(); }
+    [[nodiscard]] std::size_t LineNumber() const { return lineNumber; }
     [[nodiscard]] std::size_t LinesExecuted() const { return linesExecuted; }
 
 private:
@@ -121,6 +122,7 @@ private:
     bool inTick = false;
     BatchEnd end = BatchEnd::Running;
     std::size_t linesExecuted = 0;
+    std::size_t lineNumber = 0;
 };
 
 } // namespace t8

@@ -30,7 +30,12 @@ RegularFile OpenRegularFile(const std::string& path) {
     // O_NONBLOCK: opening a FIFO would otherwise wait for a writer; a regular file ignores it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        file.error = std::strerror(errno);
+        const int error = errno;
+        struct stat info {};
+        // a socket or a device without a driver says ENXIO: what it is says more
+        file.error = ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)
+                         ? KindOf(info.st_mode)
+                         : std::strerror(error);
         return file;
     }
     struct stat info {};

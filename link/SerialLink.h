@@ -88,6 +88,8 @@ public:
     [[nodiscard]] const std::string& PortOverride() const { return portOverride; }
     // The start-up message for a port that could not be opened.
     [[nodiscard]] std::string OpenFailureMessage() const;
+    // The errno of the last open that failed; 0 after one that worked.
+    [[nodiscard]] int LastOpenError() const { return lastOpenError; }
 
     // The descriptor the window waits on for the device's return (quiet while nothing is
     // awaited); OnDeviceEvent when it is readable, OnReconnectTimer while the UI's retry timer

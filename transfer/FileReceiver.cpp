@@ -8,6 +8,9 @@
 #include "transfer/UploadProgress.h"
 #include "transfer/save/SaveFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace t8 {
 
 FileReceiver::FileReceiver(SerialLink& link_, TransferUi& ui_, TransferFields& fields_,
@@ -87,8 +90,13 @@ void FileReceiver::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
 // says so.
 void FileReceiver::SaveReceived(const UploadProgress& progress, bool earlyEndTold) {
     savedPath.clear();
-    const bool partial = presetReceive != 0 && (progress.EndedEarly() || receive.Cut());
+    const bool partial = presetReceive != 0 && !presetReceivePath.empty() &&
+                         (progress.EndedEarly() || receive.Cut());
     const std::string presetPath = partial ? PartialName(presetReceivePath) : presetReceivePath;
+    if (partial) {
+        RemoveLink(presetPath); // a link left there must not lead the data onto another file
+    }
+    attemptedPath = presetReceive != 0 ? presetPath : std::string();
     if (receive.Cut()) {
         ReportCut(partial ? presetPath : std::string());
     }
@@ -115,6 +123,13 @@ void FileReceiver::SaveReceived(const UploadProgress& progress, bool earlyEndTol
         ui.OpenExamine(fields.transferPath, false);
     }
     examineAfterReceive = 1;
+}
+
+void FileReceiver::RemoveLink(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        ::unlink(path.c_str());
+    }
 }
 
 std::string PartialName(const std::string& path) {

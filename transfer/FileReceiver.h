@@ -54,6 +54,9 @@ public:
     // Why the last write of a received file failed, in the system's words; empty after one
     // that worked.
     [[nodiscard]] const std::string& SaveError() const { return saveError; }
+    // The file a batch's last receive was to be saved to (its partial name when cut short),
+    // whether or not that worked.
+    [[nodiscard]] const std::string& AttemptedPath() const { return attemptedPath; }
 
 private:
     void Arm(std::string promptText);
@@ -61,6 +64,7 @@ private:
     [[nodiscard]] std::string ChooseTarget();
     [[nodiscard]] bool WriteTarget();
     // `partialPath`: where a batch's incomplete data go; empty for the operator's own choice.
+    static void RemoveLink(const std::string& path);
     void ReportCut(const std::string& partialPath);
     // `endTold`: the operator knows the receive ended early; only where the data went is news.
     void ReportEarlyEnd(const UploadProgress& progress, const std::string& partialPath,
@@ -81,6 +85,7 @@ private:
     std::string savedPath;
     bool savedPartial = false;
     std::string saveError;
+    std::string attemptedPath;
 };
 
 // The name a batch's incomplete receive is kept under, beside the file it names.

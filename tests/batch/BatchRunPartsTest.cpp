@@ -4,11 +4,13 @@
 #include "tools/t8batch/JunitReport.h"
 #include "tools/t8batch/RecordFile.h"
 #include "tools/t8batch/RunReport.h"
+#include "tools/t8batch/RunWords.h"
 #include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -162,7 +164,7 @@ TEST(RunReportTest, TheJsonKeysAndTheRecordLine) {
               "\"sent\":[{\"file\":\"/p/a.hex\",\"bytes\":103,\"completed\":true},{\"file\":"
               "\"/p/b.hex\",\"bytes\":0,\"completed\":false}],\"received\":[{\"file\":\"/p/"
               "r.hex.partial\",\"bytes\":55,\"check\":\"Download errors (SUM)!\",\"partial\":true,"
-              "\"target\":\"/p/r.hex\"}]}");
+              "\"saved\":true,\"target\":\"/p/r.hex\"}]}");
     EXPECT_EQ(RunReport{}.Json(),
               "{\"file\":\"\",\"result\":\"ok\",\"exitCode\":0,\"message\":\"\","
               "\"lines\":0,\"elapsedMs\":0,\"sent\":[],\"received\":[]}");
@@ -180,9 +182,32 @@ TEST(RunReportTest, TheJsonKeysAndTheRecordLine) {
         "\\\"b\\\".t8b\",\"sha256\":\"dd\"},\"sent\":[{\"file\":\"/p/a.hex\",\"bytes\":103,"
         "\"completed\":true,\"sha256\":\"aa\"},{\"file\":\"/p/b.hex\",\"bytes\":0,"
         "\"completed\":false,\"sha256\":\"bb\"}],\"received\":[{\"file\":\"/p/r.hex.partial\","
-        "\"bytes\":55,\"check\":\"Download errors (SUM)!\",\"partial\":true,\"target\":\"/p/"
+        "\"bytes\":55,\"check\":\"Download errors (SUM)!\",\"partial\":true,\"saved\":true,"
+        "\"target\":\"/p/"
         "r.hex\",\"sha256\":\"cc\"}],\"result\":\"device-failure\",\"exitCode\":1,\"message\":"
         "\"the device sent \\\"ERR\\\"\\u000A\",\"elapsedMs\":1234}");
+}
+
+// The window's texts speak of its buttons and menus; t8batch says the same in its own words.
+TEST(RunWordsTest, NoDialogsAndNoMenus) {
+    EXPECT_EQ(News("Cannot write the file /p/x.hex:\nNo space left on device\n\nThe received "
+                   "data are kept: choose another name, or cancel to discard them."),
+              "Cannot write the file /p/x.hex: No space left on device");
+    EXPECT_EQ(OwnWords("Batch file executed successfully. Click OK.", KeyMode::Continue),
+              "Batch file executed successfully.");
+    EXPECT_EQ(
+        OwnWords("Click OK to continue, click ABORT to stop executing batch file", KeyMode::Fail),
+        "KEY: the run stops (--key fail)");
+    EXPECT_EQ(OwnWords("Click OK to close dialog", KeyMode::Wait), "");
+    EXPECT_EQ(OwnWords("Waiting for end of command", KeyMode::Wait), "Waiting for end of command");
+    EXPECT_EQ(PortOpenFailure("/tmp/plain", ENOTTY),
+              "cannot open the port /tmp/plain: it is not a serial device");
+    EXPECT_EQ(PortOpenFailure("/dev/ttyUSB0", EBUSY),
+              "cannot open the port /dev/ttyUSB0: another program is using it");
+    EXPECT_EQ(PortOpenFailure("/dev/ttyUSB9", ENOENT),
+              "cannot open the port /dev/ttyUSB9: No such file or directory");
+    EXPECT_EQ(PortOpenFailure("", ENODEV),
+              "cannot open the port: no device is mapped to the port number of the settings");
 }
 
 TEST(JunitReportTest, ACaseForEachStepAndTheFailureWhereItHappened) {
@@ -215,6 +240,8 @@ TEST(JunitReportTest, ACaseForEachStepAndTheFailureWhereItHappened) {
     EXPECT_NE(JunitXml(report).find("name=\"t8batch run\" time=\"5.000\">"), std::string::npos)
         << "a failure outside any step is a case of its own";
     EXPECT_EQ(XmlText("a&b<c>\"d\"\n"), "a&amp;b&lt;c&gt;&quot;d&quot;&#10;");
+    EXPECT_EQ(XmlText("\xEF\xBF\xBE\xEF\xBF\xBF"), "\xEF\xBF\xBD\xEF\xBF\xBD")
+        << "UTF-8 has U+FFFE and U+FFFF, XML does not";
 }
 
 TEST(RecordFileTest, EveryLineWholeWhateverShareTheFile) {

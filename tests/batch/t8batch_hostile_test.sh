@@ -36,7 +36,7 @@ partial_kept() { # exit-status
     json_ok
     [ "$(cat "$DIR/back.hex")" = GOOD ] || fail "the cut receive replaced back.hex"
     [ -s "$DIR/back.hex.partial" ] || fail "the data that arrived are not kept"
-    has out '"partial":true,"target":"'"$DIR"'/back.hex"}'
+    has out '"partial":true,"saved":true,"target":"'"$DIR"'/back.hex"}'
     grep -q '"check":"No errors."' "$DIR/out" && fail "a cut receive checked as good"
     tail -n 1 "$DIR/log" | grep -q ' end: ' || fail "the verdict is not the log's last line"
     sed -n '/ rx: .*partial/,$p' "$DIR/log" | grep -q 'host:\|t8:' &&
@@ -109,6 +109,130 @@ run 4 --port "$PTY" --log /dev/full --json "$DIR/enter.t8b"
 has err "cannot write the log /dev/full: No space left on device"
 json_ok
 
+# The run's own outputs are checked before any is opened: never the port or another device
+# (a log would be typed into it), never a FIFO that no one reads to the end, never a file the
+# run reads or writes (it would be destroyed).
+printf 'T8 :\r\nTX part.hex RE:\r\nRX read.hex SE00000,0000F:\r\n' > "$DIR/outputs.t8b"
+printf ':020100001234B7\r\n:00000001FF\r\n' > "$DIR/part.hex"
+cp "$DIR/outputs.t8b" "$DIR/outputs.keep"
+for output in "--log $PTY" "--junit $PTY" "--junit $DIR/fifo.log" "--log $DIR/outputs.t8b" \
+    "--junit $DIR/part.hex" "--record $DIR/read.hex" "--log $DIR/j.xml --junit $DIR/j.xml" \
+    "--record /nonexistent/parts.jsonl" "--junit $DIR"; do
+    # shellcheck disable=SC2086 # the option and its file are two words
+    run 4 --port "$PTY" --json $output "$DIR/outputs.t8b"
+    json_ok
+    cmp -s "$DIR/outputs.t8b" "$DIR/outputs.keep" || fail "$output destroyed the batch file"
+done
+grep -q ':020100001234B7' "$DIR/part.hex" || fail "an output replaced the TX file"
+run 4 --port "$PTY" --junit "$DIR/fifo.log" "$DIR/outputs.t8b"
+has err "cannot write the JUnit report $DIR/fifo.log: it is a FIFO; give a regular file"
+run 4 --port "$PTY" --log "$PTY" "$DIR/outputs.t8b"
+has err "cannot write the log $PTY: it is a device"
+run 4 --port "$PTY" --log "$DIR/outputs.t8b" "$DIR/outputs.t8b"
+has err "cannot write the log $DIR/outputs.t8b: it is the batch file $DIR/outputs.t8b"
+
+# A stale link where the partial file goes never leads the data onto the good file; a partial
+# name that cannot be written says the data are lost, never that they were saved.
+start_sim --line-rate 9600 --load "$DIR/image.bin"
+ln -s back.hex "$DIR/back.hex.partial"
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+wait_log "rx: armed"
+sleep 2.5
+kill -TERM "$RUN"
+partial_kept 5
+start_sim --line-rate 9600 --load "$DIR/image.bin"
+mkdir "$DIR/back.hex.partial"
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+wait_log "rx: armed"
+sleep 2.5
+kill -TERM "$RUN"
+wait "$RUN"
+json_ok
+has out '"partial":true,"saved":false,"target":"'"$DIR"'/back.hex"}'
+has out "cannot write the RX file $DIR/back.hex.partial: Is a directory; the "
+rmdir "$DIR/back.hex.partial"
+
+# What --check refuses, the run refuses before the port opens; an RX whose file is a link into
+# a missing folder is such a file.
+start_sim
+for line in 'RX' 'TX' 'LABEL' 'RX dangling.hex SE00000,0000F:'; do
+    ln -sf /nonexistent/folder/x.hex "$DIR/dangling.hex"
+    printf '%s\r\nT8 :\r\n' "$line" > "$DIR/refused.t8b"
+    checked=0
+    timeout 60 "$T8BATCH" --check "$DIR/refused.t8b" > /dev/null 2>&1 || checked=$?
+    [ $checked -ne 0 ] || fail "--check passed: $line"
+    run $checked --port "$PTY" --log "$DIR/log" "$DIR/refused.t8b"
+    grep -q "host:" "$DIR/log" && fail "$line: the run typed what --check refuses"
+done
+[ -e .partial ] || [ -e "$DIR/.partial" ] && fail "a stray .partial was written"
+
+# The batch file is read once: lines added while it runs are not run, and its hash is of what
+# ran. A TX file that changes while it goes out is no completed send of its hash.
+printf 'T8 :\r\nT8 :\r\nT8 :\r\nT8 :\r\n' > "$DIR/grow.t8b"
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --record "$DIR/grow.jsonl" "$DIR/grow.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+sleep 0.5
+printf 'PRINT injected\r\n' >> "$DIR/grow.t8b"
+wait "$RUN" || fail "the growing batch file failed its run"
+grep -q injected "$DIR/out" && fail "a line added during the run was run"
+start_sim --line-rate auto
+timeout 60 "$T8BATCH" --port "$PTY" --baud 9600 --json --log "$DIR/log" "$DIR/tx.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+wait_log "tx: $DIR/big.hex"
+sleep 1
+: > "$DIR/big.hex"
+status=0
+wait "$RUN" || status=$?
+[ $status -eq 4 ] || { cat "$DIR/err"; fail "a TX file emptied while sent gave $status"; }
+has out '"completed":false'
+has err "the TX file $DIR/big.hex changed while it was sent"
+
+# Enters typed ahead answer the KEY pauses in turn; a message after a JUMP names the JUMP.
+start_sim
+printf 'KEY\r\nT8 :\r\nKEY\r\nT8 :\r\n' > "$DIR/keys.t8b"
+printf '\n\n' | timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --key wait "$DIR/keys.t8b" \
+    > "$DIR/out" 2> "$DIR/err" || fail "Enters typed ahead were lost: $(cat "$DIR/err")"
+printf 'LABEL a\r\nJUMP a\r\n' > "$DIR/loop.t8b"
+run 2 --port "$PTY" --deadline 1 "$DIR/loop.t8b"
+has err "(line 2: JUMP a)"
+
+# A record held locked by another program: a stop signal ends the wait, and the run says so.
+printf '{}\n' > "$DIR/locked.jsonl"
+flock "$DIR/locked.jsonl" sleep 30 &
+HOLDER=$!
+sleep 0.3
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --record "$DIR/locked.jsonl" "$DIR/enter.t8b" \
+    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+RUN=$!
+sleep 3
+began=$(date +%s)
+kill -TERM "$RUN"
+status=0
+wait "$RUN" || status=$?
+kill "$HOLDER" 2>/dev/null
+[ $(($(date +%s) - began)) -le 5 ] || fail "the record's lock held the run after SIGTERM"
+[ $status -eq 4 ] || fail "a record not written gave $status"
+has err "a stop signal came while it waited for another program's lock"
+
+# A port that is no serial device is said to be none, in t8batch's words.
+printf 'x' > "$DIR/plain"
+run 3 --port "$DIR/plain" "$DIR/enter.t8b"
+has err "cannot open the port $DIR/plain: it is not a serial device"
+
+# Usage errors: the JSON line names the first file, and --json behind "--" is a file name.
+run 64 --json -- "$DIR/enter.t8b" extra
+has out '"file":"'"$DIR"'/enter.t8b","result":"usage-error"'
+run 64 --json=yes "$DIR/enter.t8b"
+json_ok
+run 64 --bogus -- --json
+[ -s "$DIR/out" ] && fail "--json behind -- is a file name"
+
 # A closed standard output is no reason to fail a part, nor to die of SIGPIPE.
 status=0
 { timeout 60 "$T8BATCH" --port "$PTY" --json "$DIR/enter.t8b" 2>/dev/null; echo $? > "$DIR/status"; } |
@@ -117,7 +241,12 @@ sleep 0.2
 [ "$(cat "$DIR/status")" = 0 ] || fail "a closed pipe on standard output gave $(cat "$DIR/status")"
 timeout 60 "$T8BATCH" --port "$PTY" --json "$DIR/enter.t8b" >&- 2>/dev/null || fail "a closed stdout failed the run"
 
-# Names that are not UTF-8 give strict UTF-8 JSON, with the exact bytes beside.
+# Names that are not UTF-8 give strict UTF-8 JSON, with the exact bytes beside; a batch line
+# with characters XML cannot hold still gives a JUnit report junitparser reads.
+printf 'T8 :\r\nCMD a\357\277\276b\001\r\nT8 :\r\n' > "$DIR/notxml.t8b"
+run 0 --port "$PTY" --timeout 10 --junit "$DIR/notxml.xml" "$DIR/notxml.t8b"
+$PY -c 'import sys; from junitparser import JUnitXml; JUnitXml.fromfile(sys.argv[1])' \
+    "$DIR/notxml.xml" || fail "the JUnit report is not XML"
 bad=$(printf 'bad\377\376')
 printf ':020100001234B7\r\n:00000001FF\r\n' > "$DIR/$bad.hex"
 printf 'TX %s.hex RE:\r\nRX %s.rx.hex SE00100,00101:\r\n' "$bad" "$bad" > "$DIR/$bad.t8b"
@@ -137,7 +266,7 @@ run 0 --port "$PTY" --timeout 10 "$DIR/bom.t8b"
 has out "marked"
 printf '\377\376T\0008\000 \000:\000\r\000\n\000' > "$DIR/wide.t8b"
 run 65 --port "$PTY" --json "$DIR/wide.t8b"
-has err "the file is UTF-16 text; save it as ASCII or UTF-8."
+has err "the file is UTF-16 text; save it as ASCII or UTF-8 (line 1)"
 run 65 --check "$DIR/wide.t8b"
 
 # --deadline bounds the whole run, whatever --timeout allows.

@@ -55,7 +55,7 @@ assert record["batch"]["sha256"] == batch, "batch hash"
 assert record["sent"] == [{"file": folder + "/part.hex", "bytes": 58, "completed": True,
                            "sha256": sent}], record["sent"]
 assert record["received"] == [{"file": folder + "/back.hex", "bytes": 58, "check": "No errors.",
-                               "partial": False, "sha256": received}], record["received"]
+                               "partial": False, "saved": True, "sha256": received}], record["received"]
 assert (record["result"], record["exitCode"]) == ("ok", 0)
 assert record["station"] == station and record["port"] == port and record["version"] == version
 assert record["device"]["node"] == port
@@ -78,7 +78,7 @@ EOF
 done
 
 # A failing line carries the failure; a record that cannot be written fails the run with 4 and
-# says so, even for a part that passed.
+# says so, before the port opens.
 port=$(cat "$DIR/a.pty")
 printf 'T8 :\r\nT8 ZZ\r\nT8 :\r\n' > "$DIR/fails.t8b"
 status=0
@@ -100,6 +100,6 @@ status=0
 timeout 60 "$T8BATCH" --port "$port" --timeout 10 --record /dev/null "$DIR/a/job.t8b" \
     > /dev/null 2> "$DIR/err" || status=$?
 [ $status -eq 4 ] || fail "an unwritable record gave $status"
-grep -q "cannot append the record to /dev/null: it is not a regular file" "$DIR/err" ||
+grep -q "cannot write the record /dev/null: it is not a regular file" "$DIR/err" ||
     { cat "$DIR/err"; fail "the record's failure is not said"; }
 echo ok

@@ -17,7 +17,7 @@ has out "Programming"
 has out "Waiting for end of command"
 has out "Batch file executed successfully."
 grep -q "Click OK" "$DIR/out" && fail "the window's buttons are not t8batch's"
-tail -n 1 "$DIR/out" | grep -q '^{"file":"'"$DIR"'/job.t8b","result":"ok","exitCode":0,"message":"batch file executed successfully","lines":5,"elapsedMs":[0-9]*,"sent":\[{"file":"'"$DIR"'/part.hex","bytes":103,"completed":true}\],"received":\[{"file":"'"$DIR"'/back.hex","bytes":103,"check":"No errors.","partial":false}\]}$' ||
+tail -n 1 "$DIR/out" | grep -q '^{"file":"'"$DIR"'/job.t8b","result":"ok","exitCode":0,"message":"batch file executed successfully","lines":5,"elapsedMs":[0-9]*,"sent":\[{"file":"'"$DIR"'/part.hex","bytes":103,"completed":true}\],"received":\[{"file":"'"$DIR"'/back.hex","bytes":103,"check":"No errors.","partial":false,"saved":true}\]}$' ||
     { tail -n 1 "$DIR/out"; fail "the JSON report differs"; }
 has log "line 3: TX part.hex RE:"
 has log "host: \\r"
@@ -104,9 +104,10 @@ has out '{"file":"","result":"usage-error","exitCode":64,"message":"no batch fil
 
 # 65: a script error at run time, and the check without a port
 printf 'PRINT "unterminated\r\n' > "$DIR/quote.t8b"
-run 65 --port "$PTY" --json "$DIR/quote.t8b"
-has out "Error in Batch command line : missing end \"."
+run 65 --port "$PTY" --json --log "$DIR/log" "$DIR/quote.t8b"
+has err 'missing end " (a quoted word runs to the end of the line) (line 1)'
 has out '"result":"script-error","exitCode":65'
+grep -q "host:" "$DIR/log" && fail "a run --check refuses touched the device"
 printf 'LABEL top\r\nJUMP elsewhere\r\nLABEL TOP\r\n' > "$DIR/bad.t8b"
 run 65 --check --json "$DIR/bad.t8b"
 has out "$DIR/bad.t8b:2: error: no LABEL line defines elsewhere"

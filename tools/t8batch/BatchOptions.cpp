@@ -111,6 +111,7 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
             if (!options.file.empty()) {
                 options.error = "only one batch file can be run: " + arg;
+                continue;
             }
             options.file = arg;
             continue;
@@ -139,6 +140,18 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
         options.error = "no batch file named";
     }
     return options;
+}
+
+bool AsksForJson(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            return false; // what follows is a file name
+        }
+        if (arg == "--json" || arg.starts_with("--json=")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string BatchUsage() {
@@ -173,9 +186,11 @@ the same executor, transfers and receive checks as T8HostLink's Execute batch fi
 
 PRINT lines and status texts go to standard output; transfer progress to standard error when
 it is a terminal. File names in TX and RX lines are taken beside the batch file unless they
-start with "/"; they are checked before the port is opened (a TX file must be a regular file
-that is not empty, an RX file's folder must exist). An RX that does not end normally never
-replaces its file: what arrived is kept as FILE.partial beside it.
+start with "/". The batch file is read once; before the port is opened the run stops at what
+--check refuses (a TX file must be a regular file that is not empty, an RX file's folder must
+exist), and at an output (--log, --junit, --record) that is a file the run uses, a device or
+a folder. An RX that does not end normally never replaces its file: what arrived is kept as
+FILE.partial beside it.
 
 Exit status:
   0   the batch ended normally

@@ -37,5 +37,8 @@ struct BatchOptions {
 
 [[nodiscard]] BatchOptions ParseBatchOptions(const std::vector<std::string>& args);
 [[nodiscard]] std::string BatchUsage();
+// --json among the options (before "--"), even one the parser refused: a usage error still
+// gets its JSON line.
+[[nodiscard]] bool AsksForJson(const std::vector<std::string>& args);
 
 } // namespace t8

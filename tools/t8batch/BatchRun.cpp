@@ -8,6 +8,7 @@
 #include "tools/t8batch/FileHash.h"
 #include "tools/t8batch/RunFiles.h"
 #include "tools/t8batch/RunOutputs.h"
+#include "tools/t8batch/RunWords.h"
 #include "transfer/DownloadStream.h"
 #include "transfer/TransferFiles.h"
 #include "transfer/UploadProgress.h"
@@ -21,42 +22,6 @@ namespace {
 
 constexpr std::uint64_t kMsPerSecond = 1000;
 constexpr int kViewTimerMs = 250; // the view's timer: prompt at the line start, auto-confirm
-
-std::string WithoutLineEnd(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-        text.pop_back();
-    }
-    return text;
-}
-
-// A failed write to standard output (a closed pipe) never changes the verdict.
-void PrintLine(const std::string& text) {
-    std::printf("%s\n", WithoutLineEnd(text).c_str());
-    std::fflush(stdout);
-}
-
-// A message box's first paragraph on one line: the news. What follows a blank line is advice
-// for the window's operator (its dialogs and menus).
-std::string News(const std::string& text) {
-    std::string news = text.substr(0, text.find("\n\n"));
-    for (std::size_t at = news.find('\n'); at != std::string::npos; at = news.find('\n', at)) {
-        news.replace(at, 1, " ");
-    }
-    return news;
-}
-
-// The executor's texts that speak of the window's buttons, in t8batch's words.
-std::string OwnWords(const std::string& text, KeyMode key) {
-    if (text == BatchExecutor::kSuccessText) {
-        return "Batch file executed successfully.";
-    }
-    if (text == BatchExecutor::kKeyText) {
-        return key == KeyMode::Continue ? "KEY: the run goes on (--key continue)"
-               : key == KeyMode::Fail   ? "KEY: the run stops (--key fail)"
-                                        : "KEY: press Enter to continue, Ctrl+C to stop";
-    }
-    return text == BatchExecutor::kCloseText ? std::string() : text;
-}
 
 } // namespace
 
@@ -99,7 +64,7 @@ int BatchRun::Run() {
     if (options.deadlineSeconds > 0) {
         loop.Start(deadlineTimer);
     }
-    if (Start() && executor.Open(options.file) && OpenLink()) {
+    if (Start() && !StopSignalled() && OpenLink()) {
         loop.Start(executorTimer);
         while (!stopping) {
             loop.Pump();
@@ -109,8 +74,23 @@ int BatchRun::Run() {
     return ExitCode(report.result);
 }
 
-// Everything that can fail before the device is touched: the log, the batch file, its files.
+// A stop signal while no loop ran (the checks before the port opens) ends the run there.
+bool BatchRun::StopSignalled() {
+    if (const int signal = loop.PendingSignal(); signal != 0) {
+        Stop(RunResult::Aborted, std::string("stopped by ") + EventLoop::SignalName(signal));
+    }
+    return stopping;
+}
+
+// Everything that can fail before the device is touched, in an order that never destroys a
+// file: no output is opened before all are checked against every file the run uses.
 bool BatchRun::Start() {
+    RunPlan plan = PlanRun(options);
+    if (!plan.outputsProblem.empty()) {
+        Stop(RunResult::FileError, plan.outputsProblem);
+        outputsRefused = true; // none is written: one of them would destroy a file
+        return false;
+    }
     std::string error;
     if (!options.logPath.empty() && !transcript.Open(options.logPath, error)) {
         Stop(RunResult::FileError, "cannot write the log " + options.logPath + ": " + error);
@@ -118,34 +98,22 @@ bool BatchRun::Start() {
     }
     transcript.Header("t8batch " + version + ", started " + report.startedUtc + " on " +
                       report.station + ", batch file " + options.file);
+    if (!plan.readError.empty()) {
+        Stop(RunResult::FileError,
+             "cannot open the batch file " + options.file + ": " + plan.readError);
+        return false;
+    }
+    report.fileSha256 =
+        Sha256({reinterpret_cast<const std::uint8_t*>(plan.text.data()), plan.text.size()});
     if (!loop.Ok()) {
         Stop(RunResult::PortError, "cannot set up the event loop");
         return false;
     }
-    return CheckFiles();
-}
-
-// A TX file that is missing (or an RX file that cannot be) would fail the run half-way, with
-// the device armed for it; it fails now instead.
-bool BatchRun::CheckFiles() {
-    CLineFile file;
-    if (!file.Open(options.file)) {
-        Stop(RunResult::FileError,
-             "cannot open the batch file " + options.file + ": " + file.Error());
+    if (const auto refusal = Refusal(plan.check)) {
+        Stop(refusal->first, refusal->second);
         return false;
     }
-    report.fileSha256 = Sha256OfFile(options.file);
-    const ScriptCheck check =
-        CheckScript(file, options.file, [](const std::string& path, bool receive) {
-            return receive ? RxFileProblem(path) : t8::TxFileProblem(path);
-        });
-    for (const ScriptFinding& finding : check.findings) {
-        if (finding.file) {
-            Stop(RunResult::FileError,
-                 finding.text + " (line " + std::to_string(finding.line) + ")");
-            return false;
-        }
-    }
+    executor.OpenText(std::move(plan.text), options.file);
     return true;
 }
 
@@ -170,7 +138,7 @@ bool BatchRun::OpenLink() {
     report.device.port = link.DevicePath();
     transcript.Note("open " + link.DevicePath());
     if (link.OpenPort() == 0) {
-        Stop(RunResult::PortError, link.OpenFailureMessage());
+        Stop(RunResult::PortError, PortOpenFailure(link.DevicePath(), link.LastOpenError()));
         return false;
     }
     const DeviceIdentity& identity = link.Identity();
@@ -195,12 +163,8 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
         Stop(RunResult::PortError,
              "the connection to the device on " + terminal.Link().DevicePath() + " was lost");
     }
-    if (awaitingEnter && events.inputLine) {
-        awaitingEnter = false;
-        loop.WatchInput(false);
-        executor.Ok();
-    } else if (awaitingEnter && events.inputEnded) {
-        Stop(RunResult::Aborted, "standard input ended at the KEY pause" + Where());
+    if (awaitingEnter && (events.inputLine || events.inputEnded)) {
+        AnswerPause();
     }
 }
 
@@ -263,7 +227,19 @@ void BatchRun::CheckPause() {
     case KeyMode::Wait:
         awaitingEnter = true;
         loop.WatchInput(true);
+        AnswerPause(); // an Enter typed ahead answers it at once
         break;
+    }
+}
+
+// A line from standard input goes on; its end stops the run, once the lines it brought are used.
+void BatchRun::AnswerPause() {
+    if (loop.TakeLine()) {
+        awaitingEnter = false;
+        loop.WatchInput(false);
+        executor.Ok();
+    } else if (loop.InputEnded()) {
+        Stop(RunResult::Aborted, "standard input ended at the KEY pause" + Where());
     }
 }
 
@@ -298,6 +274,12 @@ bool BatchRun::Stopping() const {
     return stopping;
 }
 
+void BatchRun::Tell(const std::string& text) {
+    if (report.message.find(text) == std::string::npos) {
+        report.message += "; " + text;
+    }
+}
+
 void BatchRun::Stop(RunResult result, const std::string& message) {
     if (stopping) {
         return; // the first cause is the verdict
@@ -326,7 +308,10 @@ void BatchRun::Finish() {
     if (!report.steps.empty()) {
         report.steps.back().endMs = report.elapsedMs;
     }
-    WriteOutputs(report, options, version, transcript);
+    if (!outputsRefused) {
+        WriteOutputs(report, options, version, transcript,
+                     [this] { return loop.PendingSignal() != 0; });
+    }
 }
 
 // The first line is the news; what follows in a message box is advice for the window.

@@ -93,18 +93,20 @@ public:
 
 private:
     [[nodiscard]] bool Start();
-    [[nodiscard]] bool CheckFiles();
+    [[nodiscard]] bool StopSignalled();
     [[nodiscard]] bool OpenLink();
     void OnEvents(const EventLoop::Events& events);
     void OnDeviceText(const std::uint8_t* bytes, std::size_t count);
     void OnExecutorTick();
     void CheckEnd();
     void CheckPause();
+    void AnswerPause();
     void CheckPromptWait();
     // RunControl
     [[nodiscard]] bool Stopping() const override;
     void Stop(RunResult result, const std::string& message) override;
     [[nodiscard]] std::string Where() const override;
+    void Tell(const std::string& text) override;
 
     void CloseCleanly();
     void Finish();
@@ -124,6 +126,7 @@ private:
     TextWatch failOn;
     RunReport report;
     bool stopping = false;
+    bool outputsRefused = false;
     bool awaitingEnter = false;
     std::uint64_t waitStartMs = 0;
     bool waiting = false;

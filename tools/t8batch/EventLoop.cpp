@@ -169,14 +169,27 @@ void EventLoop::ReadInput(Events& events) {
     std::array<char, kInputChunk> chunk{};
     const ssize_t got = ::read(STDIN_FILENO, chunk.data(), chunk.size());
     if (got <= 0) {
-        events.inputEnded = true;
-        return;
+        inputEnded = true;
+        watchInput = false; // an ended input stays readable: it would wake every wait
+    } else {
+        input.append(chunk.data(), static_cast<std::size_t>(got));
     }
-    input.append(chunk.data(), static_cast<std::size_t>(got));
-    if (const std::size_t end = input.find('\n'); end != std::string::npos) {
-        input.erase(0, end + 1);
-        events.inputLine = true;
+    events.inputLine = input.find('\n') != std::string::npos;
+    events.inputEnded = inputEnded;
+}
+
+bool EventLoop::TakeLine() {
+    const std::size_t end = input.find('\n');
+    if (end == std::string::npos) {
+        return false;
     }
+    input.erase(0, end + 1);
+    return true;
+}
+
+int EventLoop::PendingSignal() {
+    unsigned char number = 0;
+    return signalRead >= 0 && ::read(signalRead, &number, 1) == 1 ? number : 0;
 }
 
 } // namespace t8

@@ -33,7 +33,7 @@ public:
     struct Events {
         bool woken = false;
         int signal = 0;          // SIGINT, SIGTERM or SIGHUP, 0 for none
-        bool inputLine = false;  // a whole line arrived on standard input
+        bool inputLine = false;  // a whole line waits in what standard input brought
         bool inputEnded = false; // standard input was closed
     };
 
@@ -58,8 +58,13 @@ public:
 
     // Handles what arrived, before any timer fires; nested loops hand it the same way.
     void SetHandler(std::function<void(const Events&)> handler_) { handler = std::move(handler_); }
-    // Reads standard input for lines while set.
-    void WatchInput(bool watch) { watchInput = watch; }
+    // Reads standard input for lines while set (and until it ends).
+    void WatchInput(bool watch) { watchInput = watch && !inputEnded; }
+    // Takes the first whole line read from standard input, typed ahead or not; false for none.
+    bool TakeLine();
+    [[nodiscard]] bool InputEnded() const { return inputEnded; }
+    // A stop signal that arrived while no loop ran (start-up, the last reports); 0 for none.
+    [[nodiscard]] int PendingSignal();
     // Waits for the next event or due timer, hands the events over, fires what is due.
     void Pump();
     // A nested loop: pumps with `timer` added and started until `done` holds, then removes it.
@@ -78,6 +83,7 @@ private:
     std::function<void(const Events&)> handler;
     bool watchInput = false;
     std::string input;
+    bool inputEnded = false;
 };
 
 } // namespace t8

@@ -50,11 +50,23 @@ std::string TestCase(const RunReport& report, const std::string& name, std::uint
     return xml + ">\n" + Failure(report) + "    </testcase>\n";
 }
 
+// XML 1.0 has no U+FFFE and U+FFFF, though UTF-8 does: they become U+FFFD as well.
+std::string XmlCharacters(std::string_view text) {
+    std::string valid = ValidUtf8(text);
+    for (const std::string_view notXml : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
+        for (std::size_t at = valid.find(notXml); at != std::string::npos;
+             at = valid.find(notXml, at)) {
+            valid.replace(at, notXml.size(), "\xEF\xBF\xBD");
+        }
+    }
+    return valid;
+}
+
 } // namespace
 
 std::string XmlText(std::string_view text) {
     std::string out;
-    for (const char c : ValidUtf8(text)) {
+    for (const char c : XmlCharacters(text)) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '&':

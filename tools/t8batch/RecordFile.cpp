@@ -25,15 +25,22 @@ std::string Reason(int error) {
     return std::strerror(error);
 }
 
-bool Lock(int fd) {
+// Empty when the lock is held, else why not.
+std::string Lock(int fd, const std::function<bool()>& interrupted) {
     const auto until = std::chrono::steady_clock::now() + kLockWait;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > until) {
-            return false;
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return Reason(errno);
+        }
+        if (interrupted && interrupted()) {
+            return "a stop signal came while it waited for another program's lock";
+        }
+        if (std::chrono::steady_clock::now() > until) {
+            return "another program holds its lock";
         }
         std::this_thread::sleep_for(kLockRetry);
     }
-    return true;
+    return {};
 }
 
 // The text to append: the line, after a line end when the file's last line lacks one.
@@ -63,12 +70,13 @@ std::string AppendLocked(int fd, const std::string& line) {
 
 } // namespace
 
-std::string AppendRecord(const std::string& path, const std::string& line) {
+std::string AppendRecord(const std::string& path, const std::string& line,
+                         const std::function<bool()>& interrupted) {
     const int fd =
         ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
                kNewFileMode);
     if (fd < 0) {
-        return errno == ENXIO ? "it is a FIFO that no program reads" : Reason(errno);
+        return Reason(errno);
     }
     std::string error;
     struct stat info {};
@@ -78,9 +86,7 @@ std::string AppendRecord(const std::string& path, const std::string& line) {
         error = "it is not a regular file";
     } else if (::fcntl(fd, F_SETFL, O_APPEND) != 0) {
         error = Reason(errno);
-    } else if (!Lock(fd)) {
-        error = "another program holds its lock";
-    } else {
+    } else if (error = Lock(fd, interrupted); error.empty()) {
         error = AppendLocked(fd, line);
         ::flock(fd, LOCK_UN);
     }

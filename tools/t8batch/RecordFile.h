@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace t8 {
@@ -9,6 +10,8 @@ namespace t8 {
 // (flock) is held, a line cut short by a full disk is taken back, and the file is synced before
 // the lock is let go. A line left unfinished by a process that died is ended first, so each line
 // stays whole. Returns why it failed, or empty. Only a regular file (or a new one) is taken.
-[[nodiscard]] std::string AppendRecord(const std::string& path, const std::string& line);
+// The wait for the lock ends after 30 s, or when `interrupted` says so (a stop signal).
+[[nodiscard]] std::string AppendRecord(const std::string& path, const std::string& line,
+                                       const std::function<bool()>& interrupted = {});
 
 } // namespace t8

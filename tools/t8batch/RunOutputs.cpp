@@ -4,6 +4,8 @@
 #include "tools/t8batch/RecordFile.h"
 #include "transfer/save/SaveFile.h"
 
+#include <functional>
+
 namespace t8 {
 
 namespace {
@@ -30,17 +32,22 @@ void WriteJunit(RunReport& report, const std::string& path) {
 } // namespace
 
 void WriteOutputs(RunReport& report, const BatchOptions& options, const std::string& version,
-                  Transcript& transcript) {
-    transcript.Note("end: " + std::string(ResultName(report.result)) + ": " + report.message);
-    transcript.Close();
-    if (transcript.Failed()) {
+                  Transcript& transcript, const std::function<bool()>& interrupted) {
+    const bool logFailedBefore = transcript.Failed(); // then that is the verdict already
+    const auto verdict = [&report] {
+        return "end: " + std::string(ResultName(report.result)) + ": " + report.message;
+    };
+    std::string logged = verdict();
+    transcript.Note(logged);
+    if (transcript.Failed() && !logFailedBefore) {
         Failed(report, "cannot write the log " + options.logPath + ": " + transcript.Failure());
     }
     if (!options.junitPath.empty()) {
         WriteJunit(report, options.junitPath);
     }
     if (!options.recordPath.empty()) {
-        const std::string error = AppendRecord(options.recordPath, report.RecordJson(version));
+        const std::string error =
+            AppendRecord(options.recordPath, report.RecordJson(version), interrupted);
         if (!error.empty()) {
             // Without its record the part cannot be traced: the run fails, whatever else.
             const std::string what =
@@ -50,8 +57,15 @@ void WriteOutputs(RunReport& report, const BatchOptions& options, const std::str
                                  : what + " (the run: " + ResultName(report.result) + ": " +
                                        report.message + ")";
             report.result = RunResult::FileError;
+            if (!options.junitPath.empty()) {
+                WriteJunit(report, options.junitPath); // the report says how the run ended
+            }
         }
     }
+    if (verdict() != logged) {
+        transcript.Note(verdict()); // the last line is the verdict, whatever came after
+    }
+    transcript.Close();
 }
 
 } // namespace t8

@@ -54,7 +54,8 @@ std::string Received(const std::vector<ReceivedFile>& files, bool hashes) {
     for (const ReceivedFile& received : files) {
         json += (json.size() > 1 ? ",{" : "{") + JsonField("file", received.file) +
                 ",\"bytes\":" + std::to_string(received.bytes) + "," +
-                JsonField("check", received.check) + ",\"partial\":" + Bool(received.partial);
+                JsonField("check", received.check) + ",\"partial\":" + Bool(received.partial) +
+                ",\"saved\":" + Bool(received.saved);
         if (received.partial) {
             json += "," + JsonField("target", received.target);
         }

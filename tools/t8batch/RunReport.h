@@ -38,6 +38,7 @@ struct ReceivedFile {
     bool partial = false;
     std::string target; // the file the RX line names
     std::string sha256; // of the data saved
+    bool saved = true;  // false: `file` could not be written, the data are lost
 };
 
 // One batch line as it ran: what JUnit makes a test case of.
@@ -74,8 +75,8 @@ struct RunReport {
     std::size_t failingLine = 0; // the line running when a failure stopped the run; 0: none
 
     // One line of JSON with the keys file, result, exitCode, message, lines, elapsedMs, sent
-    // (file, bytes, completed) and received (file, bytes, check, partial, and target when
-    // partial).
+    // (file, bytes, completed) and received (file, bytes, check, partial, saved, and target
+    // when partial).
     [[nodiscard]] std::string Json() const;
     // One line of JSON for --record, with the time, station, version, device and hashes.
     [[nodiscard]] std::string RecordJson(const std::string& version) const;

@@ -108,12 +108,18 @@ RawSendResult RunTransfers::SendFileRaw(const std::string& path) {
     parts.transcript.Note("tx: " + path);
     SentFile sent{path, 0, false, Sha256OfFile(path)};
     const RawSendResult result = parts.terminal.Transfers().SendFileRaw(path);
+    // The hash names what was sent only if the file stayed as it was while it went out.
+    const bool changed = result.bytes > 0 && Sha256OfFile(path) != sent.sha256;
     sent.bytes = result.bytes;
-    sent.completed = result.completed;
+    sent.completed = result.completed && !changed;
     parts.report.sent.push_back(sent);
     parts.transcript.Note("tx: " + path + " " + std::to_string(result.bytes) + " bytes" +
-                          (result.completed ? "" : ", not completed"));
-    if (result.outcome == RawSendOutcome::FileError) {
+                          (sent.completed ? "" : ", not completed") +
+                          (changed ? ", the file changed while it was sent" : ""));
+    if (changed) {
+        run.Stop(RunResult::FileError,
+                 "the TX file " + path + " changed while it was sent" + run.Where());
+    } else if (result.outcome == RawSendOutcome::FileError) {
         run.Stop(RunResult::FileError, "cannot read the TX file " + path + run.Where());
     } else if (result.outcome == RawSendOutcome::PortError) {
         run.Stop(RunResult::PortError, Lost() + " during the TX of " + path + " after " +
@@ -131,11 +137,16 @@ void RunTransfers::PrepareBatchReceive(const std::string& name) {
 void RunTransfers::AfterReceive() {
     const FileReceiver& receiver = parts.terminal.Transfers().Receiver();
     const std::vector<std::uint8_t>& data = receiver.Received().Data();
-    if (receiver.PresetReceive()) { // the file could not be written
+    if (receiver.PresetReceive()) { // the file could not be written: the data are lost
+        const std::string& tried = receiver.AttemptedPath();
         parts.report.received.push_back(
-            {receiveName, data.size(), receiveCheck, false, receiveName, {}});
-        run.Stop(RunResult::FileError, "cannot write the RX file " + receiveName + ": " +
-                                           receiver.SaveError() + run.Where());
+            {tried, data.size(), receiveCheck, tried != receiveName, receiveName, {}, false});
+        const std::string lost = "cannot write the RX file " + tried + ": " + receiver.SaveError() +
+                                 "; the " + std::to_string(data.size()) +
+                                 " bytes received are lost";
+        parts.transcript.Note("rx: " + lost);
+        run.Stop(RunResult::FileError, lost + run.Where());
+        run.Tell(lost); // a run stopped already keeps its cause, and says this too
         return;
     }
     const bool partial = receiver.SavedPartial();

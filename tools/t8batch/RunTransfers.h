@@ -30,6 +30,9 @@ public:
     virtual void Stop(RunResult result, const std::string& message) = 0;
     // " (line N: text)" for the line running, or empty.
     [[nodiscard]] virtual std::string Where() const = 0;
+    // Adds to the verdict's message what happened after it was given (data lost on the way
+    // out); nothing when `text` is the verdict's own message.
+    virtual void Tell(const std::string& text) = 0;
 };
 
 // The run's transfers: the keys the batch types (a typed Enter may start a receive), its TX

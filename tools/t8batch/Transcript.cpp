@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace t8 {
@@ -27,7 +28,11 @@ bool Transcript::Open(const std::string& path, std::string& error) {
     fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
                 kNewFileMode);
     if (fd < 0) {
-        error = errno == ENXIO ? "it is a FIFO that no program reads" : std::strerror(errno);
+        const int openError = errno;
+        struct stat info {};
+        const bool fifo = ::stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
+        error = openError == ENXIO && fifo ? "it is a FIFO that no program reads"
+                                           : std::strerror(openError);
         return false;
     }
     return true;

@@ -4,10 +4,10 @@
 #include "batch/ScriptCheck.h"
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/BatchRun.h"
+#include "tools/t8batch/EventLoop.h"
 #include "tools/t8batch/RunFiles.h"
 #include "tools/t8batch/RunReport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -29,6 +29,7 @@ void Finish(const t8::RunReport& report, bool json) {
 // --check: every finding with its line; a script error makes it 65, else a file a TX or RX line
 // needs that cannot be used makes it 4.
 int Check(const t8::BatchOptions& options) {
+    t8::EventLoop signals; // a stop signal ends the check with 5, as it ends a run
     t8::RunReport report;
     report.file = options.file;
     t8::CLineFile file;
@@ -42,6 +43,12 @@ int Check(const t8::BatchOptions& options) {
         t8::CheckScript(file, options.file, [](const std::string& path, bool receive) {
             return receive ? t8::RxFileProblem(path) : t8::TxFileProblem(path);
         });
+    if (const int signal = signals.PendingSignal(); signal != 0) {
+        report.result = t8::RunResult::Aborted;
+        report.message = std::string("stopped by ") + t8::EventLoop::SignalName(signal);
+        Finish(report, options.json);
+        return t8::ExitCode(report.result);
+    }
     std::size_t errors = 0;
     for (const t8::ScriptFinding& finding : check.findings) {
         errors += finding.error ? 1 : 0;
@@ -73,8 +80,7 @@ int main(int argc, char** argv) {
     }
     if (!options.error.empty()) {
         std::fprintf(stderr, "t8batch: %s\n\n%s", options.error.c_str(), t8::BatchUsage().c_str());
-        // --json anywhere, even behind the fault, still gets its line
-        if (std::find(args.begin(), args.end(), "--json") != args.end()) {
+        if (t8::AsksForJson(args)) {
             t8::RunReport report;
             report.file = options.file;
             report.result = t8::RunResult::UsageError;

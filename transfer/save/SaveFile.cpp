@@ -233,6 +233,24 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, bool positioned) {
     return true;
 }
 
+std::string SaveTargetProblem(const std::string& path) {
+    Target target;
+    if (const int error = Resolve(path, target); error != 0) {
+        return std::strerror(error);
+    }
+    if (target.exists) {
+        return S_ISDIR(target.status.st_mode)   ? std::strerror(EISDIR)
+               : S_ISREG(target.status.st_mode) ? std::string()
+                                                : "it is not a regular file";
+    }
+    const std::string folder = SplitPath(target.path).first;
+    struct stat info {};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &info) != 0) {
+        return std::strerror(errno);
+    }
+    return S_ISDIR(info.st_mode) ? std::string() : std::strerror(ENOTDIR);
+}
+
 SaveResult SaveFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     Target target;
     if (const int error = Resolve(path, target); error != 0) {

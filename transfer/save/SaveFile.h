@@ -25,6 +25,11 @@ struct SaveResult {
 // folder that refuses new files (reported), and anything that is not a regular file.
 [[nodiscard]] SaveResult SaveFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// Why SaveFile could not write a regular file at `path` (links followed as it follows them):
+// something that is not a regular file is there, or the folder it would go to is missing;
+// empty otherwise. The write itself may still fail (a full disk, a read-only file).
+[[nodiscard]] std::string SaveTargetProblem(const std::string& path);
+
 // Writes all of `bytes` to `fd` (from offset 0 when `positioned`, else where it stands), again
 // after an interrupted or short write; false with errno set when the file takes no more.
 [[nodiscard]] bool WriteAll(int fd, std::span<const std::uint8_t> bytes, bool positioned);
