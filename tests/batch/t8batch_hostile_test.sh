@@ -28,6 +28,14 @@ has err 'the device sent "Unknown command" (line 2: T8 ZZ)'
 # the transcript's last line and nothing is typed after the receive was stopped.
 head -c 65536 /dev/urandom > "$DIR/image.bin"
 printf 'T8 :\r\nRX back.hex SE00000,0FFFF:\r\nPRINT never\r\n' > "$DIR/rxbig.t8b"
+# Until the receive runs: the Enter that starts it has gone out, and data have had time to come.
+wait_receiving() {
+    for _ in $(seq 400); do
+        sed -n '/ rx: armed/,$p' "$DIR/log" 2>/dev/null | grep -qF 'host: \r' && break
+        sleep 0.05
+    done
+    sleep 1.5
+}
 partial_kept() { # exit-status
     printf 'GOOD' > "$DIR/back.hex"
     status=0
@@ -46,25 +54,26 @@ partial_kept() { # exit-status
 for signal in TERM HUP; do
     start_sim --line-rate 9600 --load "$DIR/image.bin"
     printf 'GOOD' > "$DIR/back.hex"
+    rm -f "$DIR/log" # a wait must not find the last run's lines
     timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
         > "$DIR/out" 2> "$DIR/err" < /dev/null &
     RUN=$!
-    wait_log "rx: armed"
-    sleep 2.5
+    wait_receiving
     kill -"$signal" "$RUN"
     partial_kept 5
     has out "\"message\":\"stopped by SIG$signal\""
 done
 start_sim --line-rate 9600 --load "$DIR/image.bin"
+rm -f "$DIR/log"
 timeout 60 "$T8BATCH" --port "$PTY" --timeout 1 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
     > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
-wait_log "rx: armed"
-sleep 2.5
+wait_receiving
 kill -STOP "$SIM" # the device stalls in the middle of its data
 partial_kept 2
 has out '"result":"timeout"'
 start_sim --load "$DIR/image.bin" --hangup-after-sent 3000
+rm -f "$DIR/log" # a wait must not find the last run's lines
 timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
     > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
@@ -75,6 +84,7 @@ grep -q 'Ctrl+R\|choose another name' "$DIR/log" "$DIR/err" && fail "the window'
 awk 'BEGIN { for (i = 0; i < 4000; i++) printf ":10000000000102030405060708090A0B0C0D0E0F78\r\n" }' > "$DIR/big.hex"
 printf 'TX big.hex RE:\r\n' > "$DIR/tx.t8b"
 start_sim --line-rate auto
+rm -f "$DIR/log"
 timeout 60 "$T8BATCH" --port "$PTY" --baud 9600 --json --log "$DIR/log" "$DIR/tx.t8b" \
     > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
@@ -135,20 +145,20 @@ has err "cannot write the log $DIR/outputs.t8b: it is the batch file $DIR/output
 # name that cannot be written says the data are lost, never that they were saved.
 start_sim --line-rate 9600 --load "$DIR/image.bin"
 ln -s back.hex "$DIR/back.hex.partial"
+rm -f "$DIR/log" # a wait must not find the last run's lines
 timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
     > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
-wait_log "rx: armed"
-sleep 2.5
+wait_receiving
 kill -TERM "$RUN"
 partial_kept 5
 start_sim --line-rate 9600 --load "$DIR/image.bin"
 mkdir "$DIR/back.hex.partial"
+rm -f "$DIR/log" # a wait must not find the last run's lines
 timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --json --log "$DIR/log" "$DIR/rxbig.t8b" \
     > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
-wait_log "rx: armed"
-sleep 2.5
+wait_receiving
 kill -TERM "$RUN"
 wait "$RUN"
 json_ok
@@ -173,14 +183,16 @@ done
 # The batch file is read once: lines added while it runs are not run, and its hash is of what
 # ran. A TX file that changes while it goes out is no completed send of its hash.
 printf 'T8 :\r\nT8 :\r\nT8 :\r\nT8 :\r\n' > "$DIR/grow.t8b"
-timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --record "$DIR/grow.jsonl" "$DIR/grow.t8b" \
+rm -f "$DIR/log"
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --log "$DIR/log" "$DIR/grow.t8b" \
     > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
-sleep 0.5
+wait_log "line 1:"
 printf 'PRINT injected\r\n' >> "$DIR/grow.t8b"
 wait "$RUN" || fail "the growing batch file failed its run"
 grep -q injected "$DIR/out" && fail "a line added during the run was run"
 start_sim --line-rate auto
+rm -f "$DIR/log"
 timeout 60 "$T8BATCH" --port "$PTY" --baud 9600 --json --log "$DIR/log" "$DIR/tx.t8b" \
     > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
@@ -207,10 +219,12 @@ printf '{}\n' > "$DIR/locked.jsonl"
 flock "$DIR/locked.jsonl" sleep 30 &
 HOLDER=$!
 sleep 0.3
-timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --record "$DIR/locked.jsonl" "$DIR/enter.t8b" \
-    > "$DIR/out" 2> "$DIR/err" < /dev/null &
+rm -f "$DIR/log"
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --record "$DIR/locked.jsonl" --log "$DIR/log" \
+    "$DIR/enter.t8b" > "$DIR/out" 2> "$DIR/err" < /dev/null &
 RUN=$!
-sleep 3
+wait_log " end: ok" # the record comes after the log's verdict
+sleep 0.5
 began=$(date +%s)
 kill -TERM "$RUN"
 status=0
