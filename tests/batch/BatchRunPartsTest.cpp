@@ -234,6 +234,14 @@ TEST(JunitReportTest, ACaseForEachStepAndTheFailureWhereItHappened) {
                           "&lt;within&gt; 30 s\">"),
               std::string::npos);
 
+    report.steps = {
+        {1, "LABEL a", 0, 0}, {2, "T8 :", 0, 100}, {3, "JUMP a", 100, 110}, {2, "T8 :", 110, 900}};
+    report.failingLine = 2; // the JUMP ran line 2 again: the second time failed
+    const std::string again = JunitXml(report);
+    EXPECT_EQ(again.find("<failure"), again.rfind("<failure")) << "one failure";
+    EXPECT_NE(again.find("time=\"0.790\">\n      <failure"), std::string::npos)
+        << "on the run that failed";
+
     report.steps = {{1, "PRINT starting", 0, 10}};
     report.failingLine = 0;
     report.result = RunResult::PortError;

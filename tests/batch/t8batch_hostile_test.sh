@@ -127,7 +127,7 @@ printf ':020100001234B7\r\n:00000001FF\r\n' > "$DIR/part.hex"
 cp "$DIR/outputs.t8b" "$DIR/outputs.keep"
 for output in "--log $PTY" "--junit $PTY" "--junit $DIR/fifo.log" "--log $DIR/outputs.t8b" \
     "--junit $DIR/part.hex" "--record $DIR/read.hex" "--log $DIR/j.xml --junit $DIR/j.xml" \
-    "--record /nonexistent/parts.jsonl" "--junit $DIR"; do
+    "--record /nonexistent/parts.jsonl" "--junit $DIR" "--log $DIR/./outputs.t8b"; do
     # shellcheck disable=SC2086 # the option and its file are two words
     run 4 --port "$PTY" --json $output "$DIR/outputs.t8b"
     json_ok
@@ -208,8 +208,11 @@ has err "the TX file $DIR/big.hex changed while it was sent"
 # Enters typed ahead answer the KEY pauses in turn; a message after a JUMP names the JUMP.
 start_sim
 printf 'KEY\r\nT8 :\r\nKEY\r\nT8 :\r\n' > "$DIR/keys.t8b"
-printf '\n\n' | timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --key wait "$DIR/keys.t8b" \
-    > "$DIR/out" 2> "$DIR/err" || fail "Enters typed ahead were lost: $(cat "$DIR/err")"
+{ printf '\n\n'; sleep 12; } | timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --key wait \
+    --log "$DIR/log" "$DIR/keys.t8b" > "$DIR/out" 2> "$DIR/err" ||
+    fail "Enters typed ahead: $(cat "$DIR/err")"
+[ "$(sed -n 's/^ *\([0-9]*\) end: ok.*/\1/p' "$DIR/log")" -lt 8000 ] ||
+    fail "the second Enter typed ahead was not taken at once"
 printf 'LABEL a\r\nJUMP a\r\n' > "$DIR/loop.t8b"
 run 2 --port "$PTY" --deadline 1 "$DIR/loop.t8b"
 has err "(line 2: JUMP a)"
@@ -233,6 +236,8 @@ kill "$HOLDER" 2>/dev/null
 [ $(($(date +%s) - began)) -le 5 ] || fail "the record's lock held the run after SIGTERM"
 [ $status -eq 4 ] || fail "a record not written gave $status"
 has err "a stop signal came while it waited for another program's lock"
+tail -n 1 "$DIR/log" | grep -q " end: file-error: cannot append the record" ||
+    fail "the log's last line is not the final verdict"
 
 # A port that is no serial device is said to be none, in t8batch's words.
 printf 'x' > "$DIR/plain"

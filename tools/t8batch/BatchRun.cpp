@@ -170,9 +170,6 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
 
 // Only the device's text reaches here, never a receive's data or the link's own lines.
 void BatchRun::OnDeviceText(const std::uint8_t* bytes, std::size_t count) {
-    if (stopping) {
-        return; // the verdict is the transcript's last word
-    }
     transcript.Bytes("t8", bytes, count);
     if (const auto found = failOn.Feed(bytes, count)) {
         Stop(RunResult::DeviceFailure, "the device sent \"" + failOn.Text(*found) + "\"" + Where());

@@ -23,10 +23,10 @@ namespace t8 {
 // loop instead of a window, with the verdict a production line needs. Everything runs on the
 // calling thread but the port's reader.
 //
-// The first cause of an end is the verdict. From then on nothing is typed to the device and
-// nothing more of the line is logged: a running transfer ends with what it has (a receive is
-// kept as partial, never over the file it names), the port is closed, and the transcript's last
-// line, the JUnit report and the record say how the run ended.
+// The first cause of an end is the verdict. From then on nothing is typed to the device: a
+// running transfer ends with what it has (a receive is kept as partial, never over the file it
+// names), the port is closed, and the transcript's last line, the JUnit report and the record
+// say how the run ended.
 class BatchRun : public LinkUi,
                  public TransferUi,
                  public BatchTerminal,
