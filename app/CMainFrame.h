@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminal/ui/StatusPanes.h"
+
 #include <QMainWindow>
 
 #include <map>
@@ -14,7 +16,7 @@ class CHelpWindow;
 
 // The main window: menu bar, dockable toolbar and the status bar with its prompt, lock-key,
 // position and time panes. Commands it does not handle itself go out through CommandTriggered.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public StatusPanes {
     Q_OBJECT
 public:
     static constexpr int kStatusRefreshMs = 1000;
@@ -23,11 +25,12 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // The operator prompt in the first pane; it stays until replaced.
-    void SetPromptText(const QString& text);
-    void SetCursorPosition(int column, int row);
+    // StatusPanes: the operator prompt in the first pane stays until replaced.
+    void SetPromptText(const QString& text) override;
+    [[nodiscard]] QString PromptText() const override;
+    [[nodiscard]] QString ReadyText() const override { return kReady; }
+    void SetCursorPosition(int column, int row) override;
     [[nodiscard]] QAction* Action(int id) const;
-    [[nodiscard]] QString PromptText() const;
     [[nodiscard]] QString PositionText() const;
     [[nodiscard]] QString TimeText() const;
     [[nodiscard]] QToolBar* ToolBar() const { return toolBar; }

@@ -4,7 +4,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "settings/SettingsStore.h"
-#include "terminal/CProgTermView.h"
+#include "terminal/ui/CProgTermView.h"
 
 #include <QApplication>
 #include <QMessageBox>

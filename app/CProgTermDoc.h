@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transfer/RequestDesk.h"
+#include "terminal/ui/ViewDocument.h"
 #include "transfer/save/SaveFile.h"
 
 #include <cstddef>
@@ -13,13 +13,10 @@ namespace t8 {
 
 // The one document: a request desk for opened files and the store of captured terminal input.
 // It never reads an opened file; it records what the operator wants done with it.
-class CProgTermDoc : public RequestDesk {
+class CProgTermDoc : public ViewDocument {
 public:
     enum class Answer { Download, Examine, Cancel };
     using Question = std::function<Answer(const std::string& text)>;
-
-    // Far beyond any session's output, yet a runaway capture cannot eat the machine's memory.
-    static constexpr std::size_t kCaptureLimit = std::size_t{256} << 20;
 
     CProgTermDoc() = default;
 
@@ -34,14 +31,16 @@ public:
     void SetTitleObserver(std::function<void()> observer) { titleChanged = std::move(observer); }
     // Called whenever a request has been recorded, so it is carried out also when no timer
     // looks for it (the port closed).
-    void SetRequestListener(std::function<void()> listener) { onRequest = std::move(listener); }
+    void SetRequestListener(std::function<void()> listener) override {
+        onRequest = std::move(listener);
+    }
 
     // Returns false once the capture store is full; what did not fit is not stored.
-    bool AppendCapture(const std::uint8_t* bytes, std::size_t count);
-    void ResetCapture();
+    bool AppendCapture(const std::uint8_t* bytes, std::size_t count) override;
+    void ResetCapture() override;
     // Writes the whole capture to `path` as SaveFile does: an existing file is never left
     // half-written. The capture stays as it is either way; the caller resets it once saved.
-    [[nodiscard]] SaveResult Serialize(const std::string& path) const;
+    [[nodiscard]] SaveResult Serialize(const std::string& path) const override;
 
     [[nodiscard]] const std::string& Title() const { return title; }
     [[nodiscard]] std::size_t CaptureLength() const { return captureBuffer.size(); }

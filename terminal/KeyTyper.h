@@ -1,30 +1,19 @@
 #pragma once
 
+#include "transfer/PromptKeys.h"
+
 #include <cstdint>
 
 namespace t8 {
 
 class SerialLink;
 
-// What Enter and Esc do while an address prompt waits for the operator.
-class PromptKeys {
-public:
-    PromptKeys() = default;
-    PromptKeys(const PromptKeys&) = delete;
-    PromptKeys& operator=(const PromptKeys&) = delete;
-    virtual ~PromptKeys() = default;
-
-    virtual void StartSend() = 0;
-    virtual void FinishReceive() = 0;
-    virtual void CancelPrompt() = 0;
-};
-
 // The terminal as the T8's keypad: every typed character goes to the device at once, is echoed
 // when local echo is in force, and confirms or cancels an address prompt.
 class KeyTyper {
 public:
-    static constexpr std::uint8_t kEnter = 0x0D;
-    static constexpr std::uint8_t kEscape = 0x1B;
+    static constexpr std::uint8_t kEnter = PromptKeys::kEnter;
+    static constexpr std::uint8_t kEscape = PromptKeys::kEscape;
 
     KeyTyper(SerialLink& link, PromptKeys& prompt);
 

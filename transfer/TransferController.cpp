@@ -2,7 +2,6 @@
 
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
-#include "terminal/ScreenModel.h"
 #include "transfer/DownloadStream.h"
 #include "transfer/FileFilters.h"
 #include "transfer/RequestDesk.h"
@@ -149,7 +148,7 @@ void TransferController::ConfirmArmedSend() {
     case TransferFormat::FormatIntel:
     case TransferFormat::FormatMotorola:
     case TransferFormat::FormatTek:
-        typeKey(KeyTyper::kEnter); // confirms the device's prompt and starts the send
+        typeKey(PromptKeys::kEnter); // confirms the device's prompt and starts the send
         break;
     default:
         break;
@@ -162,7 +161,7 @@ void TransferController::MarkPromptAtLineStart() {
         return;
     }
     const auto index = static_cast<std::size_t>(tty->row) * static_cast<std::size_t>(tty->columns);
-    if (index < tty->screen.size() && tty->screen[index] == ScreenModel::kPromptChar) {
+    if (index < tty->screen.size() && tty->screen[index] == ReceiveStream::kPromptChar) {
         link.flags.promptSeen = 1; // the device's prompt at the start of a line
     }
 }

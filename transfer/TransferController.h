@@ -3,9 +3,9 @@
 #include "batch/BatchFiles.h"
 #include "batch/BatchTerminal.h"
 #include "link/LineWatch.h"
-#include "terminal/KeyTyper.h"
 #include "transfer/FileReceiver.h"
 #include "transfer/LibraryDownload.h"
+#include "transfer/PromptKeys.h"
 #include "transfer/TransferFields.h"
 
 #include <cstdint>

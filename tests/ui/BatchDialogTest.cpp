@@ -1,6 +1,6 @@
 #include "tests/ui/WindowFixture.h"
 
-#include "batch/CBatchDlg.h"
+#include "batch/ui/CBatchDlg.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,7 +1,7 @@
-#include "examine/CExamineFileDlg.h"
-#include "examine/CExaminePage.h"
-#include "examine/CSettingsSheet.h"
-#include "examine/MemoryMapStrip.h"
+#include "examine/ui/CExamineFileDlg.h"
+#include "examine/ui/CExaminePage.h"
+#include "examine/ui/CSettingsSheet.h"
+#include "examine/ui/MemoryMapStrip.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

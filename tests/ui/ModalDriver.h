@@ -1,7 +1,7 @@
 #pragma once
 
-#include "transfer/CDownloadProgressDlg.h"
-#include "transfer/CUploadProgressDlg.h"
+#include "transfer/ui/CDownloadProgressDlg.h"
+#include "transfer/ui/CUploadProgressDlg.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -4,10 +4,10 @@
 #include "tests/ui/WindowFixture.h"
 
 #include "commands/CommandIds.h"
-#include "settings/CCOMPortPage.h"
-#include "settings/CDirectoriesPage.h"
-#include "settings/CDirectoriesSetup.h"
-#include "settings/CTerminalSetup.h"
+#include "settings/ui/CCOMPortPage.h"
+#include "settings/ui/CDirectoriesPage.h"
+#include "settings/ui/CDirectoriesSetup.h"
+#include "settings/ui/CTerminalSetup.h"
 
 #include <QAction>
 #include <QComboBox>

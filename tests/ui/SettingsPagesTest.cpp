@@ -1,11 +1,11 @@
 #include "tests/ui/ModalDriver.h"
 
-#include "settings/CCOMPortPage.h"
-#include "settings/CDirectoriesPage.h"
-#include "settings/CDirectoriesSetup.h"
-#include "settings/CLPTPortPage.h"
-#include "settings/CTerminalSetup.h"
-#include "settings/CUSBPortPage.h"
+#include "settings/ui/CCOMPortPage.h"
+#include "settings/ui/CDirectoriesPage.h"
+#include "settings/ui/CDirectoriesSetup.h"
+#include "settings/ui/CLPTPortPage.h"
+#include "settings/ui/CTerminalSetup.h"
+#include "settings/ui/CUSBPortPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>

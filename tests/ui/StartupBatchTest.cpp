@@ -3,8 +3,8 @@
 
 #include "app/CMainFrame.h"
 #include "app/CProgTermApp.h"
-#include "batch/CBatchDlg.h"
-#include "examine/CExamineFileDlg.h"
+#include "batch/ui/CBatchDlg.h"
+#include "examine/ui/CExamineFileDlg.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

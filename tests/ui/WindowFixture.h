@@ -4,8 +4,9 @@
 #include "tests/ui/ModalDriver.h"
 
 #include "app/CMainFrame.h"
+#include "app/CProgTermDoc.h"
 #include "settings/SettingsStore.h"
-#include "terminal/CProgTermView.h"
+#include "terminal/ui/CProgTermView.h"
 
 #include <QApplication>
 #include <QImage>

@@ -4,9 +4,9 @@
 #include "app/CMainFrame.h"
 #include "app/CSplashWindow.h"
 #include "commands/CommandIds.h"
-#include "examine/CExamineFileDlg.h"
+#include "examine/ui/CExamineFileDlg.h"
 #include "settings/SettingsStore.h"
-#include "terminal/CProgTermView.h"
+#include "terminal/ui/CProgTermView.h"
 
 #include <QAction>
 #include <QApplication>

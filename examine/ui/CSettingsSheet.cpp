@@ -1,0 +1,26 @@
+#include "examine/ui/CSettingsSheet.h"
+
+#include "examine/ui/CExaminePage.h"
+#include "settings/ui/SheetLayout.h"
+
+#include <QTabWidget>
+
+namespace t8 {
+
+CSettingsSheet::CSettingsSheet(QWidget* parent) : QDialog(parent) {
+    setObjectName("CSettingsSheet");
+    setWindowTitle("Settings...");
+    auto* tabs = new QTabWidget(this);
+    page = new CExaminePage(tabs);
+    tabs->addTab(page, "Examine");
+    LayOutSheet(*this, tabs);
+}
+
+void CSettingsSheet::LoadFromRecord(const TTYInfo& record) {
+    page->LoadFromRecord(record);
+}
+void CSettingsSheet::StoreToRecord(TTYInfo& record) const {
+    page->StoreToRecord(record);
+}
+
+} // namespace t8

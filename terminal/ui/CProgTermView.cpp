@@ -1,0 +1,397 @@
+#include "terminal/ui/CProgTermView.h"
+
+#include "settings/ColorRef.h"
+#include "settings/FontMapping.h"
+#include "settings/SettingsStore.h"
+#include "terminal/ui/StatusPanes.h"
+#include "terminal/ui/TerminalCommands.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace t8 {
+
+Q_LOGGING_CATEGORY(lcLink, "t8.link", QtWarningMsg)
+
+namespace {
+
+// Keys that type a control character rather than their text.
+constexpr std::array<std::pair<int, std::uint8_t>, 5> kControlKeys{{
+    {Qt::Key_Return, KeyTyper::kEnter},
+    {Qt::Key_Enter, KeyTyper::kEnter},
+    {Qt::Key_Escape, KeyTyper::kEscape},
+    {Qt::Key_Backspace, 0x08},
+    {Qt::Key_Tab, 0x09},
+}};
+
+} // namespace
+
+CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsStore& store_,
+                             QWidget* parent)
+    : QAbstractScrollArea(parent), panes(panes_), doc(doc_), store(store_), prompt(panes_),
+      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this),
+      reconnect(link, [this] { ApplyDamage(); }), dialogs(*this),
+      transfer(std::make_unique<TransferController>(link, dialogs, doc, dirs,
+                                                    [this](std::uint8_t c) { return TypeKey(c); })),
+      keys(link, *transfer), commands(std::make_unique<TerminalCommands>(*this)) {
+    setObjectName("CProgTermView");
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    transferTimer.setInterval(kTransferTimerMs);
+    connect(&transferTimer, &QTimer::timeout, this, &CProgTermView::OnTransferTimer);
+    doc.SetRequestListener([this] { RequestRecorded(); });
+    const int flash = QApplication::cursorFlashTime();
+    caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
+    connect(&caretBlink, &QTimer::timeout, this, [this] {
+        caretVisible = !caretVisible;
+        const PixelPoint at = screen ? screen->CaretPosition() : PixelPoint{};
+        const TTYInfo* tty = link.Record();
+        if (tty) {
+            viewport()->update(at.x, at.y, tty->charWidth, tty->charHeight);
+        }
+    });
+}
+
+CProgTermView::~CProgTermView() {
+    destroying = true;
+    prompt.Silence();
+    doc.SetRequestListener({});
+    link.DestroyLinkRecord(); // saves the settings, then closes the port
+}
+
+void CProgTermView::OnCommand(int id) {
+    commands->Run(id);
+}
+
+void CProgTermView::ClearScreen() {
+    transfer->ScreenCleared();
+    if (screen) {
+        screen->Clear();
+        (void)screen->TakeDamage();
+    }
+    viewport()->update();
+    PlaceCaret();
+}
+
+int CProgTermView::OnCreate(const std::string& portOverride) {
+    const auto logFailure = [this](const StoreStatus& status) {
+        if (!status.ok) {
+            Debug(status.message);
+        }
+    };
+    link.SetHooks({[this, logFailure](TTYInfo& tty) {
+                       tty.backColour = WindowColorRef();
+                       logFailure(store.LoadSettings(tty, dirs));
+                   },
+                   [this, logFailure](TTYInfo& tty) { logFailure(store.SaveSettings(tty, dirs)); },
+                   [this](TTYInfo&) { BuildFont(); }});
+    if (link.CreateLinkRecord() < 0) {
+        return -1;
+    }
+    link.SetPortOverride(portOverride);
+    if (!link.OpenPort()) {
+        dialogs.ShowMessage(link.OpenFailureMessage(), SerialLink::kAppCaption,
+                            MessageIcon::Exclamation);
+    }
+    return 0;
+}
+
+void CProgTermView::BuildFont() {
+    TTYInfo* tty = link.Record();
+    if (!tty) {
+        return;
+    }
+    if (!screen) {
+        screen = std::make_unique<ScreenModel>(*tty, link.flags, *this);
+    }
+    font = FontFromLogFont(tty->logFont);
+    font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
+    const QFontMetrics metrics(font, viewport());
+    screen->SetCellSize(std::max(1, metrics.horizontalAdvance(QChar('M'))),
+                        std::max(1, metrics.height() + metrics.leading()));
+    glyphs.Build(font, tty->logFont.charSet == kCharSetOem, tty->charWidth);
+    screen->Resize(viewport()->width(), viewport()->height());
+    SyncScrollBars();
+    viewport()->update();
+}
+
+void CProgTermView::ShowMessage(const std::string& text, const std::string& caption,
+                                MessageIcon icon) {
+    dialogs.ShowMessage(text, caption, icon);
+}
+
+void CProgTermView::ShowLinkStatus(const std::string& text) {
+    prompt.ShowLinkStatus(text);
+}
+
+void CProgTermView::SetReconnectTimer(bool on) {
+    reconnect.SetRetryTimer(on);
+}
+
+void CProgTermView::SetWaitCursor(bool on) {
+    on ? QApplication::setOverrideCursor(Qt::WaitCursor) : QApplication::restoreOverrideCursor();
+}
+
+void CProgTermView::StartViewTimer() {
+    transferTimer.start();
+}
+void CProgTermView::StopViewTimer() {
+    transferTimer.stop();
+    prompt.ClearStaleAddressPrompt(link.Record()); // no tick will do it now
+}
+
+void CProgTermView::ShowCaret(bool show) {
+    show&& hasFocus() ? caretBlink.start() : caretBlink.stop();
+    caretVisible = true;
+    PlaceCaret();
+}
+
+void CProgTermView::WakeForReceived() {
+    // Reader thread: one queued call per wake; the queue itself coalesces the wakes.
+    QMetaObject::invokeMethod(
+        this, [this] { DispatchReceived(); }, Qt::QueuedConnection);
+}
+
+void CProgTermView::Debug(const std::string& text) {
+    qCDebug(lcLink).noquote() << QString::fromStdString(text).trimmed();
+}
+
+void CProgTermView::DispatchReceived() {
+    if (!shownOnce) {
+        return; // the blocks wait until the screen has its real shape
+    }
+    link.DispatchReceived();
+    ApplyDamage();
+}
+
+void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) {
+    if (doc.AppendCapture(bytes, count) || captureFullReported) {
+        return;
+    }
+    captureFullReported = true;
+    // Told after the block is through, so the message box cannot re-enter the dispatch.
+    QTimer::singleShot(0, this, [this] {
+        ShowMessage("The capture store is full (" +
+                        std::to_string(ViewDocument::kCaptureLimit >> 20) +
+                        " MiB). Later data is not captured.\nChoose Terminal > Stop capture to "
+                        "save what was captured.",
+                    SerialLink::kAppCaption, MessageIcon::Exclamation);
+    });
+}
+
+void CProgTermView::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
+    transfer->FeedReceive(bytes, count);
+}
+
+void CProgTermView::ProcessScreen(const std::uint8_t* bytes, std::size_t count) {
+    if (screen) {
+        screen->Process(bytes, count);
+    }
+}
+
+void CProgTermView::Beep() {
+    if (bells.Ring(BellLimiter::Clock::now())) {
+        ++bellsRung;
+        QApplication::beep();
+    }
+}
+
+void CProgTermView::ReinjectLineFeed(std::size_t shown) {
+    link.ShowWrapLineFeed(shown);
+}
+
+void CProgTermView::PromptCharacter(std::uint8_t byte) {
+    transfer->PromptCharacter(byte);
+}
+void CProgTermView::PromptBackspace() {
+    transfer->PromptBackspace();
+}
+
+void CProgTermView::OnTransferTimer() {
+    transfer->OnTransferTimer();
+    prompt.ClearStaleAddressPrompt(link.Record());
+    ApplyDamage();
+    PlaceCaret();
+}
+
+void CProgTermView::RequestRecorded() {
+    // Queued: the request may be recorded at start-up, before the window is shown.
+    QTimer::singleShot(0, this, [this] {
+        if (!transferTimer.isActive()) {
+            transfer->CarryOutRequest();
+            ApplyDamage();
+        }
+    });
+}
+
+void CProgTermView::ApplyDamage() {
+    if (!screen) {
+        return;
+    }
+    const ScreenDamage damage = screen->TakeDamage();
+    if (damage.IsEmpty()) {
+        return;
+    }
+    if (damage.wholeClient || damage.scrolledX != 0 || damage.scrolledY != 0) {
+        viewport()->update();
+    } else {
+        viewport()->update(damage.cells.left, damage.cells.top,
+                           damage.cells.right - damage.cells.left,
+                           damage.cells.bottom - damage.cells.top);
+    }
+    SyncScrollBars();
+    PlaceCaret();
+}
+
+void CProgTermView::SyncScrollBars() {
+    if (!screen) {
+        return;
+    }
+    syncingBars = true;
+    for (const auto& [bar, orientation] :
+         {std::pair{verticalScrollBar(), ScrollOrientation::Vertical},
+          std::pair{horizontalScrollBar(), ScrollOrientation::Horizontal}}) {
+        const ScrollBarState state = screen->ScrollBar(orientation);
+        bar->setRange(0, state.maximum);
+        bar->setPageStep(std::max(1, state.pageStep));
+        bar->setSingleStep(std::max(1, state.singleStep));
+        bar->setValue(state.position);
+    }
+    syncingBars = false;
+}
+
+void CProgTermView::scrollContentsBy(int, int) {
+    if (syncingBars || !screen) {
+        return;
+    }
+    constexpr int kThumbPosition = 4;
+    screen->Scroll(ScrollOrientation::Vertical, kThumbPosition, verticalScrollBar()->value());
+    screen->Scroll(ScrollOrientation::Horizontal, kThumbPosition, horizontalScrollBar()->value());
+    (void)screen->TakeDamage();
+    viewport()->update();
+    PlaceCaret();
+}
+
+// Until the window is first shown its client area is a placeholder: what the device sent so far
+// is laid out once the real size is known.
+void CProgTermView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    if (!shownOnce) {
+        shownOnce = true;
+        WakeForReceived(); // for the blocks held back until now
+    }
+}
+
+void CProgTermView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (screen) {
+        screen->Resize(viewport()->width(), viewport()->height());
+        (void)screen->TakeDamage();
+        SyncScrollBars();
+        viewport()->update();
+    }
+}
+
+void CProgTermView::PaintScreen(QPainter& painter, const QRect& area) {
+    const TTYInfo* tty = link.Record();
+    const QColor back = tty ? ColorFromColorRef(tty->backColour) : palette().base().color();
+    painter.fillRect(area, back);
+    if (!tty || !screen) {
+        return;
+    }
+    painter.setPen(ColorFromColorRef(tty->textColour));
+    const PixelRect client{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    painter.save();
+    for (const PaintRow& row : screen->PlanPaint(client)) {
+        // a glyph reaching past its row (accents, descenders) must not mark the neighbours
+        painter.setClipRect(row.strip.left, row.strip.top, row.strip.right - row.strip.left,
+                            row.strip.bottom - row.strip.top);
+        glyphs.DrawRow(painter, QPointF(row.x, row.y), row.cells);
+    }
+    painter.restore();
+}
+
+void CProgTermView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    PaintScreen(painter, event->rect());
+    const TTYInfo* tty = link.Record();
+    if (tty && tty->caretShown && caretVisible && hasFocus() && screen) {
+        const PixelPoint at = screen->CaretPosition();
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(at.x, at.y, tty->charWidth, tty->charHeight, Qt::white);
+    }
+}
+
+void CProgTermView::PlaceCaret() {
+    const TTYInfo* tty = link.Record();
+    if (!tty || !screen || destroying) {
+        return;
+    }
+    panes.SetCursorPosition(tty->column, tty->row);
+    const PixelPoint at = screen->CaretPosition();
+    viewport()->update(at.x, at.y, tty->charWidth, tty->charHeight);
+}
+
+void CProgTermView::keyPressEvent(QKeyEvent* event) {
+    const auto control =
+        std::find_if(kControlKeys.begin(), kControlKeys.end(),
+                     [event](const auto& entry) { return entry.first == event->key(); });
+    const QString text = event->text();
+    if (control != kControlKeys.end()) {
+        TypeKey(control->second);
+    } else if (!text.isEmpty()) {
+        for (const QChar c : text) {
+            TypeKey(static_cast<std::uint8_t>(c.unicode() & 0xFF));
+        }
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    ApplyDamage();
+}
+
+// Tab goes to the device.
+bool CProgTermView::focusNextPrevChild(bool) {
+    return false;
+}
+
+void CProgTermView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    TTYInfo* tty = link.Record();
+    if (tty && tty->connected) {
+        tty->caretShown = 1;
+        ShowCaret(true);
+    }
+}
+
+void CProgTermView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    caretBlink.stop();
+    PlaceCaret();
+}
+
+// The right button does nothing in the terminal; the others only take the focus.
+void CProgTermView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+    }
+    event->accept();
+}
+void CProgTermView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+void CProgTermView::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+} // namespace t8

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "link/LinkUi.h"
+#include "link/SerialLink.h"
+#include "settings/DirectorySettings.h"
+#include "terminal/BellLimiter.h"
+#include "terminal/KeyTyper.h"
+#include "terminal/ScreenHost.h"
+#include "terminal/ScreenModel.h"
+#include "terminal/ui/CellGlyphs.h"
+#include "terminal/ui/PromptPane.h"
+#include "terminal/ui/ReconnectDriver.h"
+#include "terminal/ui/ViewDialogs.h"
+#include "terminal/ui/ViewDocument.h"
+#include "transfer/TransferController.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class QPainter;
+
+namespace t8 {
+
+class SettingsStore;
+class StatusPanes;
+class TerminalCommands;
+
+// The terminal view: owns the connection record and the screen model, paints the screen,
+// turns typed keys into bytes for the device and carries out the terminal's commands.
+class CProgTermView : public QAbstractScrollArea,
+                      public LinkUi,
+                      public ReceiveTarget,
+                      public ScreenHost {
+    Q_OBJECT
+public:
+    static constexpr int kTransferTimerMs = 250;
+
+    CProgTermView(StatusPanes& panes, ViewDocument& doc, SettingsStore& store,
+                  QWidget* parent = nullptr);
+    ~CProgTermView() override;
+
+    // Record, settings, font and port; reports a port that cannot be opened. -1 when the
+    // record could not be made.
+    int OnCreate(const std::string& portOverride);
+    void OnCommand(int id);
+    int TypeKey(std::uint8_t character) { return keys.TypeKey(character); }
+    void PlaceCaret();
+    void BuildFont();
+    void ClearScreen();
+    // Draws the screen as the window shows it; used for printing too.
+    void PaintScreen(QPainter& painter, const QRect& area);
+
+    [[nodiscard]] SerialLink& Link() { return link; }
+    [[nodiscard]] ViewDocument& Document() { return doc; }
+    [[nodiscard]] SettingsStore& Store() { return store; }
+    [[nodiscard]] PromptPane& Prompt() { return prompt; }
+    // A new capture may fill the store again, and is told so again.
+    void ResetCaptureReport() { captureFullReported = false; }
+    [[nodiscard]] ScreenModel* Screen() { return screen.get(); }
+    [[nodiscard]] DirectorySettings& Directories() { return dirs; }
+    [[nodiscard]] const QFont& TerminalFont() const { return font; }
+    [[nodiscard]] bool TransferTimerRunning() const { return transferTimer.isActive(); }
+    [[nodiscard]] int BellsRung() const { return bellsRung; }
+
+    // LinkUi
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+    void SetWaitCursor(bool on) override;
+    void StartViewTimer() override;
+    void StopViewTimer() override;
+    void ShowCaret(bool show) override;
+    void WakeForReceived() override;
+    void Debug(const std::string& text) override;
+    void ShowLinkStatus(const std::string& text) override;
+    void SetReconnectTimer(bool on) override;
+
+    // ReceiveTarget
+    void AppendCapture(const std::uint8_t* bytes, std::size_t count) override;
+    void FeedReceive(const std::uint8_t* bytes, std::size_t count) override;
+    void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override;
+
+    // ScreenHost
+    void Beep() override;
+    void ReinjectLineFeed(std::size_t shown) override;
+    void PromptCharacter(std::uint8_t byte) override;
+    void PromptBackspace() override;
+
+    // What the transfers open over the window.
+    [[nodiscard]] ViewDialogs& Dialogs() { return dialogs; }
+    [[nodiscard]] TerminalCommands& Commands() { return *commands; }
+    [[nodiscard]] TransferController& Transfer() { return *transfer; }
+    void SetStartupBatch(StartupBatch batch) { transfer->SetStartupBatch(std::move(batch)); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void OnTransferTimer();
+    // A document request was recorded; with no timer running it is carried out at once.
+    void RequestRecorded();
+    void DispatchReceived();
+    void ApplyDamage();
+    void SyncScrollBars();
+
+    StatusPanes& panes;
+    ViewDocument& doc;
+    SettingsStore& store;
+    PromptPane prompt;
+    DirectorySettings dirs;
+    SerialLink link;
+    ReconnectDriver reconnect; // the device's return after a hang-up
+    ViewDialogs dialogs;
+    std::unique_ptr<TransferController> transfer;
+    KeyTyper keys;
+    std::unique_ptr<ScreenModel> screen;
+    QFont font;
+    CellGlyphs glyphs;
+    BellLimiter bells;
+    int bellsRung = 0;
+    bool shownOnce = false; // received blocks wait for the first show
+    QTimer transferTimer;
+    QTimer caretBlink;
+    bool caretVisible = true;
+    bool syncingBars = false;
+    bool captureFullReported = false;
+    bool destroying = false; // the frame's panes may be gone already
+    std::unique_ptr<TerminalCommands> commands;
+};
+
+} // namespace t8

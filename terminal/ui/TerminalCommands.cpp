@@ -1,0 +1,300 @@
+#include "terminal/ui/TerminalCommands.h"
+
+#include "commands/CommandIds.h"
+#include "commands/CommandTable.h"
+#include "examine/ExamineDirectory.h"
+#include "examine/ui/CExamineFileDlg.h"
+#include "examine/ui/CSettingsSheet.h"
+#include "settings/ColorRef.h"
+#include "settings/FontMapping.h"
+#include "settings/SettingsStore.h"
+#include "settings/ui/CDirectoriesPage.h"
+#include "settings/ui/CDirectoriesSetup.h"
+#include "settings/ui/CTerminalSetup.h"
+#include "terminal/ui/CProgTermView.h"
+#include "transfer/FileFilters.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace t8 {
+
+TerminalCommands::TerminalCommands(CProgTermView& view_) : view(view_) {}
+TerminalCommands::~TerminalCommands() = default;
+
+void TerminalCommands::Run(int id) {
+    switch (id) {
+    case cmd::kCaptureStart:
+        StartCapture();
+        return;
+    case cmd::kCaptureStop:
+        StopCapture();
+        return;
+    case cmd::kClearScreen:
+        view.ClearScreen();
+        return;
+    case cmd::kChangeFont:
+        ChangeFont();
+        return;
+    case cmd::kBackgroundColour:
+        ChangeBackground();
+        return;
+    case cmd::kSavePreferences:
+        SavePreferences();
+        return;
+    case cmd::kPrint:
+        Print();
+        return;
+    case cmd::kPrintSetup:
+        PrintSetup();
+        return;
+    case cmd::kExamineFile:
+        OnExamineFile();
+        return;
+    case cmd::kSettings:
+        EditSettings();
+        return;
+    case cmd::kSendFile:
+        view.Transfer().SendFileCommand();
+        return;
+    case cmd::kReceiveFile:
+        view.Transfer().ReceiveFileCommand();
+        return;
+    case cmd::kDownloadEeprom:
+        view.Transfer().DownloadEepromCommand();
+        return;
+    case cmd::kUploadEeprom:
+        view.Transfer().UploadEepromCommand();
+        return;
+    case cmd::kReceiveLibrary:
+        view.Transfer().ReceiveLibraryCommand();
+        return;
+    case cmd::kPortParameters:
+        PortParameters();
+        return;
+    case cmd::kDirectories:
+        EditDirectories();
+        return;
+    case cmd::kExecuteBatch:
+        view.Transfer().ExecuteBatchCommand();
+        return;
+    default:
+        break;
+    }
+    if (FindDeviceCommand(id) != nullptr) {
+        SendDeviceCommand(id);
+    } else {
+        NotYet(id);
+    }
+}
+
+void TerminalCommands::SendDeviceCommand(int id) {
+    const DeviceCommand* command = FindDeviceCommand(id);
+    if (view.Link().Record() == nullptr) {
+        return;
+    }
+    view.Link().SendBytes(command->sent); // the device shows what it makes of it
+}
+
+void TerminalCommands::StartCapture() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    tty->captureOn = 1;
+    view.Document().ResetCapture();
+    view.ResetCaptureReport();
+}
+
+void TerminalCommands::StopCapture() {
+    TTYInfo* tty = view.Link().Record();
+    const QString start = captureDirectory.isEmpty() ? QString() : captureDirectory + "/";
+    const QString path =
+        QFileDialog::getSaveFileName(&view, "Save captured data", start, kCaptureFilter);
+    if (tty) {
+        tty->captureOn = 0;
+    }
+    if (path.isEmpty()) {
+        return; // the bytes stay until the next capture starts
+    }
+    const SaveResult saved = view.Document().Serialize(path.toStdString());
+    if (!saved.saved) {
+        // Unlike a save that empties the store anyway, the data stay for another try.
+        QMessageBox::warning(&view, SerialLink::kAppCaption,
+                             QString::fromStdString(saved.message) +
+                                 "\n\nThe captured data are kept; choose Stop capture again to "
+                                 "save them elsewhere.");
+        return;
+    }
+    if (!saved.message.empty()) {
+        QMessageBox::information(&view, SerialLink::kAppCaption,
+                                 QString::fromStdString(saved.message));
+    }
+    view.Document().ResetCapture();
+    captureDirectory = QFileInfo(path).absolutePath();
+}
+
+void TerminalCommands::ChangeFont() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, view.TerminalFont(), &view, "Change font",
+                                            QFontDialog::MonospacedFonts);
+    if (chosen) {
+        tty->logFont = LogFontFromFont(font, tty->logFont);
+        const QColor colour =
+            QColorDialog::getColor(ColorFromColorRef(tty->textColour), &view, "Text colour");
+        if (colour.isValid()) {
+            tty->textColour = ColorRefFromColor(colour);
+        }
+        view.BuildFont();
+    }
+    view.ClearScreen(); // also after a cancel: the cell size may have changed
+}
+
+void TerminalCommands::ChangeBackground() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    const QColor colour =
+        QColorDialog::getColor(ColorFromColorRef(tty->backColour), &view, "Background color");
+    if (colour.isValid()) {
+        tty->backColour = ColorRefFromColor(colour);
+        view.viewport()->update();
+    }
+}
+
+void TerminalCommands::SavePreferences() {
+    const TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    const StoreStatus status = view.Store().SaveSettings(*tty, view.Directories());
+    if (!status.ok) {
+        QMessageBox::warning(&view, SerialLink::kAppCaption,
+                             QString::fromStdString(status.message));
+    }
+}
+
+QPrinter& TerminalCommands::Printer() {
+    if (!printer) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *printer;
+}
+
+// One page, as the window shows it: the visible rows and columns at their window positions,
+// scaled to the page width.
+void TerminalCommands::Print() {
+    QPrintDialog dialog(&Printer(), &view);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    QPainter painter(&Printer());
+    if (!painter.isActive()) {
+        QMessageBox::warning(&view, SerialLink::kAppCaption, "The printer could not be started.");
+        return;
+    }
+    const QRect window = view.viewport()->rect();
+    const QRect page = painter.viewport();
+    const double scale = std::min(double(page.width()) / std::max(1, window.width()),
+                                  double(page.height()) / std::max(1, window.height()));
+    painter.scale(scale, scale);
+    view.PaintScreen(painter, window);
+}
+
+void TerminalCommands::PrintSetup() {
+    QPageSetupDialog dialog(&Printer(), &view);
+    dialog.exec();
+}
+
+void TerminalCommands::OnExamineFile() {
+    const QString path = QFileDialog::getOpenFileName(
+        &view, "Examine file", QString::fromStdString(examineDirectory),
+        QString::fromStdString(DialogFilter(kDataFileFilter)));
+    if (path.isEmpty()) {
+        return;
+    }
+    ExaminePath(path.toStdString(), view.Link().Record());
+    examineDirectory = ExamineDirectoryOf(path.toStdString());
+}
+
+void TerminalCommands::ExaminePath(const std::string& path, const TTYInfo* settings) {
+    CExamineFileDlg dialog(&view);
+    dialog.SetFileName(path);
+    if (settings) {
+        dialog.SetSettings(*settings);
+    }
+    dialog.exec();
+}
+
+void TerminalCommands::EditSettings() {
+    TTYInfo* tty = view.Link().Record();
+    if (!tty) {
+        return;
+    }
+    CSettingsSheet sheet(&view);
+    sheet.LoadFromRecord(*tty);
+    if (sheet.exec() == QDialog::Accepted) {
+        sheet.StoreToRecord(*tty);
+    }
+}
+
+// The port is closed while the sheet is open, so the scan finds it, and opened again with
+// whatever settings stand when it closes.
+void TerminalCommands::PortParameters() {
+    SerialLink& link = view.Link();
+    TTYInfo* tty = link.Record();
+    if (!tty) {
+        return;
+    }
+    CTerminalSetup sheet(CTerminalSetup::kCaption, &view, 0);
+    sheet.LoadFromRecord(*tty, link.PortOverride());
+    link.ClosePort();
+    view.Dialogs().Wait(kPortCloseWaitMs);
+    if (sheet.exec() == QDialog::Accepted) {
+        sheet.StoreToRecord(*tty);
+        if (!sheet.KeepsRunOverride()) {
+            link.SetPortOverride({}); // another port was chosen for good
+        }
+    }
+    // a device still away after a hang-up is awaited again: the status bar says so
+    if (!link.OpenPort() && !link.AwaitingDevice()) {
+        QMessageBox::warning(&view, SerialLink::kAppCaption,
+                             QString::fromStdString(link.OpenFailureMessage()));
+    }
+    view.PlaceCaret();
+}
+
+void TerminalCommands::EditDirectories() {
+    CDirectoriesSetup sheet(CDirectoriesSetup::kCaption, &view, 0);
+    sheet.Page()->SetDirectories(view.Directories());
+    if (sheet.exec() == QDialog::Accepted) {
+        view.Directories() = sheet.Page()->Directories();
+        view.Transfer().ForgetDialogLocations();
+    }
+}
+
+void TerminalCommands::NotYet(int id) {
+    QString name;
+    for (const auto& entry : MenuBar()) {
+        if (entry.kind == MenuEntry::Kind::Item && entry.id == id) {
+            name = QString::fromStdString(PlainMenuText(entry.text));
+            break;
+        }
+    }
+    QMessageBox::information(&view, SerialLink::kAppCaption,
+                             QString("\"%1\" is not available in this version yet.").arg(name));
+}
+
+} // namespace t8
