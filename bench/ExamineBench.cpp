@@ -2,7 +2,7 @@
 // binary files, a 10,000-record descending file and a 4 GiB-span file. Reports MB/s of file
 // and the process's peak memory.
 
-#include "ExamineTool.h"
+#include "examine/ExamineTool.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "ExamineDirectory.h"
+#include "examine/ExamineDirectory.h"
 
 namespace t8 {
 

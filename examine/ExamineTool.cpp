@@ -1,6 +1,6 @@
-#include "ExamineTool.h"
+#include "examine/ExamineTool.h"
 
-#include "ByteSource.h"
+#include "formats/ByteSource.h"
 
 #include <algorithm>
 #include <cinttypes>

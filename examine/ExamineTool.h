@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FormatRecognizer.h"
-#include "MemoryImage.h"
-#include "ProgressMeter.h"
+#include "formats/FormatRecognizer.h"
+#include "formats/MemoryImage.h"
+#include "formats/ProgressMeter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "FillPattern.h"
+#include "examine/FillPattern.h"
 
-#include "HexDigits.h"
+#include "formats/HexDigits.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "MemoryMap.h"
+#include "examine/MemoryMap.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SegmentList.h"
+#include "formats/SegmentList.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
-#include "AsciiHexReader.h"
+#include "formats/AsciiHexReader.h"
 
-#include "HexDigits.h"
+#include "formats/HexDigits.h"
 
 namespace t8 {
 

@@ -1,4 +1,4 @@
-#include "BinaryReader.h"
+#include "formats/BinaryReader.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "ByteSource.h"
+#include "formats/ByteSource.h"
 
-#include "RegularFile.h"
+#include "formats/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>

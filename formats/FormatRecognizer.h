@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ByteSource.h"
-#include "MemoryImage.h"
-#include "ProgressMeter.h"
-#include "TransferFormat.h"
+#include "formats/ByteSource.h"
+#include "formats/MemoryImage.h"
+#include "formats/ProgressMeter.h"
+#include "formats/TransferFormat.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,19 +12,6 @@
 #include <string_view>
 
 namespace t8 {
-
-class ReaderBase;
-
-// One row of the recognition order.
-struct ReaderEntry {
-    TransferFormat format;
-    std::string_view recognizedText;
-    std::unique_ptr<ReaderBase> (*make)(MemoryImage& image, ByteSource& source,
-                                        const ProgressFn& progress);
-};
-
-// Tektronix, Motorola, Intel, ASCII hex, binary: the order in which a file is tried.
-[[nodiscard]] std::span<const ReaderEntry> ReaderTable();
 
 struct RecognitionResult {
     bool opened = false;

@@ -1,4 +1,4 @@
-#include "HexDigits.h"
+#include "formats/HexDigits.h"
 
 namespace t8 {
 

@@ -1,4 +1,4 @@
-#include "IntelHexReader.h"
+#include "formats/IntelHexReader.h"
 
 #include <cstdio>
 

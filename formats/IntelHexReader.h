@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReaderBase.h"
+#include "formats/ReaderBase.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "MemoryImage.h"
+#include "formats/MemoryImage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +11,9 @@ static_assert(MemoryImage::kPageSize == std::size_t{1} << kPageShift);
 
 std::size_t FormatSlot(TransferFormat format) {
     const auto value = static_cast<int>(format);
-    return value > 0 && value < 6 ? static_cast<std::size_t>(value) : 0;
+    return value > 0 && static_cast<std::size_t>(value) < kFormatSlots
+               ? static_cast<std::size_t>(value)
+               : 0;
 }
 } // namespace
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ProgressMeter.h"
-#include "SegmentList.h"
-#include "TransferFormat.h"
+#include "formats/ProgressMeter.h"
+#include "formats/SegmentList.h"
+#include "formats/TransferFormat.h"
 
 #include <array>
 #include <atomic>
@@ -85,7 +85,7 @@ private:
     std::uint32_t imageSum_ = 0;
     std::atomic<bool> stop_{false};
     std::string statusText_;
-    std::array<bool, 6> recordSeen_{};
+    std::array<bool, kFormatSlots> recordSeen_{}; // by format code, 0: undetermined
     SegmentList segments_;
     std::deque<Page> pages_;
     std::unordered_map<std::uint32_t, std::uint32_t> pageIndex_;

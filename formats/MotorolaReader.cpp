@@ -1,4 +1,4 @@
-#include "MotorolaReader.h"
+#include "formats/MotorolaReader.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "ProgressMeter.h"
+#include "formats/ProgressMeter.h"
 
 #include <algorithm>
 

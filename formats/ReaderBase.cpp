@@ -1,6 +1,6 @@
-#include "ReaderBase.h"
+#include "formats/ReaderBase.h"
 
-#include "HexDigits.h"
+#include "formats/HexDigits.h"
 
 #include <algorithm>
 #include <utility>

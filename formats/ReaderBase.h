@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ByteSource.h"
-#include "MemoryImage.h"
-#include "ProgressMeter.h"
+#include "formats/ByteSource.h"
+#include "formats/MemoryImage.h"
+#include "formats/ProgressMeter.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "RegularFile.h"
+#include "formats/RegularFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "SegmentList.h"
+#include "formats/SegmentList.h"
 
 #include <algorithm>
 #include <iterator>

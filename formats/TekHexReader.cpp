@@ -1,6 +1,6 @@
-#include "TekHexReader.h"
+#include "formats/TekHexReader.h"
 
-#include "HexDigits.h"
+#include "formats/HexDigits.h"
 
 #include <cstdio>
 #include <string_view>

@@ -1,37 +1,23 @@
-#include "TransferFormat.h"
+#include "formats/TransferFormat.h"
 
-#include <array>
-#include <utility>
+#include "formats/FormatInfo.h"
 
 namespace t8 {
 
-namespace {
-constexpr std::array<std::pair<std::string_view, TransferFormat>, 5> kKeywordOrder{{
-    {"TEK", TransferFormat::FormatTek},
-    {"MOTOROLA", TransferFormat::FormatMotorola},
-    {"BINARY", TransferFormat::FormatBinary},
-    {"INTEL", TransferFormat::FormatIntel},
-    {"ASCII", TransferFormat::FormatAscii},
-}};
-} // namespace
-
 std::string_view FormatKeyword(TransferFormat format) {
-    for (const auto& [keyword, value] : kKeywordOrder) {
-        if (value == format) {
-            return keyword;
-        }
-    }
-    return {};
+    const FormatInfo* info = FindFormat(format);
+    return info != nullptr ? info->keyword : std::string_view();
 }
 
 TransferFormat MatchFormatKeywords(std::string_view text) {
-    TransferFormat result = TransferFormat::FormatUndetermined;
-    for (const auto& [keyword, value] : kKeywordOrder) {
-        if (text.find(keyword) != std::string_view::npos) {
-            result = value;
+    const FormatInfo* best = nullptr;
+    for (const FormatInfo& row : Formats()) {
+        if (text.find(row.keyword) != std::string_view::npos &&
+            (best == nullptr || row.keywordRank > best->keywordRank)) {
+            best = &row;
         }
     }
-    return result;
+    return best != nullptr ? best->format : TransferFormat::FormatUndetermined;
 }
 
 } // namespace t8

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace t8 {
@@ -14,11 +15,15 @@ enum class TransferFormat : int {
     FormatTek = 5,
 };
 
+// One more than the highest format code: the number of slots a table by code needs, slot 0
+// standing for undetermined and unknown codes (the format table checks it holds every code).
+inline constexpr std::size_t kFormatSlots = 6;
+
 // The device's keyword for a format ("INTEL", ...); empty for FormatUndetermined.
 [[nodiscard]] std::string_view FormatKeyword(TransferFormat format);
 
-// Case-sensitive substring match in the order TEK, MOTOROLA, BINARY, INTEL, ASCII: of several
-// keywords in one text the last in this order decides.
+// Case-sensitive substring match of the format table's keywords: of several in one text the one
+// of the highest rank decides (TEK, MOTOROLA, BINARY, INTEL, ASCII, from lowest).
 [[nodiscard]] TransferFormat MatchFormatKeywords(std::string_view text);
 
 } // namespace t8

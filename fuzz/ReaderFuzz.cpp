@@ -1,8 +1,9 @@
-// libFuzzer target for one reader (T8_FUZZ_FORMAT), through RecognizeFile on a memory file:
-// the reader alone on a fresh image, then the whole recognition and summary, whose segment
-// table must lie inside the image.
+// libFuzzer target for the readers, through RecognizeFile on a memory file: each reader of the
+// format table alone on a fresh image, then the whole recognition and summary, whose segment
+// table must lie inside the image. A format added to the table is fuzzed with the others.
 
-#include "FormatRecognizer.h"
+#include "formats/FormatInfo.h"
+#include "formats/FormatRecognizer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,12 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
-    t8::MemoryImage alone;
-    alone.PrepareImage();
-    t8::ByteSource source;
-    if (source.Open(path)) {
-        (void)t8::RunReader(static_cast<t8::TransferFormat>(T8_FUZZ_FORMAT), alone, source);
-        (void)alone.ImageChecksum();
+    for (const t8::FormatInfo& format : t8::Formats()) {
+        t8::MemoryImage alone;
+        alone.PrepareImage();
+        t8::ByteSource source;
+        if (source.Open(path)) {
+            (void)t8::RunReader(format.format, alone, source);
+            (void)alone.ImageChecksum();
+        }
     }
 
     t8::MemoryImage image;

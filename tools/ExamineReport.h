@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExamineTool.h"
+#include "examine/ExamineTool.h"
 
 #include <string>
 

@@ -1,29 +1,14 @@
 #include "transfer/ReceiveStream.h"
 
+#include "formats/FormatInfo.h"
 #include "transfer/PromptParser.h"
 #include "transfer/UploadProgress.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace t8 {
 namespace {
-
-struct FormatCheck {
-    TransferFormat format;
-    const char* text;
-    void (StreamChecker::*check)(const std::uint8_t*, std::size_t);
-};
-
-constexpr std::array<FormatCheck, 5> kFormatChecks{{
-    {TransferFormat::FormatBinary, "Receive BINARY format.", nullptr},
-    {TransferFormat::FormatIntel, "Receive INTELHEX format.", &StreamChecker::CheckIntelStream},
-    {TransferFormat::FormatMotorola, "Receive MOTOROLA format.",
-     &StreamChecker::CheckMotorolaStream},
-    {TransferFormat::FormatAscii, "Receive ASCII format.", &StreamChecker::CheckAsciiStream},
-    {TransferFormat::FormatTek, "Receive TEKTRONIX format.", &StreamChecker::CheckTekStream},
-}};
 
 constexpr std::uint8_t kCr = 0x0D;
 constexpr std::uint8_t kLf = 0x0A;
@@ -110,15 +95,12 @@ void ReceiveStream::Store(const std::uint8_t* bytes, std::size_t count) {
 void ReceiveStream::Report(const std::uint8_t* bytes, std::size_t count,
                            UploadProgress& dialog) const {
     dialog.SetBytes(static_cast<long>(buffer.size()));
-    const auto entry = std::find_if(kFormatChecks.begin(), kFormatChecks.end(),
-                                    [&](const FormatCheck& c) { return c.format == range.format; });
-    if (entry == kFormatChecks.end()) {
+    const FormatInfo* info = FindFormat(range.format);
+    if (info == nullptr) {
         return;
     }
-    dialog.SetFormat(entry->text);
-    if (entry->check != nullptr) {
-        (dialog.Checker().*entry->check)(bytes, count);
-    }
+    dialog.SetFormat(std::string(info->receiveText));
+    dialog.Check(*info, bytes, count);
 }
 
 } // namespace t8

@@ -1,5 +1,6 @@
 #include "transfer/TransferController.h"
 
+#include "formats/FormatInfo.h"
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "transfer/DownloadStream.h"
@@ -140,18 +141,14 @@ void TransferController::ConfirmArmedSend() {
         return;
     }
     fields.ParsePromptText();
-    switch (fields.transferFormat) {
-    case TransferFormat::FormatBinary:
-    case TransferFormat::FormatAscii:
+    const FormatInfo* format = FindFormat(fields.transferFormat);
+    if (format == nullptr) {
+        return; // no keyword yet: the next tick looks again
+    }
+    if (format->addressPrompt) {
         ui.SetPromptText(kAddressPromptText);
-        break;
-    case TransferFormat::FormatIntel:
-    case TransferFormat::FormatMotorola:
-    case TransferFormat::FormatTek:
+    } else {
         typeKey(PromptKeys::kEnter); // confirms the device's prompt and starts the send
-        break;
-    default:
-        break;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "transfer/UploadProgress.h"
 
+#include "formats/FormatInfo.h"
+
 namespace t8 {
 
 void UploadProgress::Tick() {
@@ -39,7 +41,22 @@ void UploadProgress::Stop() {
 // However the receive ends, a record the stream left open is judged before the verdict is read.
 void UploadProgress::End(int outcome) {
     result = outcome;
-    checker.CheckStreamEnd();
+    if (checker) {
+        checker->CheckStreamEnd();
+    }
+}
+
+void UploadProgress::Check(const FormatInfo& format, const std::uint8_t* bytes, std::size_t count) {
+    if (!checker && format.makeCheck != nullptr) {
+        checker = format.makeCheck();
+    }
+    if (checker) {
+        checker->Check(bytes, count);
+    }
+}
+
+std::string_view UploadProgress::CheckVerdict() const {
+    return checker ? checker->StatusText() : StreamCheck::kNoErrors;
 }
 
 bool UploadProgress::EndedEarly() const {
@@ -48,7 +65,7 @@ bool UploadProgress::EndedEarly() const {
 }
 
 std::string UploadProgress::StatusText() const {
-    const std::string verdict(checker.StatusText());
+    const std::string verdict(CheckVerdict());
     if (!EndedEarly()) {
         return verdict;
     }
@@ -56,7 +73,7 @@ std::string UploadProgress::StatusText() const {
                                : result == kStopped ? kHaltedEarly
                                                     : kStoppedEarly;
     // "No errors." of a stream that stopped half-way would read as a clean file
-    return checker.HasErrors() ? verdict + " " + ending : ending;
+    return CheckFoundErrors() ? verdict + " " + ending : ending;
 }
 
 } // namespace t8

@@ -1,10 +1,14 @@
 #pragma once
 
-#include "transfer/checks/StreamChecker.h"
+#include "formats/checks/StreamCheck.h"
+
+#include <memory>
 
 #include <string>
 
 namespace t8 {
+
+struct FormatInfo;
 
 // The logic behind "Upload progress.....": the byte count, the detected format and the stream
 // check's verdict, and the end of a receive after 20 silent 250 ms ticks, at Finish(), or when
@@ -50,13 +54,16 @@ public:
     [[nodiscard]] const std::string& FormatText() const { return formatText; }
     // The check's verdict, and how the receive ended when it ended early.
     [[nodiscard]] std::string StatusText() const;
-    [[nodiscard]] StreamChecker& Checker() { return checker; }
-    [[nodiscard]] const StreamChecker& Checker() const { return checker; }
+    // One received block through the check of the receive's format, made at its first block.
+    void Check(const FormatInfo& format, const std::uint8_t* bytes, std::size_t count);
+    // The check's verdict so far: kNoErrors before any check ran.
+    [[nodiscard]] std::string_view CheckVerdict() const;
+    [[nodiscard]] bool CheckFoundErrors() const { return checker && checker->HasErrors(); }
 
 private:
     void End(int outcome);
 
-    StreamChecker checker;
+    std::unique_ptr<StreamCheck> checker;
     int silentTicks = 0;
     int result = kRunning;
     bool finished = false;

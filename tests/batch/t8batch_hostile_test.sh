@@ -208,11 +208,17 @@ has err "the TX file $DIR/big.hex changed while it was sent"
 # Enters typed ahead answer the KEY pauses in turn; a message after a JUMP names the JUMP.
 start_sim
 printf 'KEY\r\nT8 :\r\nKEY\r\nT8 :\r\n' > "$DIR/keys.t8b"
-{ printf '\n\n'; sleep 12; } | timeout 60 "$T8BATCH" --port "$PTY" --timeout 5 --key wait \
-    --log "$DIR/log" "$DIR/keys.t8b" > "$DIR/out" 2> "$DIR/err" ||
-    fail "Enters typed ahead: $(cat "$DIR/err")"
-[ "$(sed -n 's/^ *\([0-9]*\) end: ok.*/\1/p' "$DIR/log")" -lt 8000 ] ||
-    fail "the second Enter typed ahead was not taken at once"
+# standard input stays open (a FIFO held by this shell) until the run has ended
+mkfifo "$DIR/keys.fifo"
+timeout 20 "$T8BATCH" --port "$PTY" --timeout 5 --key wait --log "$DIR/log" "$DIR/keys.t8b" \
+    < "$DIR/keys.fifo" > "$DIR/out" 2> "$DIR/err" &
+RUN=$!
+exec 3> "$DIR/keys.fifo"
+printf '\n\n' >&3
+status=0
+wait "$RUN" || status=$?
+exec 3>&-
+[ $status -eq 0 ] || fail "the second Enter typed ahead was not taken at once: $(cat "$DIR/err")"
 printf 'LABEL a\r\nJUMP a\r\n' > "$DIR/loop.t8b"
 run 2 --port "$PTY" --deadline 1 "$DIR/loop.t8b"
 has err "(line 2: JUMP a)"

@@ -1,8 +1,8 @@
 // The examination's stages, texts, table and close behaviour, driven tick by tick.
 
-#include "ExamineTool.h"
-#include "ExamineDirectory.h"
-#include "MemoryMap.h"
+#include "examine/ExamineTool.h"
+#include "examine/ExamineDirectory.h"
+#include "examine/MemoryMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,13 @@
 // Golden cases: an input, and the image, segments or exact message it must give, each input
 // also fed in pieces of 1 and 7 bytes so that no field depends on a buffer boundary.
 
-#include "FormatRecognizer.h"
 #include "TestRecords.h"
+#include "formats/FormatInfo.h"
+#include "formats/FormatRecognizer.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -189,7 +191,28 @@ TEST(TransferFormatTest, LastKeywordInMatchOrderDecides) {
     EXPECT_EQ(MatchFormatKeywords("ASCII BINARY"), TransferFormat::FormatAscii);
     EXPECT_EQ(MatchFormatKeywords("tek"), TransferFormat::FormatUndetermined);
     EXPECT_EQ(static_cast<int>(MatchFormatKeywords("MOTOROLA")), 3);
+    EXPECT_EQ(MatchFormatKeywords("BINARY MOTOROLA"), TransferFormat::FormatBinary);
+    EXPECT_EQ(MatchFormatKeywords("MOTOROLA TEK"), TransferFormat::FormatMotorola);
     EXPECT_EQ(FormatKeyword(TransferFormat::FormatTek), "TEK");
+    EXPECT_EQ(FormatKeyword(TransferFormat::FormatUndetermined), "");
+}
+
+// A row added for a new format has everything every table reader needs.
+TEST(FormatTableTest, EveryRowIsCompleteAndFoundByItsCode) {
+    std::set<int> codes;
+    for (const FormatInfo& row : Formats()) {
+        SCOPED_TRACE(std::string(row.keyword));
+        EXPECT_EQ(FindFormat(row.format), &row);
+        EXPECT_TRUE(codes.insert(static_cast<int>(row.format)).second) << "one row a code";
+        EXPECT_LT(static_cast<std::size_t>(row.format), kFormatSlots);
+        EXPECT_EQ(MatchFormatKeywords(row.keyword), row.format);
+        EXPECT_TRUE(row.recognizedText.starts_with("File recognized as "));
+        EXPECT_TRUE(row.receiveText.starts_with("Receive "));
+        EXPECT_NE(row.makeReader, nullptr);
+        EXPECT_EQ(row.makeCheck == nullptr, row.format == TransferFormat::FormatBinary);
+    }
+    EXPECT_EQ(FindFormat(TransferFormat::FormatUndetermined), nullptr);
+    EXPECT_EQ(Formats().back().format, TransferFormat::FormatBinary) << "binary takes any file";
 }
 
 } // namespace

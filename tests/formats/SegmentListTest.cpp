@@ -1,8 +1,8 @@
 // The segment list against a literal model: a linked list searched from its head for every
 // byte, the exchange sort and the merge pass as the examination defines them.
 
-#include "SegmentList.h"
-#include "HexDigits.h"
+#include "formats/SegmentList.h"
+#include "formats/HexDigits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/transfer/TransferHarness.h"
 
-#include "FormatRecognizer.h"
+#include "formats/FormatRecognizer.h"
 #include "sim/pty/SimServer.h"
 #include "sim/records/FormatCodec.h"
 

@@ -2,7 +2,7 @@
 // a receive ends it: serial data arrive in pieces, and the verdict must not depend on where
 // they break.
 
-#include "transfer/checks/StreamChecker.h"
+#include "formats/FormatInfo.h"
 #include "sim/records/FormatCodec.h"
 
 #include <gtest/gtest.h>
@@ -17,45 +17,46 @@
 namespace t8::test {
 namespace {
 
-using Check = void (StreamChecker::*)(const std::uint8_t*, std::size_t);
-constexpr Check kIntel = &StreamChecker::CheckIntelStream;
-constexpr Check kMotorola = &StreamChecker::CheckMotorolaStream;
-constexpr Check kTek = &StreamChecker::CheckTekStream;
-constexpr Check kAscii = &StreamChecker::CheckAsciiStream;
-constexpr std::string_view kOk = StreamChecker::kNoErrors;
-constexpr std::string_view kBad = StreamChecker::kCharacterErrors;
-constexpr std::string_view kSum = StreamChecker::kSumErrors;
+// Each format's check as the format table makes it.
+using Check = StreamCheckFactory;
+const Check kIntel = FindFormat(TransferFormat::FormatIntel)->makeCheck;
+const Check kMotorola = FindFormat(TransferFormat::FormatMotorola)->makeCheck;
+const Check kTek = FindFormat(TransferFormat::FormatTek)->makeCheck;
+const Check kAscii = FindFormat(TransferFormat::FormatAscii)->makeCheck;
+constexpr std::string_view kOk = StreamCheck::kNoErrors;
+constexpr std::string_view kBad = StreamCheck::kCharacterErrors;
+constexpr std::string_view kSum = StreamCheck::kSumErrors;
 
-void Feed(StreamChecker& checker, Check check, std::string_view text) {
-    (checker.*check)(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+void Feed(StreamCheck& check, std::string_view text) {
+    check.Check(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
-std::string Verdict(Check check, std::string_view stream) {
-    StreamChecker whole;
-    Feed(whole, check, stream);
-    whole.CheckStreamEnd();
+std::string Verdict(Check make, std::string_view stream) {
+    const auto whole = make();
+    Feed(*whole, stream);
+    whole->CheckStreamEnd();
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
-        StreamChecker split;
-        Feed(split, check, stream.substr(0, cut));
-        Feed(split, check, stream.substr(cut));
-        split.CheckStreamEnd();
-        if (split.StatusText() != whole.StatusText()) {
+        const auto split = make();
+        Feed(*split, stream.substr(0, cut));
+        Feed(*split, stream.substr(cut));
+        split->CheckStreamEnd();
+        if (split->StatusText() != whole->StatusText()) {
             ADD_FAILURE() << "split at " << cut;
             break;
         }
     }
-    StreamChecker single;
+    const auto single = make();
     for (const char c : stream) {
-        Feed(single, check, {&c, 1});
+        Feed(*single, {&c, 1});
     }
-    single.CheckStreamEnd();
-    EXPECT_EQ(single.StatusText(), whole.StatusText()) << "byte by byte";
-    return std::string(whole.StatusText());
+    single->CheckStreamEnd();
+    EXPECT_EQ(single->StatusText(), whole->StatusText()) << "byte by byte";
+    return std::string(whole->StatusText());
 }
 
 // Well-formed and spoilt records of every format come from the simulator and srec_cat below;
 // these are the rules those writers do not reach.
-TEST(StreamCheckerTest, Verdicts) {
+TEST(StreamCheckTest, Verdicts) {
     for (const auto& [name, check, stream, verdict] :
          {std::tuple{"intel checksum", kIntel, ":020100001234B8\r\n:00000001FF\r\n", kBad},
           {"intel blank takes a digit's place", kIntel, ":0201000012 34B7\r\n", kBad},
@@ -74,7 +75,7 @@ TEST(StreamCheckerTest, Verdicts) {
 }
 
 // A receive that stops inside a record (silence, or the prompt too early) left it unfinished.
-TEST(StreamCheckerTest, ARecordOpenAtTheEndIsAnError) {
+TEST(StreamCheckTest, ARecordOpenAtTheEndIsAnError) {
     for (const auto& [name, check, stream, verdict] :
          {std::tuple{"intel data cut", kIntel, ":0300300002337A1E\r\n:100040000102", kBad},
           {"intel bare mark", kIntel, ":0300300002337A1E\r\n:", kBad},
@@ -92,20 +93,16 @@ TEST(StreamCheckerTest, ARecordOpenAtTheEndIsAnError) {
         EXPECT_EQ(Verdict(check, stream), verdict) << name;
     }
     // Until the end is known, the rest of the record may still come.
-    StreamChecker open;
-    Feed(open, kIntel, ":100040000102");
-    EXPECT_FALSE(open.HasErrors());
-    open.CheckStreamEnd();
-    EXPECT_EQ(open.StatusText(), kBad);
-    // Reset forgets both the verdict and the open record.
-    Feed(open, kIntel, ":0201");
-    open.Reset();
-    Feed(open, kIntel, ":020100001234B7\r\n");
-    EXPECT_FALSE(open.HasErrors());
+    const auto open = kIntel();
+    Feed(*open, ":100040000102");
+    EXPECT_FALSE(open->HasErrors());
+    open->CheckStreamEnd();
+    EXPECT_EQ(open->StatusText(), kBad);
+    EXPECT_EQ(FindFormat(TransferFormat::FormatBinary)->makeCheck, nullptr) << "nothing to check";
 }
 
 // Records as the simulated device sends them, intact and with one record spoilt.
-TEST(StreamCheckerTest, SimulatorStreams) {
+TEST(StreamCheckTest, SimulatorStreams) {
     std::vector<std::uint8_t> data(200);
     std::iota(data.begin(), data.end(), std::uint8_t{0x30});
     for (const auto& [format, check, spoilt] : {std::tuple{sim::Format::Intel, kIntel, kBad},
@@ -141,7 +138,7 @@ std::string Output(const std::string& command) {
     return out;
 }
 
-TEST(StreamCheckerTest, SrecCatStreams) {
+TEST(StreamCheckTest, SrecCatStreams) {
     if (std::string_view(T8_SREC_CAT).empty()) {
         GTEST_SKIP() << "srec_cat not found";
     }
