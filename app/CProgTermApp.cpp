@@ -1,8 +1,8 @@
 #include "app/CProgTermApp.h"
 
-#include "ProjectVersion.h"
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "generated/ProjectVersion.h"
 #include "settings/SettingsStore.h"
 #include "terminal/ui/CProgTermView.h"
 

@@ -1,4 +1,4 @@
-#include "DeviceText.h"
+#include "bench/DeviceText.h"
 
 #include <array>
 #include <cstdint>

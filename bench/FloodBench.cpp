@@ -4,7 +4,7 @@
 // received", after each batch has been through the screen) tell when the last byte is in. cat
 // draining the same pty in the same run is the yardstick. It reports; it never fails a build.
 // usage: t8flood_bench T8HOSTLINK [MEGABYTES [RUNS]]   (default 32 MB, 3 runs each)
-#include "DeviceText.h"
+#include "bench/DeviceText.h"
 
 #include <algorithm>
 #include <cctype>

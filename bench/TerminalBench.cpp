@@ -1,7 +1,7 @@
 // The screen model's throughput on mixed device text (wraps, scrolling, redrawn lines), in the
 // reader's 2048-byte blocks with the damage taken after each as the window does. It reports; it
 // never fails a build. The window's end-to-end rate on a pty is t8flood_bench's.
-#include "DeviceText.h"
+#include "bench/DeviceText.h"
 
 #include "link/LinkFlags.h"
 #include "link/TTYInfo.h"

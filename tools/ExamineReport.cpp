@@ -1,4 +1,4 @@
-#include "ExamineReport.h"
+#include "tools/ExamineReport.h"
 
 #include "tools/JsonString.h"
 

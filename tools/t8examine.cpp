@@ -1,9 +1,9 @@
 // t8examine: examines data files as the examine dialog does, for scripts and build pipelines.
 
-#include "ExamineReport.h"
-#include "ProjectVersion.h"
 #include "examine/ExamineTool.h"
 #include "formats/HexDigits.h"
+#include "generated/ProjectVersion.h"
+#include "tools/ExamineReport.h"
 
 #include <algorithm>
 #include <cstdio>

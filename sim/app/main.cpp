@@ -1,5 +1,5 @@
 // t8sim: the T8 device simulator on a pseudo-terminal.
-#include "ProjectVersion.h"
+#include "generated/ProjectVersion.h"
 #include "sim/app/ImageFile.h"
 #include "sim/app/SimOptions.h"
 #include "sim/pty/SimServer.h"

@@ -1,10 +1,10 @@
 // Images whose span dwarfs their data, long descending files and inputs that exceed every
 // internal bound: results as defined, memory as the data.
 
-#include "TestRecords.h"
 #include "formats/AsciiHexReader.h"
 #include "formats/BinaryReader.h"
 #include "formats/FormatRecognizer.h"
+#include "tests/formats/TestRecords.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // srec_cat say of the same file: data ranges, the byte sum of each range, and the sum of the
 // image filled with 0xFF.
 
-#include "TestRecords.h"
 #include "formats/FormatRecognizer.h"
+#include "tests/formats/TestRecords.h"
 
 #include <gtest/gtest.h>
 

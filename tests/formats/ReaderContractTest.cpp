@@ -1,8 +1,8 @@
 // One contract, every reader: it rewinds, reports progress, obeys the stop flag and leaves the
 // image and segment list as the next reader expects.
 
-#include "TestRecords.h"
 #include "formats/FormatRecognizer.h"
+#include "tests/formats/TestRecords.h"
 
 #include <gtest/gtest.h>
 

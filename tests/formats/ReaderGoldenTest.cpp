@@ -1,9 +1,9 @@
 // Golden cases: an input, and the image, segments or exact message it must give, each input
 // also fed in pieces of 1 and 7 bytes so that no field depends on a buffer boundary.
 
-#include "TestRecords.h"
 #include "formats/FormatInfo.h"
 #include "formats/FormatRecognizer.h"
+#include "tests/formats/TestRecords.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TestRecords.h"
+#include "tests/formats/TestRecords.h"
 
 #include <cstdio>
 

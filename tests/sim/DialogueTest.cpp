@@ -1,4 +1,4 @@
-#include "DeviceHarness.h"
+#include "tests/sim/DeviceHarness.h"
 
 #include "sim/device/CommandTable.h"
 

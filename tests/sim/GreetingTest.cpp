@@ -1,5 +1,5 @@
 // When the device shows its power-on prompt, and when it needs its clock ticked.
-#include "DeviceHarness.h"
+#include "tests/sim/DeviceHarness.h"
 
 #include "sim/pty/PowerOnGreeting.h"
 

@@ -1,4 +1,4 @@
-#include "ScreenFixture.h"
+#include "tests/terminal/ScreenFixture.h"
 
 #include <gtest/gtest.h>
 

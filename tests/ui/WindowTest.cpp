@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "tests/ui/WindowFixture.h"
 
 #include "app/CHelpWindow.h"
 #include "app/CMainFrame.h"

@@ -1,7 +1,7 @@
 // t8batch: runs a T8 batch file without a window, for production lines and scripts.
-#include "ProjectVersion.h"
 #include "batch/CLineFile.h"
 #include "batch/ScriptCheck.h"
+#include "generated/ProjectVersion.h"
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/BatchRun.h"
 #include "tools/t8batch/EventLoop.h"
