@@ -1,6 +1,7 @@
 #include "link/LinkNotices.h"
 
 #include "link/PermissionHint.h"
+#include "link/PortFactory.h"
 
 #include <sstream>
 #include <system_error>
@@ -19,14 +20,17 @@ std::string TerminalLine(const std::string& text) {
 
 } // namespace
 
-std::string OpenFailureText(const std::string& name, const std::string& path, int error) {
+std::string OpenFailureText(const std::string& name, const std::string& path,
+                            const LinkError& error) {
     std::string text = "Cannot create connection via port " + name + "!\n" + name +
                        " don't exist or is used by another application.";
     // Linux can say why; a missing group membership is the usual reason.
-    if (path.empty()) {
+    if (error.kind == LinkErrorKind::NoAddress) {
         text += "\n\nNo device is mapped to this port number.";
-    } else if (error != 0) {
-        text += "\n\n" + path + ": " + std::generic_category().message(error);
+    } else if (error.kind == LinkErrorKind::Unsupported) {
+        text += "\n\n" + path + ": " + UnservedAddressReason(path);
+    } else if (error.systemError != 0) {
+        text += "\n\n" + path + ": " + std::generic_category().message(error.systemError);
         if (const std::string hint = PermissionHint(path, error); !hint.empty()) {
             text += "\n" + hint;
         }

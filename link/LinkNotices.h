@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkError.h"
+
 #include <string>
 
 namespace t8 {
@@ -12,9 +14,9 @@ struct LinkNotice {
 };
 
 // The port could not be opened: `name` as the operator chose it ("COM3" or a path), `path` the
-// device tried (empty when none is mapped to the number), `error` the open's errno (0: unknown).
+// address tried, `error` why (NoAddress: none is mapped to the number).
 [[nodiscard]] std::string OpenFailureText(const std::string& name, const std::string& path,
-                                          int error);
+                                          const LinkError& error);
 // The device at `path` hung up; `awaited` when it is watched for and will be reopened.
 // `notes`: what the hang-up did to running transfers, a line each, shown under it.
 [[nodiscard]] LinkNotice LostNotice(const std::string& path, bool awaited,

@@ -132,8 +132,8 @@ std::string PermissionAdvice(const DeviceAccess& access) {
            "\nthen log out and log in again.";
 }
 
-std::string PermissionHint(const std::string& path, int openError) {
-    if (path.empty() || (openError != EACCES && openError != EPERM)) {
+std::string PermissionHint(const std::string& path, const LinkError& openError) {
+    if (path.empty() || openError.kind != LinkErrorKind::PermissionDenied) {
         return {};
     }
     return PermissionAdvice(LookUpDeviceAccess(path));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkError.h"
+
 #include <string>
 
 namespace t8 {
@@ -23,8 +25,7 @@ struct DeviceAccess {
 // The advice for an open refused for lack of permission; empty when there is nothing to add.
 [[nodiscard]] std::string PermissionAdvice(const DeviceAccess& access);
 
-// Advice for a failed open of `path` with `openError` (an errno): empty unless the error is a
-// permission error (EACCES, EPERM).
-[[nodiscard]] std::string PermissionHint(const std::string& path, int openError);
+// Advice for a failed open of `path`: empty unless it was refused for lack of permission.
+[[nodiscard]] std::string PermissionHint(const std::string& path, const LinkError& openError);
 
 } // namespace t8

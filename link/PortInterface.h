@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LineSettings.h"
+#include "link/LinkError.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +18,8 @@ struct WriteResult {
     bool timedOut = false;
 };
 
-// The one door to a serial device. SerialPort is the real one; tests use a fake.
+// The one door to a serial device. SerialPort is the real one (MakePort chooses it by the
+// address); tests use a fake.
 // Read-side calls (WaitReadable, Read, InputQueued, SuspendOutput) come from the reader thread,
 // the rest from the user-interface thread; implementations keep the two sides independent.
 class PortInterface {
@@ -27,11 +29,12 @@ public:
     PortInterface& operator=(const PortInterface&) = delete;
     virtual ~PortInterface() = default;
 
-    // Opens the device exclusively. On failure returns false and LastError() tells why.
+    // Opens the device at the address exclusively. On failure returns false and LastError()
+    // tells why; a Configure the driver refused tells it there too.
     virtual bool Open(const std::string& path) = 0;
     virtual void Close() = 0;
     [[nodiscard]] virtual bool IsOpen() const = 0;
-    [[nodiscard]] virtual int LastError() const = 0;
+    [[nodiscard]] virtual LinkError LastError() const = 0;
 
     // Applies the settings; false when the driver rejects them.
     virtual bool Configure(const LineSettings& settings) = 0;

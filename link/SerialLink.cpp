@@ -3,7 +3,6 @@
 #include "link/CommError.h"
 #include "link/LinkNotices.h"
 #include "link/PortMapping.h"
-#include "link/SerialPort.h"
 
 #include <cerrno>
 #include <new>
@@ -15,7 +14,7 @@ SerialLink::SerialLink(LinkUi& ui_, ReceiveTarget& target, PortFactory factory_)
     : ui(ui_), factory(std::move(factory_)), received(target, flags),
       reconnector([this](const std::string& path) { return Reconnect(path); }) {
     if (!factory) {
-        factory = [] { return std::make_unique<SerialPort>(); };
+        factory = MakePort;
     }
 }
 
@@ -118,11 +117,10 @@ int SerialLink::OpenAt(const std::string& path) {
         ReleasePort(LineLoss::Closed);
     }
     ui.SetWaitCursor(true);
-    lastOpenError = 0;
-    port = factory();
-    if (path.empty() || !port->Open(path)) {
-        lastOpenError = path.empty() ? ENODEV : port->LastError();
-        port.reset();
+    OpenedPort opened = OpenAddress(factory, path);
+    lastOpenError = opened.error;
+    port = std::move(opened.port);
+    if (!port) {
         ui.SetWaitCursor(false);
         return 0;
     }
@@ -140,7 +138,7 @@ int SerialLink::OpenAt(const std::string& path) {
             hangUpReported = false;
             result = 1;
         } else {
-            lastOpenError = EAGAIN;
+            lastOpenError = LinkError::FromErrno(EAGAIN); // no thread to read with
             ShutDownPort();
         }
     }

@@ -2,8 +2,10 @@
 
 #include "link/DeviceIdentity.h"
 #include "link/LineWatchList.h"
+#include "link/LinkError.h"
 #include "link/LinkFlags.h"
 #include "link/LinkUi.h"
+#include "link/PortFactory.h"
 #include "link/PortInterface.h"
 #include "link/ReaderThread.h"
 #include "link/ReceiveDispatch.h"
@@ -27,7 +29,7 @@ namespace t8 {
 // thread inside it runs elsewhere.
 class SerialLink {
 public:
-    using PortFactory = std::function<std::unique_ptr<PortInterface>()>;
+    using PortFactory = t8::PortFactory;
     using RecordHook = std::function<void(TTYInfo&)>;
 
     struct Hooks {
@@ -36,6 +38,7 @@ public:
         RecordHook buildFont;    // font and cell metrics from logFont
     };
 
+    // The ports come from `factory`; MakePort's when none is given.
     SerialLink(LinkUi& ui, ReceiveTarget& target, PortFactory factory = {});
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
@@ -88,8 +91,8 @@ public:
     [[nodiscard]] const std::string& PortOverride() const { return portOverride; }
     // The start-up message for a port that could not be opened.
     [[nodiscard]] std::string OpenFailureMessage() const;
-    // The errno of the last open that failed; 0 after one that worked.
-    [[nodiscard]] int LastOpenError() const { return lastOpenError; }
+    // Why the last open failed; None after one that worked.
+    [[nodiscard]] const LinkError& LastOpenError() const { return lastOpenError; }
 
     // The descriptor the window waits on for the device's return (quiet while nothing is
     // awaited); OnDeviceEvent when it is readable, OnReconnectTimer while the UI's retry timer
@@ -161,7 +164,7 @@ private:
     std::string awaitedPath;      // the path the operator was told of at the hang-up
     bool resumeWait = false;      // ClosePort interrupted a wait for the device
     bool linkStatusShown = false; // the status bar shows one of the link's texts
-    int lastOpenError = 0;
+    LinkError lastOpenError;
     bool hangUpReported = false;
     bool flowHeld = false;
 };

@@ -35,26 +35,26 @@ SerialPort::~SerialPort() {
 
 bool SerialPort::Open(const std::string& path) {
     Close();
-    lastError = 0;
+    lastError = {};
     const int device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device < 0) {
-        lastError = errno;
+        lastError = LinkError::FromErrno(errno);
         return false;
     }
     // flock catches a second opener even where TIOCEXCL does not (privileged users).
     if (::flock(device, LOCK_EX | LOCK_NB) != 0) {
-        lastError = errno == EWOULDBLOCK ? EBUSY : errno;
+        lastError = LinkError::FromErrno(errno == EWOULDBLOCK ? EBUSY : errno);
         ::close(device);
         return false;
     }
     if (::ioctl(device, TIOCEXCL) != 0 || !SaveLineSettings(device, savedLine)) {
-        lastError = errno;
+        lastError = LinkError::FromErrno(errno);
         ::close(device);
         return false;
     }
     releaseFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (releaseFd < 0) {
-        lastError = errno;
+        lastError = LinkError::FromErrno(errno);
         ::ioctl(device, TIOCNXCL);
         ::close(device);
         return false;
@@ -82,12 +82,8 @@ void SerialPort::Close() {
 }
 
 bool SerialPort::Configure(const LineSettings& settings) {
-    if (fd < 0) {
-        lastError = EBADF;
-        return false;
-    }
-    const int err = ApplyLineSettings(fd, settings);
-    lastError = err;
+    const int err = fd < 0 ? EBADF : ApplyLineSettings(fd, settings);
+    lastError = err == 0 ? LinkError() : LinkError::SettingsRefused(err);
     return err == 0;
 }
 

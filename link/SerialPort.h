@@ -15,7 +15,7 @@ public:
     bool Open(const std::string& path) override;
     void Close() override;
     [[nodiscard]] bool IsOpen() const override { return fd >= 0; }
-    [[nodiscard]] int LastError() const override { return lastError; }
+    [[nodiscard]] LinkError LastError() const override { return lastError; }
 
     bool Configure(const LineSettings& settings) override;
     [[nodiscard]] std::uint32_t ModemStatus() const override;
@@ -44,7 +44,7 @@ private:
 
     int fd = -1;
     int releaseFd = -1;
-    int lastError = 0;
+    LinkError lastError;
     bool haveSavedSettings = false;
     SavedLine savedLine; // the device's own settings, put back at close
 };

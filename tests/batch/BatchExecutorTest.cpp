@@ -28,7 +28,8 @@ struct RecordingDisplay : BatchDisplay {
 // "|" after every tick, so a test reads which bytes went out on which tick.
 class BatchExecutorTest : public ::testing::Test {
 protected:
-    BatchExecutorTest() : rig([this] { return std::make_unique<FakePort>(state); }) {
+    BatchExecutorTest()
+        : rig([this](const std::string&) { return std::make_unique<FakePort>(state); }) {
         rig.link.Record()->devicePath = "/dev/fake";
         rig.link.OpenPort();
         rig.ui.trace = &state.written;

@@ -5,6 +5,7 @@
 #include "tools/t8batch/RecordFile.h"
 #include "tools/t8batch/RunReport.h"
 #include "tools/t8batch/RunWords.h"
+#include "tools/t8batch/TappedPort.h"
 #include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
 
@@ -200,14 +201,36 @@ TEST(RunWordsTest, NoDialogsAndNoMenus) {
         "KEY: the run stops (--key fail)");
     EXPECT_EQ(OwnWords("Click OK to close dialog", KeyMode::Wait), "");
     EXPECT_EQ(OwnWords("Waiting for end of command", KeyMode::Wait), "Waiting for end of command");
-    EXPECT_EQ(PortOpenFailure("/tmp/plain", ENOTTY),
+    EXPECT_EQ(PortOpenFailure("/tmp/plain", LinkError::FromErrno(ENOTTY)),
               "cannot open the port /tmp/plain: it is not a serial device");
-    EXPECT_EQ(PortOpenFailure("/dev/ttyUSB0", EBUSY),
+    EXPECT_EQ(PortOpenFailure("/dev/ttyUSB0", LinkError::FromErrno(EBUSY)),
               "cannot open the port /dev/ttyUSB0: another program is using it");
-    EXPECT_EQ(PortOpenFailure("/dev/ttyUSB9", ENOENT),
+    EXPECT_EQ(PortOpenFailure("/dev/ttyUSB9", LinkError::FromErrno(ENOENT)),
               "cannot open the port /dev/ttyUSB9: No such file or directory");
-    EXPECT_EQ(PortOpenFailure("", ENODEV),
+    EXPECT_EQ(PortOpenFailure("", {LinkErrorKind::NoAddress, 0}),
               "cannot open the port: no device is mapped to the port number of the settings");
+    EXPECT_EQ(PortOpenFailure("tcp://bench:4000", {LinkErrorKind::Unsupported, 0}),
+              "cannot open the port tcp://bench:4000: addresses of the kind \"tcp://\" are not "
+              "supported; name a serial device, such as /dev/ttyUSB0");
+    EXPECT_EQ(PortOpenFailure("/dev/ttyUSB0", LinkError::SettingsRefused(EINVAL)),
+              "cannot open the port /dev/ttyUSB0: Invalid argument");
+    EXPECT_EQ(PortOpenFailure("/no/such/folder/tty", LinkError::FromErrno(EACCES))
+                  .rfind("cannot open the port /no/such/folder/tty: Permission denied. A folder "
+                         "on the way to /no/such/folder/tty is closed to the user ",
+                         0),
+              0u);
+}
+
+// The tap wraps what the factory makes, and leaves an address no port serves to the link.
+TEST(TappedPortsTest, WrapTheFactorysPortsAndPassOnNone) {
+    Transcript transcript(Transcript::Clock::now());
+    LineTap tap(transcript);
+    const PortFactory tapped = TappedPorts(MakePort, tap);
+    const auto port = tapped("/dev/ttyUSB0");
+    ASSERT_NE(port, nullptr);
+    EXPECT_NE(dynamic_cast<TappedPort*>(port.get()), nullptr);
+    EXPECT_FALSE(port->IsOpen());
+    EXPECT_EQ(tapped("tcp://bench:4000"), nullptr);
 }
 
 TEST(JunitReportTest, ACaseForEachStepAndTheFailureWhereItHappened) {

@@ -17,7 +17,8 @@ using test::FakePort;
 class HeadlessTerminalTest : public ::testing::Test {
 protected:
     HeadlessTerminalTest()
-        : terminal(ui, transferUi, [this] { return std::make_unique<FakePort>(port); }) {
+        : terminal(ui, transferUi,
+                   [this](const std::string&) { return std::make_unique<FakePort>(port); }) {
         terminal.OnDeviceText([this](const std::uint8_t* bytes, std::size_t count) {
             logged.append(reinterpret_cast<const char*>(bytes), count);
         });

@@ -51,7 +51,8 @@ has err "no prompt from the device within 1 s (line 1: T8 :)"
 has out '"result":"timeout","exitCode":2'
 
 # 3: the device hangs up in the middle of a TX: the file is listed with what went out; a port
-# that does not exist
+# that does not exist; an address of a kind no port serves, never opened as the relative path
+# it also is
 awk 'BEGIN { for (i = 0; i < 200; i++) printf ":10000000000102030405060708090A0B0C0D0E0F78\r\n" }' > "$DIR/big.hex"
 printf 'TX big.hex RE:\r\nT8 :\r\n' > "$DIR/big.t8b"
 start_sim --hangup-after 2000
@@ -62,6 +63,9 @@ has out ',"completed":false}]'
 has log "tx: $DIR/big.hex "
 has err "was lost"
 run 3 --port "$DIR/no-such-tty" "$DIR/enter.t8b"
+mkdir "$DIR/tcp:" && ln -s /dev/null "$DIR/tcp:/bench:4000"
+(cd "$DIR" && run 3 --port tcp://bench:4000 "$DIR/enter.t8b") || exit 1
+has err 'cannot open the port tcp://bench:4000: addresses of the kind "tcp://" are not supported'
 
 # 4: a TX file that is not there, an RX file that cannot be written, a batch file missing: found
 # before the port is opened, so nothing is typed

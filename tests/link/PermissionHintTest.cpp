@@ -70,11 +70,11 @@ TEST(PermissionAdviceTest, EachSituationGetsItsOwnAdvice) {
 
 TEST(PermissionAdviceTest, OnlyPermissionErrorsGetAdvice) {
     for (const int error : {0, ENOENT, EBUSY, ENODEV, EIO}) {
-        EXPECT_EQ(PermissionHint("/dev/ttyUSB0", error), "") << error;
+        EXPECT_EQ(PermissionHint("/dev/ttyUSB0", LinkError::FromErrno(error)), "") << error;
     }
-    EXPECT_EQ(PermissionHint("", EACCES), "");
-    EXPECT_NE(PermissionHint("/no/such/folder/tty", EACCES), "");
-    EXPECT_NE(PermissionHint("/no/such/folder/tty", EPERM), "");
+    EXPECT_EQ(PermissionHint("", LinkError::FromErrno(EACCES)), "");
+    EXPECT_NE(PermissionHint("/no/such/folder/tty", LinkError::FromErrno(EACCES)), "");
+    EXPECT_NE(PermissionHint("/no/such/folder/tty", LinkError::FromErrno(EPERM)), "");
 }
 
 // The message a link shows after failing to open `path` as the user this process runs as.

@@ -329,7 +329,7 @@ TEST_F(PtyLinkTest, ThePortIsExclusive) {
     SerialPort second;
     ASSERT_TRUE(first.Open(pty.SlavePath()));
     EXPECT_FALSE(second.Open(pty.SlavePath()));
-    EXPECT_EQ(second.LastError(), EBUSY);
+    EXPECT_EQ(second.LastError(), (LinkError{LinkErrorKind::Busy, EBUSY}));
     EXPECT_EQ(link.OpenPort(), 0);
     EXPECT_NE(link.OpenFailureMessage().find(pty.SlavePath() + " don't exist or is used by"),
               std::string::npos);

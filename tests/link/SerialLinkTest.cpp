@@ -14,7 +14,9 @@ namespace {
 
 class SerialLinkTest : public ::testing::Test {
 protected:
-    SerialLinkTest() : link(ui, target, [this] { return std::make_unique<FakePort>(port); }) {}
+    SerialLinkTest()
+        : link(ui, target,
+               [this](const std::string&) { return std::make_unique<FakePort>(port); }) {}
 
     void Open(std::uint8_t flowCtrl = 0) {
         ASSERT_EQ(link.CreateLinkRecord(), 1);
@@ -168,7 +170,8 @@ TEST(SerialLinkNestingTest, NestedBlocksAndWrapLineFeedsAreCapturedWhereTheyHapp
     RecordingUi ui;
     ReenteringTarget target;
     FakePort::State port;
-    SerialLink link(ui, target, [&] { return std::make_unique<FakePort>(port); });
+    SerialLink link(ui, target,
+                    [&](const std::string&) { return std::make_unique<FakePort>(port); });
     ASSERT_EQ(link.CreateLinkRecord(), 1);
     const auto show = [&](const std::string& text) {
         link.ShowReceived(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
@@ -289,11 +292,16 @@ TEST_F(SerialLinkTest, FailedOpenStartsNoTimerAndExplainsItself) {
     EXPECT_EQ(link.OpenFailureMessage(),
               "Cannot create connection via port COM3!\nCOM3 don't exist or is used by another "
               "application.\n\n/dev/ttyUSB2: No such file or directory");
+    EXPECT_EQ(link.LastOpenError(), (LinkError{LinkErrorKind::NotFound, ENOENT}));
 
     port.failOpen = false;
     port.failConfigure = true; // rejected settings: port closed again, but the timer runs
     EXPECT_EQ(link.OpenPort(), 0);
     EXPECT_TRUE(ui.timerRunning);
+    EXPECT_EQ(link.LastOpenError(), LinkError::SettingsRefused(EINVAL));
+    EXPECT_EQ(link.OpenFailureMessage(),
+              "Cannot create connection via port COM3!\nCOM3 don't exist or is used by another "
+              "application.\n\n/dev/ttyUSB2: Invalid argument");
 
     link.SetPortOverride("/dev/ttyACM3"); // named for this run: wins over the stored port
     EXPECT_EQ(link.DevicePath(), "/dev/ttyACM3");
@@ -306,7 +314,10 @@ TEST_F(SerialLinkTest, FailedOpenStartsNoTimerAndExplainsItself) {
 
     link.Record()->comPort = 200; // a stored number nothing maps to
     EXPECT_EQ(link.OpenPort(), 0);
-    EXPECT_NE(link.OpenFailureMessage().find("COM200"), std::string::npos);
+    EXPECT_EQ(link.LastOpenError(), (LinkError{LinkErrorKind::NoAddress, 0}));
+    EXPECT_EQ(link.OpenFailureMessage(),
+              "Cannot create connection via port COM200!\nCOM200 don't exist or is used by "
+              "another application.\n\nNo device is mapped to this port number.");
 }
 
 TEST_F(SerialLinkTest, HooksRunAroundTheRecord) {

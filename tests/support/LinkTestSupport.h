@@ -159,7 +159,9 @@ public:
     }
     void Close() override { open = false; }
     [[nodiscard]] bool IsOpen() const override { return open; }
-    [[nodiscard]] int LastError() const override { return state.failOpen ? ENOENT : EINVAL; }
+    [[nodiscard]] LinkError LastError() const override {
+        return state.failOpen ? LinkError::FromErrno(ENOENT) : LinkError::SettingsRefused(EINVAL);
+    }
     bool Configure(const LineSettings& settings) override {
         state.configured.push_back(settings);
         return !state.failConfigure;

@@ -87,7 +87,7 @@ private:
 
 class LibraryTest : public ::testing::Test {
 protected:
-    LibraryTest() : rig([this] { return std::make_unique<RatePort>(state); }) {
+    LibraryTest() : rig([this](const std::string&) { return std::make_unique<RatePort>(state); }) {
         rig.link.Record()->devicePath = "/dev/fake";
         rig.dirs.libraryDirectory = rig.folder;
         rig.dirs.libraryFilter = "*.hex";

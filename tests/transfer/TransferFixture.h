@@ -39,7 +39,7 @@ private:
 class TransferTest : public ::testing::Test {
 protected:
     TransferTest()
-        : rig([this] {
+        : rig([this](const std::string&) {
               auto made = std::make_unique<TickedPort>(state, rig.ui);
               port = made.get();
               return made;

@@ -19,7 +19,7 @@ public:
 class KeyTyperTest : public ::testing::Test {
 protected:
     KeyTyperTest()
-        : link(ui, target, [this] { return std::make_unique<FakePort>(port); }),
+        : link(ui, target, [this](const std::string&) { return std::make_unique<FakePort>(port); }),
           keys(link, prompt) {}
     void OpenPort() {
         ASSERT_EQ(link.CreateLinkRecord(), 1);

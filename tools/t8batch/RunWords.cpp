@@ -2,12 +2,29 @@
 
 #include "batch/BatchExecutor.h"
 #include "link/PermissionHint.h"
+#include "link/PortFactory.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace t8 {
+
+namespace {
+
+std::string OpenFailureReason(const std::string& path, const LinkError& error) {
+    switch (error.kind) {
+    case LinkErrorKind::NotATerminal:
+        return "it is not a serial device";
+    case LinkErrorKind::Busy:
+        return "another program is using it";
+    case LinkErrorKind::Unsupported:
+        return UnservedAddressReason(path);
+    default:
+        return std::strerror(error.systemError);
+    }
+}
+
+} // namespace
 
 std::string WithoutLineEnd(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
@@ -41,14 +58,11 @@ std::string OwnWords(const std::string& text, KeyMode key) {
     return text == BatchExecutor::kCloseText ? std::string() : text;
 }
 
-std::string PortOpenFailure(const std::string& path, int error) {
-    if (path.empty()) {
+std::string PortOpenFailure(const std::string& path, const LinkError& error) {
+    if (error.kind == LinkErrorKind::NoAddress) {
         return "cannot open the port: no device is mapped to the port number of the settings";
     }
-    std::string text = "cannot open the port " + path + ": ";
-    text += error == ENOTTY                     ? "it is not a serial device"
-            : error == EBUSY || error == EAGAIN ? "another program is using it"
-                                                : std::strerror(error);
+    std::string text = "cannot open the port " + path + ": " + OpenFailureReason(path, error);
     if (const std::string hint = PermissionHint(path, error); !hint.empty()) {
         text += ". " + hint; // which group owns the device, and how to join it
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LinkError.h"
 #include "tools/t8batch/BatchOptions.h"
 
 #include <string>
@@ -18,8 +19,8 @@ void PrintLine(const std::string& text);
 // The executor's texts, with those about the window's buttons put as t8batch does; empty for
 // one that has nothing to say here.
 [[nodiscard]] std::string OwnWords(const std::string& text, KeyMode key);
-// Why the port at `path` did not open (`error` an errno), and for a refused permission which
-// group owns the device and how to join it.
-[[nodiscard]] std::string PortOpenFailure(const std::string& path, int error);
+// Why the port at `path` did not open, and for a refused permission which group owns the device
+// and how to join it.
+[[nodiscard]] std::string PortOpenFailure(const std::string& path, const LinkError& error);
 
 } // namespace t8

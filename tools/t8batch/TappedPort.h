@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/PortFactory.h"
 #include "link/PortInterface.h"
 #include "tools/t8batch/Transcript.h"
 
@@ -26,7 +27,7 @@ public:
     bool Open(const std::string& path) override { return inner->Open(path); }
     void Close() override { inner->Close(); }
     [[nodiscard]] bool IsOpen() const override { return inner->IsOpen(); }
-    [[nodiscard]] int LastError() const override { return inner->LastError(); }
+    [[nodiscard]] LinkError LastError() const override { return inner->LastError(); }
     bool Configure(const LineSettings& settings) override { return inner->Configure(settings); }
     [[nodiscard]] std::uint32_t ModemStatus() const override { return inner->ModemStatus(); }
     void SetDtr(bool on) override { inner->SetDtr(on); }
@@ -49,5 +50,8 @@ private:
     std::unique_ptr<PortInterface> inner;
     LineTap& tap;
 };
+
+// The ports `make` gives, each tapped; null where it gives none.
+[[nodiscard]] PortFactory TappedPorts(PortFactory make, LineTap& tap);
 
 } // namespace t8
