@@ -29,7 +29,7 @@ BatchRun::BatchRun(const BatchOptions& options_, std::string version_)
     : options(options_), version(std::move(version_)), transcript(Transcript::Clock::now()),
       tap(transcript),
       terminal(
-          *this, *this,
+          *this, {*this, *this, *this},
           [this] { return std::make_unique<TappedPort>(std::make_unique<SerialPort>(), tap); }),
       executor(*this, *this), failOn(options.failOn),
       transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds) {
