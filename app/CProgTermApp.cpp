@@ -60,7 +60,7 @@ bool CProgTermApp::InitInstance(const CommandLine& line) {
     connect(frame.get(), &CMainFrame::CommandTriggered, view, &CProgTermView::OnCommand);
     connect(frame.get(), &CMainFrame::FileDropped, this, &CProgTermApp::OpenDocument);
     doc.SetTitleObserver([this] { UpdateTitle(); });
-    view->Link().AllowReconnect(line.reconnect);
+    view->AllowReconnect(line.reconnect);
     view->OnCreate(line.port);
 
     if (!line.file.empty()) {

@@ -4,7 +4,6 @@
 #include "settings/DirectorySettings.h"
 #include "transfer/FileFilters.h"
 #include "transfer/TransferFiles.h"
-#include "transfer/TransferUi.h"
 #include "transfer/UploadProgress.h"
 #include "transfer/save/SaveFile.h"
 
@@ -13,9 +12,9 @@
 
 namespace t8 {
 
-FileReceiver::FileReceiver(SerialLink& link_, TransferUi& ui_, TransferFields& fields_,
+FileReceiver::FileReceiver(SerialLink& link_, const TransferRoles& roles_, TransferFields& fields_,
                            const DirectorySettings& dirs_)
-    : link(link_), ui(ui_), fields(fields_), dirs(dirs_) {}
+    : link(link_), roles(roles_), fields(fields_), dirs(dirs_) {}
 
 void FileReceiver::Arm(std::string promptText) {
     fields.transferFormat = TransferFormat::FormatBinary; // until a keyword says otherwise
@@ -31,7 +30,7 @@ void FileReceiver::Arm(std::string promptText) {
 
 void FileReceiver::ReceiveCommand(std::string_view command) {
     Arm({});
-    ui.SetPromptText(kAddressPromptText);
+    roles.window.SetPromptText(kAddressPromptText);
     link.SendBytes(command);
 }
 
@@ -64,15 +63,16 @@ void FileReceiver::FinishReceive() {
     });
     receiveDialog = &progress;
     link.flags.displayHeld = 1;
-    const int outcome = ui.RunUploadDialog(progress);
-    if (outcome == TransferUi::kDialogCancelled) {
+    const int outcome = roles.progress.RunUploadDialog(progress);
+    if (outcome == TransferProgress::kDialogCancelled) {
         SendAbortEscapes(link);
     } else {
         link.flags.displayHeld = 0;
         // a hang-up's message has said what became of the data already
         SaveReceived(progress, watch.Loss() == LineLoss::HangUp);
     }
-    Close(outcome == TransferUi::kDialogLineLost || outcome == TransferUi::kDialogStopped);
+    Close(outcome == TransferProgress::kDialogLineLost ||
+          outcome == TransferProgress::kDialogStopped);
 }
 
 void FileReceiver::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
@@ -120,7 +120,7 @@ void FileReceiver::SaveReceived(const UploadProgress& progress, bool earlyEndTol
     savedPartial = partial && !failed;
     presetReceive = 0;
     if (examineAfterReceive != 0) {
-        ui.OpenExamine(fields.transferPath, false);
+        roles.window.OpenExamine(fields.transferPath, false);
     }
     examineAfterReceive = 1;
 }
@@ -141,8 +141,8 @@ std::string FileReceiver::ChooseTarget() {
     if (lastUploadDir.empty()) {
         lastUploadDir = dirs.uploadDirectory;
     }
-    const auto chosen =
-        ui.ChooseSaveFile(InitialName(lastUploadDir, dirs.uploadFilter), fields.fileFilter);
+    const auto chosen = roles.files.ChooseSaveFile(InitialName(lastUploadDir, dirs.uploadFilter),
+                                                   fields.fileFilter);
     if (!chosen || chosen->empty()) {
         lastUploadDir.clear();
         return {};
@@ -155,22 +155,24 @@ bool FileReceiver::WriteTarget() {
     saveError = saved.reason;
     if (saved.saved) {
         if (!saved.message.empty()) {
-            ui.ShowMessage(saved.message, "", MessageIcon::Information);
+            roles.messages.ShowMessage(saved.message, "", MessageIcon::Information);
         }
         return true;
     }
-    ui.ShowMessage(saved.message + "\n\nThe received data are kept: choose another name, or "
+    roles.messages.ShowMessage(saved.message +
+                                   "\n\nThe received data are kept: choose another name, or "
                                    "cancel to discard them.",
-                   "", MessageIcon::Exclamation);
+                               "", MessageIcon::Exclamation);
     return false;
 }
 
 void FileReceiver::ReportCut(const std::string& partialPath) {
-    ui.ShowMessage("The receive was cut at " + std::to_string(ReceiveStream::kMaxBytes >> 20) +
-                       " MiB: the data beyond it were not stored.\n" +
-                       (partialPath.empty() ? std::string("The file") : partialPath) +
-                       " holds the first " + std::to_string(receive.ReceivedCount()) + " bytes.",
-                   "", MessageIcon::Exclamation);
+    roles.messages.ShowMessage(
+        "The receive was cut at " + std::to_string(ReceiveStream::kMaxBytes >> 20) +
+            " MiB: the data beyond it were not stored.\n" +
+            (partialPath.empty() ? std::string("The file") : partialPath) + " holds the first " +
+            std::to_string(receive.ReceivedCount()) + " bytes.",
+        "", MessageIcon::Exclamation);
 }
 
 void FileReceiver::ReportEarlyEnd(const UploadProgress& progress, const std::string& partialPath,
@@ -182,13 +184,14 @@ void FileReceiver::ReportEarlyEnd(const UploadProgress& progress, const std::str
                            ? "The receive was stopped before the end of the data.\n"
                            : "The device stopped sending before the end of the data.\n";
     const std::string count = std::to_string(receive.ReceivedCount());
-    ui.ShowMessage(what + (partialPath.empty()
-                               ? "The " + count +
-                                     " bytes received are kept: the file they are saved to "
-                                     "will be incomplete."
-                               : "The " + count + " bytes received are kept in " + partialPath +
-                                     "; " + presetReceivePath + " is left as it was."),
-                   "", MessageIcon::Exclamation);
+    roles.messages.ShowMessage(
+        what + (partialPath.empty()
+                    ? "The " + count +
+                          " bytes received are kept: the file they are saved to "
+                          "will be incomplete."
+                    : "The " + count + " bytes received are kept in " + partialPath + "; " +
+                          presetReceivePath + " is left as it was."),
+        "", MessageIcon::Exclamation);
 }
 
 void FileReceiver::Close(bool quiet) {
@@ -202,10 +205,10 @@ void FileReceiver::Close(bool quiet) {
     if (quiet) {
         return;
     }
-    ui.Wait(kCloseWaitMs);
+    roles.timer.Wait(kCloseWaitMs);
     constexpr std::uint8_t kCarriageReturn = 0x0D;
     link.SendBytes(&kCarriageReturn, 1);
-    ui.Wait(kCloseWaitMs);
+    roles.timer.Wait(kCloseWaitMs);
 }
 
 } // namespace t8

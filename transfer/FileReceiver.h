@@ -2,6 +2,7 @@
 
 #include "transfer/ReceiveStream.h"
 #include "transfer/TransferFields.h"
+#include "transfer/TransferRoles.h"
 
 #include <cstdint>
 #include <string>
@@ -10,7 +11,6 @@
 namespace t8 {
 
 class SerialLink;
-class TransferUi;
 class UploadProgress;
 struct DirectorySettings;
 
@@ -26,7 +26,9 @@ public:
     static constexpr std::size_t kBatchPromptBlanks = 45;
     static constexpr char kPartialSuffix[] = ".partial";
 
-    FileReceiver(SerialLink& link, TransferUi& ui, TransferFields& fields,
+    // All five of the host's roles are used: the range's prompt text, the progress, the save
+    // dialog, the messages, the pauses at the close and the examine dialog after it.
+    FileReceiver(SerialLink& link, const TransferRoles& roles, TransferFields& fields,
                  const DirectorySettings& dirs);
     FileReceiver(const FileReceiver&) = delete;
     FileReceiver& operator=(const FileReceiver&) = delete;
@@ -73,7 +75,7 @@ private:
     void Close(bool quiet);
 
     SerialLink& link;
-    TransferUi& ui;
+    TransferRoles roles;
     TransferFields& fields;
     const DirectorySettings& dirs;
     ReceiveStream receive;

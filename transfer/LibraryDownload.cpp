@@ -3,12 +3,15 @@
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "transfer/DownloadStream.h"
+#include "transfer/FileChooser.h"
 #include "transfer/FileDialogError.h"
 #include "transfer/FileFilters.h"
 #include "transfer/LibraryConversion.h"
 #include "transfer/TransferFields.h"
 #include "transfer/TransferFiles.h"
-#include "transfer/TransferUi.h"
+#include "transfer/TransferMessages.h"
+#include "transfer/TransferProgress.h"
+#include "transfer/TransferTimer.h"
 
 #include <array>
 #include <string_view>
@@ -35,8 +38,11 @@ int BaudCode(std::uint32_t baudRate) {
     return 0;
 }
 
-LibraryDownload::LibraryDownload(SerialLink& link_, TransferUi& ui_, const DirectorySettings& dirs_)
-    : link(link_), ui(ui_), dirs(dirs_) {}
+LibraryDownload::LibraryDownload(SerialLink& link_, FileChooser& files_,
+                                 TransferMessages& messages_, TransferProgress& progress_,
+                                 TransferTimer& timer_, const DirectorySettings& dirs_)
+    : link(link_), files(files_), messages(messages_), progress(progress_), timer(timer_),
+      dirs(dirs_) {}
 
 void LibraryDownload::ReceiveLibraryCommand() {
     if (running || link.Record() == nullptr) {
@@ -47,18 +53,18 @@ void LibraryDownload::ReceiveLibraryCommand() {
         return;
     }
     if (!CanOpenForReading(*path)) {
-        ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
+        messages.ShowMessage(kOpenFileError, "", MessageIcon::None);
         return;
     }
     lastLibraryPath = *path;
     running = true;
     lineLost = false;
-    ui.StopViewTimer(); // the timer's own work waits until the library is through
+    timer.StopViewTimer(); // the timer's own work waits until the library is through
     Run(*path);
     watch.reset();
     running = false;
     if (link.Record()->connected) {
-        ui.StartViewTimer();
+        timer.StartViewTimer();
     }
 }
 
@@ -67,10 +73,11 @@ std::optional<std::string> LibraryDownload::ChooseFile() {
         lastLibraryPath = InitialName(dirs.libraryDirectory, dirs.libraryFilter);
     }
     std::optional<std::string> chosen =
-        ui.ChooseOpenFile(lastLibraryPath, std::string(kLibraryFileFilter));
+        files.ChooseOpenFile(lastLibraryPath, std::string(kLibraryFileFilter));
     if (!chosen || chosen->empty()) {
-        if (const std::string error = FileDialogErrorText(ui.LastDialogError()); !error.empty()) {
-            ui.ShowMessage(error, "", MessageIcon::None);
+        if (const std::string error = FileDialogErrorText(files.LastDialogError());
+            !error.empty()) {
+            messages.ShowMessage(error, "", MessageIcon::None);
         }
         return std::nullopt;
     }
@@ -79,24 +86,24 @@ std::optional<std::string> LibraryDownload::ChooseFile() {
 
 void LibraryDownload::Run(const std::string& path) {
     if (!link.LineOpen()) {
-        ui.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
+        messages.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
         return;
     }
     Watch();
     if (link.SendBytes("RL") != 1) {
         return; // the device did not get its command: no records for it to misread
     }
-    ui.Wait(kAfterCommandMs);
+    timer.Wait(kAfterCommandMs);
     if (lineLost || !Stream(path)) {
         return;
     }
-    const bool start = ui.AskOkCancel(kStartQuestion, kStartCaption);
+    const bool start = messages.AskOkCancel(kStartQuestion, kStartCaption);
     if (lineLost) {
         return; // the link has told the operator
     }
     if (!start) {
-        ui.ShowMessage(kDownloaded, "", MessageIcon::None);
-        ui.ShowMessage(kResetAdvice, "", MessageIcon::None);
+        messages.ShowMessage(kDownloaded, "", MessageIcon::None);
+        messages.ShowMessage(kResetAdvice, "", MessageIcon::None);
         return;
     }
     StartLibrary();
@@ -105,7 +112,7 @@ void LibraryDownload::Run(const std::string& path) {
 bool LibraryDownload::Stream(const std::string& path) {
     DownloadStream stream;
     if (!stream.Setup(path, DownloadStream::kStageConvert, link)) {
-        ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
+        messages.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
         return false;
     }
     return RunStream(stream);
@@ -122,12 +129,12 @@ void LibraryDownload::Watch() {
 
 bool LibraryDownload::RunStream(DownloadStream& stream) {
     stream.SetLibraryHooks(ConvertLibrary, RecordAddressText);
-    if (ui.RunDownloadDialog(stream) != TransferUi::kDialogOk) {
+    if (progress.RunDownloadDialog(stream) != TransferProgress::kDialogOk) {
         return false; // cancelled or the line lost: the device has "RL" and some records
     }
     if (stream.ConversionFailed()) {
         // nothing was sent, so there is no library to start
-        ui.ShowMessage(kInternalError, kInternalErrorCaption, MessageIcon::None);
+        messages.ShowMessage(kInternalError, kInternalErrorCaption, MessageIcon::None);
         return false;
     }
     return true;
@@ -172,7 +179,7 @@ void LibraryDownload::ReopenAtStartRate(std::uint8_t flowCtrl) {
     link.Record()->comXonXoff = 0;
     watch.reset();
     link.ClosePort();
-    ui.Wait(kReopenPauseMs);
+    timer.Wait(kReopenPauseMs);
     (void)link.OpenPort(); // when it fails the keys are refused and the settings still go back
     Watch();
 }
@@ -187,10 +194,10 @@ void LibraryDownload::RestoreLine(const LineSettings& saved) {
     }
     watch.reset();
     link.ClosePort();
-    ui.ShowMessage(kDownloaded, "", MessageIcon::None);
+    messages.ShowMessage(kDownloaded, "", MessageIcon::None);
     if (!link.OpenPort()) {
-        ui.ShowMessage(link.OpenFailureMessage(), SerialLink::kAppCaption,
-                       MessageIcon::Exclamation);
+        messages.ShowMessage(link.OpenFailureMessage(), SerialLink::kAppCaption,
+                             MessageIcon::Exclamation);
     }
     Watch();
 }
@@ -211,7 +218,7 @@ void LibraryDownload::Key(std::uint8_t key, int waitMs) {
         keysRefused = true;
         return;
     }
-    ui.Wait(waitMs);
+    timer.Wait(waitMs);
 }
 
 } // namespace t8

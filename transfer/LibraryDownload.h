@@ -11,8 +11,11 @@
 namespace t8 {
 
 class DownloadStream;
+class FileChooser;
 class SerialLink;
-class TransferUi;
+class TransferMessages;
+class TransferProgress;
+class TransferTimer;
 struct DirectorySettings;
 
 // Blanks that step the device's baud menu from 9600 to the PC's rate; 0 for a rate it lacks.
@@ -21,7 +24,7 @@ struct DirectorySettings;
 // "Download library" (F9, "RL"): the file is reduced to its records below F800 and streamed;
 // on request the library is then started with the device's key sequence, the device's rate
 // stepped back to the PC's at 9600 baud. The waits keep their order and length but let the
-// window paint (TransferUi::Wait).
+// window paint (TransferTimer::Wait).
 class LibraryDownload {
 public:
     static constexpr int kAfterCommandMs = 220;
@@ -42,7 +45,9 @@ public:
     static constexpr const char* kCutShort =
         "The library download or its start sequence was cut short.";
 
-    LibraryDownload(SerialLink& link, TransferUi& ui, const DirectorySettings& dirs);
+    LibraryDownload(SerialLink& link, FileChooser& files, TransferMessages& messages,
+                    TransferProgress& progress, TransferTimer& timer,
+                    const DirectorySettings& dirs);
     LibraryDownload(const LibraryDownload&) = delete;
     LibraryDownload& operator=(const LibraryDownload&) = delete;
 
@@ -69,7 +74,10 @@ private:
     void Watch();
 
     SerialLink& link;
-    TransferUi& ui;
+    FileChooser& files;
+    TransferMessages& messages;
+    TransferProgress& progress;
+    TransferTimer& timer;
     const DirectorySettings& dirs;
     std::string lastLibraryPath;
     bool running = false;

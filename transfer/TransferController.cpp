@@ -7,7 +7,6 @@
 #include "transfer/FileFilters.h"
 #include "transfer/RequestDesk.h"
 #include "transfer/TransferFiles.h"
-#include "transfer/TransferUi.h"
 
 #include <filesystem>
 
@@ -24,10 +23,12 @@ bool IsEmptyFile(const std::string& path) {
 
 } // namespace
 
-TransferController::TransferController(SerialLink& link_, TransferUi& ui_, RequestDesk& doc_,
-                                       const DirectorySettings& dirs_, TypeKeyFunction typeKey_)
-    : link(link_), ui(ui_), doc(doc_), dirs(dirs_), typeKey(std::move(typeKey_)),
-      receiver(link_, ui_, fields, dirs_), library(link_, ui_, dirs_),
+TransferController::TransferController(SerialLink& link_, const TransferRoles& roles_,
+                                       RequestDesk& doc_, const DirectorySettings& dirs_,
+                                       TypeKeyFunction typeKey_)
+    : link(link_), roles(roles_), doc(doc_), dirs(dirs_), typeKey(std::move(typeKey_)),
+      receiver(link_, roles_, fields, dirs_),
+      library(link_, roles_.files, roles_.messages, roles_.progress, roles_.timer, dirs_),
       lineWatch(link_, [this](LineLoss) {
           CancelPrompt();
           return std::string();
@@ -62,8 +63,8 @@ void TransferController::SendFileCommand() {
     if (fields.lastDownloadDir.empty()) {
         fields.lastDownloadDir = dirs.downloadDirectory;
     }
-    const auto chosen = ui.ChooseOpenFile(InitialName(fields.lastDownloadDir, dirs.downloadFilter),
-                                          fields.fileFilter);
+    const auto chosen = roles.files.ChooseOpenFile(
+        InitialName(fields.lastDownloadDir, dirs.downloadFilter), fields.fileFilter);
     if (!chosen || chosen->empty()) {
         CancelPrompt();
         fields.lastDownloadDir.clear();
@@ -89,7 +90,7 @@ void TransferController::DownloadEepromCommand() {
         fields.lastDownloadDir = dirs.downloadDirectory;
         initialName = InitialName(fields.lastDownloadDir, dirs.downloadFilter);
     }
-    const auto chosen = ui.ChooseOpenFile(initialName, fields.fileFilter);
+    const auto chosen = roles.files.ChooseOpenFile(initialName, fields.fileFilter);
     if (!chosen || chosen->empty()) {
         CancelPrompt();
         return;
@@ -116,20 +117,20 @@ void TransferController::CarryOutRequest() {
     }
     if (action == RequestDesk::kBatch && !startupBatch.pending) {
         if (link.LineOpen()) {
-            ui.RunBatch(path);
+            roles.window.RunBatch(path, *this);
         } else { // every key would be dropped and every wait last until OK
-            ui.ShowMessage("Cannot run " + path + kPortClosedForSend, SerialLink::kAppCaption,
-                           MessageIcon::Exclamation);
+            roles.messages.ShowMessage("Cannot run " + path + kPortClosedForSend,
+                                       SerialLink::kAppCaption, MessageIcon::Exclamation);
         }
     } else if (action == RequestDesk::kExamine) {
-        ui.OpenExamine(path, true);
+        roles.window.OpenExamine(path, true);
     } else if (action == RequestDesk::kDownload) {
         const TTYInfo* tty = link.Record();
         if (tty != nullptr && tty->connected != 0) {
             SendNamedFile(path);
         } else {
-            ui.ShowMessage("Cannot send " + path + kPortClosedForSend, SerialLink::kAppCaption,
-                           MessageIcon::Exclamation);
+            roles.messages.ShowMessage("Cannot send " + path + kPortClosedForSend,
+                                       SerialLink::kAppCaption, MessageIcon::Exclamation);
         }
     }
     doc.OnNewDocument();
@@ -146,7 +147,7 @@ void TransferController::ConfirmArmedSend() {
         return; // no keyword yet: the next tick looks again
     }
     if (format->addressPrompt) {
-        ui.SetPromptText(kAddressPromptText);
+        roles.window.SetPromptText(kAddressPromptText);
     } else {
         typeKey(PromptKeys::kEnter); // confirms the device's prompt and starts the send
     }
@@ -169,12 +170,12 @@ void TransferController::CountDownStartupBatch() {
     }
     if (startupBatch.pending && timerTicks >= kStartupBatchTick) {
         startupBatch.pending = false;
-        ui.RunBatch(startupBatch.path);
+        roles.window.RunBatch(startupBatch.path, *this);
     }
 }
 
 void TransferController::StartSend() {
-    ui.StopViewTimer();
+    roles.timer.StopViewTimer();
     TTYInfo* tty = link.Record();
     if (tty != nullptr) {
         tty->addressPromptActive = 0;
@@ -182,7 +183,7 @@ void TransferController::StartSend() {
         StreamFile();
     }
     if (link.LineOpen()) {
-        ui.StartViewTimer(); // after a hang-up it stays stopped, as after a close
+        roles.timer.StartViewTimer(); // after a hang-up it stays stopped, as after a close
     }
 }
 
@@ -190,10 +191,10 @@ void TransferController::StreamFile() {
     TTYInfo& tty = *link.Record();
     DownloadStream stream;
     if (!CanOpenForReading(fields.transferPath)) {
-        ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
+        roles.messages.ShowMessage(kOpenFileError, "", MessageIcon::None);
     } else if (!stream.Setup(fields.transferPath, DownloadStream::kStageSend, link)) {
-        ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
-    } else if (ui.RunDownloadDialog(stream) == TransferUi::kDialogCancelled) {
+        roles.messages.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
+    } else if (roles.progress.RunDownloadDialog(stream) == TransferProgress::kDialogCancelled) {
         SendAbortEscapes(link);
         return;
     }
@@ -202,10 +203,10 @@ void TransferController::StreamFile() {
 }
 
 void TransferController::ExecuteBatchCommand() {
-    const auto chosen = ui.ChooseOpenFile(InitialName(dirs.batchDirectory, kBatchPattern),
-                                          std::string(kBatchFileFilter));
+    const auto chosen = roles.files.ChooseOpenFile(InitialName(dirs.batchDirectory, kBatchPattern),
+                                                   std::string(kBatchFileFilter));
     if (chosen && !chosen->empty()) {
-        ui.RunBatch(*chosen);
+        roles.window.RunBatch(*chosen, *this);
     }
 }
 
@@ -219,22 +220,22 @@ void TransferController::ClearPromptSeen() {
 
 RawSendResult TransferController::SendFileRaw(const std::string& path) {
     if (!CanOpenForReading(path) || IsEmptyFile(path)) {
-        ui.ShowMessage(kOpenFileError, "", MessageIcon::None);
+        roles.messages.ShowMessage(kOpenFileError, "", MessageIcon::None);
         return {RawSendOutcome::FileError, 0, false};
     }
     if (!link.LineOpen()) {
-        ui.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
+        roles.messages.ShowMessage(SerialLink::kNotConnected, "", MessageIcon::None);
         return {RawSendOutcome::PortError, 0, false};
     }
     DownloadStream stream;
     if (!stream.Setup(path, DownloadStream::kStageSend, link)) {
-        ui.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
+        roles.messages.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
         return {RawSendOutcome::FileError, 0, false};
     }
-    switch (ui.RunDownloadDialog(stream)) {
-    case TransferUi::kDialogOk:
+    switch (roles.progress.RunDownloadDialog(stream)) {
+    case TransferProgress::kDialogOk:
         return {RawSendOutcome::Sent, stream.Sent(), true};
-    case TransferUi::kDialogLineLost: // the link has told the operator
+    case TransferProgress::kDialogLineLost: // the link has told the operator
         return {RawSendOutcome::PortError, stream.Sent(), false};
     default:
         return {RawSendOutcome::Cancelled, stream.Sent(), false};

@@ -7,6 +7,7 @@
 #include "transfer/LibraryDownload.h"
 #include "transfer/PromptKeys.h"
 #include "transfer/TransferFields.h"
+#include "transfer/TransferRoles.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,7 +17,6 @@ namespace t8 {
 
 class RequestDesk;
 class SerialLink;
-class TransferUi;
 struct DirectorySettings;
 
 // The view's transfer state: the address prompt, the send and receive commands, Enter and Esc
@@ -30,9 +30,10 @@ public:
 
     static constexpr int kStartupBatchTick = 8; // about 2 s after the port opened
 
+    // `roles`: what the host plays for the transfers (all five of them are used here).
     // `typeKey` is the view's TypeKey: the timer's carriage return goes through it, so it is
     // echoed and confirms the prompt like a typed one.
-    TransferController(SerialLink& link, TransferUi& ui, RequestDesk& doc,
+    TransferController(SerialLink& link, const TransferRoles& roles, RequestDesk& doc,
                        const DirectorySettings& dirs, TypeKeyFunction typeKey);
     TransferController(const TransferController&) = delete;
     TransferController& operator=(const TransferController&) = delete;
@@ -97,7 +98,7 @@ private:
     [[nodiscard]] bool SendCommand(const char* command);
 
     SerialLink& link;
-    TransferUi& ui;
+    TransferRoles roles;
     RequestDesk& doc;
     const DirectorySettings& dirs;
     TypeKeyFunction typeKey;

@@ -37,18 +37,20 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
                              QWidget* parent)
     : QAbstractScrollArea(parent), panes(panes_), doc(doc_), store(store_), prompt(panes_),
       dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this),
-      reconnect(link, [this] { ApplyDamage(); }), dialogs(*this),
-      transfer(std::make_unique<TransferController>(link, dialogs, doc, dirs,
-                                                    [this](std::uint8_t c) { return TypeKey(c); })),
-      keys(link, *transfer), commands(std::make_unique<TerminalCommands>(*this)) {
+      reconnect(link, [this] { ApplyDamage(); }), dialogs(*this, prompt, link),
+      transferTimer(kTransferTimerMs, prompt, link, [this] { OnTransferTimer(); }),
+      transfer(std::make_unique<TransferController>(
+          link, TransferRoles{dialogs, dialogs, dialogs, transferTimer, dialogs}, doc, dirs,
+          [this](std::uint8_t c) { return TypeKey(c); })),
+      keys(link, *transfer),
+      commands(std::make_unique<TerminalCommands>(TerminalCommands::Parts{
+          *this, link, doc, store, dirs, *transfer, dialogs, transferTimer})) {
     setObjectName("CProgTermView");
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    transferTimer.setInterval(kTransferTimerMs);
-    connect(&transferTimer, &QTimer::timeout, this, &CProgTermView::OnTransferTimer);
     doc.SetRequestListener([this] { RequestRecorded(); });
     const int flash = QApplication::cursorFlashTime();
     caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
@@ -142,14 +144,6 @@ void CProgTermView::SetWaitCursor(bool on) {
     on ? QApplication::setOverrideCursor(Qt::WaitCursor) : QApplication::restoreOverrideCursor();
 }
 
-void CProgTermView::StartViewTimer() {
-    transferTimer.start();
-}
-void CProgTermView::StopViewTimer() {
-    transferTimer.stop();
-    prompt.ClearStaleAddressPrompt(link.Record()); // no tick will do it now
-}
-
 void CProgTermView::ShowCaret(bool show) {
     show&& hasFocus() ? caretBlink.start() : caretBlink.stop();
     caretVisible = true;
@@ -227,7 +221,7 @@ void CProgTermView::OnTransferTimer() {
 void CProgTermView::RequestRecorded() {
     // Queued: the request may be recorded at start-up, before the window is shown.
     QTimer::singleShot(0, this, [this] {
-        if (!transferTimer.isActive()) {
+        if (!transferTimer.Running()) {
             transfer->CarryOutRequest();
             ApplyDamage();
         }
@@ -300,6 +294,11 @@ void CProgTermView::resizeEvent(QResizeEvent* event) {
         SyncScrollBars();
         viewport()->update();
     }
+}
+
+std::string CProgTermView::ScreenRow(int row) const {
+    const auto cells = screen ? screen->Row(row) : std::span<const std::uint8_t>();
+    return {cells.begin(), cells.end()};
 }
 
 void CProgTermView::PaintScreen(QPainter& painter, const QRect& area) {

@@ -12,6 +12,7 @@
 #include "terminal/ui/ReconnectDriver.h"
 #include "terminal/ui/ViewDialogs.h"
 #include "terminal/ui/ViewDocument.h"
+#include "terminal/ui/ViewTimer.h"
 #include "transfer/TransferController.h"
 
 #include <QAbstractScrollArea>
@@ -30,7 +31,9 @@ class StatusPanes;
 class TerminalCommands;
 
 // The terminal view: owns the connection record and the screen model, paints the screen,
-// turns typed keys into bytes for the device and carries out the terminal's commands.
+// turns typed keys into bytes for the device and carries out the terminal's commands. What it
+// owns stays inside: the commands, the dialogs and the transfers are each given the parts they
+// work on when they are made.
 class CProgTermView : public QAbstractScrollArea,
                       public LinkUi,
                       public ReceiveTarget,
@@ -46,6 +49,9 @@ public:
     // Record, settings, font and port; reports a port that cannot be opened. -1 when the
     // record could not be made.
     int OnCreate(const std::string& portOverride);
+    // For this run only (the command line): false keeps a hang-up from being followed by a
+    // wait for the device.
+    void AllowReconnect(bool allow) { link.AllowReconnect(allow); }
     void OnCommand(int id);
     int TypeKey(std::uint8_t character) { return keys.TypeKey(character); }
     void PlaceCaret();
@@ -54,24 +60,22 @@ public:
     // Draws the screen as the window shows it; used for printing too.
     void PaintScreen(QPainter& painter, const QRect& area);
 
-    [[nodiscard]] SerialLink& Link() { return link; }
-    [[nodiscard]] ViewDocument& Document() { return doc; }
-    [[nodiscard]] SettingsStore& Store() { return store; }
-    [[nodiscard]] PromptPane& Prompt() { return prompt; }
     // A new capture may fill the store again, and is told so again.
     void ResetCaptureReport() { captureFullReported = false; }
-    [[nodiscard]] ScreenModel* Screen() { return screen.get(); }
-    [[nodiscard]] DirectorySettings& Directories() { return dirs; }
     [[nodiscard]] const QFont& TerminalFont() const { return font; }
-    [[nodiscard]] bool TransferTimerRunning() const { return transferTimer.isActive(); }
+    [[nodiscard]] bool TransferTimerRunning() const { return transferTimer.Running(); }
     [[nodiscard]] int BellsRung() const { return bellsRung; }
+    // The characters of a row of the screen (empty before the font is built); the tests read
+    // what the window shows through it.
+    [[nodiscard]] std::string ScreenRow(int row) const;
 
     // LinkUi
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
     void SetWaitCursor(bool on) override;
-    void StartViewTimer() override;
-    void StopViewTimer() override;
+    // the same timer the transfers start and stop
+    void StartViewTimer() override { transferTimer.StartViewTimer(); }
+    void StopViewTimer() override { transferTimer.StopViewTimer(); }
     void ShowCaret(bool show) override;
     void WakeForReceived() override;
     void Debug(const std::string& text) override;
@@ -89,10 +93,6 @@ public:
     void PromptCharacter(std::uint8_t byte) override;
     void PromptBackspace() override;
 
-    // What the transfers open over the window.
-    [[nodiscard]] ViewDialogs& Dialogs() { return dialogs; }
-    [[nodiscard]] TerminalCommands& Commands() { return *commands; }
-    [[nodiscard]] TransferController& Transfer() { return *transfer; }
     void SetStartupBatch(StartupBatch batch) { transfer->SetStartupBatch(std::move(batch)); }
 
 protected:
@@ -124,6 +124,7 @@ private:
     SerialLink link;
     ReconnectDriver reconnect; // the device's return after a hang-up
     ViewDialogs dialogs;
+    ViewTimer transferTimer;
     std::unique_ptr<TransferController> transfer;
     KeyTyper keys;
     std::unique_ptr<ScreenModel> screen;
@@ -132,7 +133,6 @@ private:
     BellLimiter bells;
     int bellsRung = 0;
     bool shownOnce = false; // received blocks wait for the first show
-    QTimer transferTimer;
     QTimer caretBlink;
     bool caretVisible = true;
     bool syncingBars = false;

@@ -3,7 +3,6 @@
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
 #include "examine/ExamineDirectory.h"
-#include "examine/ui/CExamineFileDlg.h"
 #include "examine/ui/CSettingsSheet.h"
 #include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
@@ -12,7 +11,11 @@
 #include "settings/ui/CDirectoriesSetup.h"
 #include "settings/ui/CTerminalSetup.h"
 #include "terminal/ui/CProgTermView.h"
+#include "terminal/ui/ViewDocument.h"
 #include "transfer/FileFilters.h"
+#include "transfer/TransferController.h"
+#include "transfer/TransferTimer.h"
+#include "transfer/WindowHandOffs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -26,7 +29,9 @@
 
 namespace t8 {
 
-TerminalCommands::TerminalCommands(CProgTermView& view_) : view(view_) {}
+TerminalCommands::TerminalCommands(const Parts& parts)
+    : view(parts.view), link(parts.link), doc(parts.doc), store(parts.store), dirs(parts.dirs),
+      transfer(parts.transfer), handOffs(parts.handOffs), timer(parts.timer) {}
 TerminalCommands::~TerminalCommands() = default;
 
 void TerminalCommands::Run(int id) {
@@ -62,19 +67,19 @@ void TerminalCommands::Run(int id) {
         EditSettings();
         return;
     case cmd::kSendFile:
-        view.Transfer().SendFileCommand();
+        transfer.SendFileCommand();
         return;
     case cmd::kReceiveFile:
-        view.Transfer().ReceiveFileCommand();
+        transfer.ReceiveFileCommand();
         return;
     case cmd::kDownloadEeprom:
-        view.Transfer().DownloadEepromCommand();
+        transfer.DownloadEepromCommand();
         return;
     case cmd::kUploadEeprom:
-        view.Transfer().UploadEepromCommand();
+        transfer.UploadEepromCommand();
         return;
     case cmd::kReceiveLibrary:
-        view.Transfer().ReceiveLibraryCommand();
+        transfer.ReceiveLibraryCommand();
         return;
     case cmd::kPortParameters:
         PortParameters();
@@ -83,7 +88,7 @@ void TerminalCommands::Run(int id) {
         EditDirectories();
         return;
     case cmd::kExecuteBatch:
-        view.Transfer().ExecuteBatchCommand();
+        transfer.ExecuteBatchCommand();
         return;
     default:
         break;
@@ -97,24 +102,24 @@ void TerminalCommands::Run(int id) {
 
 void TerminalCommands::SendDeviceCommand(int id) {
     const DeviceCommand* command = FindDeviceCommand(id);
-    if (view.Link().Record() == nullptr) {
+    if (link.Record() == nullptr) {
         return;
     }
-    view.Link().SendBytes(command->sent); // the device shows what it makes of it
+    link.SendBytes(command->sent); // the device shows what it makes of it
 }
 
 void TerminalCommands::StartCapture() {
-    TTYInfo* tty = view.Link().Record();
+    TTYInfo* tty = link.Record();
     if (!tty) {
         return;
     }
     tty->captureOn = 1;
-    view.Document().ResetCapture();
+    doc.ResetCapture();
     view.ResetCaptureReport();
 }
 
 void TerminalCommands::StopCapture() {
-    TTYInfo* tty = view.Link().Record();
+    TTYInfo* tty = link.Record();
     const QString start = captureDirectory.isEmpty() ? QString() : captureDirectory + "/";
     const QString path =
         QFileDialog::getSaveFileName(&view, "Save captured data", start, kCaptureFilter);
@@ -124,7 +129,7 @@ void TerminalCommands::StopCapture() {
     if (path.isEmpty()) {
         return; // the bytes stay until the next capture starts
     }
-    const SaveResult saved = view.Document().Serialize(path.toStdString());
+    const SaveResult saved = doc.Serialize(path.toStdString());
     if (!saved.saved) {
         // Unlike a save that empties the store anyway, the data stay for another try.
         QMessageBox::warning(&view, SerialLink::kAppCaption,
@@ -137,12 +142,12 @@ void TerminalCommands::StopCapture() {
         QMessageBox::information(&view, SerialLink::kAppCaption,
                                  QString::fromStdString(saved.message));
     }
-    view.Document().ResetCapture();
+    doc.ResetCapture();
     captureDirectory = QFileInfo(path).absolutePath();
 }
 
 void TerminalCommands::ChangeFont() {
-    TTYInfo* tty = view.Link().Record();
+    TTYInfo* tty = link.Record();
     if (!tty) {
         return;
     }
@@ -162,7 +167,7 @@ void TerminalCommands::ChangeFont() {
 }
 
 void TerminalCommands::ChangeBackground() {
-    TTYInfo* tty = view.Link().Record();
+    TTYInfo* tty = link.Record();
     if (!tty) {
         return;
     }
@@ -175,11 +180,11 @@ void TerminalCommands::ChangeBackground() {
 }
 
 void TerminalCommands::SavePreferences() {
-    const TTYInfo* tty = view.Link().Record();
+    const TTYInfo* tty = link.Record();
     if (!tty) {
         return;
     }
-    const StoreStatus status = view.Store().SaveSettings(*tty, view.Directories());
+    const StoreStatus status = store.SaveSettings(*tty, dirs);
     if (!status.ok) {
         QMessageBox::warning(&view, SerialLink::kAppCaption,
                              QString::fromStdString(status.message));
@@ -225,21 +230,12 @@ void TerminalCommands::OnExamineFile() {
     if (path.isEmpty()) {
         return;
     }
-    ExaminePath(path.toStdString(), view.Link().Record());
+    handOffs.OpenExamine(path.toStdString(), true);
     examineDirectory = ExamineDirectoryOf(path.toStdString());
 }
 
-void TerminalCommands::ExaminePath(const std::string& path, const TTYInfo* settings) {
-    CExamineFileDlg dialog(&view);
-    dialog.SetFileName(path);
-    if (settings) {
-        dialog.SetSettings(*settings);
-    }
-    dialog.exec();
-}
-
 void TerminalCommands::EditSettings() {
-    TTYInfo* tty = view.Link().Record();
+    TTYInfo* tty = link.Record();
     if (!tty) {
         return;
     }
@@ -253,7 +249,6 @@ void TerminalCommands::EditSettings() {
 // The port is closed while the sheet is open, so the scan finds it, and opened again with
 // whatever settings stand when it closes.
 void TerminalCommands::PortParameters() {
-    SerialLink& link = view.Link();
     TTYInfo* tty = link.Record();
     if (!tty) {
         return;
@@ -261,7 +256,7 @@ void TerminalCommands::PortParameters() {
     CTerminalSetup sheet(CTerminalSetup::kCaption, &view, 0);
     sheet.LoadFromRecord(*tty, link.PortOverride());
     link.ClosePort();
-    view.Dialogs().Wait(kPortCloseWaitMs);
+    timer.Wait(kPortCloseWaitMs);
     if (sheet.exec() == QDialog::Accepted) {
         sheet.StoreToRecord(*tty);
         if (!sheet.KeepsRunOverride()) {
@@ -278,10 +273,10 @@ void TerminalCommands::PortParameters() {
 
 void TerminalCommands::EditDirectories() {
     CDirectoriesSetup sheet(CDirectoriesSetup::kCaption, &view, 0);
-    sheet.Page()->SetDirectories(view.Directories());
+    sheet.Page()->SetDirectories(dirs);
     if (sheet.exec() == QDialog::Accepted) {
-        view.Directories() = sheet.Page()->Directories();
-        view.Transfer().ForgetDialogLocations();
+        dirs = sheet.Page()->Directories();
+        transfer.ForgetDialogLocations();
     }
 }
 

@@ -10,20 +10,36 @@ class QPrinter;
 namespace t8 {
 
 class CProgTermView;
-struct TTYInfo;
+class SerialLink;
+class SettingsStore;
+class TransferController;
+class TransferTimer;
+class ViewDocument;
+class WindowHandOffs;
+struct DirectorySettings;
 
 // The commands of the menus and toolbar that the terminal carries out: device commands and
 // keys, capture, clear screen, font and colours, saving preferences, printing.
 class TerminalCommands {
 public:
-    explicit TerminalCommands(CProgTermView& view);
+    // What the commands work on. The view is the dialogs' parent and shows what they change.
+    struct Parts {
+        CProgTermView& view;
+        SerialLink& link;
+        ViewDocument& doc;
+        SettingsStore& store;
+        DirectorySettings& dirs;
+        TransferController& transfer;
+        WindowHandOffs& handOffs; // the examine dialog
+        TransferTimer& timer;     // the pause while the port closes
+    };
+
+    explicit TerminalCommands(const Parts& parts);
     TerminalCommands(const TerminalCommands&) = delete;
     TerminalCommands& operator=(const TerminalCommands&) = delete;
     ~TerminalCommands();
 
     void Run(int id);
-    // The examine dialog on a file, with the record's fill options when one is given.
-    void ExaminePath(const std::string& path, const TTYInfo* settings);
 
     static constexpr const char* kCaptureFilter = "Capture files (*.cap);;All Files (*)";
     static constexpr int kPortCloseWaitMs = 50;
@@ -45,6 +61,13 @@ private:
     QPrinter& Printer();
 
     CProgTermView& view;
+    SerialLink& link;
+    ViewDocument& doc;
+    SettingsStore& store;
+    DirectorySettings& dirs;
+    TransferController& transfer;
+    WindowHandOffs& handOffs;
+    TransferTimer& timer;
     QString captureDirectory;     // folder of the last saved capture, kept for this run only
     std::string examineDirectory; // folder of the last file examined, likewise
     std::unique_ptr<QPrinter> printer;

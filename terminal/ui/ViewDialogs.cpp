@@ -1,14 +1,14 @@
 #include "terminal/ui/ViewDialogs.h"
 
 #include "batch/ui/CBatchDlg.h"
-#include "terminal/ui/CProgTermView.h"
-#include "terminal/ui/TerminalCommands.h"
+#include "examine/ui/CExamineFileDlg.h"
+#include "link/SerialLink.h"
+#include "terminal/ui/PromptPane.h"
 #include "transfer/FileDialogError.h"
 #include "transfer/FileFilters.h"
 #include "transfer/ui/CDownloadProgressDlg.h"
 #include "transfer/ui/CUploadProgressDlg.h"
 
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -61,7 +61,8 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
 
 } // namespace
 
-ViewDialogs::ViewDialogs(CProgTermView& view_) : view(view_) {}
+ViewDialogs::ViewDialogs(QWidget& view_, PromptPane& prompt_, const SerialLink& link_)
+    : view(view_), prompt(prompt_), link(link_) {}
 
 std::optional<std::string> ViewDialogs::ChooseOpenFile(const std::string& initialName,
                                                        const std::string& filter) {
@@ -90,7 +91,7 @@ std::optional<std::string> ViewDialogs::ChooseSaveFile(const std::string& initia
 }
 
 void ViewDialogs::SetPromptText(const std::string& text) {
-    view.Prompt().SetText(text);
+    prompt.SetText(text);
 }
 
 void ViewDialogs::ShowMessage(const std::string& text, const std::string& caption,
@@ -118,37 +119,27 @@ int ViewDialogs::RunUploadDialog(UploadProgress& progress) {
 }
 
 void ViewDialogs::OpenExamine(const std::string& path, bool withRecord) {
-    view.Commands().ExaminePath(path, withRecord ? view.Link().Record() : nullptr);
+    CExamineFileDlg dialog(&view);
+    dialog.SetFileName(path);
+    if (const TTYInfo* settings = withRecord ? link.Record() : nullptr) {
+        dialog.SetSettings(*settings);
+    }
+    dialog.exec();
 }
 
 // Opened from the event loop, not inside the caller: a batch started by the view's timer (the
 // start-up batch, a document's request) needs that timer to go on ticking, and Qt does not fire
 // a timer again while its own handler still runs.
-void ViewDialogs::RunBatch(const std::string& path) {
-    QTimer::singleShot(0, &view, [this, path] {
+void ViewDialogs::RunBatch(const std::string& path, BatchTerminal& terminal) {
+    QTimer::singleShot(0, &view, [this, path, &terminal] {
         if (view.findChild<CBatchDlg*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
             ShowMessage("A batch file is running already; " + path + " was not started.",
                         SerialLink::kAppCaption, MessageIcon::Information);
             return;
         }
-        CBatchDlg dialog(path, view.Transfer(), &view);
+        CBatchDlg dialog(path, terminal, &view);
         dialog.exec();
     });
-}
-
-void ViewDialogs::StartViewTimer() {
-    view.StartViewTimer();
-}
-
-void ViewDialogs::StopViewTimer() {
-    view.StopViewTimer();
-}
-
-// The pause keeps the window painted and the link served, but holds the operator's input back.
-void ViewDialogs::Wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace t8

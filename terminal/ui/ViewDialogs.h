@@ -1,41 +1,55 @@
 #pragma once
 
-#include "transfer/TransferUi.h"
+#include "transfer/FileChooser.h"
+#include "transfer/TransferMessages.h"
+#include "transfer/TransferProgress.h"
+#include "transfer/WindowHandOffs.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
+class QWidget;
+
 namespace t8 {
 
-class CProgTermView;
+class PromptPane;
+class SerialLink;
 
 // The windows the transfers open over the view: file dialogs, message boxes, the two progress
-// dialogs and the batch dialog, and the wait that holds the operator's input back. The view owns
-// it; the view's timer, the status bar and the examine dialog stay the view's.
-class ViewDialogs : public TransferUi {
+// dialogs, the examine and batch dialogs; and the status bar's prompt pane they write to. The
+// view owns it; the view's timer and its pause are ViewTimer's.
+class ViewDialogs : public FileChooser,
+                    public TransferMessages,
+                    public TransferProgress,
+                    public WindowHandOffs {
 public:
-    explicit ViewDialogs(CProgTermView& view);
+    // `view`: the dialogs' parent; `link`: the record whose fill options the examine dialog
+    // may take.
+    ViewDialogs(QWidget& view, PromptPane& prompt, const SerialLink& link);
 
+    // FileChooser
     std::optional<std::string> ChooseOpenFile(const std::string& initialName,
                                               const std::string& filter) override;
     [[nodiscard]] std::uint32_t LastDialogError() const override { return lastDialogError; }
     std::optional<std::string> ChooseSaveFile(const std::string& initialName,
                                               const std::string& filter) override;
-    void SetPromptText(const std::string& text) override;
+    // TransferMessages
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
     bool AskOkCancel(const std::string& text, const std::string& caption) override;
+    // TransferProgress
     int RunDownloadDialog(DownloadStream& stream) override;
     int RunUploadDialog(UploadProgress& progress) override;
+    // WindowHandOffs
+    void SetPromptText(const std::string& text) override;
     void OpenExamine(const std::string& path, bool withRecord) override;
-    void RunBatch(const std::string& path) override;
-    void StartViewTimer() override;
-    void StopViewTimer() override;
-    void Wait(int ms) override;
+    void RunBatch(const std::string& path, BatchTerminal& terminal) override;
 
 private:
-    CProgTermView& view;
+    QWidget& view;
+    PromptPane& prompt;
+    const SerialLink& link;
     std::uint32_t lastDialogError = 0;
 };
 

@@ -1,10 +1,13 @@
 #include "tools/t8batch/HeadlessTerminal.h"
 
 #include "tests/support/LinkTestSupport.h"
+#include "tests/support/TempFolder.h"
 #include "tests/transfer/TransferHarness.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -17,7 +20,7 @@ using test::FakePort;
 class HeadlessTerminalTest : public ::testing::Test {
 protected:
     HeadlessTerminalTest()
-        : terminal(ui, transferUi,
+        : terminal(ui, {transferUi, transferUi, transferUi},
                    [this](const std::string&) { return std::make_unique<FakePort>(port); }) {
         terminal.OnDeviceText([this](const std::uint8_t* bytes, std::size_t count) {
             logged.append(reinterpret_cast<const char*>(bytes), count);
@@ -65,6 +68,37 @@ TEST_F(HeadlessTerminalTest, OnlyTheDevicesTextIsLoggedNeverAReceivesData) {
     Device(std::nullopt);
     EXPECT_FALSE(terminal.Connected());
     EXPECT_EQ(logged, "") << "the hang-up line is the link's, not the device's";
+}
+
+// t8batch plays the messages, the progress loops and the timer, nothing else. A TX ends as the
+// host's progress loop says; a batch's receive whose file cannot be written is offered to no one
+// for another name, so the host finds it unsaved and reports the data lost.
+TEST_F(HeadlessTerminalTest, TheHostsLoopsEndTheTransfersAndNobodyChoosesAFile) {
+    Open();
+    test::TempFolder folder;
+    const std::string file = folder.Path("p.hex");
+    std::ofstream(file) << "PAYLOAD";
+    BatchTerminal& batch = terminal.Transfers();
+    const RawSendResult sent = batch.SendFileRaw(file);
+    EXPECT_EQ(sent.outcome, RawSendOutcome::Sent);
+    EXPECT_EQ(sent.bytes, 7u);
+    transferUi.beforeTick = [this](int) { transferUi.download->Cancel(); };
+    EXPECT_EQ(batch.SendFileRaw(file).outcome, RawSendOutcome::Cancelled);
+
+    transferUi.beforeTick = [this](int tick) {
+        if (tick == 0) {
+            Device("\r\n1234>");
+        }
+    };
+    batch.PrepareBatchReceive(folder.Path("no/such.hex"));
+    Device("Send ASCII data range 00000,00003");
+    batch.TypeKey('\r');
+    const FileReceiver& receiver = terminal.Transfers().Receiver();
+    EXPECT_EQ(receiver.Received().Data().size(), 4u);
+    EXPECT_TRUE(receiver.PresetReceive()) << "still waiting for its file: the data are lost";
+    EXPECT_EQ(receiver.SavedPath(), "");
+    EXPECT_THAT(transferUi.log, testing::Contains(testing::StartsWith("message Cannot write")));
+    EXPECT_THAT(transferUi.log, testing::Each(testing::Not(testing::StartsWith("save "))));
 }
 
 } // namespace

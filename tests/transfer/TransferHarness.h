@@ -9,7 +9,7 @@
 #include "terminal/ScreenModel.h"
 #include "transfer/DownloadStream.h"
 #include "transfer/TransferController.h"
-#include "transfer/TransferUi.h"
+#include "transfer/TransferRoles.h"
 #include "transfer/UploadProgress.h"
 
 #include <stdlib.h>
@@ -21,11 +21,17 @@
 
 namespace t8::test {
 
-// Records what the transfers ask of the windows, one entry a call, and runs the dialogs as
-// their modal loops do: a tick per period until the logic ends. `pause` lets real time pass
-// between ticks where a device is on the line.
-class ScriptedUi : public TransferUi {
+// Plays every role of the window: records what the transfers ask of it, one entry a call, and
+// runs the dialogs as their modal loops do: a tick per period until the logic ends. `pause`
+// lets real time pass between ticks where a device is on the line.
+class ScriptedUi : public FileChooser,
+                   public TransferMessages,
+                   public TransferProgress,
+                   public TransferTimer,
+                   public WindowHandOffs {
 public:
+    [[nodiscard]] TransferRoles Roles() { return {*this, *this, *this, *this, *this}; }
+
     std::optional<std::string> ChooseOpenFile(const std::string& name,
                                               const std::string&) override {
         return Answer("open " + name);
@@ -62,7 +68,9 @@ public:
     void OpenExamine(const std::string& path, bool withRecord) override {
         log.push_back("examine " + path + (withRecord ? " +record" : ""));
     }
-    void RunBatch(const std::string& path) override { log.push_back("batch " + path); }
+    void RunBatch(const std::string& path, BatchTerminal&) override {
+        log.push_back("batch " + path);
+    }
     void StartViewTimer() override { timerRunning = true; }
     void StopViewTimer() override { timerRunning = false; }
     void Wait(int ms) override {
@@ -123,7 +131,7 @@ struct TransferRig : ReceiveTarget, ScreenHost {
         link.CreateLinkRecord();
         screen = std::make_unique<ScreenModel>(*link.Record(), link.flags, *this);
         transfers = std::make_unique<TransferController>(
-            link, ui, doc, dirs, [this](std::uint8_t c) { return keys->TypeKey(c); });
+            link, ui.Roles(), doc, dirs, [this](std::uint8_t c) { return keys->TypeKey(c); });
         keys = std::make_unique<KeyTyper>(link, *transfers);
         char name[] = "/tmp/t8transfer-test-XXXXXX";
         folder = ::mkdtemp(name);

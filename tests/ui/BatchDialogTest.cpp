@@ -1,8 +1,11 @@
 #include "tests/ui/WindowFixture.h"
 
 #include "batch/ui/CBatchDlg.h"
+#include "commands/CommandIds.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -19,10 +22,13 @@ namespace {
 // The window with its view on a pty; the test plays the device on the pty's master side.
 class BatchDialogTest : public WindowFixture {
 protected:
-    // Runs the batch dialog; `drive` works it from inside its loop, then it must close.
+    // Runs the batch dialog as Execute batch does, on the file chosen in its file dialog;
+    // `drive` works it from inside its loop, then it must close.
     void RunBatch(const std::string& path, const std::function<void(CBatchDlg&)>& drive) {
+        modals.Then<QFileDialog>(
+            [path](QFileDialog* dialog) { ChooseFile(dialog, QString::fromStdString(path)); });
         modals.Then<CBatchDlg>([drive](CBatchDlg* dialog) { drive(*dialog); });
-        view->Dialogs().RunBatch(path);
+        frame->Action(cmd::kExecuteBatch)->trigger();
         EXPECT_TRUE(WaitFor(
             [&] { return modals.Done() && QApplication::activeModalWidget() == nullptr; }, 15000));
     }

@@ -13,16 +13,30 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace t8::test {
 namespace {
+
+// True when no one holds `path`: an open port holds its lock.
+bool PortFree(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return free;
+}
 
 // The window on a pty started with --port, as `scripts/t8dev run` starts it on the simulator.
 class PreferencesCommandsTest : public WindowFixture {
@@ -43,7 +57,7 @@ TEST_F(PreferencesCommandsTest, PortParametersReopenTheLineAtTheChosenRate) {
     bool closedMeanwhile = false;
     QString portShown;
     modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
-        closedMeanwhile = !view->Link().LineOpen();
+        closedMeanwhile = PortFree(pty.SlavePath());
         portShown = sheet->ComPage()->PortBox()->currentText();
         sheet->ComPage()->BaudBox()->setCurrentText("9600");
         sheet->accept();
@@ -52,9 +66,11 @@ TEST_F(PreferencesCommandsTest, PortParametersReopenTheLineAtTheChosenRate) {
     EXPECT_TRUE(closedMeanwhile) << "the scan must find the program's own port free";
     EXPECT_EQ(portShown, QString::fromStdString(pty.SlavePath()) + " - this run only (--port)");
     EXPECT_EQ(pty.ReadSettings().ospeed, 9600U) << "read back from the line";
-    EXPECT_EQ(view->Link().DevicePath(), pty.SlavePath());
-    EXPECT_EQ(view->Link().Record()->baudRate, 9600U);
+    QTest::keyClicks(view, "k");
+    EXPECT_EQ(pty.ReadFor(1, 3000), "k") << "the same device, open again";
     EXPECT_TRUE(view->TransferTimerRunning());
+    frame.reset();
+    EXPECT_EQ(Stored("COM/BautRate").toString(), "9600");
 }
 
 TEST_F(PreferencesCommandsTest, APortThatDoesNotOpenAfterOkIsExplained) {
@@ -64,8 +80,16 @@ TEST_F(PreferencesCommandsTest, APortThatDoesNotOpenAfterOkIsExplained) {
     });
     modals.Messages(1); // the link's text, which its own tests check
     ASSERT_TRUE(Run(cmd::kPortParameters));
-    EXPECT_EQ(view->Link().Record()->devicePath, "/dev/nonexistent-t8");
-    EXPECT_EQ(view->Link().PortOverride(), "") << "another port was chosen for good";
+    bool runNoteShown = true;
+    modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
+        runNoteShown = !sheet->ComPage()->RunOnlyNote()->isHidden();
+        sheet->reject();
+    });
+    modals.Messages(1); // it does not open this time either
+    ASSERT_TRUE(Run(cmd::kPortParameters));
+    EXPECT_FALSE(runNoteShown) << "another port was chosen for good";
+    frame.reset();
+    EXPECT_EQ(Stored("COM/Device").toString(), "/dev/nonexistent-t8");
 }
 
 // The cable pulled with Port parameters opened meanwhile: the link's wait, its texts and the
@@ -75,31 +99,35 @@ TEST_F(PreferencesCommandsTest, AnUnpluggedDeviceIsAwaitedThroughTheSheetAndTake
     TempFolder folder;
     PtyPair first;
     folder.Link("t8", first.SlavePath());
-    SerialLink& link = view->Link();
-    link.ClosePort();
-    link.SetPortOverride(folder.Path("t8"));
-    ASSERT_NE(link.OpenPort(), 0);
+    const std::string t8 = folder.Path("t8");
+    modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
+        sheet->ComPage()->PortBox()->setEditText(QString::fromStdString(t8));
+        sheet->accept();
+    });
+    ASSERT_TRUE(Run(cmd::kPortParameters));
     first.CloseMaster();
     folder.Remove("t8");
-    const std::string t8 = folder.Path("t8");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return link.AwaitingDevice(); }, 5000));
-    EXPECT_EQ(frame->PromptText().toStdString(),
-              "T8 disconnected: " + t8 + " hung up. Waiting for it to come back...");
+    const std::string awaiting =
+        "T8 disconnected: " + t8 + " hung up. Waiting for it to come back...";
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return frame->PromptText().toStdString() == awaiting; }, 5000));
 
-    bool waitedMeanwhile = true;
+    QString shownMeanwhile;
     modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
-        waitedMeanwhile = link.AwaitingDevice();
+        shownMeanwhile = frame->PromptText();
         sheet->reject();
     });
     ASSERT_TRUE(Run(cmd::kPortParameters)); // and no box about the port that does not open
-    EXPECT_FALSE(waitedMeanwhile) << "an explicit close stops the wait";
-    EXPECT_TRUE(link.AwaitingDevice()) << "the reopen found nothing: the wait goes on";
+    EXPECT_EQ(shownMeanwhile.toStdString(), "T8 disconnected from " + t8 + "; the port is closed.")
+        << "an explicit close stops the wait";
     EXPECT_EQ(frame->PromptText().toStdString(),
-              "T8 disconnected. Waiting for " + t8 + " to come back...");
+              "T8 disconnected. Waiting for " + t8 + " to come back...")
+        << "the reopen found nothing: the wait goes on";
 
     PtyPair second;
     folder.Link("t8", second.SlavePath());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return link.Record()->connected != 0; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return frame->PromptText().startsWith("T8 reconnected on "); }, 2000));
     EXPECT_TRUE(view->TransferTimerRunning());
     QTest::keyClicks(view, "k");
     EXPECT_EQ(second.ReadFor(2, 1000), "k");
@@ -119,7 +147,8 @@ TEST_F(PreferencesCommandsTest, NewDirectoriesAreWhereTheNextSendStarts) {
         sheet->accept();
     });
     ASSERT_TRUE(Run(cmd::kDirectories));
-    EXPECT_EQ(view->Directories().downloadDirectory, down.toStdString());
+    frame->Action(cmd::kSavePreferences)->trigger();
+    EXPECT_EQ(Stored("DIRS/DownloadDirectory").toString(), down);
     QString started;
     modals.Then<QFileDialog>([&](QFileDialog* dialog) {
         started = dialog->directory().absolutePath();
@@ -134,7 +163,6 @@ TEST_F(PreferencesCommandsTest, LibraryDownloadThroughTheWindow) {
     std::ofstream(file.toStdString()) << IntelRecord(0x0100, {1, 2}) << "\n"
                                       << IntelRecord(0xF800, {3}) << "\n"
                                       << kEndRecord << "\n";
-    view->Directories().libraryDirectory = dir.path().toStdString();
     modals.Then<QFileDialog>([this](QFileDialog* dialog) { Choose(dialog, "lib.hex"); });
     modals.Messages(2); // the start question and "File downloaded successfully"
     ASSERT_TRUE(Run(cmd::kReceiveLibrary));

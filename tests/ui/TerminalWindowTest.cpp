@@ -1,9 +1,14 @@
 #include "tests/ui/WindowFixture.h"
 
-#include "settings/FontMapping.h"
+#include "commands/CommandIds.h"
 
+#include <QAction>
+#include <QColorDialog>
 #include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontMetrics>
 #include <QImage>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -37,13 +42,36 @@ std::vector<double> InkCentres(const QImage& page, int top, int height) {
     return centres;
 }
 
+// Black on white, as an operator may keep them in the settings.
 class TerminalWindowTest : public WindowTest {
 protected:
-    [[nodiscard]] TTYInfo& Tty() { return *view->Link().Record(); }
-    void Shown(const std::string& bytes) {
-        view->Link().ShowReceived(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                  bytes.size());
+    void SetUp() override {
+        Store("TTY/FontColor", 0);
+        Store("TTY/BackColor", 0xFFFFFF);
+        WindowTest::SetUp();
     }
+    // Change font with `font` chosen and the text colour kept; the screen is cleared after it.
+    void ChooseFont(const QFont& font) {
+        modals.Then<QFontDialog>([font](QFontDialog* dialog) {
+            dialog->setCurrentFont(font);
+            dialog->accept();
+        });
+        modals.Then<QColorDialog>([](QColorDialog* dialog) { dialog->accept(); });
+        frame->Action(cmd::kChangeFont)->trigger();
+        ASSERT_TRUE(modals.Done());
+    }
+    // The device sends `text`; returns once the first row shows it.
+    void Shown(const std::string& text) {
+        ASSERT_TRUE(pty.WriteAll(text));
+        ASSERT_TRUE(WaitFor([&] { return RowText(0, static_cast<int>(text.size())) == text; }));
+    }
+    // The cell the view lays its font out on: an M's advance wide, a line high.
+    [[nodiscard]] QSize Cell() const {
+        const QFontMetrics metrics(view->TerminalFont(), view->viewport());
+        return {std::max(1, metrics.horizontalAdvance(QChar('M'))),
+                std::max(1, metrics.height() + metrics.leading())};
+    }
+    [[nodiscard]] int Columns() const { return static_cast<int>(view->ScreenRow(0).size()); }
 };
 
 TEST_F(TerminalWindowTest, EveryGlyphSitsOnItsCellAtEveryOfferedFontSize) {
@@ -52,19 +80,17 @@ TEST_F(TerminalWindowTest, EveryGlyphSitsOnItsCellAtEveryOfferedFontSize) {
     const QList<int> sizes = QFontDatabase::pointSizes(family); // what the font dialog offers
     ASSERT_TRUE(sizes.contains(8) && sizes.contains(20));
     frame->resize(1500, 500);
-    Tty().textColour = 0;        // black on
-    Tty().backColour = 0xFFFFFF; // white
     for (const int size : sizes) {
-        Tty().logFont = LogFontFromFont(QFont(family, size));
-        view->BuildFont();
-        view->ClearScreen();
-        const int columns = Tty().columns;
-        const int cell = Tty().charWidth;
+        ChooseFont(QFont(family, size));
+        const int columns = Columns();
+        const int cell = Cell().width();
         ASSERT_GE(columns, 20) << size;
         Shown(std::string(static_cast<std::size_t>(columns), '|'));
-        ASSERT_EQ(std::pair(Tty().scrollX, Tty().scrollY), std::pair(0, 0));
+        ASSERT_EQ(
+            std::pair(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value()),
+            std::pair(0, 0));
 
-        const std::vector<double> bars = InkCentres(Painted(), 0, Tty().charHeight);
+        const std::vector<double> bars = InkCentres(Painted(), 0, Cell().height());
         ASSERT_EQ(bars.size(), static_cast<std::size_t>(columns))
             << size << " pt: one bar in every column, the last one included";
         for (int column = 0; column < columns; ++column) {
@@ -76,18 +102,16 @@ TEST_F(TerminalWindowTest, EveryGlyphSitsOnItsCellAtEveryOfferedFontSize) {
 }
 
 TEST_F(TerminalWindowTest, UnderlineAndStrikeOutRunUnderEveryCellOfTheRow) {
-    Tty().textColour = 0;
-    Tty().backColour = 0xFFFFFF;
-    for (const auto& [underline, strikeOut] : {std::pair(1, 0), std::pair(0, 1)}) {
-        Tty().logFont.underline = static_cast<std::uint8_t>(underline);
-        Tty().logFont.strikeOut = static_cast<std::uint8_t>(strikeOut);
-        view->BuildFont();
-        view->ClearScreen();
+    for (const auto& [underline, strikeOut] : {std::pair(true, false), std::pair(false, true)}) {
+        QFont font = view->TerminalFont();
+        font.setUnderline(underline);
+        font.setStrikeOut(strikeOut);
+        ChooseFont(font);
         Shown("ab   cd");
         const QImage page = Painted();
-        const int rowWidth = Tty().columns * Tty().charWidth;
+        const int rowWidth = Columns() * Cell().width();
         int lineRows = 0; // pixel rows of the first text row dark from end to end
-        for (int y = 0; y < Tty().charHeight; ++y) {
+        for (int y = 0; y < Cell().height(); ++y) {
             int dark = 0;
             for (int x = 0; x < rowWidth; ++x) {
                 dark += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
@@ -101,8 +125,7 @@ TEST_F(TerminalWindowTest, UnderlineAndStrikeOutRunUnderEveryCellOfTheRow) {
 TEST_F(TerminalWindowTest, ABellFloodRingsAtMostOncePerTenthOfASecond) {
     const auto start = Clock::now();
     ASSERT_TRUE(pty.WriteAll(std::string(20000, '\a') + "after the bells"));
-    ASSERT_TRUE(
-        WaitFor([&] { return RowText(*view->Screen(), 0, 15) == "after the bells"; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return RowText(0, 15) == "after the bells"; }, 20000));
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_GE(view->BellsRung(), 1);
@@ -121,10 +144,10 @@ TEST_F(WindowBeforeShowTest, TextFromBeforeTheFirstShowIsLaidOutAtTheRealSize) {
     ASSERT_TRUE(pty.WriteAll(greeting + "\r\n>"));
     QTest::qWait(500); // the reader has passed it on
     Show();
-    ASSERT_TRUE(WaitFor([&] { return RowText(*view->Screen(), 1, 1) == ">"; }));
-    EXPECT_EQ(RowText(*view->Screen(), 0, static_cast<int>(greeting.size())), greeting);
-    EXPECT_EQ(std::pair(Tty().row, Tty().column), std::pair(1, 1));
-    EXPECT_EQ(Tty().columns, view->viewport()->width() / Tty().charWidth);
+    ASSERT_TRUE(WaitFor([&] { return RowText(1, 1) == ">"; }));
+    EXPECT_EQ(RowText(0, static_cast<int>(greeting.size())), greeting);
+    EXPECT_EQ(frame->PositionText(), "Ln 1, Col 1");
+    EXPECT_EQ(Columns(), view->viewport()->width() / Cell().width());
 }
 
 } // namespace

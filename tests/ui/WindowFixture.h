@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,11 +24,6 @@
 #include <string>
 
 namespace t8::test {
-
-inline std::string RowText(ScreenModel& screen, int row, int length) {
-    const auto cells = screen.Row(row);
-    return std::string(cells.begin(), cells.begin() + std::min<long>(length, cells.size()));
-}
 
 // The main window with its view on a pty, the test playing the device on the master side.
 // `modals` answers the modal windows the test's commands open; any other one fails the test.
@@ -67,6 +63,17 @@ protected:
             QTest::qWait(10);
         }
         return done();
+    }
+    // The first `length` characters of a row of the screen.
+    [[nodiscard]] std::string RowText(int row, int length) const {
+        return view->ScreenRow(row).substr(0, static_cast<std::size_t>(length));
+    }
+    // A value of the settings store the window reads at its start and writes as it goes.
+    [[nodiscard]] QVariant Stored(const QString& key) const {
+        return QSettings(dir.filePath("t8.ini"), QSettings::IniFormat).value(key);
+    }
+    void Store(const QString& key, const QVariant& value) {
+        QSettings(dir.filePath("t8.ini"), QSettings::IniFormat).setValue(key, value);
     }
     // The screen as painted.
     [[nodiscard]] QImage Painted() const {

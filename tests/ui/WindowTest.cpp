@@ -6,14 +6,16 @@
 #include "commands/CommandIds.h"
 #include "examine/ui/CExamineFileDlg.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/CCOMPortPage.h"
+#include "settings/ui/CTerminalSetup.h"
 #include "terminal/ui/CProgTermView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QSettings>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -44,21 +46,27 @@ TEST_F(WindowTest, MenusAndKeysPutTheirBytesOnTheLine) {
 TEST_F(WindowTest, ReceivedTextReachesTheScreenAndTheStatusBar) {
     EXPECT_EQ(frame->PositionText(), "Ln 0, Col 0");
     ASSERT_TRUE(pty.WriteAll("T8 ready\r\n>"));
-    ASSERT_TRUE(WaitFor([&] { return RowText(*view->Screen(), 1, 1) == ">"; }));
-    EXPECT_EQ(RowText(*view->Screen(), 0, 8), "T8 ready");
-    EXPECT_TRUE(WaitFor([&] { return view->Link().flags.promptSeen == 1; }))
-        << "the timer sees the prompt in column 0";
+    ASSERT_TRUE(WaitFor([&] { return RowText(1, 1) == ">"; }));
+    EXPECT_EQ(RowText(0, 8), "T8 ready");
     EXPECT_EQ(frame->PositionText(), "Ln 1, Col 1");
 
     frame->Action(cmd::kClearScreen)->trigger();
-    EXPECT_EQ(RowText(*view->Screen(), 0, 8), "        ");
-    EXPECT_EQ(view->Link().Record()->row, 0);
+    EXPECT_EQ(RowText(0, 8), "        ");
+    EXPECT_EQ(frame->PositionText(), "Ln 0, Col 0");
 }
+
+// The window of an operator who keeps local echo on in the settings.
+class EchoingWindowTest : public WindowFixture {
+protected:
+    void SetUp() override {
+        Store("COM/LocalEcho", 1);
+        WindowFixture::SetUp();
+    }
+};
 
 // What the link hands the capture is the link's and the key typer's tests; here the command
 // starts it and the document holds what arrived and what was typed, in order.
-TEST_F(WindowTest, CaptureHoldsReceivedBytesAndTheEchoInOrder) {
-    view->Link().Record()->echoActive = 1;
+TEST_F(EchoingWindowTest, CaptureHoldsReceivedBytesAndTheEchoInOrder) {
     frame->Action(cmd::kCaptureStart)->trigger();
     ASSERT_TRUE(pty.WriteAll("in"));
     ASSERT_TRUE(WaitFor([&] { return doc.CaptureLength() >= 2; }));
@@ -113,9 +121,9 @@ TEST_F(WindowTest, APulledCableDuringAReceiveOffersWhatArrivedForSaving) {
         pty.CloseMaster();
     });
     frame->Action(cmd::kReceiveFile)->trigger();
-    ASSERT_TRUE(WaitFor(
-        [&] { return view->Transfer().Fields().prompt.Text().find("00FFF") != std::string::npos; },
-        kPatienceMs));
+    // the device's prompt, shown and taken by the receive in the same stroke
+    ASSERT_TRUE(WaitFor([&] { return view->ScreenRow(0).find("00FFF") != std::string::npos; },
+                        kPatienceMs));
     QTest::keyClick(view, Qt::Key_Return); // the receive runs until the line is gone
     ASSERT_TRUE(WaitFor([&] { return modals.Done(); }, kPatienceMs));
     device.join();
@@ -127,11 +135,15 @@ TEST_F(WindowTest, APulledCableDuringAReceiveOffersWhatArrivedForSaving) {
 }
 
 TEST_F(WindowTest, SettingsAreWrittenWhenTheViewGoes) {
-    view->Link().Record()->baudRate = 9600;
+    modals.Then<CTerminalSetup>([](CTerminalSetup* sheet) {
+        sheet->ComPage()->BaudBox()->setCurrentText("9600");
+        sheet->accept();
+    });
+    frame->Action(cmd::kPortParameters)->trigger();
+    ASSERT_TRUE(modals.Done());
     frame.reset();
-    QSettings ini(dir.filePath("t8.ini"), QSettings::IniFormat);
-    EXPECT_EQ(ini.value("COM/BautRate").toString(), "9600");
-    EXPECT_EQ(ini.value("COM/Device").toString(), "") << "the command line's port is not stored";
+    EXPECT_EQ(Stored("COM/BautRate").toString(), "9600");
+    EXPECT_EQ(Stored("COM/Device").toString(), "") << "the command line's port is not stored";
 }
 
 TEST(SplashTest, SwallowsOnlyPressesAndOnlyWhileShown) {

@@ -27,8 +27,8 @@ constexpr int kViewTimerMs = 250; // the view's timer: prompt at the line start,
 
 BatchRun::BatchRun(const BatchOptions& options_, std::string version_)
     : options(options_), version(std::move(version_)), transcript(Transcript::Clock::now()),
-      tap(transcript), terminal(*this, *this, TappedPorts(MakePort, tap)), executor(*this, *this),
-      failOn(options.failOn),
+      tap(transcript), terminal(*this, {*this, *this, *this}, TappedPorts(MakePort, tap)),
+      executor(*this, *this), failOn(options.failOn),
       transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds) {
     report.file = options.file;
     report.startedUtc = UtcTimestamp(startedAt);

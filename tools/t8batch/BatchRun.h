@@ -11,7 +11,9 @@
 #include "tools/t8batch/TappedPort.h"
 #include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
-#include "transfer/TransferUi.h"
+#include "transfer/TransferMessages.h"
+#include "transfer/TransferProgress.h"
+#include "transfer/TransferTimer.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,7 +30,9 @@ namespace t8 {
 // names), the port is closed, and the transcript's last line, the JUnit report and the record
 // say how the run ended.
 class BatchRun : public LinkUi,
-                 public TransferUi,
+                 public TransferMessages,
+                 public TransferProgress,
+                 public TransferTimer,
                  public BatchTerminal,
                  public BatchDisplay,
                  private RunControl {
@@ -45,7 +49,8 @@ public:
     int Run();
     [[nodiscard]] const RunReport& Report() const { return report; }
 
-    // LinkUi (ShowMessage, StartViewTimer and StopViewTimer are shared with TransferUi)
+    // LinkUi (ShowMessage is shared with TransferMessages, StartViewTimer and StopViewTimer
+    // with TransferTimer)
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
     void SetWaitCursor(bool) override {}
@@ -59,20 +64,12 @@ public:
     // A lost device ends the run: nothing is awaited, so no retries either.
     void SetReconnectTimer(bool) override {}
 
-    // TransferUi: never a dialog; the progress dialogs become loops of their ticks.
-    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    void SetPromptText(const std::string&) override {}
-    // Nobody is there to answer: the cautious answer.
+    // TransferMessages: with nobody there to answer, a question gets the cautious answer.
     bool AskOkCancel(const std::string& text, const std::string&) override;
+    // TransferProgress: never a dialog; the progress dialogs become loops of their ticks.
     int RunDownloadDialog(DownloadStream& stream) override { return transfers.Send(stream); }
     int RunUploadDialog(UploadProgress& progress) override { return transfers.Receive(progress); }
-    void OpenExamine(const std::string&, bool) override {}
-    void RunBatch(const std::string&) override {}
+    // TransferTimer
     void Wait(int ms) override { transfers.Wait(ms); }
 
     // BatchTerminal: the transfers', with what each step means for the verdict.

@@ -2,11 +2,12 @@
 
 namespace t8 {
 
-HeadlessTerminal::HeadlessTerminal(LinkUi& linkUi, TransferUi& transferUi,
+HeadlessTerminal::HeadlessTerminal(LinkUi& linkUi, const HostRoles& host,
                                    SerialLink::PortFactory factory)
     : link(linkUi, *this, std::move(factory)) {
+    const TransferRoles roles{unattended, host.messages, host.progress, host.timer, unattended};
     transfers = std::make_unique<TransferController>(
-        link, transferUi, desk, dirs, [this](std::uint8_t c) { return keys->TypeKey(c); });
+        link, roles, desk, dirs, [this](std::uint8_t c) { return keys->TypeKey(c); });
     keys = std::make_unique<KeyTyper>(link, *transfers);
 }
 

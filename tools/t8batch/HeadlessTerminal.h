@@ -8,20 +8,27 @@
 #include "terminal/ScreenModel.h"
 #include "transfer/RequestDesk.h"
 #include "transfer/TransferController.h"
+#include "transfer/Unattended.h"
 
 #include <functional>
 #include <memory>
 
 namespace t8 {
 
-class TransferUi;
-
 // The terminal view without a window: the link, the screen model (kept, never drawn, so the
 // prompt is seen by the window's rules), the transfers and the keypad, wired as the view wires
-// them. Received blocks go to a running receive or to the screen; nothing is captured.
+// them. Received blocks go to a running receive or to the screen; nothing is captured. The host
+// plays the transfers' messages, progress and timer; no file is chosen and no window opened
+// (Unattended).
 class HeadlessTerminal : public ReceiveTarget, public ScreenHost {
 public:
-    HeadlessTerminal(LinkUi& linkUi, TransferUi& transferUi, SerialLink::PortFactory factory);
+    struct HostRoles {
+        TransferMessages& messages;
+        TransferProgress& progress;
+        TransferTimer& timer;
+    };
+
+    HeadlessTerminal(LinkUi& linkUi, const HostRoles& host, SerialLink::PortFactory factory);
     HeadlessTerminal(const HeadlessTerminal&) = delete;
     HeadlessTerminal& operator=(const HeadlessTerminal&) = delete;
     ~HeadlessTerminal() override;
@@ -62,6 +69,7 @@ private:
     };
 
     NoRequests desk;
+    Unattended unattended;
     DirectorySettings dirs;
     SerialLink link;
     std::unique_ptr<TransferController> transfers;
