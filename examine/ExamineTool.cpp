@@ -24,43 +24,43 @@ std::string Range(std::uint32_t start, std::uint32_t end) {
 }
 } // namespace
 
-ExamineTool::ExamineTool(std::string path, ExamineSettings settings)
-    : settings_(settings), fileNameText_(std::move(path)) {
-    image_.SetFill(settings_.fillUnused, settings_.fillPattern);
+ExamineTool::ExamineTool(std::string path, ExamineSettings settings_)
+    : settings(settings_), fileNameText(std::move(path)) {
+    image.SetFill(settings.fillUnused, settings.fillPattern);
 }
 
 void ExamineTool::Init() {
     char text[64];
-    if (settings_.fillUnused) {
-        std::snprintf(text, sizeof text, "Unused Space filled with : %02X", settings_.fillPattern);
-        unusedSpaceText_ = text;
+    if (settings.fillUnused) {
+        std::snprintf(text, sizeof text, "Unused Space filled with : %02X", settings.fillPattern);
+        unusedSpaceText = text;
     } else {
-        unusedSpaceText_ = "Unused Space not filled.";
+        unusedSpaceText = "Unused Space not filled.";
     }
     ByteSource source;
-    if (source.Open(fileNameText_)) {
-        fileLength_ = source.Length();
+    if (source.Open(fileNameText)) {
+        fileLength = source.Length();
         std::snprintf(text, sizeof text, "%" PRIu64 " bytes.", source.Length());
-        fileLengthText_ = text;
+        fileLengthText = text;
     }
     Changed();
 }
 
 void ExamineTool::Tick() {
-    if (state_ == kRecognizeState) {
+    if (state == kRecognizeState) {
         Recognize();
     }
-    if (state_ == kSummaryState) {
+    if (state == kSummaryState) {
         Summarize();
     }
-    ++state_;
+    ++state;
 }
 
 ExamineTool::CloseResult ExamineTool::Close() {
-    if (state_ == kRecognizeState) {
-        image_.RequestStop();
-        state_ = kEndedState;
-        statusText_ = "Examination canceled";
+    if (state == kRecognizeState) {
+        image.RequestStop();
+        state = kEndedState;
+        statusText = "Examination canceled";
         Changed();
         return CloseResult::StayOpen;
     }
@@ -68,56 +68,56 @@ ExamineTool::CloseResult ExamineTool::Close() {
 }
 
 void ExamineTool::Recognize() {
-    recognition_ = RecognizeFile(image_, fileNameText_, progress_);
-    statusText_ = image_.StatusText();
-    if (recognition_.opened) {
-        fileLength_ = recognition_.fileLength;
-        fileLengthText_ = recognition_.fileLengthText;
+    recognition = RecognizeFile(image, fileNameText, progress);
+    statusText = image.StatusText();
+    if (recognition.opened) {
+        fileLength = recognition.fileLength;
+        fileLengthText = recognition.fileLengthText;
     }
-    binaryLengthText_ = recognition_.binaryLengthText;
-    binaryOffsetText_ = Hex8(image_.BaseAddress());
-    if (recognition_.examinationEnded) {
-        state_ = kEndedState;
+    binaryLengthText = recognition.binaryLengthText;
+    binaryOffsetText = Hex8(image.BaseAddress());
+    if (recognition.examinationEnded) {
+        state = kEndedState;
     }
     Changed();
 }
 
 void ExamineTool::Summarize() {
-    checksumText_ = Hex8(image_.ImageChecksum(progress_));
-    image_.SortSegments();
-    image_.MergeSegments();
-    image_.MergeSegments();
-    summaryDone_ = true;
+    checksumText = Hex8(image.ImageChecksum(progress));
+    image.SortSegments();
+    image.MergeSegments();
+    image.MergeSegments();
+    summaryDone = true;
     FillRows();
     Changed();
 }
 
 std::span<const ImageSegment> ExamineTool::ListedSegments() const {
-    const auto& all = image_.Segments().Segments();
-    return {all.data(), summaryDone_ ? std::min(all.size(), kListedSegmentsMax) : 0};
+    const auto& all = image.Segments().Segments();
+    return {all.data(), summaryDone ? std::min(all.size(), kListedSegmentsMax) : 0};
 }
 
 void ExamineTool::FillRows() {
-    rows_.clear();
-    totals_ = {};
+    rows.clear();
+    totals = {};
     for (const ImageSegment& segment : ListedSegments()) {
-        totals_.lowest = std::min(totals_.lowest, segment.start);
-        totals_.highest = std::max(totals_.highest, segment.end);
-        totals_.total += segment.sum;
+        totals.lowest = std::min(totals.lowest, segment.start);
+        totals.highest = std::max(totals.highest, segment.end);
+        totals.total += segment.sum;
         char length[32];
         std::snprintf(length, sizeof length, "%" PRIu64 " bytes", segment.Length());
-        rows_.push_back({Range(segment.start, segment.end), length, Hex8(segment.sum), false});
+        rows.push_back({Range(segment.start, segment.end), length, Hex8(segment.sum), false});
     }
-    rows_.push_back({Range(totals_.lowest, totals_.highest) + " - ALL SEGMENTS", "",
-                     Hex8(totals_.total), false});
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        rows_[i].selected = i % 2 == 0;
+    rows.push_back(
+        {Range(totals.lowest, totals.highest) + " - ALL SEGMENTS", "", Hex8(totals.total), false});
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].selected = i % 2 == 0;
     }
 }
 
 void ExamineTool::Changed() {
-    if (changed_) {
-        changed_();
+    if (changed) {
+        changed();
     }
 }
 

@@ -43,13 +43,13 @@ public:
     static constexpr std::size_t kListedSegmentsMax = 16;
     enum class CloseResult { StayOpen, Close };
 
-    explicit ExamineTool(std::string path, ExamineSettings settings = {});
+    explicit ExamineTool(std::string path, ExamineSettings settings_ = {});
     ExamineTool(const ExamineTool&) = delete;
     ExamineTool& operator=(const ExamineTool&) = delete;
 
-    void SetProgressCallback(ProgressFn progress) { progress_ = std::move(progress); }
+    void SetProgressCallback(ProgressFn progress_) { progress = std::move(progress_); }
     // Called whenever the texts or the table change, for the view to refresh.
-    void SetChangedCallback(std::function<void()> changed) { changed_ = std::move(changed); }
+    void SetChangedCallback(std::function<void()> changed_) { changed = std::move(changed_); }
 
     // The dialog's initialisation: unused-space text and file length.
     void Init();
@@ -57,30 +57,30 @@ public:
     // The Close button: cancels while the recognition is due, else ends the dialog.
     [[nodiscard]] CloseResult Close();
     // Stops a running reader or checksum at its next record or block (callback or other thread).
-    void RequestStop() { image_.RequestStop(); }
+    void RequestStop() { image.RequestStop(); }
 
-    [[nodiscard]] int State() const { return state_; }
-    [[nodiscard]] bool Finished() const { return state_ >= 3; }
-    [[nodiscard]] bool SummaryDone() const { return summaryDone_; }
-    [[nodiscard]] const RecognitionResult& Recognition() const { return recognition_; }
-    [[nodiscard]] const MemoryImage& Image() const { return image_; }
+    [[nodiscard]] int State() const { return state; }
+    [[nodiscard]] bool Finished() const { return state >= 3; }
+    [[nodiscard]] bool SummaryDone() const { return summaryDone; }
+    [[nodiscard]] const RecognitionResult& Recognition() const { return recognition; }
+    [[nodiscard]] const MemoryImage& Image() const { return image; }
     // The length on disk; empty when the file could not be opened.
-    [[nodiscard]] std::optional<std::uint64_t> FileLength() const { return fileLength_; }
+    [[nodiscard]] std::optional<std::uint64_t> FileLength() const { return fileLength; }
 
-    [[nodiscard]] const std::string& FileNameText() const { return fileNameText_; }
-    [[nodiscard]] const std::string& StatusText() const { return statusText_; }
-    [[nodiscard]] const std::string& BinaryLengthText() const { return binaryLengthText_; }
-    [[nodiscard]] const std::string& FileLengthText() const { return fileLengthText_; }
-    [[nodiscard]] const std::string& BinaryOffsetText() const { return binaryOffsetText_; }
-    [[nodiscard]] const std::string& ChecksumText() const { return checksumText_; }
-    [[nodiscard]] const std::string& UnusedSpaceText() const { return unusedSpaceText_; }
+    [[nodiscard]] const std::string& FileNameText() const { return fileNameText; }
+    [[nodiscard]] const std::string& StatusText() const { return statusText; }
+    [[nodiscard]] const std::string& BinaryLengthText() const { return binaryLengthText; }
+    [[nodiscard]] const std::string& FileLengthText() const { return fileLengthText; }
+    [[nodiscard]] const std::string& BinaryOffsetText() const { return binaryOffsetText; }
+    [[nodiscard]] const std::string& ChecksumText() const { return checksumText; }
+    [[nodiscard]] const std::string& UnusedSpaceText() const { return unusedSpaceText; }
 
     // Rows of the table: the listed segments, then the ALL SEGMENTS row (after the summary).
-    [[nodiscard]] const std::vector<SegmentRow>& Rows() const { return rows_; }
+    [[nodiscard]] const std::vector<SegmentRow>& Rows() const { return rows; }
     [[nodiscard]] std::span<const ImageSegment> ListedSegments() const;
-    [[nodiscard]] const SegmentTotals& Totals() const { return totals_; }
+    [[nodiscard]] const SegmentTotals& Totals() const { return totals; }
     // Every segment after merging, listed or not.
-    [[nodiscard]] std::size_t SegmentCount() const { return image_.Segments().Size(); }
+    [[nodiscard]] std::size_t SegmentCount() const { return image.Segments().Size(); }
 
 private:
     void Recognize();
@@ -88,23 +88,23 @@ private:
     void FillRows();
     void Changed();
 
-    ExamineSettings settings_;
-    MemoryImage image_;
-    RecognitionResult recognition_;
-    ProgressFn progress_;
-    std::function<void()> changed_;
-    std::optional<std::uint64_t> fileLength_;
-    int state_ = 0;
-    bool summaryDone_ = false;
-    std::string fileNameText_;
-    std::string statusText_;
-    std::string binaryLengthText_;
-    std::string fileLengthText_;
-    std::string binaryOffsetText_;
-    std::string checksumText_;
-    std::string unusedSpaceText_;
-    std::vector<SegmentRow> rows_;
-    SegmentTotals totals_;
+    ExamineSettings settings;
+    MemoryImage image;
+    RecognitionResult recognition;
+    ProgressFn progress;
+    std::function<void()> changed;
+    std::optional<std::uint64_t> fileLength;
+    int state = 0;
+    bool summaryDone = false;
+    std::string fileNameText;
+    std::string statusText;
+    std::string binaryLengthText;
+    std::string fileLengthText;
+    std::string binaryOffsetText;
+    std::string checksumText;
+    std::string unusedSpaceText;
+    std::vector<SegmentRow> rows;
+    SegmentTotals totals;
 };
 
 } // namespace t8

@@ -21,9 +21,9 @@ public:
 private:
     void Flush();
 
-    std::array<std::uint8_t, kRunSize> run_{};
-    std::size_t runLength_ = 0;
-    std::uint32_t counter_ = 0;
+    std::array<std::uint8_t, kRunSize> run{};
+    std::size_t runLength = 0;
+    std::uint32_t counter = 0;
 };
 
 } // namespace t8

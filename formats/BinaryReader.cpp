@@ -6,24 +6,24 @@
 namespace t8 {
 
 bool BinaryReader::Read() {
-    image_.RestartAt(0);
-    image_.SetLength(0);
+    image.RestartAt(0);
+    image.SetLength(0);
     Begin(false);
     std::array<std::uint8_t, kBlockSize> block{};
     std::uint32_t address = 0;
     for (;;) {
-        const std::size_t got = source_.ReadBlock(block.data(), block.size());
+        const std::size_t got = source.ReadBlock(block.data(), block.size());
         if (got == 0) {
             break;
         }
-        image_.Load(address, block.data(), got);
+        image.Load(address, block.data(), got);
         address += static_cast<std::uint32_t>(got);
         UpdateProgress();
-        if (image_.StopRequested()) {
+        if (image.StopRequested()) {
             return false;
         }
     }
-    image_.SetLength(address);
+    image.SetLength(address);
     return true;
 }
 

@@ -16,7 +16,7 @@ public:
 
     ByteSource() = default;
     // Memory source; chunk > 0 hands the data out in pieces of that size, as a file read would.
-    explicit ByteSource(std::span<const std::uint8_t> memory, std::size_t chunk = kBufferSize);
+    explicit ByteSource(std::span<const std::uint8_t> memory_, std::size_t chunk_ = kBufferSize);
     ~ByteSource();
     ByteSource(const ByteSource&) = delete;
     ByteSource& operator=(const ByteSource&) = delete;
@@ -26,21 +26,21 @@ public:
     // Regular files only: a pipe or device could not be rewound between readers.
     [[nodiscard]] bool Open(const std::string& path);
     void Close();
-    [[nodiscard]] bool IsOpen() const { return fd_ >= 0 || memory_.data() != nullptr; }
-    [[nodiscard]] std::uint64_t Length() const { return length_; }
+    [[nodiscard]] bool IsOpen() const { return fd >= 0 || memory.data() != nullptr; }
+    [[nodiscard]] std::uint64_t Length() const { return length; }
     // Number of bytes handed out since the last rewind.
     [[nodiscard]] std::uint64_t Position() const {
-        return consumedBefore_ + static_cast<std::uint64_t>(next_ - begin_);
+        return consumedBefore + static_cast<std::uint64_t>(next - begin);
     }
 
     bool Rewind();
 
     // The next byte, or -1 at the end of input (a read error ends the input as well).
     [[nodiscard]] int Next() {
-        if (next_ == end_ && !Refill()) {
+        if (next == end && !Refill()) {
             return -1;
         }
-        return *next_++;
+        return *next++;
     }
 
     // Up to max bytes; 0 only at the end of input.
@@ -49,16 +49,16 @@ public:
 private:
     bool Refill();
 
-    int fd_ = -1;
-    std::span<const std::uint8_t> memory_;
-    std::size_t chunk_ = kBufferSize;
-    std::uint64_t memoryOffset_ = 0;
-    std::vector<std::uint8_t> buffer_;
-    const std::uint8_t* begin_ = nullptr;
-    const std::uint8_t* next_ = nullptr;
-    const std::uint8_t* end_ = nullptr;
-    std::uint64_t consumedBefore_ = 0;
-    std::uint64_t length_ = 0;
+    int fd = -1;
+    std::span<const std::uint8_t> memory;
+    std::size_t chunk = kBufferSize;
+    std::uint64_t memoryOffset = 0;
+    std::vector<std::uint8_t> buffer;
+    const std::uint8_t* begin = nullptr;
+    const std::uint8_t* next = nullptr;
+    const std::uint8_t* end = nullptr;
+    std::uint64_t consumedBefore = 0;
+    std::uint64_t length = 0;
 };
 
 } // namespace t8

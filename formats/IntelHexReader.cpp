@@ -14,18 +14,18 @@ constexpr unsigned kLinearShift = 16;
 
 bool IntelHexReader::Read() {
     static const ClassTable kClasses = MakeClasses(":", false);
-    upperAddress_ = 0;
-    recordSeen_ = false;
+    upperAddress = 0;
+    recordSeen = false;
     Begin(true);
     if (!RunRecordLoop(kClasses)) {
         return false;
     }
     FinishInput();
-    return recordSeen_;
+    return recordSeen;
 }
 
 ReaderBase::RecordEnd IntelHexReader::ReadRecord(int /*startChar*/) {
-    recordSeen_ = true;
+    recordSeen = true;
     std::uint32_t count = 0;
     std::uint32_t offset = 0;
     std::uint32_t type = 0;
@@ -45,7 +45,7 @@ ReaderBase::RecordEnd IntelHexReader::ReadRecord(int /*startChar*/) {
 }
 
 ReaderBase::RecordEnd IntelHexReader::ReadData(std::uint32_t count, std::uint32_t offset) {
-    const std::uint32_t address = upperAddress_ + offset;
+    const std::uint32_t address = upperAddress + offset;
     PlaceRecord(address);
     std::uint32_t sum = count + (offset & 0xFFU) + (offset >> 8);
     std::uint32_t digits = 0;
@@ -73,7 +73,7 @@ ReaderBase::RecordEnd IntelHexReader::ReadUpperAddress(unsigned shift) {
     if (!ReadHex(4, value)) {
         return RecordEnd::EndInput;
     }
-    upperAddress_ = value << shift;
+    upperAddress = value << shift;
     return RecordEnd::Continue;
 }
 

@@ -18,8 +18,8 @@ private:
     RecordEnd ReadData(std::uint32_t count, std::uint32_t offset);
     RecordEnd ReadUpperAddress(unsigned shift);
 
-    std::uint32_t upperAddress_ = 0;
-    bool recordSeen_ = false;
+    std::uint32_t upperAddress = 0;
+    bool recordSeen = false;
 };
 
 } // namespace t8

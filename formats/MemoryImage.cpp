@@ -18,48 +18,47 @@ std::size_t FormatSlot(TransferFormat format) {
 } // namespace
 
 void MemoryImage::SetFill(bool fillUnused, std::uint32_t fillPattern) {
-    fill_ = fillUnused ? static_cast<std::uint8_t>(fillPattern & 0xFFU) : std::uint8_t{0};
+    fill = fillUnused ? static_cast<std::uint8_t>(fillPattern & 0xFFU) : std::uint8_t{0};
 }
 
 void MemoryImage::PrepareImage() {
-    base_ = kNoBase;
-    end_ = 0;
-    length_ = 0;
-    imageSum_ = 0;
-    stop_.store(false, std::memory_order_relaxed);
-    statusText_.clear();
-    recordSeen_.fill(false);
+    base = kNoBase;
+    end = 0;
+    length = 0;
+    imageSum = 0;
+    stop.store(false, std::memory_order_relaxed);
+    statusText.clear();
+    recordSeen.fill(false);
     RestartAt(kNoBase);
 }
 
-void MemoryImage::RestartAt(std::uint32_t base) {
-    base_ = base;
-    segments_.Clear();
-    pages_.clear();
-    pageIndex_.clear();
-    cachedPage_ = nullptr;
+void MemoryImage::RestartAt(std::uint32_t base_) {
+    base = base_;
+    segments.Clear();
+    pages.clear();
+    pageIndex.clear();
+    cachedPage = nullptr;
 }
 
 bool MemoryImage::RecordSeen(TransferFormat format) const {
-    return recordSeen_[FormatSlot(format)];
+    return recordSeen[FormatSlot(format)];
 }
 
 void MemoryImage::MarkRecordSeen(TransferFormat format) {
-    recordSeen_[FormatSlot(format)] = true;
+    recordSeen[FormatSlot(format)] = true;
 }
 
 std::uint8_t* MemoryImage::PageFor(std::uint32_t pageNumber) {
-    if (cachedPage_ != nullptr && cachedPageNumber_ == pageNumber) {
-        return cachedPage_;
+    if (cachedPage != nullptr && cachedPageNumber == pageNumber) {
+        return cachedPage;
     }
-    auto [it, added] =
-        pageIndex_.try_emplace(pageNumber, static_cast<std::uint32_t>(pages_.size()));
+    auto [it, added] = pageIndex.try_emplace(pageNumber, static_cast<std::uint32_t>(pages.size()));
     if (added) {
-        pages_.emplace_back().fill(fill_); // unused bytes of a page read as the fill byte
+        pages.emplace_back().fill(fill); // unused bytes of a page read as the fill byte
     }
-    cachedPageNumber_ = pageNumber;
-    cachedPage_ = pages_[it->second].data();
-    return cachedPage_;
+    cachedPageNumber = pageNumber;
+    cachedPage = pages[it->second].data();
+    return cachedPage;
 }
 
 void MemoryImage::Write(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
@@ -75,21 +74,21 @@ void MemoryImage::Write(std::uint32_t address, const std::uint8_t* values, std::
 
 void MemoryImage::Load(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
     Write(address, values, count);
-    segments_.Add(address, values, count);
+    segments.Add(address, values, count);
 }
 
 std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
     ProgressMeter meter(&progress);
-    meter.Start(pages_.size());
+    meter.Start(pages.size());
     // The image covers [base, base + length), which never passes the top of the address space.
-    const std::uint64_t first = base_;
-    const std::uint64_t last = std::min(first + length_, kAddressSpace);
+    const std::uint64_t first = base;
+    const std::uint64_t last = std::min(first + length, kAddressSpace);
     std::uint64_t covered = 0;
     std::uint32_t sum = 0;
     std::uint64_t done = 0;
-    for (const auto& [pageNumber, index] : pageIndex_) {
+    for (const auto& [pageNumber, index] : pageIndex) {
         const std::uint64_t pageBegin = std::uint64_t{pageNumber} << kPageShift;
-        const Page& page = pages_[index];
+        const Page& page = pages[index];
         const std::uint64_t from = std::max(pageBegin, first);
         const std::uint64_t to = std::min(pageBegin + kPageSize, last);
         for (std::uint64_t a = from; a < to; ++a) {
@@ -98,17 +97,17 @@ std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
         covered += to > from ? to - from : 0;
         meter.Update(++done);
     }
-    const std::uint64_t unused = length_ - covered;
-    sum += static_cast<std::uint32_t>(unused * fill_);
-    imageSum_ = sum;
+    const std::uint64_t unused = length - covered;
+    sum += static_cast<std::uint32_t>(unused * fill);
+    imageSum = sum;
     return sum;
 }
 
 void MemoryImage::ReadPositions(std::uint64_t position, std::span<std::uint8_t> out) const {
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto address = static_cast<std::uint32_t>(base_ + position + i);
-        const auto it = pageIndex_.find(address >> kPageShift);
-        out[i] = it == pageIndex_.end() ? fill_ : pages_[it->second][address & (kPageSize - 1)];
+        const auto address = static_cast<std::uint32_t>(base + position + i);
+        const auto it = pageIndex.find(address >> kPageShift);
+        out[i] = it == pageIndex.end() ? fill : pages[it->second][address & (kPageSize - 1)];
     }
 }
 

@@ -36,40 +36,40 @@ public:
 
     // fillPattern's low byte fills unused space only when fillUnused is set; else 0x00.
     void SetFill(bool fillUnused, std::uint32_t fillPattern);
-    [[nodiscard]] std::uint8_t FillByte() const { return fill_; }
+    [[nodiscard]] std::uint8_t FillByte() const { return fill; }
 
     // Reset before a recognition run: no data, no segments, no base, flags and stop cleared.
     void PrepareImage();
 
     // Writes the bytes at consecutive addresses and accounts each in the segment list.
     void Load(std::uint32_t address, const std::uint8_t* values, std::size_t count);
-    void AddByte(std::uint32_t address, std::uint8_t value) { segments_.AddByte(address, value); }
-    void LowerBase(std::uint32_t newBase) { base_ = newBase; }
+    void AddByte(std::uint32_t address, std::uint8_t value) { segments.AddByte(address, value); }
+    void LowerBase(std::uint32_t newBase) { base = newBase; }
     // For the readers without addresses: a fresh image counted from base. The segments that an
     // earlier reader left go too: they describe records this image does not hold.
-    void RestartAt(std::uint32_t base);
-    void SetLength(std::uint64_t length) { length_ = length; }
+    void RestartAt(std::uint32_t base_);
+    void SetLength(std::uint64_t length_) { length = length_; }
     [[nodiscard]] std::uint32_t ImageChecksum(const ProgressFn& progress = {});
-    void SortSegments() { segments_.SortSegments(); }
-    void MergeSegments() { segments_.MergeSegments(); }
+    void SortSegments() { segments.SortSegments(); }
+    void MergeSegments() { segments.MergeSegments(); }
 
-    [[nodiscard]] std::uint32_t BaseAddress() const { return base_; }
-    void SetBaseAddress(std::uint32_t base) { base_ = base; }
+    [[nodiscard]] std::uint32_t BaseAddress() const { return base; }
+    void SetBaseAddress(std::uint32_t base_) { base = base_; }
     // One past the highest address loaded.
-    [[nodiscard]] std::uint64_t EndAddress() const { return end_; }
-    void SetEndAddress(std::uint64_t end) { end_ = end; }
-    [[nodiscard]] std::uint64_t Length() const { return length_; }
-    [[nodiscard]] std::uint32_t ImageSum() const { return imageSum_; }
-    [[nodiscard]] const SegmentList& Segments() const { return segments_; }
+    [[nodiscard]] std::uint64_t EndAddress() const { return end; }
+    void SetEndAddress(std::uint64_t end_) { end = end_; }
+    [[nodiscard]] std::uint64_t Length() const { return length; }
+    [[nodiscard]] std::uint32_t ImageSum() const { return imageSum; }
+    [[nodiscard]] const SegmentList& Segments() const { return segments; }
     // Bytes at image positions from position on (position 0 holds baseAddress).
     void ReadPositions(std::uint64_t position, std::span<std::uint8_t> out) const;
-    [[nodiscard]] std::size_t PageCount() const { return pages_.size(); }
+    [[nodiscard]] std::size_t PageCount() const { return pages.size(); }
 
-    [[nodiscard]] bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
+    [[nodiscard]] bool StopRequested() const { return stop.load(std::memory_order_relaxed); }
     // Safe from any thread: readers look at the flag after every record or block.
-    void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
-    [[nodiscard]] const std::string& StatusText() const { return statusText_; }
-    void SetStatusText(std::string text) { statusText_ = std::move(text); }
+    void RequestStop() { stop.store(true, std::memory_order_relaxed); }
+    [[nodiscard]] const std::string& StatusText() const { return statusText; }
+    void SetStatusText(std::string text) { statusText = std::move(text); }
     [[nodiscard]] bool RecordSeen(TransferFormat format) const;
     void MarkRecordSeen(TransferFormat format);
 
@@ -78,19 +78,19 @@ private:
     [[nodiscard]] std::uint8_t* PageFor(std::uint32_t pageNumber);
     void Write(std::uint32_t address, const std::uint8_t* values, std::size_t count);
 
-    std::uint8_t fill_ = 0;
-    std::uint32_t base_ = kNoBase;
-    std::uint64_t end_ = 0;
-    std::uint64_t length_ = 0;
-    std::uint32_t imageSum_ = 0;
-    std::atomic<bool> stop_{false};
-    std::string statusText_;
-    std::array<bool, kFormatSlots> recordSeen_{}; // by format code, 0: undetermined
-    SegmentList segments_;
-    std::deque<Page> pages_;
-    std::unordered_map<std::uint32_t, std::uint32_t> pageIndex_;
-    std::uint32_t cachedPageNumber_ = 0;
-    std::uint8_t* cachedPage_ = nullptr;
+    std::uint8_t fill = 0;
+    std::uint32_t base = kNoBase;
+    std::uint64_t end = 0;
+    std::uint64_t length = 0;
+    std::uint32_t imageSum = 0;
+    std::atomic<bool> stop{false};
+    std::string statusText;
+    std::array<bool, kFormatSlots> recordSeen{}; // by format code, 0: undetermined
+    SegmentList segments;
+    std::deque<Page> pages;
+    std::unordered_map<std::uint32_t, std::uint32_t> pageIndex;
+    std::uint32_t cachedPageNumber = 0;
+    std::uint8_t* cachedPage = nullptr;
 };
 
 } // namespace t8

@@ -18,12 +18,12 @@ bool MotorolaReader::Read() {
         return false;
     }
     FinishInput();
-    return image_.RecordSeen(TransferFormat::FormatMotorola);
+    return image.RecordSeen(TransferFormat::FormatMotorola);
 }
 
 ReaderBase::RecordEnd MotorolaReader::ReadRecord(int /*startChar*/) {
-    image_.MarkRecordSeen(TransferFormat::FormatMotorola);
-    int type = source_.Next();
+    image.MarkRecordSeen(TransferFormat::FormatMotorola);
+    int type = source.Next();
     if (type < 0) {
         type = '0';
     }
@@ -44,7 +44,7 @@ ReaderBase::RecordEnd MotorolaReader::ReadRecord(int /*startChar*/) {
 
 ReaderBase::RecordEnd MotorolaReader::SkipHeader() {
     for (;;) {
-        const int c = source_.Next();
+        const int c = source.Next();
         if (c < 0) {
             return RecordEnd::EndInput;
         }

@@ -14,24 +14,24 @@ using ProgressFn = std::function<void(int percent)>;
 class ProgressMeter {
 public:
     ProgressMeter() = default;
-    explicit ProgressMeter(const ProgressFn* callback) : callback_(callback) {}
+    explicit ProgressMeter(const ProgressFn* callback_) : callback(callback_) {}
 
     // Always reports 0, as a fresh progress bar would show.
-    void Start(std::uint64_t length);
+    void Start(std::uint64_t length_);
     void Update(std::uint64_t position) {
-        if (position >= nextAt_) {
+        if (position >= nextAt) {
             Advance(position);
         }
     }
-    [[nodiscard]] int Last() const { return last_; }
+    [[nodiscard]] int Last() const { return last; }
 
 private:
     void Advance(std::uint64_t position);
 
-    const ProgressFn* callback_ = nullptr;
-    std::uint64_t length_ = 0;
-    std::uint64_t nextAt_ = UINT64_MAX;
-    int last_ = 0;
+    const ProgressFn* callback = nullptr;
+    std::uint64_t length = 0;
+    std::uint64_t nextAt = UINT64_MAX;
+    int last = 0;
 };
 
 } // namespace t8

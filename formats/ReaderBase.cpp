@@ -7,8 +7,8 @@
 
 namespace t8 {
 
-ReaderBase::ReaderBase(MemoryImage& image, ByteSource& source, const ProgressFn& progress)
-    : image_(image), source_(source), meter_(&progress) {}
+ReaderBase::ReaderBase(MemoryImage& image_, ByteSource& source_, const ProgressFn& progress)
+    : image(image_), source(source_), meter(&progress) {}
 
 ReaderBase::ClassTable ReaderBase::MakeClasses(std::string_view recordStarts, bool highEndsInput) {
     ClassTable table{};
@@ -27,16 +27,16 @@ ReaderBase::ClassTable ReaderBase::MakeClasses(std::string_view recordStarts, bo
 }
 
 void ReaderBase::Begin(bool resetEnd) {
-    source_.Rewind();
+    source.Rewind();
     if (resetEnd) {
-        image_.SetEndAddress(0);
+        image.SetEndAddress(0);
     }
-    meter_.Start(source_.Length());
+    meter.Start(source.Length());
 }
 
 bool ReaderBase::RunRecordLoop(const ClassTable& classes) {
     for (;;) {
-        const int c = source_.Next();
+        const int c = source.Next();
         if (c < 0) {
             return true;
         }
@@ -61,22 +61,22 @@ bool ReaderBase::RunRecordLoop(const ClassTable& classes) {
         }
         RaiseEndAddress();
         UpdateProgress();
-        if (image_.StopRequested()) {
+        if (image.StopRequested()) {
             return false;
         }
     }
 }
 
 void ReaderBase::RaiseEndAddress() {
-    if (image_.EndAddress() < lastDataEnd_) {
-        image_.SetEndAddress(lastDataEnd_);
+    if (image.EndAddress() < lastDataEnd) {
+        image.SetEndAddress(lastDataEnd);
     }
 }
 
 void ReaderBase::FinishInput() {
-    const std::uint64_t end = image_.EndAddress();
-    const std::uint64_t base = image_.BaseAddress();
-    image_.SetLength(loadedData_ && end > base ? end - base : 0);
+    const std::uint64_t end = image.EndAddress();
+    const std::uint64_t base = image.BaseAddress();
+    image.SetLength(loadedData && end > base ? end - base : 0);
 }
 
 ReaderBase::RecordEnd ReaderBase::ReadRecord(int /*startChar*/) {
@@ -85,7 +85,7 @@ ReaderBase::RecordEnd ReaderBase::ReadRecord(int /*startChar*/) {
 
 bool ReaderBase::ReadChars(std::size_t count, char* out) {
     for (std::size_t i = 0; i < count; ++i) {
-        const int c = source_.Next();
+        const int c = source.Next();
         if (c < 0) {
             return false;
         }
@@ -97,7 +97,7 @@ bool ReaderBase::ReadChars(std::size_t count, char* out) {
 bool ReaderBase::ReadHex(std::size_t digits, std::uint32_t& value) {
     std::uint32_t result = 0;
     for (std::size_t i = 0; i < digits; ++i) {
-        const int c = source_.Next();
+        const int c = source.Next();
         if (c < 0) {
             return false;
         }
@@ -117,8 +117,8 @@ std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t cou
         std::size_t got = 0;
         bool ended = false;
         while (got < want) {
-            const int high = source_.Next();
-            const int low = high < 0 ? -1 : source_.Next();
+            const int high = source.Next();
+            const int low = high < 0 ? -1 : source.Next();
             if (low < 0) {
                 ended = true; // a byte cut short by the end of the file is not loaded
                 break;
@@ -134,8 +134,8 @@ std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t cou
             first < MemoryImage::kAddressSpace ? MemoryImage::kAddressSpace - first : 0;
         const auto placed = static_cast<std::size_t>(std::min<std::uint64_t>(got, room));
         if (placed > 0) {
-            image_.Load(static_cast<std::uint32_t>(first), chunk.data(), placed);
-            loadedData_ = true;
+            image.Load(static_cast<std::uint32_t>(first), chunk.data(), placed);
+            loadedData = true;
         }
         loaded += static_cast<std::uint32_t>(got);
         if (ended) {
@@ -149,16 +149,16 @@ std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t cou
 }
 
 void ReaderBase::PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask) {
-    if (image_.BaseAddress() == MemoryImage::kNoBase) {
-        image_.SetBaseAddress(address & firstBaseMask);
-    } else if (address < image_.BaseAddress()) {
-        image_.LowerBase(address);
+    if (image.BaseAddress() == MemoryImage::kNoBase) {
+        image.SetBaseAddress(address & firstBaseMask);
+    } else if (address < image.BaseAddress()) {
+        image.LowerBase(address);
     }
 }
 
 ReaderBase::RecordEnd ReaderBase::FailRecord(std::string message) {
-    image_.SetStatusText(std::move(message));
-    image_.RequestStop();
+    image.SetStatusText(std::move(message));
+    image.RequestStop();
     return RecordEnd::Fail;
 }
 

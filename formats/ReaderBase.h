@@ -21,7 +21,7 @@ public:
     // Data bytes are gathered and loaded in pieces of this size, whatever a record's count.
     static constexpr std::size_t kLoadChunk = 64;
 
-    ReaderBase(MemoryImage& image, ByteSource& source, const ProgressFn& progress);
+    ReaderBase(MemoryImage& image_, ByteSource& source_, const ProgressFn& progress);
     virtual ~ReaderBase() = default;
     ReaderBase(const ReaderBase&) = delete;
     ReaderBase& operator=(const ReaderBase&) = delete;
@@ -67,25 +67,25 @@ protected:
     // The end of the last data record, taken into endAddress by the after-record rule; a
     // record running past the top of the address space ends there.
     void NoteDataEnd(std::uint32_t address, std::uint64_t count) {
-        lastDataEnd_ = std::min(address + count, MemoryImage::kAddressSpace);
+        lastDataEnd = std::min(address + count, MemoryImage::kAddressSpace);
     }
     RecordEnd FailRecord(std::string message);
     // End of input of the text readers: the image runs from the base to endAddress, except
     // that a run that loaded no byte leaves it empty, whatever address a record without data
     // placed the base at.
     void FinishInput();
-    void UpdateProgress() { meter_.Update(source_.Position()); }
+    void UpdateProgress() { meter.Update(source.Position()); }
 
-    MemoryImage& image_;
-    ByteSource& source_;
+    MemoryImage& image;
+    ByteSource& source;
 
 private:
     // The after-record rule: endAddress takes the last data record's end when that is higher.
     void RaiseEndAddress();
 
-    ProgressMeter meter_;
-    std::uint64_t lastDataEnd_ = 0;
-    bool loadedData_ = false;
+    ProgressMeter meter;
+    std::uint64_t lastDataEnd = 0;
+    bool loadedData = false;
 };
 
 } // namespace t8

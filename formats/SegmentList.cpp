@@ -7,9 +7,9 @@
 namespace t8 {
 
 void SegmentList::Clear() {
-    segments_.clear();
-    spans_.clear();
-    windowsValid_ = true;
+    segments.clear();
+    spans.clear();
+    windowsValid = true;
 }
 
 SegmentList::Window SegmentList::WindowOf(const ImageSegment& segment) {
@@ -21,8 +21,8 @@ SegmentList::Window SegmentList::WindowOf(const ImageSegment& segment) {
 }
 
 std::pair<std::uint32_t, std::uint32_t> SegmentList::Lookup(std::uint32_t address) const {
-    auto it = spans_.upper_bound(address);
-    if (it == spans_.begin()) {
+    auto it = spans.upper_bound(address);
+    if (it == spans.begin()) {
         return {kNoOwner, 0};
     }
     --it;
@@ -33,13 +33,13 @@ std::pair<std::uint32_t, std::uint32_t> SegmentList::Lookup(std::uint32_t addres
 }
 
 void SegmentList::Add(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
-    if (!windowsValid_) {
+    if (!windowsValid) {
         // Adding after a sort would place bytes by the sorted order; rebuild the windows.
-        const auto kept = std::move(segments_);
+        const auto kept = std::move(segments);
         Clear();
         for (const ImageSegment& segment : kept) {
-            const auto index = static_cast<std::uint32_t>(segments_.size());
-            segments_.push_back(segment);
+            const auto index = static_cast<std::uint32_t>(segments.size());
+            segments.push_back(segment);
             const Window window = WindowOf(segment);
             Paint(window.low, window.high, index);
         }
@@ -56,14 +56,14 @@ void SegmentList::Add(std::uint32_t address, const std::uint8_t* values, std::si
         // Once a segment ends in the top 256 addresses its window stops at its end: the byte
         // that takes it there is the last one it can take beyond its end.
         const std::uint64_t topReach =
-            std::max<std::uint64_t>(segments_[owner].end, kTopWindowStart);
+            std::max<std::uint64_t>(segments[owner].end, kTopWindowStart);
         runLast = std::min(runLast, std::max<std::uint64_t>(topReach, address));
         const std::size_t run = static_cast<std::size_t>(runLast - address + 1);
         std::uint32_t sum = 0;
         for (std::size_t i = 0; i < run; ++i) {
             sum += values[i];
         }
-        segments_[owner].sum += sum;
+        segments[owner].sum += sum;
         Grow(owner, address, static_cast<std::uint32_t>(runLast));
         values += run;
         count -= run;
@@ -72,15 +72,15 @@ void SegmentList::Add(std::uint32_t address, const std::uint8_t* values, std::si
 }
 
 std::uint32_t SegmentList::NewSegment(std::uint32_t address) {
-    const auto index = static_cast<std::uint32_t>(segments_.size());
-    segments_.push_back({address, address, 0});
-    const Window window = WindowOf(segments_.back());
+    const auto index = static_cast<std::uint32_t>(segments.size());
+    segments.push_back({address, address, 0});
+    const Window window = WindowOf(segments.back());
     Paint(window.low, window.high, index);
     return index;
 }
 
 void SegmentList::Grow(std::uint32_t index, std::uint32_t first, std::uint32_t last) {
-    ImageSegment& segment = segments_[index];
+    ImageSegment& segment = segments[index];
     const Window before = WindowOf(segment);
     segment.start = std::min(segment.start, first);
     segment.end = std::max(segment.end, last);
@@ -102,16 +102,16 @@ void SegmentList::Grow(std::uint32_t index, std::uint32_t first, std::uint32_t l
 }
 
 void SegmentList::Withdraw(std::uint32_t low, std::uint32_t high, std::uint32_t owner) {
-    std::vector<std::pair<std::uint32_t, Span>>& pieces = scratch_;
+    std::vector<std::pair<std::uint32_t, Span>>& pieces = scratch;
     pieces.clear();
-    auto it = spans_.upper_bound(low);
-    if (it != spans_.begin() && std::prev(it)->second.last >= low) {
+    auto it = spans.upper_bound(low);
+    if (it != spans.begin() && std::prev(it)->second.last >= low) {
         --it;
     }
-    while (it != spans_.end() && it->first <= high) {
+    while (it != spans.end() && it->first <= high) {
         const std::uint32_t start = it->first;
         const Span span = it->second;
-        it = spans_.erase(it);
+        it = spans.erase(it);
         if (span.owner != owner) {
             pieces.push_back({start, span});
             continue;
@@ -126,8 +126,8 @@ void SegmentList::Withdraw(std::uint32_t low, std::uint32_t high, std::uint32_t 
     for (const auto& [start, span] : std::vector(pieces)) {
         InsertSpan(start, span);
     }
-    for (std::uint32_t index = 0; index < segments_.size(); ++index) {
-        const Window window = WindowOf(segments_[index]);
+    for (std::uint32_t index = 0; index < segments.size(); ++index) {
+        const Window window = WindowOf(segments[index]);
         if (index != owner && window.low <= high && low <= window.high) {
             Paint(std::max(window.low, low), std::min(window.high, high), index);
         }
@@ -136,14 +136,14 @@ void SegmentList::Withdraw(std::uint32_t low, std::uint32_t high, std::uint32_t 
 
 // Gives owner every address of [low, high] that no window, or only a later one, holds.
 void SegmentList::Paint(std::uint32_t low, std::uint32_t high, std::uint32_t owner) {
-    std::vector<std::pair<std::uint32_t, Span>>& pieces = scratch_;
+    std::vector<std::pair<std::uint32_t, Span>>& pieces = scratch;
     pieces.clear();
-    auto it = spans_.upper_bound(low);
-    if (it != spans_.begin() && std::prev(it)->second.last >= low) {
+    auto it = spans.upper_bound(low);
+    if (it != spans.begin() && std::prev(it)->second.last >= low) {
         --it;
     }
     std::uint64_t cursor = low;
-    while (it != spans_.end() && it->first <= high) {
+    while (it != spans.end() && it->first <= high) {
         std::uint32_t start = it->first;
         const Span span = it->second;
         if (start < low) {
@@ -159,7 +159,7 @@ void SegmentList::Paint(std::uint32_t low, std::uint32_t high, std::uint32_t own
             pieces.push_back({high + 1, {span.last, span.owner}});
         }
         cursor = std::uint64_t{last} + 1;
-        it = spans_.erase(it);
+        it = spans.erase(it);
     }
     if (cursor <= high) {
         pieces.push_back({static_cast<std::uint32_t>(cursor), {high, owner}});
@@ -171,58 +171,58 @@ void SegmentList::Paint(std::uint32_t low, std::uint32_t high, std::uint32_t own
 
 // Inserts a span, joining it with neighbours of the same owner so lookups cover long runs.
 void SegmentList::InsertSpan(std::uint32_t start, Span span) {
-    auto next = spans_.lower_bound(start);
-    if (next != spans_.begin()) {
+    auto next = spans.lower_bound(start);
+    if (next != spans.begin()) {
         auto prev = std::prev(next);
         if (prev->second.owner == span.owner && std::uint64_t{prev->second.last} + 1 == start) {
             start = prev->first;
-            spans_.erase(prev);
+            spans.erase(prev);
         }
     }
-    if (next != spans_.end() && next->second.owner == span.owner &&
+    if (next != spans.end() && next->second.owner == span.owner &&
         std::uint64_t{span.last} + 1 == next->first) {
         span.last = next->second.last;
-        next = spans_.erase(next);
+        next = spans.erase(next);
     }
-    spans_.emplace_hint(next, start, span);
+    spans.emplace_hint(next, start, span);
 }
 
 void SegmentList::SortSegments() {
-    windowsValid_ = false;
+    windowsValid = false;
     auto byStart = [](const ImageSegment& a, const ImageSegment& b) { return a.start < b.start; };
-    std::vector<ImageSegment> sorted = segments_;
+    std::vector<ImageSegment> sorted = segments;
     std::stable_sort(sorted.begin(), sorted.end(), byStart);
     const bool ties = std::adjacent_find(sorted.begin(), sorted.end(),
                                          [](const ImageSegment& a, const ImageSegment& b) {
                                              return a.start == b.start;
                                          }) != sorted.end();
-    if (!ties || segments_.size() > kExactSortLimit) {
-        segments_ = std::move(sorted);
+    if (!ties || segments.size() > kExactSortLimit) {
+        segments = std::move(sorted);
         return;
     }
     // Equal starts: the exchange sort's order of ties decides which pairs the merge passes join.
-    for (std::size_t i = 0; i < segments_.size(); ++i) {
-        for (std::size_t j = i; j < segments_.size(); ++j) {
-            if (segments_[j].start <= segments_[i].start) {
-                std::swap(segments_[i], segments_[j]);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        for (std::size_t j = i; j < segments.size(); ++j) {
+            if (segments[j].start <= segments[i].start) {
+                std::swap(segments[i], segments[j]);
             }
         }
     }
 }
 
 void SegmentList::MergeSegments() {
-    windowsValid_ = false;
+    windowsValid = false;
     const bool sorted = std::is_sorted(
-        segments_.begin(), segments_.end(),
+        segments.begin(), segments.end(),
         [](const ImageSegment& a, const ImageSegment& b) { return a.start < b.start; });
     std::vector<ImageSegment> merged;
-    merged.reserve(segments_.size());
-    for (std::size_t i = 0; i < segments_.size(); ++i) {
-        ImageSegment current = segments_[i];
+    merged.reserve(segments.size());
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        ImageSegment current = segments[i];
         // Sorted by start, the first later segment that overlaps or touches is the next one.
-        const std::size_t scanEnd = sorted ? std::min(i + 2, segments_.size()) : segments_.size();
+        const std::size_t scanEnd = sorted ? std::min(i + 2, segments.size()) : segments.size();
         for (std::size_t j = i + 1; j < scanEnd; ++j) {
-            const ImageSegment& other = segments_[j];
+            const ImageSegment& other = segments[j];
             const bool overlaps = other.start <= current.end && current.start <= other.end;
             const bool touches = std::uint64_t{current.end} + 1 == other.start ||
                                  std::uint64_t{other.end} + 1 == current.start;
@@ -233,14 +233,14 @@ void SegmentList::MergeSegments() {
                 if (sorted) {
                     ++i; // the absorbed one is skipped; its follower comes next
                 } else {
-                    segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(j));
+                    segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(j));
                 }
                 break;
             }
         }
         merged.push_back(current);
     }
-    segments_ = std::move(merged);
+    segments = std::move(merged);
 }
 
 } // namespace t8

@@ -44,9 +44,9 @@ public:
     // One pass: each segment absorbs at most the first later one it overlaps or touches.
     void MergeSegments();
 
-    [[nodiscard]] const std::vector<ImageSegment>& Segments() const { return segments_; }
-    [[nodiscard]] std::size_t Size() const { return segments_.size(); }
-    [[nodiscard]] bool Empty() const { return segments_.empty(); }
+    [[nodiscard]] const std::vector<ImageSegment>& Segments() const { return segments; }
+    [[nodiscard]] std::size_t Size() const { return segments.size(); }
+    [[nodiscard]] bool Empty() const { return segments.empty(); }
 
 private:
     struct Span {
@@ -70,11 +70,11 @@ private:
     void Withdraw(std::uint32_t low, std::uint32_t high, std::uint32_t owner);
     void InsertSpan(std::uint32_t start, Span span);
 
-    std::vector<ImageSegment> segments_;
-    std::map<std::uint32_t, Span> spans_;
+    std::vector<ImageSegment> segments;
+    std::map<std::uint32_t, Span> spans;
     std::vector<std::pair<std::uint32_t, Span>>
-        scratch_; // Paint's pieces, kept to spare allocations
-    bool windowsValid_ = true;
+        scratch; // Paint's pieces, kept to spare allocations
+    bool windowsValid = true;
 };
 
 } // namespace t8

@@ -30,11 +30,11 @@ bool TekHexReader::Read() {
         return false;
     }
     FinishInput();
-    return image_.RecordSeen(TransferFormat::FormatTek);
+    return image.RecordSeen(TransferFormat::FormatTek);
 }
 
 ReaderBase::RecordEnd TekHexReader::ReadRecord(int startChar) {
-    image_.MarkRecordSeen(TransferFormat::FormatTek);
+    image.MarkRecordSeen(TransferFormat::FormatTek);
     return startChar == '/' ? ReadStandard() : ReadExtended();
 }
 
@@ -77,7 +77,7 @@ ReaderBase::RecordEnd TekHexReader::ReadExtended() {
     if (!ReadHex(2, length)) {
         return RecordEnd::EndInput;
     }
-    const int type = source_.Next();
+    const int type = source.Next();
     std::uint32_t unusedChecksum = 0;
     std::uint32_t addressDigits = 0;
     if (type < 0 || type == kExtendedEndType || !ReadHex(2, unusedChecksum) ||

@@ -32,19 +32,19 @@ std::span<const ChipType> ChipSocket::Types() {
 
 std::string ChipSocket::Burn(const Memory& ram, bool verify) {
     const std::uint32_t size = Selected().size;
-    contents_.Write(0, ram.View(0, size));
+    contents.Write(0, ram.View(0, size));
     std::string text = "Burn of " + std::string(Selected().name) + " done";
     if (verify) {
         text += " - verify OK";
     }
-    return text + " - checksum " + Hex(contents_.Sum(0, size), 8);
+    return text + " - checksum " + Hex(contents.Sum(0, size), 8);
 }
 
 std::string ChipSocket::Compare(const Memory& ram) const {
     for (std::uint32_t address = 0; address < Selected().size; ++address) {
-        if (ram.At(address) != contents_.At(address)) {
+        if (ram.At(address) != contents.At(address)) {
             return "Difference at " + Hex(address, 5) + " - RAM " + Hex(ram.At(address), 2) +
-                   " device " + Hex(contents_.At(address), 2);
+                   " device " + Hex(contents.At(address), 2);
         }
     }
     return "Compare OK";
@@ -52,18 +52,18 @@ std::string ChipSocket::Compare(const Memory& ram) const {
 
 std::string ChipSocket::Load(Memory& ram) const {
     const std::uint32_t size = Selected().size;
-    ram.Write(0, contents_.View(0, size));
+    ram.Write(0, contents.View(0, size));
     return "Loaded " + std::to_string(size) + " bytes - checksum " + Hex(ram.Sum(0, size), 8);
 }
 
 std::string ChipSocket::Erase() {
-    contents_.Fill(0xFF);
+    contents.Fill(0xFF);
     return std::string(Selected().name) + " erased";
 }
 
 std::string ChipSocket::BlankCheck() const {
     for (std::uint32_t address = 0; address < Selected().size; ++address) {
-        if (contents_.At(address) != 0xFF) {
+        if (contents.At(address) != 0xFF) {
             return "Device not blank at " + Hex(address, 5);
         }
     }
@@ -71,7 +71,7 @@ std::string ChipSocket::BlankCheck() const {
 }
 
 std::string ChipSocket::Checksum() const {
-    return "Device checksum " + Hex(contents_.Sum(0, Selected().size), 8);
+    return "Device checksum " + Hex(contents.Sum(0, Selected().size), 8);
 }
 
 } // namespace t8::sim

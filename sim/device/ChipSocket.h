@@ -21,15 +21,15 @@ class ChipSocket {
 public:
     static constexpr std::size_t kLargestChip = 0x80000;
 
-    ChipSocket() : contents_(kLargestChip) {}
+    ChipSocket() : contents(kLargestChip) {}
 
     [[nodiscard]] static std::span<const ChipType> Types();
-    [[nodiscard]] std::size_t SelectedIndex() const { return selected_; }
-    [[nodiscard]] const ChipType& Selected() const { return Types()[selected_]; }
-    void Select(std::size_t index) { selected_ = index < Types().size() ? index : 0; }
+    [[nodiscard]] std::size_t SelectedIndex() const { return selected; }
+    [[nodiscard]] const ChipType& Selected() const { return Types()[selected]; }
+    void Select(std::size_t index) { selected = index < Types().size() ? index : 0; }
 
-    [[nodiscard]] const Memory& Contents() const { return contents_; }
-    [[nodiscard]] Memory& Contents() { return contents_; }
+    [[nodiscard]] const Memory& Contents() const { return contents; }
+    [[nodiscard]] Memory& Contents() { return contents; }
 
     // The operations report what happened in one operator line.
     [[nodiscard]] std::string Burn(const Memory& ram, bool verify);
@@ -40,8 +40,8 @@ public:
     [[nodiscard]] std::string Checksum() const;
 
 private:
-    std::size_t selected_ = 0;
-    Memory contents_;
+    std::size_t selected = 0;
+    Memory contents;
 };
 
 } // namespace t8::sim

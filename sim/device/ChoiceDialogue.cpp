@@ -4,11 +4,11 @@
 
 namespace t8::sim {
 
-ChoiceDialogue::ChoiceDialogue(DialogueContext& context, ChoiceMenu menu)
-    : Dialogue(context), menu_(std::move(menu)),
-      current_(menu_.initial < menu_.options.size() ? menu_.initial : 0) {
-    for (const std::string& option : menu_.options) {
-        width_ = std::max(width_, option.size());
+ChoiceDialogue::ChoiceDialogue(DialogueContext& context_, ChoiceMenu menu_)
+    : Dialogue(context_), menu(std::move(menu_)),
+      current(menu.initial < menu.options.size() ? menu.initial : 0) {
+    for (const std::string& option : menu.options) {
+        width = std::max(width, option.size());
     }
 }
 
@@ -19,20 +19,20 @@ void ChoiceDialogue::Begin() {
 
 void ChoiceDialogue::Show() const {
     // the line is redrawn in place; blanks wipe what a longer option left
-    const std::string& option = menu_.options[current_];
-    Say("\r" + menu_.title + " " + option + std::string(width_ - option.size(), ' '));
+    const std::string& option = menu.options[current];
+    Say("\r" + menu.title + " " + option + std::string(width - option.size(), ' '));
 }
 
 void ChoiceDialogue::Key(std::uint8_t key) {
-    const std::size_t count = menu_.options.size();
+    const std::size_t count = menu.options.size();
     if (key == kKeyRight || key == kKeyDown) {
-        current_ = (current_ + 1) % count;
+        current = (current + 1) % count;
         Show();
     } else if (IsBackKey(key) || key == kKeyUp) {
-        current_ = (current_ + count - 1) % count;
+        current = (current + count - 1) % count;
         Show();
-    } else if (key == kKeyEnter || (key == kKeyEsc && menu_.escConfirms)) {
-        CloseWith(menu_.confirm(current_));
+    } else if (key == kKeyEnter || (key == kKeyEsc && menu.escConfirms)) {
+        CloseWith(menu.confirm(current));
     } else if (key == kKeyEsc) {
         Close();
     }

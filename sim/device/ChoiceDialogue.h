@@ -21,7 +21,7 @@ struct ChoiceMenu {
 // A menu of options on one line: blank or Y steps forward, backspace or X back, ENTER confirms.
 class ChoiceDialogue : public Dialogue {
 public:
-    ChoiceDialogue(DialogueContext& context, ChoiceMenu menu);
+    ChoiceDialogue(DialogueContext& context_, ChoiceMenu menu_);
 
     void Begin() override;
     void Key(std::uint8_t key) override;
@@ -29,9 +29,9 @@ public:
 private:
     void Show() const;
 
-    ChoiceMenu menu_;
-    std::size_t current_;
-    std::size_t width_ = 0;
+    ChoiceMenu menu;
+    std::size_t current;
+    std::size_t width = 0;
 };
 
 // A menu that sets `setting` to the chosen index and says "<title> set to <option>".

@@ -3,16 +3,16 @@
 namespace t8::sim {
 
 void ConfirmDialogue::Begin() {
-    if (question_.empty()) {
-        CloseWith(action_());
+    if (question.empty()) {
+        CloseWith(action());
         return;
     }
-    Say("\r\n" + question_ + " - ENTER starts ESC cancels");
+    Say("\r\n" + question + " - ENTER starts ESC cancels");
 }
 
 void ConfirmDialogue::Key(std::uint8_t key) {
     if (key == kKeyEnter) {
-        CloseWith(action_());
+        CloseWith(action());
     } else if (key == kKeyEsc) {
         CloseWith("Cancelled");
     }

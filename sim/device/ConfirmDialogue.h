@@ -13,15 +13,15 @@ class ConfirmDialogue : public Dialogue {
 public:
     using Action = std::function<std::string()>;
 
-    ConfirmDialogue(DialogueContext& context, std::string question, Action action)
-        : Dialogue(context), question_(std::move(question)), action_(std::move(action)) {}
+    ConfirmDialogue(DialogueContext& context_, std::string question_, Action action_)
+        : Dialogue(context_), question(std::move(question_)), action(std::move(action_)) {}
 
     void Begin() override;
     void Key(std::uint8_t key) override;
 
 private:
-    std::string question_;
-    Action action_;
+    std::string question;
+    Action action;
 };
 
 } // namespace t8::sim

@@ -19,38 +19,38 @@ constexpr std::uint64_t kMsPerSecond = 1000;
 
 } // namespace
 
-Device::Device(const DeviceOptions& options, Sink output, Sink log)
-    : options_(options), output_(std::move(output)),
-      log_(std::move(log)), context_{state_, [this](std::string_view text) { Emit(text); }, 0} {
-    state_.format = options.format;
-    state_.baudRate = options.baudRate;
-    state_.quietGapMs = options.quietGapMs;
-    state_.corruptRecord = options.corruptRecord;
+Device::Device(const DeviceOptions& options_, Sink output_, Sink log_)
+    : options(options_), output(std::move(output_)),
+      log(std::move(log_)), context{state, [this](std::string_view text) { Emit(text); }, 0} {
+    state.format = options_.format;
+    state.baudRate = options_.baudRate;
+    state.quietGapMs = options_.quietGapMs;
+    state.corruptRecord = options_.corruptRecord;
 }
 
 Device::~Device() = default;
 
 void Device::Start(std::uint64_t nowMs) {
-    context_.nowMs = nowMs;
-    lastDrainMs_ = nowMs;
+    context.nowMs = nowMs;
+    lastDrainMs = nowMs;
 }
 
 void Device::PowerCycle(std::uint64_t nowMs) {
-    active_.reset();
-    hostLine_.reset();
-    line_.clear();
-    lastWasCr_ = false;
-    atLineStart_ = false;
-    backlog_.clear();
-    credit_ = 0;
-    xoffSent_ = false;
-    state_.pendingBaudRate = 0;
-    state_.libraryRunning = false;
+    active.reset();
+    hostLine.reset();
+    line.clear();
+    lastWasCr = false;
+    atLineStart = false;
+    backlog.clear();
+    credit = 0;
+    xoffSent = false;
+    state.pendingBaudRate = 0;
+    state.libraryRunning = false;
     Start(nowMs);
 }
 
 bool Device::Greet() {
-    if (options_.silent || active_ || !line_.empty() || !backlog_.empty()) {
+    if (options.silent || active || !line.empty() || !backlog.empty()) {
         return false;
     }
     ShowPrompt();
@@ -58,11 +58,11 @@ bool Device::Greet() {
 }
 
 bool Device::LineMatches() const {
-    if (!options_.checkLine || !hostLine_) {
+    if (!options.checkLine || !hostLine) {
         return true;
     }
-    const HostLine& host = *hostLine_;
-    return host.baudRate == state_.baudRate && host.dataBits == 8 && host.parity == 'N' &&
+    const HostLine& host = *hostLine;
+    return host.baudRate == state.baudRate && host.dataBits == 8 && host.parity == 'N' &&
            host.stopBits == 1;
 }
 
@@ -71,15 +71,15 @@ void Device::Feed(std::string_view text, std::uint64_t nowMs) {
 }
 
 void Device::Feed(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
-    context_.nowMs = nowMs;
-    if (options_.silent || bytes.empty()) {
+    context.nowMs = nowMs;
+    if (options.silent || bytes.empty()) {
         return;
     }
     if (!LineMatches()) {
-        noiseBytes_ += bytes.size();
+        noiseBytes += bytes.size();
         Log("line noise: " + std::to_string(bytes.size()) + " bytes at " +
-            std::to_string(hostLine_->baudRate) + " baud dropped, device at " +
-            std::to_string(state_.baudRate));
+            std::to_string(hostLine->baudRate) + " baud dropped, device at " +
+            std::to_string(state.baudRate));
         return;
     }
     for (const std::uint8_t byte : bytes) {
@@ -89,87 +89,87 @@ void Device::Feed(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
 }
 
 bool Device::Paced() const {
-    return options_.processRate > 0 && active_ != nullptr && active_->Receiving();
+    return options.processRate > 0 && active != nullptr && active->Receiving();
 }
 
 void Device::Take(std::uint8_t byte) {
-    if (backlog_.empty() && !Paced()) {
+    if (backlog.empty() && !Paced()) {
         Process(byte);
-    } else if (backlog_.size() < kMaxBacklog) {
-        backlog_.push_back(byte);
+    } else if (backlog.size() < kMaxBacklog) {
+        backlog.push_back(byte);
     } else {
-        ++lostBytes_;
+        ++lostBytes;
     }
 }
 
 void Device::Tick(std::uint64_t nowMs) {
-    context_.nowMs = nowMs;
-    if (options_.silent) {
+    context.nowMs = nowMs;
+    if (options.silent) {
         return;
     }
     DrainBacklog();
     UpdateFlow();
-    if (active_) {
-        active_->Tick();
+    if (active) {
+        active->Tick();
         AfterDialogueStep();
     }
 }
 
 std::optional<std::uint64_t> Device::NextTickMs() const {
-    if (options_.silent) {
+    if (options.silent) {
         return std::nullopt;
     }
     std::optional<std::uint64_t> due;
-    if (!backlog_.empty()) {
-        due = context_.nowMs + kBacklogSliceMs;
+    if (!backlog.empty()) {
+        due = context.nowMs + kBacklogSliceMs;
     }
-    if (const auto dialogueDue = active_ ? active_->DueMs() : std::nullopt) {
+    if (const auto dialogueDue = active ? active->DueMs() : std::nullopt) {
         due = due ? std::min(*due, *dialogueDue) : *dialogueDue;
     }
     return due;
 }
 
 void Device::DrainBacklog() {
-    const std::uint64_t elapsed = context_.nowMs - lastDrainMs_;
-    lastDrainMs_ = context_.nowMs;
-    if (backlog_.empty()) {
-        credit_ = 0; // an idle device saves up no processing time
+    const std::uint64_t elapsed = context.nowMs - lastDrainMs;
+    lastDrainMs = context.nowMs;
+    if (backlog.empty()) {
+        credit = 0; // an idle device saves up no processing time
         return;
     }
-    credit_ += elapsed * options_.processRate;
-    while (!backlog_.empty() && credit_ >= kMsPerSecond) {
-        credit_ -= kMsPerSecond;
-        const std::uint8_t byte = backlog_.front();
-        backlog_.pop_front();
+    credit += elapsed * options.processRate;
+    while (!backlog.empty() && credit >= kMsPerSecond) {
+        credit -= kMsPerSecond;
+        const std::uint8_t byte = backlog.front();
+        backlog.pop_front();
         Process(byte);
     }
 }
 
 void Device::UpdateFlow() {
-    if (!options_.xoff) {
+    if (!options.xoff) {
         return;
     }
-    if (!xoffSent_ && backlog_.size() > options_.xoffBacklog) {
-        xoffSent_ = true;
+    if (!xoffSent && backlog.size() > options.xoffBacklog) {
+        xoffSent = true;
         Emit(std::string(1, static_cast<char>(kXoff)));
-    } else if (xoffSent_ && backlog_.empty()) {
-        xoffSent_ = false;
+    } else if (xoffSent && backlog.empty()) {
+        xoffSent = false;
         Emit(std::string(1, static_cast<char>(kXon)));
     }
 }
 
 void Device::Process(std::uint8_t byte) {
-    const bool receiving = active_ != nullptr && active_->Receiving();
-    const bool afterCr = lastWasCr_;
-    lastWasCr_ = byte == kKeyEnter;
+    const bool receiving = active != nullptr && active->Receiving();
+    const bool afterCr = lastWasCr;
+    lastWasCr = byte == kKeyEnter;
     if (!receiving && byte == '\n') {
         if (afterCr) {
             return; // CR LF from a terminal is one ENTER
         }
         byte = kKeyEnter;
     }
-    if (active_) {
-        active_->Key(byte);
+    if (active) {
+        active->Key(byte);
         AfterDialogueStep();
     } else {
         PromptKey(byte);
@@ -178,10 +178,10 @@ void Device::Process(std::uint8_t byte) {
 
 void Device::PromptKey(std::uint8_t byte) {
     if (byte == kKeyEsc) {
-        line_.clear();
+        line.clear();
         ShowPrompt();
     } else if (byte == kKeyEnter) {
-        const std::string typed = std::exchange(line_, {});
+        const std::string typed = std::exchange(line, {});
         if (typed == kLibraryStart) {
             StartLibrary();
         } else {
@@ -189,8 +189,8 @@ void Device::PromptKey(std::uint8_t byte) {
             ShowPrompt();
         }
     } else if (IsBackKey(byte)) {
-        if (!line_.empty()) {
-            line_.pop_back();
+        if (!line.empty()) {
+            line.pop_back();
             Emit("\b \b");
         }
     } else if (std::isalnum(byte) != 0) {
@@ -200,14 +200,14 @@ void Device::PromptKey(std::uint8_t byte) {
 
 void Device::PromptChar(char c) {
     Emit(std::string(1, c));
-    line_.push_back(c);
-    if (line_.size() >= 2 && kLibraryStart.starts_with(line_)) {
+    line.push_back(c);
+    if (line.size() >= 2 && kLibraryStart.starts_with(line)) {
         return; // the start sequence goes on until its ENTER
     }
-    if (line_.size() < 2) {
+    if (line.size() < 2) {
         return;
     }
-    const std::string letters = std::exchange(line_, {});
+    const std::string letters = std::exchange(line, {});
     if (FindCommand(letters) != nullptr) {
         RunCommand(letters);
     } else {
@@ -218,37 +218,37 @@ void Device::PromptChar(char c) {
 
 void Device::RunCommand(std::string_view letters) {
     Log("command " + std::string(letters));
-    active_ = FindCommand(letters)->make(context_);
-    active_->Begin();
+    active = FindCommand(letters)->make(context);
+    active->Begin();
     AfterDialogueStep();
 }
 
 void Device::StartLibrary() {
-    if (!state_.libraryLoaded) {
+    if (!state.libraryLoaded) {
         Emit("\r\nNo library loaded");
         ShowPrompt();
         return;
     }
     Emit("\r\nLibrary started - 9600 baud");
-    state_.libraryRunning = true;
-    state_.baudRate = kLibraryBaud;
-    state_.libraryBaudRate = kLibraryBaud;
+    state.libraryRunning = true;
+    state.baudRate = kLibraryBaud;
+    state.libraryBaudRate = kLibraryBaud;
     Log("library started, device now at 9600 baud");
     ShowPrompt();
 }
 
 void Device::AfterDialogueStep() {
-    if (!active_ || !active_->Done()) {
+    if (!active || !active->Done()) {
         return;
     }
-    active_.reset();
-    if (state_.pendingBaudRate != 0) {
-        state_.baudRate = std::exchange(state_.pendingBaudRate, 0);
-        Log("device now at " + std::to_string(state_.baudRate) + " baud");
-        if (state_.libraryRunning) {
+    active.reset();
+    if (state.pendingBaudRate != 0) {
+        state.baudRate = std::exchange(state.pendingBaudRate, 0);
+        Log("device now at " + std::to_string(state.baudRate) + " baud");
+        if (state.libraryRunning) {
             // the host steps a started library's rate back to its own
-            state_.libraryBaudRate = state_.baudRate;
-            Log("library running at " + std::to_string(state_.baudRate) + " baud");
+            state.libraryBaudRate = state.baudRate;
+            Log("library running at " + std::to_string(state.baudRate) + " baud");
         }
     }
     ShowPrompt();
@@ -257,7 +257,7 @@ void Device::AfterDialogueStep() {
 // The prompt stands at the start of a line; after text that ended its line (a record stream)
 // it needs no line break of its own.
 void Device::ShowPrompt() {
-    Emit(atLineStart_ ? kPrompt.substr(2) : kPrompt);
+    Emit(atLineStart ? kPrompt.substr(2) : kPrompt);
 }
 
 void Device::Emit(std::string_view text) {
@@ -268,13 +268,13 @@ void Device::Emit(std::string_view text) {
         Log("output at the wrong rate lost: " + std::to_string(text.size()) + " bytes");
         return;
     }
-    output_(text);
-    atLineStart_ = text.back() == '\n';
+    output(text);
+    atLineStart = text.back() == '\n';
 }
 
 void Device::Log(const std::string& text) const {
-    if (log_) {
-        log_(text);
+    if (log) {
+        log(text);
     }
 }
 

@@ -38,7 +38,7 @@ public:
     // A paced backlog is worked off in slices of this much time.
     static constexpr std::uint64_t kBacklogSliceMs = 10;
 
-    Device(const DeviceOptions& options, Sink output, Sink log = {});
+    Device(const DeviceOptions& options_, Sink output_, Sink log_ = {});
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
     ~Device();
@@ -59,16 +59,16 @@ public:
     [[nodiscard]] std::optional<std::uint64_t> NextTickMs() const;
 
     // The host's line settings, as the pty layer last read them.
-    void SetHostLine(const HostLine& line) { hostLine_ = line; }
+    void SetHostLine(const HostLine& hostLine_) { hostLine = hostLine_; }
     [[nodiscard]] bool LineMatches() const;
 
-    [[nodiscard]] std::uint32_t BaudRate() const { return state_.baudRate; }
-    [[nodiscard]] DeviceState& State() { return state_; }
-    [[nodiscard]] const DeviceState& State() const { return state_; }
-    [[nodiscard]] bool InDialogue() const { return active_ != nullptr; }
-    [[nodiscard]] std::size_t Backlog() const { return backlog_.size(); }
-    [[nodiscard]] std::size_t NoiseBytes() const { return noiseBytes_; }
-    [[nodiscard]] std::size_t LostBytes() const { return lostBytes_; }
+    [[nodiscard]] std::uint32_t BaudRate() const { return state.baudRate; }
+    [[nodiscard]] DeviceState& State() { return state; }
+    [[nodiscard]] const DeviceState& State() const { return state; }
+    [[nodiscard]] bool InDialogue() const { return active != nullptr; }
+    [[nodiscard]] std::size_t Backlog() const { return backlog.size(); }
+    [[nodiscard]] std::size_t NoiseBytes() const { return noiseBytes; }
+    [[nodiscard]] std::size_t LostBytes() const { return lostBytes; }
 
 private:
     [[nodiscard]] bool Paced() const;
@@ -85,22 +85,22 @@ private:
     void Emit(std::string_view text);
     void Log(const std::string& text) const;
 
-    DeviceOptions options_;
-    DeviceState state_;
-    Sink output_;
-    Sink log_;
-    DialogueContext context_;
-    std::unique_ptr<Dialogue> active_;
-    std::optional<HostLine> hostLine_;
-    std::string line_; // typed at the prompt
-    bool lastWasCr_ = false;
-    bool atLineStart_ = false;
-    std::deque<std::uint8_t> backlog_;
-    std::uint64_t lastDrainMs_ = 0;
-    std::uint64_t credit_ = 0; // byte-milliseconds of processing not used yet
-    bool xoffSent_ = false;
-    std::size_t noiseBytes_ = 0;
-    std::size_t lostBytes_ = 0;
+    DeviceOptions options;
+    DeviceState state;
+    Sink output;
+    Sink log;
+    DialogueContext context;
+    std::unique_ptr<Dialogue> active;
+    std::optional<HostLine> hostLine;
+    std::string line; // typed at the prompt
+    bool lastWasCr = false;
+    bool atLineStart = false;
+    std::deque<std::uint8_t> backlog;
+    std::uint64_t lastDrainMs = 0;
+    std::uint64_t credit = 0; // byte-milliseconds of processing not used yet
+    bool xoffSent = false;
+    std::size_t noiseBytes = 0;
+    std::size_t lostBytes = 0;
 };
 
 } // namespace t8::sim

@@ -30,7 +30,7 @@ inline constexpr std::size_t kAddressDigits = 5;
 // One command's conversation with the operator, from its first question to the prompt.
 class Dialogue {
 public:
-    explicit Dialogue(DialogueContext& context) : context_(context) {}
+    explicit Dialogue(DialogueContext& context_) : context(context_) {}
     Dialogue(const Dialogue&) = delete;
     Dialogue& operator=(const Dialogue&) = delete;
     virtual ~Dialogue() = default;
@@ -41,13 +41,13 @@ public:
     // When Tick() next has work to do; none while the dialogue only waits for keys.
     [[nodiscard]] virtual std::optional<std::uint64_t> DueMs() const { return std::nullopt; }
 
-    [[nodiscard]] bool Done() const { return done_; }
+    [[nodiscard]] bool Done() const { return done; }
     // True while every byte is data (line ends included) that the device takes in at its pace.
     [[nodiscard]] virtual bool Receiving() const { return false; }
 
 protected:
-    void Say(std::string_view text) const { context_.say(text); }
-    void Close() { done_ = true; }
+    void Say(std::string_view text) const { context.say(text); }
+    void Close() { done = true; }
     // Says the last line of the dialogue and closes it.
     void CloseWith(std::string_view line) {
         Say("\r\n");
@@ -65,12 +65,12 @@ protected:
             Say(std::string(1, c));
         }
     }
-    [[nodiscard]] DeviceState& State() const { return context_.state; }
-    [[nodiscard]] std::uint64_t Now() const { return context_.nowMs; }
+    [[nodiscard]] DeviceState& State() const { return context.state; }
+    [[nodiscard]] std::uint64_t Now() const { return context.nowMs; }
 
 private:
-    DialogueContext& context_;
-    bool done_ = false;
+    DialogueContext& context;
+    bool done = false;
 };
 
 } // namespace t8::sim

@@ -9,13 +9,13 @@ namespace t8::sim {
 namespace {} // namespace
 
 void EditDialogue::Begin() {
-    Say("\r\n" + title_ + " address ");
+    Say("\r\n" + title + " address ");
 }
 
 void EditDialogue::Key(std::uint8_t key) {
     if (key == kKeyEsc) {
         Close();
-    } else if (editing_) {
+    } else if (editing) {
         ByteKey(key);
     } else {
         AddressKey(key);
@@ -24,27 +24,27 @@ void EditDialogue::Key(std::uint8_t key) {
 
 void EditDialogue::AddressKey(std::uint8_t key) {
     if (key == kKeyEnter) {
-        const auto address = ParseValueText(typed_, memory_.Size());
-        if (!address) {
+        const auto parsed = ParseValueText(typed, memory.Size());
+        if (!parsed) {
             CloseWith("Bad address");
             return;
         }
-        address_ = *address;
-        editing_ = true;
-        typed_.clear();
+        address = *parsed;
+        editing = true;
+        typed.clear();
         ShowLine();
     } else {
-        TypeAddressKey(typed_, key);
+        TypeAddressKey(typed, key);
     }
 }
 
 void EditDialogue::ByteKey(std::uint8_t key) {
     const char c = static_cast<char>(std::toupper(key));
     if (IsHex(c)) {
-        typed_.push_back(c);
+        typed.push_back(c);
         Say(std::string(1, c));
-        if (typed_.size() == 2) {
-            memory_.Set(address_, static_cast<std::uint8_t>(HexValue(typed_)));
+        if (typed.size() == 2) {
+            memory.Set(address, static_cast<std::uint8_t>(HexValue(typed)));
             Move(1);
         }
     } else if (key == kKeyRight || key == kKeyDown || key == kKeyEnter) {
@@ -55,14 +55,14 @@ void EditDialogue::ByteKey(std::uint8_t key) {
 }
 
 void EditDialogue::Move(long step) {
-    const long size = static_cast<long>(memory_.Size());
-    address_ = static_cast<std::uint32_t>((static_cast<long>(address_) + step + size) % size);
-    typed_.clear();
+    const long size = static_cast<long>(memory.Size());
+    address = static_cast<std::uint32_t>((static_cast<long>(address) + step + size) % size);
+    typed.clear();
     ShowLine();
 }
 
 void EditDialogue::ShowLine() const {
-    Say("\r\n" + HexText(address_, 5) + " " + HexText(memory_.At(address_), 2) + " ");
+    Say("\r\n" + HexText(address, 5) + " " + HexText(memory.At(address), 2) + " ");
 }
 
 } // namespace t8::sim

@@ -10,8 +10,8 @@ namespace t8::sim {
 // digits replace the byte; blank, Y or ENTER go on, X or backspace go back, ESC leaves.
 class EditDialogue : public Dialogue {
 public:
-    EditDialogue(DialogueContext& context, Memory& memory, std::string title)
-        : Dialogue(context), memory_(memory), title_(std::move(title)) {}
+    EditDialogue(DialogueContext& context_, Memory& memory_, std::string title_)
+        : Dialogue(context_), memory(memory_), title(std::move(title_)) {}
 
     void Begin() override;
     void Key(std::uint8_t key) override;
@@ -22,11 +22,11 @@ private:
     void ShowLine() const;
     void Move(long step);
 
-    Memory& memory_;
-    std::string title_;
-    std::string typed_;
-    bool editing_ = false;
-    std::uint32_t address_ = 0;
+    Memory& memory;
+    std::string title;
+    std::string typed;
+    bool editing = false;
+    std::uint32_t address = 0;
 };
 
 } // namespace t8::sim

@@ -19,15 +19,15 @@ class FieldDialogue : public Dialogue {
 public:
     using Action = std::function<std::string(const std::vector<std::string>&)>;
 
-    FieldDialogue(DialogueContext& context, std::vector<FieldStep> steps, Action action);
+    FieldDialogue(DialogueContext& context_, std::vector<FieldStep> steps_, Action action_);
 
     void Begin() override;
     void Key(std::uint8_t key) override;
 
 private:
-    std::vector<FieldStep> steps_;
-    Action action_;
-    std::vector<std::string> typed_;
+    std::vector<FieldStep> steps;
+    Action action;
+    std::vector<std::string> typed;
 };
 
 } // namespace t8::sim

@@ -5,11 +5,11 @@
 
 namespace t8::sim {
 
-bool Memory::Write(std::uint32_t address, std::span<const std::uint8_t> bytes) {
-    if (!Contains(address, bytes.size())) {
+bool Memory::Write(std::uint32_t address, std::span<const std::uint8_t> data) {
+    if (!Contains(address, data.size())) {
         return false;
     }
-    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + address);
+    std::copy(data.begin(), data.end(), bytes.begin() + address);
     return true;
 }
 

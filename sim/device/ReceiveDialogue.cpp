@@ -8,13 +8,13 @@
 
 namespace t8::sim {
 
-ReceiveDialogue::ReceiveDialogue(DialogueContext& context, Target target)
-    : Dialogue(context), target_(target),
-      format_(target == Target::Library ? Format::Intel : context.state.format),
-      codec_(MakeCodec(format_)) {}
+ReceiveDialogue::ReceiveDialogue(DialogueContext& context_, Target target_)
+    : Dialogue(context_), target(target_),
+      format(target_ == Target::Library ? Format::Intel : context_.state.format),
+      codec(MakeCodec(format)) {}
 
 Memory& ReceiveDialogue::TargetMemory() const {
-    switch (target_) {
+    switch (target) {
     case Target::Eeprom:
         return State().eeprom;
     case Target::Library:
@@ -26,8 +26,8 @@ Memory& ReceiveDialogue::TargetMemory() const {
 }
 
 void ReceiveDialogue::Begin() {
-    const std::string name(InfoOf(format_).name);
-    if (target_ == Target::Library) {
+    const std::string name(InfoOf(format).name);
+    if (target == Target::Library) {
         State().library.Fill(0xFF);
         State().libraryLoaded = false;
         State().libraryRunning = false; // a new library replaces the one that ran
@@ -36,21 +36,21 @@ void ReceiveDialogue::Begin() {
         StartData(0);
         return;
     }
-    const std::string what = target_ == Target::Eeprom ? " EEPROM data" : " data";
-    if (InfoOf(format_).carriesAddresses) {
+    const std::string what = target == Target::Eeprom ? " EEPROM data" : " data";
+    if (InfoOf(format).carriesAddresses) {
         Say("\r\nReceive " + name + what + " - ENTER starts");
     } else {
-        phase_ = Phase::Address;
+        phase = Phase::Address;
         Say("\r\nReceive " + name + what + " load address ");
     }
 }
 
 void ReceiveDialogue::Key(std::uint8_t key) {
-    if (phase_ == Phase::Data) {
+    if (phase == Phase::Data) {
         DataByte(key);
     } else if (key == kKeyEsc) {
         Close();
-    } else if (phase_ == Phase::Address) {
+    } else if (phase == Phase::Address) {
         AddressKey(key);
     } else if (key == kKeyEnter) {
         Say("\r\n");
@@ -60,7 +60,7 @@ void ReceiveDialogue::Key(std::uint8_t key) {
 
 void ReceiveDialogue::AddressKey(std::uint8_t key) {
     if (key == kKeyEnter) {
-        const auto address = typed_.empty() ? 0 : ParseValueText(typed_, TargetMemory().Size());
+        const auto address = typed.empty() ? 0 : ParseValueText(typed, TargetMemory().Size());
         if (!address) {
             CloseWith("Bad address");
             return;
@@ -68,26 +68,26 @@ void ReceiveDialogue::AddressKey(std::uint8_t key) {
         Say("\r\n");
         StartData(*address);
     } else {
-        TypeAddressKey(typed_, key);
+        TypeAddressKey(typed, key);
     }
 }
 
 void ReceiveDialogue::StartData(std::uint32_t loadAddress) {
-    phase_ = Phase::Data;
-    codec_->Reset(loadAddress);
-    lastByteMs_ = Now();
+    phase = Phase::Data;
+    codec->Reset(loadAddress);
+    lastByteMs = Now();
 }
 
 void ReceiveDialogue::DataByte(std::uint8_t byte) {
-    lastByteMs_ = Now();
-    if (!InfoOf(format_).binaryData && bytesSeen_ == 0 && byte == kKeyEsc) {
+    lastByteMs = Now();
+    if (!InfoOf(format).binaryData && bytesSeen == 0 && byte == kKeyEsc) {
         Close(); // nothing has come yet: ESC leaves as in any dialogue
         return;
     }
-    ++bytesSeen_;
-    if (!InfoOf(format_).binaryData) {
-        escapes_ = byte == kKeyEsc ? escapes_ + 1 : 0;
-        if (escapes_ == kAbortEscapes) {
+    ++bytesSeen;
+    if (!InfoOf(format).binaryData) {
+        escapes = byte == kKeyEsc ? escapes + 1 : 0;
+        if (escapes == kAbortEscapes) {
             CloseWith("Receive aborted");
             return;
         }
@@ -95,10 +95,10 @@ void ReceiveDialogue::DataByte(std::uint8_t byte) {
             return;
         }
     }
-    const ParseStep step = codec_->Feed(byte);
-    if (step.kind == ParseStep::Kind::Data && error_.empty()) {
+    const ParseStep step = codec->Feed(byte);
+    if (step.kind == ParseStep::Kind::Data && error.empty()) {
         Store(step);
-    } else if (step.kind == ParseStep::Kind::Error && error_.empty()) {
+    } else if (step.kind == ParseStep::Kind::Error && error.empty()) {
         Fail(step.error);
     } else if (step.kind == ParseStep::Kind::End) {
         Verdict();
@@ -111,28 +111,28 @@ void ReceiveDialogue::Store(const ParseStep& step) {
              HexText(static_cast<std::uint32_t>(TargetMemory().Size() - 1), 5) + ")");
         return;
     }
-    bytesStored_ += step.bytes.size();
+    bytesStored += step.bytes.size();
     for (const std::uint8_t byte : step.bytes) {
-        sum_ += byte;
+        sum += byte;
     }
     if (!step.bytes.empty()) {
-        lowest_ = std::min(lowest_, step.address);
-        highest_ =
-            std::max(highest_, step.address + static_cast<std::uint32_t>(step.bytes.size()) - 1);
+        lowest = std::min(lowest, step.address);
+        highest =
+            std::max(highest, step.address + static_cast<std::uint32_t>(step.bytes.size()) - 1);
     }
 }
 
-void ReceiveDialogue::Fail(std::string error) {
-    error_ = std::move(error);
+void ReceiveDialogue::Fail(std::string error_) {
+    error = std::move(error_);
 }
 
 std::optional<std::uint64_t> ReceiveDialogue::DueMs() const {
     // record formats wait for their first byte as long as it takes; a gap ends what has begun
-    const bool waiting = InfoOf(format_).carriesAddresses && bytesSeen_ == 0;
-    if (phase_ != Phase::Data || waiting) {
+    const bool waiting = InfoOf(format).carriesAddresses && bytesSeen == 0;
+    if (phase != Phase::Data || waiting) {
         return std::nullopt;
     }
-    return lastByteMs_ + State().quietGapMs;
+    return lastByteMs + State().quietGapMs;
 }
 
 void ReceiveDialogue::Tick() {
@@ -140,27 +140,27 @@ void ReceiveDialogue::Tick() {
     if (!due || Now() < *due) {
         return;
     }
-    const ParseStep step = codec_->Finish();
-    if (step.kind == ParseStep::Kind::Error && error_.empty()) {
+    const ParseStep step = codec->Finish();
+    if (step.kind == ParseStep::Kind::Error && error.empty()) {
         Fail(step.error);
     }
     Verdict();
 }
 
 void ReceiveDialogue::Verdict() {
-    if (!error_.empty()) {
-        CloseWith("Receive failed - " + error_);
+    if (!error.empty()) {
+        CloseWith("Receive failed - " + error);
         return;
     }
-    std::string line = "Received " + std::to_string(bytesStored_) + " bytes";
-    if (bytesStored_ > 0) {
-        line += " at " + HexText(lowest_, 5) + "-" + HexText(highest_, 5);
+    std::string line = "Received " + std::to_string(bytesStored) + " bytes";
+    if (bytesStored > 0) {
+        line += " at " + HexText(lowest, 5) + "-" + HexText(highest, 5);
     }
-    line += " sum " + HexText(sum_, 8);
-    if (target_ == Target::Library) {
+    line += " sum " + HexText(sum, 8);
+    if (target == Target::Library) {
         State().libraryLoaded = true;
-        State().libraryRecords = codec_->RecordsRead();
-        line = "Library of " + std::to_string(codec_->RecordsRead()) + " records - " + line;
+        State().libraryRecords = codec->RecordsRead();
+        line = "Library of " + std::to_string(codec->RecordsRead()) + " records - " + line;
     }
     CloseWith(line);
 }

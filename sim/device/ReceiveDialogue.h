@@ -16,13 +16,13 @@ class ReceiveDialogue : public Dialogue {
 public:
     enum class Target : std::uint8_t { Ram, Eeprom, Library };
 
-    ReceiveDialogue(DialogueContext& context, Target target);
+    ReceiveDialogue(DialogueContext& context_, Target target_);
 
     void Begin() override;
     void Key(std::uint8_t key) override;
     void Tick() override;
     [[nodiscard]] std::optional<std::uint64_t> DueMs() const override;
-    [[nodiscard]] bool Receiving() const override { return phase_ == Phase::Data; }
+    [[nodiscard]] bool Receiving() const override { return phase == Phase::Data; }
 
 private:
     enum class Phase : std::uint8_t { Enter, Address, Data };
@@ -32,23 +32,23 @@ private:
     void StartData(std::uint32_t loadAddress);
     void DataByte(std::uint8_t byte);
     void Store(const ParseStep& step);
-    void Fail(std::string error);
+    void Fail(std::string error_);
     void Verdict();
     [[nodiscard]] Memory& TargetMemory() const;
 
-    Target target_;
-    Format format_;
-    std::unique_ptr<FormatCodec> codec_;
-    Phase phase_ = Phase::Enter;
-    std::string typed_;
-    std::uint64_t lastByteMs_ = 0;
-    std::size_t bytesSeen_ = 0;
-    std::size_t bytesStored_ = 0;
-    std::uint32_t sum_ = 0;
-    std::uint32_t lowest_ = 0xFFFFFFFF;
-    std::uint32_t highest_ = 0;
-    int escapes_ = 0;
-    std::string error_; // the first fault; the rest of the stream is read but not stored
+    Target target;
+    Format format;
+    std::unique_ptr<FormatCodec> codec;
+    Phase phase = Phase::Enter;
+    std::string typed;
+    std::uint64_t lastByteMs = 0;
+    std::size_t bytesSeen = 0;
+    std::size_t bytesStored = 0;
+    std::uint32_t sum = 0;
+    std::uint32_t lowest = 0xFFFFFFFF;
+    std::uint32_t highest = 0;
+    int escapes = 0;
+    std::string error; // the first fault; the rest of the stream is read but not stored
 };
 
 } // namespace t8::sim

@@ -14,7 +14,7 @@ constexpr std::uint32_t kStandardTekLimit = 0xFFFF;
 } // namespace
 
 void SendDialogue::Begin() {
-    Say("\r\nSend " + std::string(InfoOf(State().format).name) + " " + what_ + " range ");
+    Say("\r\nSend " + std::string(InfoOf(State().format).name) + " " + what + " range ");
 }
 
 void SendDialogue::Key(std::uint8_t key) {
@@ -22,8 +22,8 @@ void SendDialogue::Key(std::uint8_t key) {
         Close();
     } else if (IsBackKey(key)) {
         Erase();
-    } else if (key == kKeyEnter && separator_ != 0 && !end_.empty()) {
-        Send(HexValue(start_), HexValue(end_));
+    } else if (key == kKeyEnter && separator != 0 && !end.empty()) {
+        Send(HexValue(start), HexValue(end));
     } else if (key == kKeyEnter) {
         CloseWith("Incomplete range");
     } else {
@@ -33,12 +33,12 @@ void SendDialogue::Key(std::uint8_t key) {
 
 void SendDialogue::Type(char c) {
     // the host takes the five characters before the separator as the start address
-    if (separator_ == 0 && IsHex(c) && start_.size() < kAddressDigits) {
-        start_.push_back(c);
-    } else if (separator_ == 0 && (c == ',' || c == ':') && start_.size() == kAddressDigits) {
-        separator_ = c;
-    } else if (separator_ != 0 && IsHex(c) && end_.size() < kAddressDigits) {
-        end_.push_back(c);
+    if (separator == 0 && IsHex(c) && start.size() < kAddressDigits) {
+        start.push_back(c);
+    } else if (separator == 0 && (c == ',' || c == ':') && start.size() == kAddressDigits) {
+        separator = c;
+    } else if (separator != 0 && IsHex(c) && end.size() < kAddressDigits) {
+        end.push_back(c);
     } else {
         return;
     }
@@ -46,12 +46,12 @@ void SendDialogue::Type(char c) {
 }
 
 void SendDialogue::Erase() {
-    if (!end_.empty()) {
-        end_.pop_back();
-    } else if (separator_ != 0) {
-        separator_ = 0;
-    } else if (!start_.empty()) {
-        start_.pop_back();
+    if (!end.empty()) {
+        end.pop_back();
+    } else if (separator != 0) {
+        separator = 0;
+    } else if (!start.empty()) {
+        start.pop_back();
     } else {
         return;
     }
@@ -62,9 +62,9 @@ std::string SendDialogue::Validate(std::uint32_t first, std::uint32_t last) cons
     if (last < first) {
         return "End lies below start";
     }
-    if (last >= memory_.Size()) {
+    if (last >= memory.Size()) {
         return "Range ends beyond memory (" +
-               HexText(static_cast<std::uint32_t>(memory_.Size() - 1), 5) + ")";
+               HexText(static_cast<std::uint32_t>(memory.Size() - 1), 5) + ")";
     }
     if (State().format == Format::Tek && last > kStandardTekLimit) {
         return "TEK records end at FFFF - choose TEK EXTENDED";
@@ -80,7 +80,7 @@ void SendDialogue::Send(std::uint32_t first, std::uint32_t last) {
     DeviceState& state = State();
     const auto codec = MakeCodec(state.format);
     const std::size_t count = std::size_t{last} - first + 1;
-    auto records = codec->Write(memory_.View(first, count), first, state.bytesPerRecord);
+    auto records = codec->Write(memory.View(first, count), first, state.bytesPerRecord);
     if (state.corruptRecord > 0 && state.corruptRecord <= records.size()) {
         codec->Corrupt(records[state.corruptRecord - 1]);
     }

@@ -11,8 +11,8 @@ namespace t8::sim {
 // and prompt.
 class SendDialogue : public Dialogue {
 public:
-    SendDialogue(DialogueContext& context, const Memory& memory, std::string what)
-        : Dialogue(context), memory_(memory), what_(std::move(what)) {}
+    SendDialogue(DialogueContext& context_, const Memory& memory_, std::string what_)
+        : Dialogue(context_), memory(memory_), what(std::move(what_)) {}
 
     void Begin() override;
     void Key(std::uint8_t key) override;
@@ -23,11 +23,11 @@ private:
     void Send(std::uint32_t first, std::uint32_t last);
     [[nodiscard]] std::string Validate(std::uint32_t first, std::uint32_t last) const;
 
-    const Memory& memory_;
-    std::string what_;
-    std::string start_;
-    std::string end_;
-    char separator_ = 0;
+    const Memory& memory;
+    std::string what;
+    std::string start;
+    std::string end;
+    char separator = 0;
 };
 
 } // namespace t8::sim

@@ -14,28 +14,28 @@ std::size_t OutputPacer::Allowance(std::uint64_t nowMs) {
     if (!Limited()) {
         return std::numeric_limits<std::size_t>::max();
     }
-    if (!started_) {
-        started_ = true;
-        lastMs_ = nowMs;
-        credit_ = kMsPerSecond; // the first byte goes at once
+    if (!started) {
+        started = true;
+        lastMs = nowMs;
+        credit = kMsPerSecond; // the first byte goes at once
     }
-    const std::uint64_t cap = std::max(kBurstMs * bytesPerSecond_, kMsPerSecond);
-    credit_ = std::min(cap, credit_ + (nowMs - lastMs_) * bytesPerSecond_);
-    lastMs_ = nowMs;
-    return static_cast<std::size_t>(credit_ / kMsPerSecond);
+    const std::uint64_t cap = std::max(kBurstMs * bytesPerSecond, kMsPerSecond);
+    credit = std::min(cap, credit + (nowMs - lastMs) * bytesPerSecond);
+    lastMs = nowMs;
+    return static_cast<std::size_t>(credit / kMsPerSecond);
 }
 
 void OutputPacer::Spent(std::size_t bytes) {
     if (Limited()) {
-        credit_ -= std::min<std::uint64_t>(credit_, bytes * kMsPerSecond);
+        credit -= std::min<std::uint64_t>(credit, bytes * kMsPerSecond);
     }
 }
 
 std::uint64_t OutputPacer::WaitMs() const {
-    if (!Limited() || credit_ >= kMsPerSecond) {
+    if (!Limited() || credit >= kMsPerSecond) {
         return 0;
     }
-    return (kMsPerSecond - credit_ + bytesPerSecond_ - 1) / bytesPerSecond_;
+    return (kMsPerSecond - credit + bytesPerSecond - 1) / bytesPerSecond;
 }
 
 } // namespace t8::sim

@@ -13,8 +13,8 @@ public:
     static constexpr std::uint64_t kBurstMs = 20;
 
     // 0 lifts the limit.
-    void SetBaud(std::uint32_t baud) { bytesPerSecond_ = baud / 10; }
-    [[nodiscard]] bool Limited() const { return bytesPerSecond_ > 0; }
+    void SetBaud(std::uint32_t baud) { bytesPerSecond = baud / 10; }
+    [[nodiscard]] bool Limited() const { return bytesPerSecond > 0; }
 
     // Bytes that may be written at `nowMs`; call Spent() with what was written.
     [[nodiscard]] std::size_t Allowance(std::uint64_t nowMs);
@@ -23,10 +23,10 @@ public:
     [[nodiscard]] std::uint64_t WaitMs() const;
 
 private:
-    std::uint32_t bytesPerSecond_ = 0;
-    std::uint64_t lastMs_ = 0;
-    std::uint64_t credit_ = 0; // byte-milliseconds
-    bool started_ = false;
+    std::uint32_t bytesPerSecond = 0;
+    std::uint64_t lastMs = 0;
+    std::uint64_t credit = 0; // byte-milliseconds
+    bool started = false;
 };
 
 } // namespace t8::sim

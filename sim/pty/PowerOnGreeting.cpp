@@ -5,26 +5,26 @@
 namespace t8::sim {
 
 void PowerOnGreeting::HostOpened(std::uint64_t nowMs) {
-    if (stage_ == Stage::Off) {
-        stage_ = Stage::Opened;
-        due_ = nowMs + kSettleMs;
+    if (stage == Stage::Off) {
+        stage = Stage::Opened;
+        due = nowMs + kSettleMs;
     }
 }
 
 void PowerOnGreeting::HostPurged(std::uint64_t nowMs) {
-    switch (stage_) {
+    switch (stage) {
     case Stage::Off: // the open went unnoticed; a purge means a host is there
-        stage_ = Stage::Opened;
-        due_ = nowMs + kAfterPurgeMs;
+        stage = Stage::Opened;
+        due = nowMs + kAfterPurgeMs;
         break;
     case Stage::Opened:
-        due_ = std::max(*due_, nowMs + kAfterPurgeMs);
+        due = std::max(*due, nowMs + kAfterPurgeMs);
         break;
     case Stage::Said:
-        if (!repeated_ && nowMs - saidMs_ <= kSwallowedWithinMs) {
-            repeated_ = true;
-            stage_ = Stage::Opened;
-            due_ = nowMs + kAfterPurgeMs;
+        if (!repeated && nowMs - saidMs <= kSwallowedWithinMs) {
+            repeated = true;
+            stage = Stage::Opened;
+            due = nowMs + kAfterPurgeMs;
         }
         break;
     case Stage::Done:
@@ -33,14 +33,14 @@ void PowerOnGreeting::HostPurged(std::uint64_t nowMs) {
 }
 
 void PowerOnGreeting::HostSpoke() {
-    stage_ = Stage::Done;
-    due_.reset();
+    stage = Stage::Done;
+    due.reset();
 }
 
 void PowerOnGreeting::Said(std::uint64_t nowMs) {
-    stage_ = Stage::Said;
-    saidMs_ = nowMs;
-    due_.reset();
+    stage = Stage::Said;
+    saidMs = nowMs;
+    due.reset();
 }
 
 } // namespace t8::sim

@@ -28,16 +28,16 @@ public:
     // The prompt went out.
     void Said(std::uint64_t nowMs);
 
-    [[nodiscard]] std::optional<std::uint64_t> DueMs() const { return due_; }
-    [[nodiscard]] bool Due(std::uint64_t nowMs) const { return due_ && nowMs >= *due_; }
+    [[nodiscard]] std::optional<std::uint64_t> DueMs() const { return due; }
+    [[nodiscard]] bool Due(std::uint64_t nowMs) const { return due && nowMs >= *due; }
 
 private:
     enum class Stage : std::uint8_t { Off, Opened, Said, Done };
 
-    Stage stage_ = Stage::Off;
-    std::optional<std::uint64_t> due_;
-    std::uint64_t saidMs_ = 0;
-    bool repeated_ = false;
+    Stage stage = Stage::Off;
+    std::optional<std::uint64_t> due;
+    std::uint64_t saidMs = 0;
+    bool repeated = false;
 };
 
 } // namespace t8::sim

@@ -29,30 +29,30 @@ PseudoTerminal::~PseudoTerminal() {
 }
 
 std::string PseudoTerminal::Open(std::uint32_t baudRate) {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master_ < 0) {
+    master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master < 0) {
         return Failure("cannot create a pseudo-terminal");
     }
-    if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
+    if (grantpt(master) != 0 || unlockpt(master) != 0) {
         const std::string error = Failure("cannot unlock the pseudo-terminal");
         Close();
         return error;
     }
     char name[128] = {};
-    if (ptsname_r(master_, name, sizeof name) != 0) {
+    if (ptsname_r(master, name, sizeof name) != 0) {
         const std::string error = Failure("cannot name the pseudo-terminal");
         Close();
         return error;
     }
-    slavePath_ = name;
-    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave_ < 0 || !SetRawLine(slave_, baudRate)) {
-        const std::string error = Failure("cannot set up " + slavePath_);
+    slavePath = name;
+    slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0 || !SetRawLine(slave, baudRate)) {
+        const std::string error = Failure("cannot set up " + slavePath);
         Close();
         return error;
     }
     int on = 1;
-    if (::ioctl(master_, TIOCPKT, &on) != 0) {
+    if (::ioctl(master, TIOCPKT, &on) != 0) {
         const std::string error = Failure("cannot put the pseudo-terminal in packet mode");
         Close();
         return error;
@@ -62,10 +62,10 @@ std::string PseudoTerminal::Open(std::uint32_t baudRate) {
 }
 
 void PseudoTerminal::WatchOpens() {
-    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch_ >= 0 && inotify_add_watch(watch_, slavePath_.c_str(), IN_OPEN) < 0) {
-        ::close(watch_); // without it the host's purge at open still tells
-        watch_ = -1;
+    watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch >= 0 && inotify_add_watch(watch, slavePath.c_str(), IN_OPEN) < 0) {
+        ::close(watch); // without it the host's purge at open still tells
+        watch = -1;
     }
 }
 
@@ -73,7 +73,7 @@ bool PseudoTerminal::TakeHostOpened() {
     bool opened = false;
     alignas(inotify_event) char events[kWatchBuffer];
     for (;;) {
-        const ssize_t count = watch_ >= 0 ? ::read(watch_, events, sizeof events) : -1;
+        const ssize_t count = watch >= 0 ? ::read(watch, events, sizeof events) : -1;
         if (count <= 0) {
             return opened;
         }
@@ -89,7 +89,7 @@ PseudoTerminal::Reading PseudoTerminal::Read(char* buffer, std::size_t room) {
     Reading reading;
     // packet mode: a status byte first, then the data when the status is TIOCPKT_DATA (0)
     char packet[kMaxRead + 1];
-    const ssize_t count = ::read(master_, packet, std::min(room, kMaxRead) + 1);
+    const ssize_t count = ::read(master, packet, std::min(room, kMaxRead) + 1);
     if (count < 0) {
         reading.error = errno == EAGAIN || errno == EINTR ? 0 : errno;
         return reading;
@@ -112,34 +112,34 @@ std::string PseudoTerminal::Link(const std::string& path) {
     if (::lstat(path.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) {
         ::unlink(path.c_str()); // a link left by an earlier run that was killed
     }
-    if (::symlink(slavePath_.c_str(), path.c_str()) != 0) {
+    if (::symlink(slavePath.c_str(), path.c_str()) != 0) {
         return Failure("cannot link " + path);
     }
-    linkPath_ = path;
+    linkPath = path;
     return {};
 }
 
 void PseudoTerminal::Close() {
-    if (watch_ >= 0) {
-        ::close(watch_);
-        watch_ = -1;
+    if (watch >= 0) {
+        ::close(watch);
+        watch = -1;
     }
-    if (!linkPath_.empty()) {
-        ::unlink(linkPath_.c_str());
-        linkPath_.clear();
+    if (!linkPath.empty()) {
+        ::unlink(linkPath.c_str());
+        linkPath.clear();
     }
-    if (slave_ >= 0) {
-        ::close(slave_);
-        slave_ = -1;
+    if (slave >= 0) {
+        ::close(slave);
+        slave = -1;
     }
-    if (master_ >= 0) {
-        ::close(master_);
-        master_ = -1;
+    if (master >= 0) {
+        ::close(master);
+        master = -1;
     }
 }
 
 std::optional<HostLine> PseudoTerminal::HostSettings() const {
-    return master_ >= 0 ? ReadLineSettings(master_) : std::nullopt;
+    return master >= 0 ? ReadLineSettings(master) : std::nullopt;
 }
 
 } // namespace t8::sim

@@ -39,23 +39,23 @@ public:
     // Reads at most `room` (up to kMaxRead) bytes the host wrote; never blocks.
     [[nodiscard]] Reading Read(char* buffer, std::size_t room);
     // Readable after a host opened the slave; -1 where the kernel cannot watch it.
-    [[nodiscard]] int OpenWatchFd() const { return watch_; }
+    [[nodiscard]] int OpenWatchFd() const { return watch; }
     // Empties the watch; true when a host opened the slave since the last call.
     [[nodiscard]] bool TakeHostOpened();
 
-    [[nodiscard]] bool IsOpen() const { return master_ >= 0; }
-    [[nodiscard]] int MasterFd() const { return master_; }
-    [[nodiscard]] const std::string& SlavePath() const { return slavePath_; }
+    [[nodiscard]] bool IsOpen() const { return master >= 0; }
+    [[nodiscard]] int MasterFd() const { return master; }
+    [[nodiscard]] const std::string& SlavePath() const { return slavePath; }
     [[nodiscard]] std::optional<HostLine> HostSettings() const;
 
 private:
     void WatchOpens();
 
-    int master_ = -1;
-    int slave_ = -1;
-    int watch_ = -1;
-    std::string slavePath_;
-    std::string linkPath_;
+    int master = -1;
+    int slave = -1;
+    int watch = -1;
+    std::string slavePath;
+    std::string linkPath;
 };
 
 } // namespace t8::sim

@@ -51,19 +51,19 @@ void TakeWake(const pollfd& fd) {
 
 } // namespace
 
-SimServer::SimServer(const DeviceOptions& deviceOptions, ServerOptions options)
-    : options_(std::move(options)),
-      device_(
+SimServer::SimServer(const DeviceOptions& deviceOptions, ServerOptions options_)
+    : options(std::move(options_)),
+      device(
           deviceOptions, [this](std::string_view text) { Queue(text); },
           [this](std::string_view text) { Note(text); }),
-      stopEvent_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      toggleEvent_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-    pacer_.SetBaud(options_.lineRate);
-    inputPacer_.SetBaud(options_.lineRate);
+      stopEvent(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      toggleEvent(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    pacer.SetBaud(options.lineRate);
+    inputPacer.SetBaud(options.lineRate);
 }
 
 SimServer::~SimServer() {
-    for (const int event : {stopEvent_, toggleEvent_}) {
+    for (const int event : {stopEvent, toggleEvent}) {
         if (event >= 0) {
             ::close(event);
         }
@@ -71,50 +71,50 @@ SimServer::~SimServer() {
 }
 
 std::string SimServer::Open() {
-    if (stopEvent_ < 0 || toggleEvent_ < 0) {
+    if (stopEvent < 0 || toggleEvent < 0) {
         return std::string("cannot create an event: ") + std::strerror(errno);
     }
-    std::string error = pty_.Open(device_.BaudRate());
-    if (error.empty() && !options_.linkPath.empty()) {
-        error = pty_.Link(options_.linkPath);
+    std::string error = pty.Open(device.BaudRate());
+    if (error.empty() && !options.linkPath.empty()) {
+        error = pty.Link(options.linkPath);
     }
-    lineUp_ = pty_.IsOpen();
+    lineUp = pty.IsOpen();
     return error;
 }
 
 void SimServer::Stop() {
     const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = ::write(stopEvent_, &one, sizeof one);
+    [[maybe_unused]] const auto written = ::write(stopEvent, &one, sizeof one);
 }
 
 void SimServer::ToggleLine() {
     const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = ::write(toggleEvent_, &one, sizeof one);
+    [[maybe_unused]] const auto written = ::write(toggleEvent, &one, sizeof one);
 }
 
 std::string SimServer::Run(int stopFd, int toggleFd) {
-    if (!pty_.IsOpen()) {
+    if (!pty.IsOpen()) {
         return "the pty is not open";
     }
-    device_.Start(NowMs());
-    while (!hungUp_) {
+    device.Start(NowMs());
+    while (!hungUp) {
         // every pass follows an event or a deadline: the settings are read when they can matter
-        if (pty_.IsOpen()) {
+        if (pty.IsOpen()) {
             RefreshHostLine();
             GreetIfDue(NowMs());
             Flush(NowMs()); // a fault may pull the line here
         }
-        if (hungUp_) {
+        if (hungUp) {
             break;
         }
-        const bool up = pty_.IsOpen();
+        const bool up = pty.IsOpen();
         const Wait wait = up ? NextWait(NowMs()) : Wait{0, DownWaitMs(NowMs())};
-        pollfd fds[6] = {{stopEvent_, POLLIN, 0},
+        pollfd fds[6] = {{stopEvent, POLLIN, 0},
                          {stopFd, POLLIN, 0},
-                         {toggleEvent_, POLLIN, 0},
+                         {toggleEvent, POLLIN, 0},
                          {toggleFd, POLLIN, 0},
-                         {pty_.MasterFd(), wait.masterEvents, 0},
-                         {pty_.OpenWatchFd(), POLLIN, 0}};
+                         {pty.MasterFd(), wait.masterEvents, 0},
+                         {pty.OpenWatchFd(), POLLIN, 0}};
         // negative descriptors (no stopFd, the pty while the line is down) are left out by poll
         if (::poll(fds, 6, wait.timeoutMs) < 0 && errno != EINTR) {
             return std::string("poll failed: ") + std::strerror(errno);
@@ -131,38 +131,38 @@ std::string SimServer::Run(int stopFd, int toggleFd) {
             continue;
         }
         if (!up) {
-            if (returnAtMs_ && NowMs() >= *returnAtMs_) {
+            if (returnAtMs && NowMs() >= *returnAtMs) {
                 if (std::string error = PlugIn(NowMs()); !error.empty()) {
                     return error;
                 }
             }
             continue;
         }
-        if (fds[5].revents != 0 && pty_.TakeHostOpened()) {
-            greeting_.HostOpened(NowMs());
+        if (fds[5].revents != 0 && pty.TakeHostOpened()) {
+            greeting.HostOpened(NowMs());
         }
         if ((fds[4].revents & POLLIN) != 0) {
             if (std::string error = ReadHost(NowMs()); !error.empty()) {
                 return error;
             }
         }
-        if (pty_.IsOpen()) {
-            device_.Tick(NowMs());
+        if (pty.IsOpen()) {
+            device.Tick(NowMs());
         }
     }
     return {};
 }
 
 int SimServer::DownWaitMs(std::uint64_t nowMs) const {
-    if (!returnAtMs_) {
+    if (!returnAtMs) {
         return -1;
     }
-    const std::uint64_t left = *returnAtMs_ > nowMs ? *returnAtMs_ - nowMs : 0;
+    const std::uint64_t left = *returnAtMs > nowMs ? *returnAtMs - nowMs : 0;
     return static_cast<int>(std::clamp<std::uint64_t>(left, 1, kMaxWaitMs));
 }
 
 std::string SimServer::Toggle(std::uint64_t nowMs) {
-    if (pty_.IsOpen()) {
+    if (pty.IsOpen()) {
         Pull(nowMs, "the line was pulled");
         return {};
     }
@@ -170,61 +170,61 @@ std::string SimServer::Toggle(std::uint64_t nowMs) {
 }
 
 void SimServer::Pull(std::uint64_t nowMs, const std::string& why) {
-    pty_.Close();
-    lineUp_ = false;
-    pending_.clear();
-    pendingHead_ = 0;
-    if (options_.returnAfterMs > 0) {
-        returnAtMs_ = nowMs + options_.returnAfterMs;
-        Note(why + ": back in " + std::to_string(options_.returnAfterMs) + " ms");
+    pty.Close();
+    lineUp = false;
+    pending.clear();
+    pendingHead = 0;
+    if (options.returnAfterMs > 0) {
+        returnAtMs = nowMs + options.returnAfterMs;
+        Note(why + ": back in " + std::to_string(options.returnAfterMs) + " ms");
     } else {
-        returnAtMs_.reset();
+        returnAtMs.reset();
         Note(why);
     }
 }
 
 void SimServer::HangUpFault(std::uint64_t nowMs, const std::string& why) {
-    faultsSpent_ = true;
+    faultsSpent = true;
     Pull(nowMs, why);
-    hungUp_ = options_.returnAfterMs == 0;
+    hungUp = options.returnAfterMs == 0;
 }
 
 // Plugged in again: a new pty behind the same link, and the device switched on afresh, so the
 // first host to open the new line is greeted.
 std::string SimServer::PlugIn(std::uint64_t nowMs) {
-    returnAtMs_.reset();
-    device_.PowerCycle(nowMs);
-    greeting_ = PowerOnGreeting{};
-    pacer_ = OutputPacer{};
-    inputPacer_ = OutputPacer{};
-    pacer_.SetBaud(options_.lineRate);
-    inputPacer_.SetBaud(options_.lineRate);
-    if (std::string error = pty_.Open(device_.BaudRate()); !error.empty()) {
+    returnAtMs.reset();
+    device.PowerCycle(nowMs);
+    greeting = PowerOnGreeting{};
+    pacer = OutputPacer{};
+    inputPacer = OutputPacer{};
+    pacer.SetBaud(options.lineRate);
+    inputPacer.SetBaud(options.lineRate);
+    if (std::string error = pty.Open(device.BaudRate()); !error.empty()) {
         return error;
     }
-    lineUp_ = true;
-    Note("the line is back on " + pty_.SlavePath());
-    if (options_.lineBack) {
-        options_.lineBack(pty_.SlavePath()); // before the link: a host may open it at once
+    lineUp = true;
+    Note("the line is back on " + pty.SlavePath());
+    if (options.lineBack) {
+        options.lineBack(pty.SlavePath()); // before the link: a host may open it at once
     }
-    return options_.linkPath.empty() ? std::string() : pty_.Link(options_.linkPath);
+    return options.linkPath.empty() ? std::string() : pty.Link(options.linkPath);
 }
 
 SimServer::Wait SimServer::NextWait(std::uint64_t nowMs) {
     Wait wait{POLLIN, -1};
-    std::optional<std::uint64_t> due = device_.NextTickMs();
+    std::optional<std::uint64_t> due = device.NextTickMs();
     const auto earliest = [&due](std::uint64_t at) { due = due ? std::min(*due, at) : at; };
-    if (const auto greetAt = greeting_.DueMs()) {
+    if (const auto greetAt = greeting.DueMs()) {
         earliest(*greetAt);
     }
     // A paced line also takes the host's bytes no faster than its rate: what waits stays in
     // the pty, where the host sees it as its output queue.
-    if (inputPacer_.Limited() && inputPacer_.Allowance(nowMs) == 0) {
+    if (inputPacer.Limited() && inputPacer.Allowance(nowMs) == 0) {
         wait.masterEvents = 0;
-        earliest(nowMs + inputPacer_.WaitMs());
+        earliest(nowMs + inputPacer.WaitMs());
     }
-    if (pendingHead_ < pending_.size()) {
-        const std::uint64_t paced = pacer_.WaitMs();
+    if (pendingHead < pending.size()) {
+        const std::uint64_t paced = pacer.WaitMs();
         if (paced == 0) {
             wait.masterEvents |= POLLOUT;
         } else {
@@ -240,118 +240,117 @@ SimServer::Wait SimServer::NextWait(std::uint64_t nowMs) {
 }
 
 void SimServer::GreetIfDue(std::uint64_t nowMs) {
-    if (!greeting_.Due(nowMs)) {
+    if (!greeting.Due(nowMs)) {
         return;
     }
-    if (device_.Greet()) {
+    if (device.Greet()) {
         Note("a host opened the line: showing the prompt");
-        greeting_.Said(nowMs);
+        greeting.Said(nowMs);
     } else {
-        greeting_.HostSpoke(); // busy with the host already
+        greeting.HostSpoke(); // busy with the host already
     }
 }
 
 void SimServer::RefreshHostLine() {
-    const auto line = pty_.HostSettings();
+    const auto line = pty.HostSettings();
     if (!line) {
         return;
     }
-    device_.SetHostLine(*line);
-    if (options_.lineRateAuto) {
-        pacer_.SetBaud(line->baudRate);
-        inputPacer_.SetBaud(line->baudRate);
+    device.SetHostLine(*line);
+    if (options.lineRateAuto) {
+        pacer.SetBaud(line->baudRate);
+        inputPacer.SetBaud(line->baudRate);
     }
 }
 
 std::string SimServer::ReadHost(std::uint64_t nowMs) {
     char block[kReadBlock];
     std::size_t room = sizeof block;
-    if (inputPacer_.Limited()) {
-        room = std::min(room, inputPacer_.Allowance(nowMs));
+    if (inputPacer.Limited()) {
+        room = std::min(room, inputPacer.Allowance(nowMs));
         if (room == 0) {
             return {};
         }
     }
-    const PseudoTerminal::Reading reading = pty_.Read(block, room);
+    const PseudoTerminal::Reading reading = pty.Read(block, room);
     if (reading.error != 0) {
         return std::string("reading the pty failed: ") + std::strerror(reading.error);
     }
     if (reading.hostPurgedInput) {
-        greeting_.HostPurged(nowMs);
+        greeting.HostPurged(nowMs);
     }
     if (reading.bytes == 0) {
         return {};
     }
-    greeting_.HostSpoke();
+    greeting.HostSpoke();
     auto taken = reading.bytes;
-    if (inputPacer_.Limited()) {
-        inputPacer_.Spent(taken);
+    if (inputPacer.Limited()) {
+        inputPacer.Spent(taken);
     }
-    const bool armed = options_.hangupAfter > 0 && !faultsSpent_;
+    const bool armed = options.hangupAfter > 0 && !faultsSpent;
     if (armed) {
-        taken = std::min(taken, options_.hangupAfter - received_);
+        taken = std::min(taken, options.hangupAfter - received);
     }
-    received_ += taken;
+    received += taken;
     RefreshHostLine(); // the host may have changed its rate just before writing
     LogTraffic("host>", {block, taken});
-    device_.Feed({reinterpret_cast<const std::uint8_t*>(block), taken}, nowMs);
-    if (armed && received_ >= options_.hangupAfter) {
-        HangUpFault(nowMs,
-                    "hanging up after " + std::to_string(received_) + " bytes from the host");
+    device.Feed({reinterpret_cast<const std::uint8_t*>(block), taken}, nowMs);
+    if (armed && received >= options.hangupAfter) {
+        HangUpFault(nowMs, "hanging up after " + std::to_string(received) + " bytes from the host");
     }
     return {};
 }
 
 void SimServer::Queue(std::string_view text) {
-    if (pending_.size() - pendingHead_ + text.size() > kMaxPendingOutput) {
+    if (pending.size() - pendingHead + text.size() > kMaxPendingOutput) {
         Note("output backlog full, " + std::to_string(text.size()) + " bytes dropped");
         return;
     }
-    pending_.append(text);
+    pending.append(text);
 }
 
 void SimServer::Flush(std::uint64_t nowMs) {
-    const bool armed = options_.hangupAfterSent > 0 && !faultsSpent_;
-    while (pendingHead_ < pending_.size()) {
-        const std::size_t allowed = pacer_.Allowance(nowMs);
-        std::size_t count = std::min(pending_.size() - pendingHead_, allowed);
+    const bool armed = options.hangupAfterSent > 0 && !faultsSpent;
+    while (pendingHead < pending.size()) {
+        const std::size_t allowed = pacer.Allowance(nowMs);
+        std::size_t count = std::min(pending.size() - pendingHead, allowed);
         if (armed) {
-            count = std::min(count, options_.hangupAfterSent - sent_);
+            count = std::min(count, options.hangupAfterSent - sent);
         }
         if (count == 0) {
             break;
         }
-        const ssize_t written = ::write(pty_.MasterFd(), pending_.data() + pendingHead_, count);
+        const ssize_t written = ::write(pty.MasterFd(), pending.data() + pendingHead, count);
         if (written <= 0) {
             break; // the host is not reading: keep the rest for later
         }
         const auto done = static_cast<std::size_t>(written);
-        LogTraffic("sim< ", std::string_view(pending_).substr(pendingHead_, done));
-        pacer_.Spent(done);
-        pendingHead_ += done;
-        sent_ += done;
-        if (armed && sent_ >= options_.hangupAfterSent) {
-            HangUpFault(nowMs, "hanging up after " + std::to_string(sent_) + " bytes to the host");
+        LogTraffic("sim< ", std::string_view(pending).substr(pendingHead, done));
+        pacer.Spent(done);
+        pendingHead += done;
+        sent += done;
+        if (armed && sent >= options.hangupAfterSent) {
+            HangUpFault(nowMs, "hanging up after " + std::to_string(sent) + " bytes to the host");
             return;
         }
     }
-    if (pendingHead_ == pending_.size()) {
-        pending_.clear();
-        pendingHead_ = 0;
-    } else if (pendingHead_ > kCompactAt) {
-        pending_.erase(0, pendingHead_);
-        pendingHead_ = 0;
+    if (pendingHead == pending.size()) {
+        pending.clear();
+        pendingHead = 0;
+    } else if (pendingHead > kCompactAt) {
+        pending.erase(0, pendingHead);
+        pendingHead = 0;
     }
 }
 
 void SimServer::LogTraffic(const char* direction, std::string_view bytes) const {
-    if (options_.verbose && !bytes.empty()) {
+    if (options.verbose && !bytes.empty()) {
         std::fprintf(stderr, "t8sim %s %s\n", direction, Escaped(bytes).c_str());
     }
 }
 
 void SimServer::Note(std::string_view text) const {
-    if (options_.verbose) {
+    if (options.verbose) {
         std::fprintf(stderr, "t8sim: %.*s\n", static_cast<int>(text.size()), text.data());
     }
 }

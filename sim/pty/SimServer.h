@@ -41,15 +41,15 @@ public:
     // Output the host does not read is kept up to this much, then dropped.
     static constexpr std::size_t kMaxPendingOutput = 64U << 20;
 
-    SimServer(const DeviceOptions& deviceOptions, ServerOptions options);
+    SimServer(const DeviceOptions& deviceOptions, ServerOptions options_);
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
     ~SimServer();
 
     // Creates the pty (and the link). Returns an error text, or empty.
     [[nodiscard]] std::string Open();
-    [[nodiscard]] const std::string& SlavePath() const { return pty_.SlavePath(); }
-    [[nodiscard]] Device& GetDevice() { return device_; }
+    [[nodiscard]] const std::string& SlavePath() const { return pty.SlavePath(); }
+    [[nodiscard]] Device& GetDevice() { return device; }
 
     // Serves until Stop(), until `stopFd` (a signalfd, say) becomes readable, or until a
     // hang-up fault closed the pty with no return set. `toggleFd` readable (a signalfd for
@@ -60,7 +60,7 @@ public:
     // From any thread: pulls the line if it is up, plugs it in again if it is down.
     void ToggleLine();
     // From any thread: whether the line is plugged in.
-    [[nodiscard]] bool LineUp() const { return lineUp_.load(); }
+    [[nodiscard]] bool LineUp() const { return lineUp.load(); }
 
 private:
     // What the next poll waits for: the master's events and a time-out (-1: none).
@@ -85,22 +85,22 @@ private:
     void LogTraffic(const char* direction, std::string_view bytes) const;
     void Note(std::string_view text) const;
 
-    ServerOptions options_;
-    PseudoTerminal pty_;
-    Device device_;
-    OutputPacer pacer_;
-    OutputPacer inputPacer_; // the same line rate for what the host sends
-    PowerOnGreeting greeting_;
-    std::string pending_;
-    std::size_t pendingHead_ = 0;
-    std::size_t received_ = 0;
-    std::size_t sent_ = 0;
-    bool faultsSpent_ = false; // a fault's hang-up came: it does not come again
-    bool hungUp_ = false;
-    std::optional<std::uint64_t> returnAtMs_;
-    std::atomic<bool> lineUp_{false};
-    int stopEvent_ = -1;
-    int toggleEvent_ = -1;
+    ServerOptions options;
+    PseudoTerminal pty;
+    Device device;
+    OutputPacer pacer;
+    OutputPacer inputPacer; // the same line rate for what the host sends
+    PowerOnGreeting greeting;
+    std::string pending;
+    std::size_t pendingHead = 0;
+    std::size_t received = 0;
+    std::size_t sent = 0;
+    bool faultsSpent = false; // a fault's hang-up came: it does not come again
+    bool hungUp = false;
+    std::optional<std::uint64_t> returnAtMs;
+    std::atomic<bool> lineUp{false};
+    int stopEvent = -1;
+    int toggleEvent = -1;
 };
 
 } // namespace t8::sim

@@ -29,38 +29,38 @@ void AsciiHexCodec::Corrupt(std::string& record) const {
 }
 
 void AsciiHexCodec::Reset(std::uint32_t loadAddress) {
-    address_ = loadAddress;
-    highNibble_ = -1;
-    bytesRead_ = 0;
+    address = loadAddress;
+    highNibble = -1;
+    bytesRead = 0;
 }
 
-ParseStep AsciiHexCodec::Feed(std::uint8_t byte) {
-    const int nibble = NibbleValue(static_cast<char>(byte));
-    if (nibble >= 0 && highNibble_ < 0) {
-        highNibble_ = nibble;
+ParseStep AsciiHexCodec::Feed(std::uint8_t byte_) {
+    const int nibble = NibbleValue(static_cast<char>(byte_));
+    if (nibble >= 0 && highNibble < 0) {
+        highNibble = nibble;
         return {};
     }
     if (nibble >= 0) {
-        byte_ = static_cast<std::uint8_t>((highNibble_ << 4) | nibble);
-        highNibble_ = -1;
-        ++bytesRead_;
-        return {ParseStep::Kind::Data, address_++, {&byte_, 1}, {}};
+        byte = static_cast<std::uint8_t>((highNibble << 4) | nibble);
+        highNibble = -1;
+        ++bytesRead;
+        return {ParseStep::Kind::Data, address++, {&byte, 1}, {}};
     }
-    const bool separator = byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
-    if (separator && highNibble_ < 0) {
+    const bool separator = byte_ == ' ' || byte_ == '\t' || byte_ == '\r' || byte_ == '\n';
+    if (separator && highNibble < 0) {
         return {};
     }
-    highNibble_ = -1;
+    highNibble = -1;
     std::string what = separator ? "half a byte" : "unexpected character 0x";
     if (!separator) {
-        AppendHexByte(what, byte);
+        AppendHexByte(what, byte_);
     }
-    return {ParseStep::Kind::Error, 0, {}, what + " after byte " + std::to_string(bytesRead_)};
+    return {ParseStep::Kind::Error, 0, {}, what + " after byte " + std::to_string(bytesRead)};
 }
 
 ParseStep AsciiHexCodec::Finish() {
-    if (highNibble_ >= 0) {
-        highNibble_ = -1;
+    if (highNibble >= 0) {
+        highNibble = -1;
         return {ParseStep::Kind::Error, 0, {}, "half a byte at the end"};
     }
     return {ParseStep::Kind::End, 0, {}, {}};

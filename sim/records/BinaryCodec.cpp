@@ -22,14 +22,14 @@ void BinaryCodec::Corrupt(std::string& record) const {
 }
 
 void BinaryCodec::Reset(std::uint32_t loadAddress) {
-    address_ = loadAddress;
-    bytesRead_ = 0;
+    address = loadAddress;
+    bytesRead = 0;
 }
 
-ParseStep BinaryCodec::Feed(std::uint8_t byte) {
-    byte_ = byte;
-    ++bytesRead_;
-    return {ParseStep::Kind::Data, address_++, {&byte_, 1}, {}};
+ParseStep BinaryCodec::Feed(std::uint8_t byte_) {
+    byte = byte_;
+    ++bytesRead;
+    return {ParseStep::Kind::Data, address++, {&byte, 1}, {}};
 }
 
 } // namespace t8::sim

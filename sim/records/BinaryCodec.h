@@ -14,14 +14,14 @@ public:
     void Corrupt(std::string& record) const override;
 
     void Reset(std::uint32_t loadAddress) override;
-    [[nodiscard]] ParseStep Feed(std::uint8_t byte) override;
+    [[nodiscard]] ParseStep Feed(std::uint8_t byte_) override;
     [[nodiscard]] ParseStep Finish() override { return {ParseStep::Kind::End, 0, {}, {}}; }
-    [[nodiscard]] std::size_t RecordsRead() const override { return bytesRead_; }
+    [[nodiscard]] std::size_t RecordsRead() const override { return bytesRead; }
 
 private:
-    std::uint32_t address_ = 0;
-    std::uint8_t byte_ = 0;
-    std::size_t bytesRead_ = 0;
+    std::uint32_t address = 0;
+    std::uint8_t byte = 0;
+    std::size_t bytesRead = 0;
 };
 
 } // namespace t8::sim

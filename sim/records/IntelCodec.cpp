@@ -31,12 +31,12 @@ std::string MakeRecord(std::uint8_t type, std::uint16_t offset,
 
 } // namespace
 
-std::vector<std::string> IntelCodec::Write(std::span<const std::uint8_t> data, std::uint32_t start,
+std::vector<std::string> IntelCodec::Write(std::span<const std::uint8_t> data_, std::uint32_t start,
                                            std::size_t bytesPerRecord) const {
     std::vector<std::string> records;
     std::uint32_t upper = 0;
     std::size_t done = 0;
-    while (done < data.size()) {
+    while (done < data_.size()) {
         const std::uint32_t address = start + static_cast<std::uint32_t>(done);
         if ((address >> 16) != upper) {
             upper = address >> 16;
@@ -46,17 +46,17 @@ std::vector<std::string> IntelCodec::Write(std::span<const std::uint8_t> data, s
         }
         // a record never crosses a 64 KiB boundary: its offset would wrap
         const std::size_t room = 0x10000U - (address & 0xFFFFU);
-        const std::size_t count = std::min({bytesPerRecord, data.size() - done, room});
+        const std::size_t count = std::min({bytesPerRecord, data_.size() - done, room});
         records.push_back(
-            MakeRecord(kTypeData, static_cast<std::uint16_t>(address), data.subspan(done, count)));
+            MakeRecord(kTypeData, static_cast<std::uint16_t>(address), data_.subspan(done, count)));
         done += count;
     }
     records.push_back(MakeRecord(kTypeEnd, 0, {}));
     return records;
 }
 
-void IntelCodec::Corrupt(std::string& record) const {
-    BumpHexDigit(record, record.size() - 1);
+void IntelCodec::Corrupt(std::string& record_) const {
+    BumpHexDigit(record_, record_.size() - 1);
 }
 
 std::size_t IntelCodec::ExpectedLength(std::string_view partial) const {
@@ -66,17 +66,17 @@ std::size_t IntelCodec::ExpectedLength(std::string_view partial) const {
     return 11 + 2 * HexValue(partial.substr(1, 2));
 }
 
-ParseStep IntelCodec::Decode(std::string_view record) {
-    const std::size_t count = HexValue(record.substr(1, 2));
-    const std::uint32_t offset = HexValue(record.substr(3, 4));
-    const auto type = static_cast<std::uint8_t>(HexValue(record.substr(7, 2)));
-    data_.clear();
+ParseStep IntelCodec::Decode(std::string_view record_) {
+    const std::size_t count = HexValue(record_.substr(1, 2));
+    const std::uint32_t offset = HexValue(record_.substr(3, 4));
+    const auto type = static_cast<std::uint8_t>(HexValue(record_.substr(7, 2)));
+    data.clear();
     unsigned sum = 0;
-    for (std::size_t i = 1; i + 1 < record.size(); i += 2) {
-        sum += HexValue(record.substr(i, 2));
+    for (std::size_t i = 1; i + 1 < record_.size(); i += 2) {
+        sum += HexValue(record_.substr(i, 2));
     }
     if ((sum & 0xFFU) != 0) {
-        const unsigned read = HexValue(record.substr(record.size() - 2));
+        const unsigned read = HexValue(record_.substr(record_.size() - 2));
         std::string what = "checksum error (read ";
         AppendHexByte(what, static_cast<std::uint8_t>(read));
         what += " expected ";
@@ -84,11 +84,11 @@ ParseStep IntelCodec::Decode(std::string_view record) {
         return Fail(what + ")");
     }
     for (std::size_t i = 0; i < count; ++i) {
-        data_.push_back(static_cast<std::uint8_t>(HexValue(record.substr(9 + 2 * i, 2))));
+        data.push_back(static_cast<std::uint8_t>(HexValue(record_.substr(9 + 2 * i, 2))));
     }
     switch (type) {
     case kTypeData:
-        return Data(upperAddress_ + offset);
+        return Data(upperAddress + offset);
     case kTypeEnd:
         return End();
     case kTypeSegment:
@@ -96,8 +96,7 @@ ParseStep IntelCodec::Decode(std::string_view record) {
         if (count != 2) {
             return Fail("has an address record of the wrong length");
         }
-        upperAddress_ = ((std::uint32_t{data_[0]} << 8) | data_[1])
-                        << (type == kTypeLinear ? 16 : 4);
+        upperAddress = ((std::uint32_t{data[0]} << 8) | data[1]) << (type == kTypeLinear ? 16 : 4);
         return {};
     case kTypeStartSegment:
     case kTypeStartLinear:

@@ -10,18 +10,18 @@ public:
     IntelCodec() : RecordCodec(":") {}
 
     [[nodiscard]] Format Kind() const override { return Format::Intel; }
-    [[nodiscard]] std::vector<std::string> Write(std::span<const std::uint8_t> data,
+    [[nodiscard]] std::vector<std::string> Write(std::span<const std::uint8_t> data_,
                                                  std::uint32_t start,
                                                  std::size_t bytesPerRecord) const override;
-    void Corrupt(std::string& record) const override;
+    void Corrupt(std::string& record_) const override;
 
 protected:
     [[nodiscard]] std::size_t ExpectedLength(std::string_view partial) const override;
-    [[nodiscard]] ParseStep Decode(std::string_view record) override;
-    void ResetFields() override { upperAddress_ = 0; }
+    [[nodiscard]] ParseStep Decode(std::string_view record_) override;
+    void ResetFields() override { upperAddress = 0; }
 
 private:
-    std::uint32_t upperAddress_ = 0;
+    std::uint32_t upperAddress = 0;
 };
 
 } // namespace t8::sim

@@ -33,24 +33,24 @@ std::string MakeRecord(char type, std::uint32_t address, std::span<const std::ui
 
 } // namespace
 
-std::vector<std::string> MotorolaCodec::Write(std::span<const std::uint8_t> data,
+std::vector<std::string> MotorolaCodec::Write(std::span<const std::uint8_t> data_,
                                               std::uint32_t start,
                                               std::size_t bytesPerRecord) const {
-    const bool wide = start + data.size() > 0x10000U;
+    const bool wide = start + data_.size() > 0x10000U;
     std::vector<std::string> records;
     const auto* header = reinterpret_cast<const std::uint8_t*>(kHeaderText.data());
     records.push_back(MakeRecord('0', 0, {header, kHeaderText.size()}));
-    for (std::size_t done = 0; done < data.size(); done += bytesPerRecord) {
-        const std::size_t count = std::min(bytesPerRecord, data.size() - done);
+    for (std::size_t done = 0; done < data_.size(); done += bytesPerRecord) {
+        const std::size_t count = std::min(bytesPerRecord, data_.size() - done);
         records.push_back(MakeRecord(wide ? '2' : '1', start + static_cast<std::uint32_t>(done),
-                                     data.subspan(done, count)));
+                                     data_.subspan(done, count)));
     }
     records.push_back(MakeRecord(wide ? '8' : '9', start, {}));
     return records;
 }
 
-void MotorolaCodec::Corrupt(std::string& record) const {
-    BumpHexDigit(record, record.size() - 1);
+void MotorolaCodec::Corrupt(std::string& record_) const {
+    BumpHexDigit(record_, record_.size() - 1);
 }
 
 std::size_t MotorolaCodec::ExpectedLength(std::string_view partial) const {
@@ -60,21 +60,21 @@ std::size_t MotorolaCodec::ExpectedLength(std::string_view partial) const {
     return 4 + 2 * HexValue(partial.substr(2, 2));
 }
 
-ParseStep MotorolaCodec::Decode(std::string_view record) {
-    const auto type = static_cast<std::size_t>(record[1] - '0');
+ParseStep MotorolaCodec::Decode(std::string_view record_) {
+    const auto type = static_cast<std::size_t>(record_[1] - '0');
     if (type >= kAddressBytes.size() || kAddressBytes[type] == 0) {
         return Fail("has an unknown type");
     }
     const std::size_t addressBytes = kAddressBytes[type];
-    const std::size_t count = HexValue(record.substr(2, 2));
+    const std::size_t count = HexValue(record_.substr(2, 2));
     if (count < addressBytes + 1) {
         return Fail("is shorter than its address");
     }
     unsigned sum = 0;
-    for (std::size_t i = 2; i + 2 < record.size(); i += 2) {
-        sum += HexValue(record.substr(i, 2));
+    for (std::size_t i = 2; i + 2 < record_.size(); i += 2) {
+        sum += HexValue(record_.substr(i, 2));
     }
-    const unsigned read = HexValue(record.substr(record.size() - 2));
+    const unsigned read = HexValue(record_.substr(record_.size() - 2));
     if (((sum + read) & 0xFFU) != 0xFFU) {
         std::string what = "checksum error (read ";
         AppendHexByte(what, static_cast<std::uint8_t>(read));
@@ -82,10 +82,10 @@ ParseStep MotorolaCodec::Decode(std::string_view record) {
         AppendHexByte(what, static_cast<std::uint8_t>(~sum));
         return Fail(what + ")");
     }
-    const std::uint32_t address = HexValue(record.substr(4, addressBytes * 2));
-    data_.clear();
-    for (std::size_t i = 4 + addressBytes * 2; i + 2 < record.size(); i += 2) {
-        data_.push_back(static_cast<std::uint8_t>(HexValue(record.substr(i, 2))));
+    const std::uint32_t address = HexValue(record_.substr(4, addressBytes * 2));
+    data.clear();
+    for (std::size_t i = 4 + addressBytes * 2; i + 2 < record_.size(); i += 2) {
+        data.push_back(static_cast<std::uint8_t>(HexValue(record_.substr(i, 2))));
     }
     if (type >= 1 && type <= 3) {
         return Data(address);

@@ -11,14 +11,14 @@ public:
 
     [[nodiscard]] Format Kind() const override { return Format::Motorola; }
     // S1 records when the range ends below 64 KiB, S2 otherwise.
-    [[nodiscard]] std::vector<std::string> Write(std::span<const std::uint8_t> data,
+    [[nodiscard]] std::vector<std::string> Write(std::span<const std::uint8_t> data_,
                                                  std::uint32_t start,
                                                  std::size_t bytesPerRecord) const override;
-    void Corrupt(std::string& record) const override;
+    void Corrupt(std::string& record_) const override;
 
 protected:
     [[nodiscard]] std::size_t ExpectedLength(std::string_view partial) const override;
-    [[nodiscard]] ParseStep Decode(std::string_view record) override;
+    [[nodiscard]] ParseStep Decode(std::string_view record_) override;
 };
 
 } // namespace t8::sim

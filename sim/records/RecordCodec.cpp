@@ -12,45 +12,45 @@ bool IsSpace(std::uint8_t byte) {
 } // namespace
 
 void RecordCodec::Reset(std::uint32_t /*loadAddress*/) {
-    record_.clear();
-    inRecord_ = false;
-    recordNumber_ = 0;
-    recordsRead_ = 0;
+    record.clear();
+    inRecord = false;
+    recordNumber = 0;
+    recordsRead = 0;
     ResetFields();
 }
 
 ParseStep RecordCodec::Feed(std::uint8_t byte) {
-    if (!inRecord_) {
+    if (!inRecord) {
         return Between(byte);
     }
     const char c = static_cast<char>(byte);
     if (byte == '\r' || byte == '\n') {
-        inRecord_ = false;
+        inRecord = false;
         return Fail("ends early");
     }
     if (!IsHex(c)) {
-        inRecord_ = false;
+        inRecord = false;
         return Fail("has a character that is not a hex digit");
     }
-    record_.push_back(c);
-    const std::size_t expected = ExpectedLength(record_);
-    if (expected == 0 || record_.size() < expected) {
+    record.push_back(c);
+    const std::size_t expected = ExpectedLength(record);
+    if (expected == 0 || record.size() < expected) {
         return {};
     }
-    inRecord_ = false;
-    ParseStep step = Decode(record_);
+    inRecord = false;
+    ParseStep step = Decode(record);
     if (step.kind != ParseStep::Kind::Error) {
-        ++recordsRead_;
+        ++recordsRead;
     }
     return step;
 }
 
 ParseStep RecordCodec::Between(std::uint8_t byte) {
-    if (marks_.find(static_cast<char>(byte)) != std::string_view::npos) {
-        record_.reserve(kMaxRecordChars);
-        record_.assign(1, static_cast<char>(byte));
-        inRecord_ = true;
-        ++recordNumber_;
+    if (marks.find(static_cast<char>(byte)) != std::string_view::npos) {
+        record.reserve(kMaxRecordChars);
+        record.assign(1, static_cast<char>(byte));
+        inRecord = true;
+        ++recordNumber;
         return {};
     }
     if (IsSpace(byte)) {
@@ -58,23 +58,23 @@ ParseStep RecordCodec::Between(std::uint8_t byte) {
     }
     std::string what = "unexpected character 0x";
     AppendHexByte(what, byte);
-    what += " after record " + std::to_string(recordNumber_);
+    what += " after record " + std::to_string(recordNumber);
     return {ParseStep::Kind::Error, 0, {}, what};
 }
 
 ParseStep RecordCodec::Finish() {
-    if (inRecord_) {
-        inRecord_ = false;
+    if (inRecord) {
+        inRecord = false;
         return Fail("is incomplete");
     }
     return {ParseStep::Kind::Error,
             0,
             {},
-            "no end record after " + std::to_string(recordsRead_) + " records"};
+            "no end record after " + std::to_string(recordsRead) + " records"};
 }
 
 ParseStep RecordCodec::Data(std::uint32_t address) {
-    return {ParseStep::Kind::Data, address, data_, {}};
+    return {ParseStep::Kind::Data, address, data, {}};
 }
 
 ParseStep RecordCodec::End() {
@@ -85,7 +85,7 @@ ParseStep RecordCodec::Fail(std::string_view what) const {
     return {ParseStep::Kind::Error,
             0,
             {},
-            "record " + std::to_string(recordNumber_) + " " + std::string(what)};
+            "record " + std::to_string(recordNumber) + " " + std::string(what)};
 }
 
 } // namespace t8::sim

@@ -46,24 +46,24 @@ std::string ExtendedRecord(char type, std::uint32_t address, std::span<const std
 
 } // namespace
 
-std::vector<std::string> TekCodec::Write(std::span<const std::uint8_t> data, std::uint32_t start,
+std::vector<std::string> TekCodec::Write(std::span<const std::uint8_t> data_, std::uint32_t start,
                                          std::size_t bytesPerRecord) const {
     std::vector<std::string> records;
-    for (std::size_t done = 0; done < data.size(); done += bytesPerRecord) {
-        const std::size_t count = std::min(bytesPerRecord, data.size() - done);
+    for (std::size_t done = 0; done < data_.size(); done += bytesPerRecord) {
+        const std::size_t count = std::min(bytesPerRecord, data_.size() - done);
         const std::uint32_t address = start + static_cast<std::uint32_t>(done);
-        const auto part = data.subspan(done, count);
-        records.push_back(writeExtended_ ? ExtendedRecord(kExtendedData, address, part)
-                                         : StandardRecord(address, part));
+        const auto part = data_.subspan(done, count);
+        records.push_back(writeExtended ? ExtendedRecord(kExtendedData, address, part)
+                                        : StandardRecord(address, part));
     }
-    records.push_back(writeExtended_ ? ExtendedRecord(kExtendedEnd, start, {})
-                                     : StandardRecord(start, {}));
+    records.push_back(writeExtended ? ExtendedRecord(kExtendedEnd, start, {})
+                                    : StandardRecord(start, {}));
     return records;
 }
 
-void TekCodec::Corrupt(std::string& record) const {
+void TekCodec::Corrupt(std::string& record_) const {
     // the extended checksum sits after length and type; a standard record ends in its checksum
-    BumpHexDigit(record, record[0] == '%' ? 4 : record.size() - 1);
+    BumpHexDigit(record_, record_[0] == '%' ? 4 : record_.size() - 1);
 }
 
 std::size_t TekCodec::ExpectedLength(std::string_view partial) const {
@@ -77,58 +77,58 @@ std::size_t TekCodec::ExpectedLength(std::string_view partial) const {
     return count == 0 ? 9 : 11 + 2 * count;
 }
 
-ParseStep TekCodec::Decode(std::string_view record) {
-    return record[0] == '%' ? DecodeExtended(record) : DecodeStandard(record);
+ParseStep TekCodec::Decode(std::string_view record_) {
+    return record_[0] == '%' ? DecodeExtended(record_) : DecodeStandard(record_);
 }
 
-ParseStep TekCodec::DecodeStandard(std::string_view record) {
-    const std::uint32_t address = HexValue(record.substr(1, 4));
-    const std::size_t count = HexValue(record.substr(5, 2));
-    const unsigned check1 = NibbleSum(record.substr(1, 6)) & 0xFFU;
-    const unsigned read1 = HexValue(record.substr(7, 2));
+ParseStep TekCodec::DecodeStandard(std::string_view record_) {
+    const std::uint32_t address = HexValue(record_.substr(1, 4));
+    const std::size_t count = HexValue(record_.substr(5, 2));
+    const unsigned check1 = NibbleSum(record_.substr(1, 6)) & 0xFFU;
+    const unsigned read1 = HexValue(record_.substr(7, 2));
     if (check1 != read1) {
         return ChecksumError("first", read1, check1);
     }
     if (count == 0) {
         return End();
     }
-    const std::string_view digits = record.substr(9, 2 * count);
+    const std::string_view digits = record_.substr(9, 2 * count);
     const unsigned check2 = NibbleSum(digits) & 0xFFU;
-    const unsigned read2 = HexValue(record.substr(9 + 2 * count, 2));
+    const unsigned read2 = HexValue(record_.substr(9 + 2 * count, 2));
     if (check2 != read2) {
         return ChecksumError("second", read2, check2);
     }
-    data_.clear();
+    data.clear();
     for (std::size_t i = 0; i < count; ++i) {
-        data_.push_back(static_cast<std::uint8_t>(HexValue(digits.substr(2 * i, 2))));
+        data.push_back(static_cast<std::uint8_t>(HexValue(digits.substr(2 * i, 2))));
     }
     return Data(address);
 }
 
-ParseStep TekCodec::DecodeExtended(std::string_view record) {
-    if (record.size() < 7) {
+ParseStep TekCodec::DecodeExtended(std::string_view record_) {
+    if (record_.size() < 7) {
         return Fail("is too short");
     }
-    const char type = record[3];
-    const auto digits = static_cast<std::size_t>(NibbleValue(record[6]));
-    if (digits > 8 || 7 + digits > record.size() || (record.size() - 7 - digits) % 2 != 0) {
+    const char type = record_[3];
+    const auto digits = static_cast<std::size_t>(NibbleValue(record_[6]));
+    if (digits > 8 || 7 + digits > record_.size() || (record_.size() - 7 - digits) % 2 != 0) {
         return Fail("has a bad address length");
     }
-    const unsigned check = (NibbleSum(record.substr(1, 3)) + NibbleSum(record.substr(6))) & 0xFFU;
-    const unsigned read = HexValue(record.substr(4, 2));
+    const unsigned check = (NibbleSum(record_.substr(1, 3)) + NibbleSum(record_.substr(6))) & 0xFFU;
+    const unsigned read = HexValue(record_.substr(4, 2));
     if (check != read) {
         return ChecksumError("", read, check);
     }
-    const std::uint32_t address = digits == 0 ? 0 : HexValue(record.substr(7, digits));
+    const std::uint32_t address = digits == 0 ? 0 : HexValue(record_.substr(7, digits));
     if (type == kExtendedEnd) {
         return End();
     }
     if (type != kExtendedData) {
         return Fail("has an unsupported type");
     }
-    data_.clear();
-    for (std::size_t i = 7 + digits; i < record.size(); i += 2) {
-        data_.push_back(static_cast<std::uint8_t>(HexValue(record.substr(i, 2))));
+    data.clear();
+    for (std::size_t i = 7 + digits; i < record_.size(); i += 2) {
+        data.push_back(static_cast<std::uint8_t>(HexValue(record_.substr(i, 2))));
     }
     return Data(address);
 }

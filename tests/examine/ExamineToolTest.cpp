@@ -20,10 +20,10 @@ namespace {
 class ExamineToolTest : public ::testing::Test {
 protected:
     std::string Write(const std::string& text) {
-        std::ofstream(path_, std::ios::binary) << text;
-        return path_;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
     }
-    void TearDown() override { std::remove(path_.c_str()); }
+    void TearDown() override { std::remove(path.c_str()); }
     // Init and the three ticks that end an examination.
     static void Run(ExamineTool& tool) {
         tool.Init();
@@ -42,7 +42,7 @@ protected:
     }
 
     // ctest runs tests in parallel processes: each needs a file of its own.
-    std::string path_ =
+    std::string path =
         ::testing::TempDir() + "t8examine_tool_test_" + std::to_string(::getpid()) + ".dat";
 };
 
@@ -99,7 +99,7 @@ TEST_F(ExamineToolTest, CloseCancelsOnlyWhileRecognitionIsDue) {
     early.Init();
     EXPECT_EQ(early.Close(), ExamineTool::CloseResult::Close);
 
-    ExamineTool due(path_);
+    ExamineTool due(path);
     due.Init();
     due.Tick();
     EXPECT_EQ(due.Close(), ExamineTool::CloseResult::StayOpen);

@@ -35,23 +35,23 @@ protected:
         }
         char pattern[] = "/tmp/t8oracle.XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        dir = pattern;
         std::mt19937 random(7);
         for (const auto& [name, size] :
              {std::pair{"a", 700}, {"b", 300}, {"c", 1500}, {"d", 150000}}) {
-            std::ofstream out(dir_ / (std::string(name) + ".bin"), std::ios::binary);
+            std::ofstream out(dir / (std::string(name) + ".bin"), std::ios::binary);
             for (int i = 0; i < size; ++i) {
                 out.put(static_cast<char>(random()));
             }
         }
     }
     void TearDown() override {
-        if (!dir_.empty()) {
-            fs::remove_all(dir_);
+        if (!dir.empty()) {
+            fs::remove_all(dir);
         }
     }
 
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
     static std::string Capture(const std::string& command) {
         std::string out;
         FILE* pipe = ::popen(command.c_str(), "r");
@@ -76,7 +76,7 @@ protected:
         return sum;
     }
 
-    fs::path dir_;
+    fs::path dir;
 };
 
 TEST_F(OracleTest, AgreesWithTheToolsOnTheirOwnFiles) {

@@ -45,34 +45,33 @@ Sample MakeSample(TransferFormat format) {
 
 class ReaderContractTest : public ::testing::TestWithParam<TransferFormat> {
 protected:
-    Sample sample_ = MakeSample(GetParam());
-    Bytes input_ = ToBytes(sample_.text);
-    MemoryImage image_;
+    Sample sample = MakeSample(GetParam());
+    Bytes input = ToBytes(sample.text);
+    MemoryImage image;
     // The binary reader loads the text itself.
-    std::uint32_t total_ =
-        GetParam() == TransferFormat::FormatBinary ? ByteSum(input_) : 400U * 16U;
+    std::uint32_t total = GetParam() == TransferFormat::FormatBinary ? ByteSum(input) : 400U * 16U;
 
     bool Run(ByteSource& source, const ProgressFn& progress = {}) {
-        return RunReader(GetParam(), image_, source, progress);
+        return RunReader(GetParam(), image, source, progress);
     }
 };
 
 TEST_P(ReaderContractTest, RewindsBeforeReading) {
-    ByteSource source(input_, 5);
+    ByteSource source(input, 5);
     for (int i = 0; i < 100; ++i) {
         (void)source.Next();
     }
-    image_.PrepareImage();
+    image.PrepareImage();
     ASSERT_TRUE(Run(source));
-    const auto& segments = image_.Segments().Segments();
+    const auto& segments = image.Segments().Segments();
     ASSERT_FALSE(segments.empty());
-    EXPECT_EQ(segments.back().sum, total_);
+    EXPECT_EQ(segments.back().sum, total);
 }
 
 TEST_P(ReaderContractTest, ReportsEachPercentOnceInOrder) {
-    ByteSource source(input_, 3);
+    ByteSource source(input, 3);
     std::vector<int> seen;
-    image_.PrepareImage();
+    image.PrepareImage();
     ASSERT_TRUE(Run(source, [&](int percent) { seen.push_back(percent); }));
     ASSERT_GE(seen.size(), 20U);
     EXPECT_EQ(seen.front(), 0);
@@ -83,46 +82,46 @@ TEST_P(ReaderContractTest, ReportsEachPercentOnceInOrder) {
 }
 
 TEST_P(ReaderContractTest, StopsSoonAfterTheFlagIsSet) {
-    ByteSource source(input_);
-    image_.PrepareImage();
-    image_.RequestStop();
+    ByteSource source(input);
+    image.PrepareImage();
+    image.RequestStop();
     EXPECT_FALSE(Run(source));
     EXPECT_LT(source.Position(), 600U); // one record or block at most
 
-    image_.PrepareImage();
-    ByteSource again(input_);
+    image.PrepareImage();
+    ByteSource again(input);
     EXPECT_FALSE(Run(again, [&](int percent) {
         if (percent == 50) {
-            image_.RequestStop();
+            image.RequestStop();
         }
     }));
     std::uint32_t loaded = 0;
-    for (const ImageSegment& segment : image_.Segments().Segments()) {
+    for (const ImageSegment& segment : image.Segments().Segments()) {
         loaded += segment.sum;
     }
     EXPECT_GT(loaded, 0U);
-    EXPECT_LT(loaded, total_);
+    EXPECT_LT(loaded, total);
 }
 
 TEST_P(ReaderContractTest, KeepsWhatEarlierReadersLeft) {
-    image_.PrepareImage();
+    image.PrepareImage();
     const std::uint8_t earlier[2] = {0x7, 0x7};
-    image_.SetBaseAddress(0x40);
-    image_.Load(0x40, earlier, 2);
-    image_.SetStatusText("left by an earlier reader");
-    ByteSource source(input_);
+    image.SetBaseAddress(0x40);
+    image.Load(0x40, earlier, 2);
+    image.SetStatusText("left by an earlier reader");
+    ByteSource source(input);
     ASSERT_TRUE(Run(source));
-    EXPECT_EQ(image_.BaseAddress(), sample_.keepsBase ? 0x40U : 0U);
-    const ImageSegment& front = image_.Segments().Segments().front();
-    EXPECT_EQ(image_.StatusText(), "left by an earlier reader");
+    EXPECT_EQ(image.BaseAddress(), sample.keepsBase ? 0x40U : 0U);
+    const ImageSegment& front = image.Segments().Segments().front();
+    EXPECT_EQ(image.StatusText(), "left by an earlier reader");
     // Addressed readers keep the earlier bytes and segments; the others start afresh, as their
     // image holds none of the earlier records.
-    EXPECT_EQ(front.start, sample_.keepsBase ? 0x40U : 0U);
-    EXPECT_EQ(front.sum, sample_.keepsBase ? 14U : total_);
+    EXPECT_EQ(front.start, sample.keepsBase ? 0x40U : 0U);
+    EXPECT_EQ(front.sum, sample.keepsBase ? 14U : total);
     std::uint8_t first = 0;
-    image_.ReadPositions(0, {&first, 1});
+    image.ReadPositions(0, {&first, 1});
     const int binaryFirst = GetParam() == TransferFormat::FormatBinary ? '0' : 1;
-    EXPECT_EQ(first, sample_.keepsBase ? 7 : binaryFirst);
+    EXPECT_EQ(first, sample.keepsBase ? 7 : binaryFirst);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllReaders, ReaderContractTest,

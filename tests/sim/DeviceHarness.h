@@ -13,46 +13,46 @@ namespace t8::sim::test {
 class DeviceHarness {
 public:
     explicit DeviceHarness(DeviceOptions options = {})
-        : device_(options, [this](std::string_view text) { output_ += text; }) {
-        device_.Start(now_);
+        : device(options, [this](std::string_view text) { output += text; }) {
+        device.Start(now);
     }
 
     // Types the text, byte by byte as a keypad would, and returns what the device answered.
     std::string Type(std::string_view text) {
-        output_.clear();
+        output.clear();
         for (const char c : text) {
-            device_.Feed(std::string_view(&c, 1), now_);
+            device.Feed(std::string_view(&c, 1), now);
         }
-        return std::exchange(output_, {});
+        return std::exchange(output, {});
     }
     // Sends the text as one block.
     std::string Send(std::string_view text) {
-        output_.clear();
-        device_.Feed(text, now_);
-        return std::exchange(output_, {});
+        output.clear();
+        device.Feed(text, now);
+        return std::exchange(output, {});
     }
     // The power-on prompt as said; none when the device would not greet.
     std::optional<std::string> Greet() {
-        output_.clear();
-        if (!device_.Greet()) {
+        output.clear();
+        if (!device.Greet()) {
             return std::nullopt;
         }
-        return std::exchange(output_, {});
+        return std::exchange(output, {});
     }
     std::string Advance(std::uint64_t ms) {
-        output_.clear();
-        now_ += ms;
-        device_.Tick(now_);
-        return std::exchange(output_, {});
+        output.clear();
+        now += ms;
+        device.Tick(now);
+        return std::exchange(output, {});
     }
 
-    Device& device() { return device_; }
-    DeviceState& state() { return device_.State(); }
+    Device& GetDevice() { return device; }
+    DeviceState& State() { return device.State(); }
 
 private:
-    std::uint64_t now_ = 1000;
-    std::string output_;
-    Device device_;
+    std::uint64_t now = 1000;
+    std::string output;
+    Device device;
 };
 
 } // namespace t8::sim::test

@@ -16,7 +16,7 @@ TEST(DialogueTest, PromptEchoAndEscape) {
     EXPECT_EQ(sim.Type("c\bC"), "C\b \bC"); // shown upper-case; backspace takes it back
     EXPECT_EQ(sim.Type("H"), "H\r\nChecksum range ");
     EXPECT_EQ(sim.Type("00\x1b"), "00\r\n>");
-    EXPECT_FALSE(sim.device().InDialogue());
+    EXPECT_FALSE(sim.GetDevice().InDialogue());
     EXPECT_EQ(sim.Type("\n"), "\r\n>") << "a line feed alone is ENTER";
     EXPECT_EQ(sim.Type("\r\n"), "\r\n>") << "but CR LF is one";
 }
@@ -29,16 +29,16 @@ TEST(DialogueTest, FileFormatStepsWithBlankAndConfirmsWithEnter) {
     EXPECT_NE(sim.Type("\b").find("INTEL"), std::string::npos);
     sim.Type("   ");
     EXPECT_EQ(sim.Type("\r"), "\r\nFile format TEK EXTENDED\r\n>");
-    EXPECT_EQ(sim.state().format, Format::TekExtended);
+    EXPECT_EQ(sim.State().format, Format::TekExtended);
     sim.Type("FF  \x1b"); // ESC leaves the format as it was
-    EXPECT_EQ(sim.state().format, Format::TekExtended);
+    EXPECT_EQ(sim.State().format, Format::TekExtended);
 }
 
 TEST(DialogueTest, BaudMenuStepsInBaudCodeOrderAndEscConfirms) {
     DeviceOptions options;
     options.baudRate = 9600;
     DeviceHarness sim(options);
-    sim.device().SetHostLine({9600, 8, 'N', 1});
+    sim.GetDevice().SetHostLine({9600, 8, 'N', 1});
     // the menu redraws its line in place: what counts is the text after the last CR
     const auto current = [](const std::string& shown) {
         const std::string line = shown.substr(shown.rfind('\r') + 1);
@@ -53,24 +53,24 @@ TEST(DialogueTest, BaudMenuStepsInBaudCodeOrderAndEscConfirms) {
     sim.Type("   ");
     // the last line still goes out at the old rate, the prompt at the new one is lost
     EXPECT_EQ(sim.Type("\x1b"), "\r\nBaud rate 115200");
-    EXPECT_EQ(sim.device().BaudRate(), 115200U);
+    EXPECT_EQ(sim.GetDevice().BaudRate(), 115200U);
 }
 
 TEST(DialogueTest, HostAtAnotherRateOrFrameIsLineNoise) {
     DeviceHarness sim;
-    sim.device().SetHostLine({9600, 8, 'N', 1});
+    sim.GetDevice().SetHostLine({9600, 8, 'N', 1});
     EXPECT_EQ(sim.Type("CH"), "");
-    EXPECT_FALSE(sim.device().InDialogue());
-    EXPECT_EQ(sim.device().NoiseBytes(), 2U);
-    sim.device().SetHostLine({115200, 8, 'N', 2});
+    EXPECT_FALSE(sim.GetDevice().InDialogue());
+    EXPECT_EQ(sim.GetDevice().NoiseBytes(), 2U);
+    sim.GetDevice().SetHostLine({115200, 8, 'N', 2});
     EXPECT_EQ(sim.Type("\r"), "");
-    sim.device().SetHostLine({115200, 8, 'N', 1});
+    sim.GetDevice().SetHostLine({115200, 8, 'N', 1});
     EXPECT_EQ(sim.Type("\r"), "\r\n>");
 
     DeviceOptions ignoring;
     ignoring.checkLine = false;
     DeviceHarness lenient(ignoring);
-    lenient.device().SetHostLine({9600, 7, 'E', 1});
+    lenient.GetDevice().SetHostLine({9600, 7, 'E', 1});
     EXPECT_EQ(lenient.Type("\r"), "\r\n>");
 }
 
@@ -78,25 +78,25 @@ TEST(DialogueTest, HostAtAnotherRateOrFrameIsLineNoise) {
 // it does not reach.
 TEST(DialogueTest, LibraryStartNeedsALibraryAndANewOneStopsTheRunningOne) {
     DeviceHarness sim;
-    sim.device().SetHostLine({115200, 8, 'N', 1});
+    sim.GetDevice().SetHostLine({115200, 8, 'N', 1});
     EXPECT_EQ(sim.Type("XX00000\r"), "XX00000\r\nNo library loaded\r\n>");
-    sim.state().libraryLoaded = true;
+    sim.State().libraryLoaded = true;
     EXPECT_EQ(sim.Type("XX00000\r"), "XX00000\r\nLibrary started - 9600 baud");
-    EXPECT_TRUE(sim.state().libraryRunning);
-    sim.device().SetHostLine({9600, 8, 'N', 1});
+    EXPECT_TRUE(sim.State().libraryRunning);
+    sim.GetDevice().SetHostLine({9600, 8, 'N', 1});
     sim.Type("RL");
-    EXPECT_FALSE(sim.state().libraryRunning);
-    EXPECT_EQ(sim.state().libraryBaudRate, 0U);
+    EXPECT_FALSE(sim.State().libraryRunning);
+    EXPECT_EQ(sim.State().libraryBaudRate, 0U);
 }
 
 TEST(DialogueTest, BytesPerRecordKeepsItsBounds) {
     DeviceHarness sim;
     EXPECT_NE(sim.Type("BL32\r").find("32 bytes per record"), std::string::npos);
-    EXPECT_EQ(sim.state().bytesPerRecord, 32U);
+    EXPECT_EQ(sim.State().bytesPerRecord, 32U);
     const std::string tooMany = std::to_string(kMaxBytesPerRecord + 1);
     EXPECT_NE(sim.Type("BL" + tooMany + "\r").find("Give 1 to"), std::string::npos);
     EXPECT_NE(sim.Type("BL0\r").find("Give 1 to"), std::string::npos);
-    EXPECT_EQ(sim.state().bytesPerRecord, 32U);
+    EXPECT_EQ(sim.State().bytesPerRecord, 32U);
 }
 
 TEST(DialogueTest, XoffWhenTheReceiveBacklogGrowsXonWhenDrained) {
@@ -109,11 +109,11 @@ TEST(DialogueTest, XoffWhenTheReceiveBacklogGrowsXonWhenDrained) {
     sim.Type("RE0\r");
     EXPECT_EQ(sim.Send(std::string(100, 'a')), "");
     EXPECT_EQ(sim.Send("b"), "\x13");
-    EXPECT_EQ(sim.device().Backlog(), 101U);
+    EXPECT_EQ(sim.GetDevice().Backlog(), 101U);
     EXPECT_EQ(sim.Advance(50), "");
-    EXPECT_EQ(sim.device().Backlog(), 51U);
+    EXPECT_EQ(sim.GetDevice().Backlog(), 51U);
     EXPECT_EQ(sim.Advance(51), "\x11");
-    EXPECT_EQ(sim.state().ram.At(100), 'b');
+    EXPECT_EQ(sim.State().ram.At(100), 'b');
 }
 
 TEST(DialogueTest, EveryCommandHasADialogueThatEscLeaves) {
@@ -126,7 +126,7 @@ TEST(DialogueTest, EveryCommandHasADialogueThatEscLeaves) {
             EXPECT_EQ(answer.rfind(std::string(entry.letters) + "\r\n", 0), 0U) << entry.letters;
             EXPECT_EQ(answer.find("Unknown"), std::string::npos) << entry.letters;
             sim.Type("\x1b");
-            EXPECT_FALSE(sim.device().InDialogue()) << entry.letters;
+            EXPECT_FALSE(sim.GetDevice().InDialogue()) << entry.letters;
             ++count;
         }
     }

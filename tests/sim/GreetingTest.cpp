@@ -57,7 +57,7 @@ TEST(GreetingTest, DeviceGreetsOnlyAtRest) {
     EXPECT_EQ(sim.Greet(), std::nullopt) << "in a dialogue";
     sim.Type("\x1b");
     EXPECT_EQ(sim.Greet(), "\r\n>");
-    sim.device().SetHostLine({9600, 8, 'N', 1});
+    sim.GetDevice().SetHostLine({9600, 8, 'N', 1});
     EXPECT_EQ(sim.Greet(), "") << "said, but lost at the wrong rate";
 
     DeviceOptions silent;
@@ -68,31 +68,31 @@ TEST(GreetingTest, DeviceGreetsOnlyAtRest) {
 
 TEST(GreetingTest, DeviceNeedsTicksOnlyForItsOwnDeadlines) {
     DeviceHarness records;
-    EXPECT_FALSE(records.device().NextTickMs()) << "at the prompt";
+    EXPECT_FALSE(records.GetDevice().NextTickMs()) << "at the prompt";
     records.Type("RE\r");
-    EXPECT_FALSE(records.device().NextTickMs()) << "records wait for their first byte";
+    EXPECT_FALSE(records.GetDevice().NextTickMs()) << "records wait for their first byte";
 
     DeviceOptions options;
     options.format = Format::Binary;
     options.quietGapMs = 700;
     DeviceHarness sim(options); // its clock starts at 1000
     sim.Type("RE");
-    EXPECT_FALSE(sim.device().NextTickMs()) << "waiting for the load address";
+    EXPECT_FALSE(sim.GetDevice().NextTickMs()) << "waiting for the load address";
     sim.Type("0\r");
-    EXPECT_EQ(sim.device().NextTickMs(), 1000U + 700U) << "a quiet gap from ENTER on";
+    EXPECT_EQ(sim.GetDevice().NextTickMs(), 1000U + 700U) << "a quiet gap from ENTER on";
     sim.Advance(500);
     sim.Send("abc");
-    EXPECT_EQ(sim.device().NextTickMs(), 1500U + 700U);
+    EXPECT_EQ(sim.GetDevice().NextTickMs(), 1500U + 700U);
     EXPECT_EQ(sim.Advance(699), "");
     EXPECT_NE(sim.Advance(1).find("Received 3 bytes"), std::string::npos);
-    EXPECT_FALSE(sim.device().NextTickMs());
+    EXPECT_FALSE(sim.GetDevice().NextTickMs());
 
     DeviceOptions paced = options;
     paced.processRate = 1000;
     DeviceHarness slow(paced);
     slow.Type("RE0\r");
     slow.Send("abcdef");
-    EXPECT_EQ(slow.device().NextTickMs(), 1000U + Device::kBacklogSliceMs);
+    EXPECT_EQ(slow.GetDevice().NextTickMs(), 1000U + Device::kBacklogSliceMs);
 }
 
 } // namespace

@@ -24,13 +24,13 @@ constexpr auto kGreetingPatience = 500ms;
 class Host {
 public:
     explicit Host(const std::string& path) {
-        EXPECT_TRUE(port_.Open(path)) << path;
-        EXPECT_TRUE(port_.Configure({115200, 8, kParityNone, kStopOne, 0}));
+        EXPECT_TRUE(port.Open(path)) << path;
+        EXPECT_TRUE(port.Configure({115200, 8, kParityNone, kStopOne, 0}));
     }
-    SerialPort& port() { return port_; }
+    SerialPort& Port() { return port; }
     void Write(std::string_view text) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-        EXPECT_EQ(port_.Write(bytes, text.size(), 1000).written, text.size());
+        EXPECT_EQ(port.Write(bytes, text.size(), 1000).written, text.size());
     }
     // Reads until the text ends with `end` or the patience runs out.
     std::string ReadUntil(std::string_view end, std::chrono::milliseconds patience = kPatience) {
@@ -38,7 +38,7 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + patience;
         while (!text.ends_with(end) && std::chrono::steady_clock::now() < deadline) {
             std::uint8_t block[4096];
-            const long count = port_.Read(block, sizeof block);
+            const long count = port.Read(block, sizeof block);
             if (count > 0) {
                 text.append(reinterpret_cast<const char*>(block), static_cast<std::size_t>(count));
             } else {
@@ -49,37 +49,37 @@ public:
     }
 
 private:
-    SerialPort port_;
+    SerialPort port;
 };
 
 class Served {
 public:
-    Served() : server_(DeviceOptions{}, ServerOptions{}) { error_ = server_.Open(); }
+    Served() : server(DeviceOptions{}, ServerOptions{}) { error = server.Open(); }
     Served(const Served&) = delete;
     Served& operator=(const Served&) = delete;
     ~Served() {
-        server_.Stop();
-        if (thread_.joinable()) {
-            thread_.join();
+        server.Stop();
+        if (thread.joinable()) {
+            thread.join();
         }
     }
     // Starts serving on a thread of its own; false (and no thread) when the pty failed to open.
     [[nodiscard]] bool Start() {
-        if (!error_.empty()) {
+        if (!error.empty()) {
             return false;
         }
-        thread_ = std::thread([this] {
-            threadId_ = gettid();
-            runError_ = server_.Run();
+        thread = std::thread([this] {
+            threadId = gettid();
+            runError = server.Run();
         });
-        while (threadId_ == 0) {
+        while (threadId == 0) {
             std::this_thread::yield();
         }
         return true;
     }
     // Times the serving thread has woken (given up the processor and got it back) so far.
     [[nodiscard]] long Wakeups() const {
-        std::ifstream status("/proc/self/task/" + std::to_string(threadId_) + "/status");
+        std::ifstream status("/proc/self/task/" + std::to_string(threadId) + "/status");
         long total = 0;
         for (std::string line; std::getline(status, line);) {
             if (line.find("ctxt_switches:") != std::string::npos) {
@@ -88,35 +88,35 @@ public:
         }
         return total;
     }
-    SimServer& server() { return server_; }
-    [[nodiscard]] const std::string& error() const { return error_; }
+    SimServer& Server() { return server; }
+    [[nodiscard]] const std::string& Error() const { return error; }
 
 private:
-    SimServer server_;
-    std::string error_;
-    std::string runError_;
-    std::atomic<pid_t> threadId_ = 0;
-    std::thread thread_;
+    SimServer server;
+    std::string error;
+    std::string runError;
+    std::atomic<pid_t> threadId = 0;
+    std::thread thread;
 };
 
 TEST(PtyTest, APurgeThatSwallowsTheGreetingBringsItOnceMore) {
     Served served;
-    ASSERT_TRUE(served.Start()) << served.error();
-    Host host(served.server().SlavePath());
+    ASSERT_TRUE(served.Start()) << served.Error();
+    Host host(served.Server().SlavePath());
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (host.port().InputQueued() < 3 && std::chrono::steady_clock::now() < deadline) {
+    while (host.Port().InputQueued() < 3 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
-    ASSERT_EQ(host.port().InputQueued(), 3U); // the greeting waits unread: a slow host purges it
-    host.port().Purge();
+    ASSERT_EQ(host.Port().InputQueued(), 3U); // the greeting waits unread: a slow host purges it
+    host.Port().Purge();
     EXPECT_EQ(host.ReadUntil("\r\n>", kGreetingPatience), "\r\n>");
-    host.port().Purge(); // a second purge is the host's own business
+    host.Port().Purge(); // a second purge is the host's own business
     EXPECT_EQ(host.ReadUntil("never", 300ms), "");
 }
 
 TEST(PtyTest, IdleDeviceDoesNotWake) {
     Served served;
-    ASSERT_TRUE(served.Start()) << served.error();
+    ASSERT_TRUE(served.Start()) << served.Error();
     const auto idleWakeups = [&] {
         const long before = served.Wakeups();
         std::this_thread::sleep_for(1500ms);
@@ -125,7 +125,7 @@ TEST(PtyTest, IdleDeviceDoesNotWake) {
     // generous: a device that polls wakes hundreds of times in this time
     constexpr long kFewWakeups = 10;
     EXPECT_LE(idleWakeups(), kFewWakeups) << "before any host";
-    Host host(served.server().SlavePath());
+    Host host(served.Server().SlavePath());
     host.Write("SE"); // the greeting may come first or not at all
     ASSERT_TRUE(host.ReadUntil("range ").ends_with("range "));
     EXPECT_LE(idleWakeups(), kFewWakeups) << "waiting for a typed range";

@@ -40,14 +40,14 @@ TEST(TransferTest, RecordStreamSplitAtEveryPosition) {
         DeviceOptions options;
         options.format = format;
         DeviceHarness sender(options);
-        FillPattern(sender.state().ram, kFirst, kLast);
+        FillPattern(sender.State().ram, kFirst, kLast);
         const std::string data = SendRange(sender, "00FF8,01027");
         for (std::size_t split = 0; split <= data.size(); ++split) {
             DeviceHarness receiver(options);
             const std::string verdict = ReceiveData(receiver, data, split);
             ASSERT_NE(verdict.find("Received 48 bytes at 00FF8-01027"), std::string::npos) << split;
             for (std::uint32_t address = kFirst - 1; address <= kLast + 1; ++address) {
-                ASSERT_EQ(receiver.state().ram.At(address), sender.state().ram.At(address))
+                ASSERT_EQ(receiver.State().ram.At(address), sender.State().ram.At(address))
                     << split << " " << address;
             }
         }
@@ -60,7 +60,7 @@ TEST(TransferTest, RangeErrorsAndEscEndTheSendWithoutData) {
     EXPECT_EQ(sim.Type("SE0010\x1b"), "SE\r\nSend INTEL data range 0010\r\n>");
     EXPECT_NE(sim.Type("SE00000\r").find("Incomplete range"), std::string::npos);
     EXPECT_NE(sim.Type("SX00000,10000\r").find("beyond memory (0FFFF)"), std::string::npos);
-    sim.state().format = Format::Tek;
+    sim.State().format = Format::Tek;
     EXPECT_NE(sim.Type("SE0FFFF,10000\r").find("TEK EXTENDED"), std::string::npos);
 }
 
@@ -74,7 +74,7 @@ TEST(TransferTest, CorruptedRecordFailsTheStrictReader) {
     DeviceHarness receiver;
     EXPECT_NE(ReceiveData(receiver, spoilt, 0).find("Receive failed - record 2 checksum error"),
               std::string::npos);
-    EXPECT_EQ(receiver.state().ram.At(0x10), 0xFF); // nothing stored from the bad record on
+    EXPECT_EQ(receiver.State().ram.At(0x10), 0xFF); // nothing stored from the bad record on
 }
 
 TEST(TransferTest, FourEscAbortTextReceiveButAreDataInBinary) {
@@ -90,7 +90,7 @@ TEST(TransferTest, FourEscAbortTextReceiveButAreDataInBinary) {
     EXPECT_EQ(binary.Send("\x1b\x1b\x1b\x1b\r\n"), "");
     EXPECT_EQ(binary.Advance(options.quietGapMs - 1), "");
     EXPECT_NE(binary.Advance(1).find("Received 6 bytes at 00010-00015"), std::string::npos);
-    EXPECT_EQ(binary.state().ram.At(0x14), '\r');
+    EXPECT_EQ(binary.State().ram.At(0x14), '\r');
 }
 
 TEST(TransferTest, RecordReceiveWaitsForDataThenAGapEndsIt) {
@@ -106,20 +106,20 @@ TEST(TransferTest, EepromAndLibraryHaveTheirOwnStores) {
     DeviceHarness sim;
     sim.Type("RX\r");
     sim.Send(":02FFFE00ABCD89\r\n:00000001FF\r\n");
-    EXPECT_EQ(sim.state().eeprom.At(0xFFFF), 0xCD);
-    EXPECT_EQ(sim.state().ram.At(0xFFFF), 0xFF);
+    EXPECT_EQ(sim.State().eeprom.At(0xFFFF), 0xCD);
+    EXPECT_EQ(sim.State().ram.At(0xFFFF), 0xFF);
     EXPECT_NE(sim.Type("SX0FFFE,0FFFF\r").find(":02FFFE00ABCD89\r\n:00000001FF"),
               std::string::npos);
 
     EXPECT_NE(sim.Type("RL").find("Receive library INTEL"), std::string::npos);
     EXPECT_NE(sim.Send(":01F80000AA5D\r\n:00000001FF\r\n").find("lie beyond memory (0F7FF)"),
               std::string::npos);
-    EXPECT_FALSE(sim.state().libraryLoaded); // F800 and above is not the library's
+    EXPECT_FALSE(sim.State().libraryLoaded); // F800 and above is not the library's
     sim.Type("RL");
     const std::string verdict = sim.Send(":01001000559A\r\n:00000001FF\r\n");
     EXPECT_NE(verdict.find("Library of 2 records"), std::string::npos) << verdict;
-    EXPECT_TRUE(sim.state().libraryLoaded);
-    EXPECT_EQ(sim.state().library.At(0x10), 0x55);
+    EXPECT_TRUE(sim.State().libraryLoaded);
+    EXPECT_EQ(sim.State().library.At(0x10), 0x55);
 }
 
 } // namespace
