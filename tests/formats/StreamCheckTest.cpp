@@ -19,10 +19,10 @@ namespace {
 
 // Each format's check as the format table makes it.
 using Check = StreamCheckFactory;
-const Check kIntel = FindFormat(TransferFormat::FormatIntel)->makeCheck;
-const Check kMotorola = FindFormat(TransferFormat::FormatMotorola)->makeCheck;
-const Check kTek = FindFormat(TransferFormat::FormatTek)->makeCheck;
-const Check kAscii = FindFormat(TransferFormat::FormatAscii)->makeCheck;
+const Check kIntelCheck = FindFormat(TransferFormat::FormatIntel)->makeCheck;
+const Check kMotorolaCheck = FindFormat(TransferFormat::FormatMotorola)->makeCheck;
+const Check kTekCheck = FindFormat(TransferFormat::FormatTek)->makeCheck;
+const Check kAsciiCheck = FindFormat(TransferFormat::FormatAscii)->makeCheck;
 constexpr std::string_view kOk = StreamCheck::kNoErrors;
 constexpr std::string_view kBad = StreamCheck::kCharacterErrors;
 constexpr std::string_view kSum = StreamCheck::kSumErrors;
@@ -58,18 +58,21 @@ std::string Verdict(Check make, std::string_view stream) {
 // these are the rules those writers do not reach.
 TEST(StreamCheckTest, Verdicts) {
     for (const auto& [name, check, stream, verdict] :
-         {std::tuple{"intel checksum", kIntel, ":020100001234B8\r\n:00000001FF\r\n", kBad},
-          {"intel blank takes a digit's place", kIntel, ":0201000012 34B7\r\n", kBad},
-          {"intel byte above 0x7F", kIntel, ":020100001234B7\xB7", kBad},
-          {"intel record broken off", kIntel, ":0201000012\r\n:00000001FF\r\n", kBad},
-          {"motorola header unchecked", kMotorola, "S00600004844521C\r\nS10510001234A4\n", kOk},
-          {"motorola record goes on past a bad character", kMotorola, "S105G10001234A5\r\n", kSum},
-          {"motorola last error decides", kMotorola, "S10510001234A5\r\nS1;0510001234A4", kBad},
-          {"tek termination ends at checksum 1", kTek, "/10000001/10000203ABCD2E\n", kOk},
-          {"tek extended too short", kTek, "%0560B\r\n", kBad},
-          {"ascii", kAscii, "00 11 22\r\n33\t4a", kOk},
-          {"ascii character", kAscii, "00 1G 22\r\n", kBad},
-          {"ascii has no record marks", kAscii, ":00", kBad}}) {
+         {std::tuple{"intel checksum", kIntelCheck, ":020100001234B8\r\n:00000001FF\r\n", kBad},
+          {"intel blank takes a digit's place", kIntelCheck, ":0201000012 34B7\r\n", kBad},
+          {"intel byte above 0x7F", kIntelCheck, ":020100001234B7\xB7", kBad},
+          {"intel record broken off", kIntelCheck, ":0201000012\r\n:00000001FF\r\n", kBad},
+          {"motorola header unchecked", kMotorolaCheck, "S00600004844521C\r\nS10510001234A4\n",
+           kOk},
+          {"motorola record goes on past a bad character", kMotorolaCheck, "S105G10001234A5\r\n",
+           kSum},
+          {"motorola last error decides", kMotorolaCheck, "S10510001234A5\r\nS1;0510001234A4",
+           kBad},
+          {"tek termination ends at checksum 1", kTekCheck, "/10000001/10000203ABCD2E\n", kOk},
+          {"tek extended too short", kTekCheck, "%0560B\r\n", kBad},
+          {"ascii", kAsciiCheck, "00 11 22\r\n33\t4a", kOk},
+          {"ascii character", kAsciiCheck, "00 1G 22\r\n", kBad},
+          {"ascii has no record marks", kAsciiCheck, ":00", kBad}}) {
         EXPECT_EQ(Verdict(check, stream), verdict) << name;
     }
 }
@@ -77,23 +80,23 @@ TEST(StreamCheckTest, Verdicts) {
 // A receive that stops inside a record (silence, or the prompt too early) left it unfinished.
 TEST(StreamCheckTest, ARecordOpenAtTheEndIsAnError) {
     for (const auto& [name, check, stream, verdict] :
-         {std::tuple{"intel data cut", kIntel, ":0300300002337A1E\r\n:100040000102", kBad},
-          {"intel bare mark", kIntel, ":0300300002337A1E\r\n:", kBad},
-          {"intel checksum missing", kIntel, ":0300300002337A", kBad},
-          {"intel ends on its checksum", kIntel, ":0300300002337A1E", kOk},
-          {"motorola data cut", kMotorola, "S10510001234A4\r\nS1051000", kBad},
-          {"motorola checksum half there", kMotorola, "S10510001234A", kBad},
-          {"motorola cut header unchecked", kMotorola, "S10510001234A4\r\nS0060000", kOk},
-          {"tek standard data cut", kTek, "/10000203ABCD2E\r\n/10000203AB", kBad},
-          {"tek standard header cut", kTek, "/100002", kBad},
-          {"tek termination ends at checksum 1", kTek, "/10000203ABCD2E\r\n/10000001", kOk},
-          {"tek extended whole", kTek, "%0A63A0AABB\r\n", kOk},
-          {"tek extended data cut", kTek, "%0A63A0AABB\r\n%0A63A0AA", kBad},
-          {"ascii has no records", kAscii, "00 11 2", kOk}}) {
+         {std::tuple{"intel data cut", kIntelCheck, ":0300300002337A1E\r\n:100040000102", kBad},
+          {"intel bare mark", kIntelCheck, ":0300300002337A1E\r\n:", kBad},
+          {"intel checksum missing", kIntelCheck, ":0300300002337A", kBad},
+          {"intel ends on its checksum", kIntelCheck, ":0300300002337A1E", kOk},
+          {"motorola data cut", kMotorolaCheck, "S10510001234A4\r\nS1051000", kBad},
+          {"motorola checksum half there", kMotorolaCheck, "S10510001234A", kBad},
+          {"motorola cut header unchecked", kMotorolaCheck, "S10510001234A4\r\nS0060000", kOk},
+          {"tek standard data cut", kTekCheck, "/10000203ABCD2E\r\n/10000203AB", kBad},
+          {"tek standard header cut", kTekCheck, "/100002", kBad},
+          {"tek termination ends at checksum 1", kTekCheck, "/10000203ABCD2E\r\n/10000001", kOk},
+          {"tek extended whole", kTekCheck, "%0A63A0AABB\r\n", kOk},
+          {"tek extended data cut", kTekCheck, "%0A63A0AABB\r\n%0A63A0AA", kBad},
+          {"ascii has no records", kAsciiCheck, "00 11 2", kOk}}) {
         EXPECT_EQ(Verdict(check, stream), verdict) << name;
     }
     // Until the end is known, the rest of the record may still come.
-    const auto open = kIntel();
+    const auto open = kIntelCheck();
     Feed(*open, ":100040000102");
     EXPECT_FALSE(open->HasErrors());
     open->CheckStreamEnd();
@@ -105,11 +108,11 @@ TEST(StreamCheckTest, ARecordOpenAtTheEndIsAnError) {
 TEST(StreamCheckTest, SimulatorStreams) {
     std::vector<std::uint8_t> data(200);
     std::iota(data.begin(), data.end(), std::uint8_t{0x30});
-    for (const auto& [format, check, spoilt] : {std::tuple{sim::Format::Intel, kIntel, kBad},
-                                                {sim::Format::Motorola, kMotorola, kSum},
-                                                {sim::Format::Tek, kTek, kBad},
-                                                {sim::Format::TekExtended, kTek, kBad},
-                                                {sim::Format::Ascii, kAscii, kOk}}) {
+    for (const auto& [format, check, spoilt] : {std::tuple{sim::Format::Intel, kIntelCheck, kBad},
+                                                {sim::Format::Motorola, kMotorolaCheck, kSum},
+                                                {sim::Format::Tek, kTekCheck, kBad},
+                                                {sim::Format::TekExtended, kTekCheck, kBad},
+                                                {sim::Format::Ascii, kAsciiCheck, kOk}}) {
         const auto codec = sim::MakeCodec(format);
         const auto records = codec->Write(data, 0x0FF0, 16);
         for (const std::size_t bad : {std::size_t{0}, records.size() / 2, records.size()}) {
@@ -144,11 +147,11 @@ TEST(StreamCheckTest, SrecCatStreams) {
     }
     const std::string low = " -generate 0x0FF0 0x1230 -repeat-string T8HostLink -o - ";
     const std::string wide = " -generate 0xFFC0 0x10140 -repeat-string T8HostLink -o - ";
-    for (const auto& [output, check] : {std::pair{wide + "-intel", kIntel},
-                                        {wide + "-motorola", kMotorola},
-                                        {low + "-motorola -address-length=4", kMotorola},
-                                        {low + "-tektronix", kTek},
-                                        {wide + "-tektronix-extended", kTek}}) {
+    for (const auto& [output, check] : {std::pair{wide + "-intel", kIntelCheck},
+                                        {wide + "-motorola", kMotorolaCheck},
+                                        {low + "-motorola -address-length=4", kMotorolaCheck},
+                                        {low + "-tektronix", kTekCheck},
+                                        {wide + "-tektronix-extended", kTekCheck}}) {
         const std::string stream = Output(T8_SREC_CAT + output);
         ASSERT_FALSE(stream.empty()) << output;
         EXPECT_EQ(Verdict(check, stream), kOk) << output;
