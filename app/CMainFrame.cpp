@@ -1,7 +1,7 @@
 #include "app/CMainFrame.h"
 
-#include "app/CAboutDlg.h"
-#include "app/CHelpWindow.h"
+#include "app/AboutBox.h"
+#include "app/HelpWindow.h"
 #include "app/LockKeys.h"
 #include "commands/CommandIds.h"
 #include "commands/CommandTable.h"
@@ -204,7 +204,7 @@ void CMainFrame::OnCommand(int id) {
         focusPreviousChild();
         return;
     case cmd::kAbout: {
-        CAboutDlg about(this);
+        AboutBox about(this);
         about.exec();
         return;
     }
@@ -220,12 +220,12 @@ void CMainFrame::OnCommand(int id) {
 
 void CMainFrame::ShowHelp(int id) {
     if (!help) {
-        help = new CHelpWindow(this);
+        help = new HelpWindow(this);
     }
     if (id == cmd::kHelpSearch) {
         help->ShowSearch();
     } else {
-        help->ShowPage(id == cmd::kHelpUsing ? CHelpWindow::kUsingHelp : CHelpWindow::kContents);
+        help->ShowPage(id == cmd::kHelpUsing ? HelpWindow::kUsingHelp : HelpWindow::kContents);
     }
 }
 

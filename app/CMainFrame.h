@@ -12,7 +12,7 @@ class QToolBar;
 
 namespace t8 {
 
-class CHelpWindow;
+class HelpWindow;
 
 // The main window: menu bar, dockable toolbar and the status bar with its prompt, lock-key,
 // position and time panes. Commands it does not handle itself go out through CommandTriggered.
@@ -63,7 +63,7 @@ private:
     QLabel* positionPane = nullptr;
     QLabel* timePane = nullptr;
     QTimer* paneTimer = nullptr;
-    CHelpWindow* help = nullptr;
+    HelpWindow* help = nullptr;
     int cursorColumn = 0;
     int cursorRow = 0;
 };

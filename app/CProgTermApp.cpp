@@ -1,6 +1,6 @@
 #include "app/CProgTermApp.h"
 
-#include "app/CAboutDlg.h"
+#include "app/AboutBox.h"
 #include "app/CMainFrame.h"
 #include "generated/ProjectVersion.h"
 #include "settings/SettingsStore.h"
@@ -16,7 +16,7 @@
 namespace t8 {
 
 // The About box keeps its own text; a release that changes major.minor must change it too.
-static_assert(std::string_view(CAboutDlg::kVersionText).ends_with(kProjectVersionMajorMinor),
+static_assert(std::string_view(AboutBox::kVersionText).ends_with(kProjectVersionMajorMinor),
               "the About box names another release than the project version");
 
 CProgTermApp::CProgTermApp() = default;

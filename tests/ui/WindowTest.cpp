@@ -1,8 +1,8 @@
 #include "tests/ui/WindowFixture.h"
 
-#include "app/CHelpWindow.h"
 #include "app/CMainFrame.h"
 #include "app/CSplashWindow.h"
+#include "app/HelpWindow.h"
 #include "commands/CommandIds.h"
 #include "examine/ui/CExamineFileDlg.h"
 #include "settings/SettingsStore.h"
@@ -164,12 +164,12 @@ TEST(SplashTest, SwallowsOnlyPressesAndOnlyWhileShown) {
 }
 
 TEST(HelpTest, TheManualIsSearchable) {
-    CHelpWindow help;
+    HelpWindow help;
     const auto capture = help.Search("capture save");
     ASSERT_FALSE(capture.isEmpty());
     EXPECT_EQ(capture.front().second, "qrc:/help/terminal.html");
     EXPECT_TRUE(help.Search("zzzunknownword").isEmpty());
-    help.ShowPage(CHelpWindow::kContents);
+    help.ShowPage(HelpWindow::kContents);
     EXPECT_TRUE(help.Browser()->toPlainText().contains("T8HostLink"));
 }
 

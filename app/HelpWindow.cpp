@@ -1,4 +1,4 @@
-#include "app/CHelpWindow.h"
+#include "app/HelpWindow.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -35,9 +35,9 @@ QString PageText(const QString& name, QString& title) {
 
 } // namespace
 
-CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent) {
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     setWindowTitle("T8HostLink Help");
-    setObjectName("CHelpWindow");
+    setObjectName("HelpWindow");
     resize(820, 600);
     browser = new QTextBrowser(this);
     browser->setOpenExternalLinks(false);
@@ -63,27 +63,27 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent) {
 
     connect(contents, &QPushButton::clicked, this, [this] { ShowPage(kContents); });
     connect(back, &QPushButton::clicked, browser, &QTextBrowser::backward);
-    connect(searchField, &QLineEdit::returnPressed, this, &CHelpWindow::RunSearch);
+    connect(searchField, &QLineEdit::returnPressed, this, &HelpWindow::RunSearch);
     connect(results, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { ShowPage(item->data(Qt::UserRole).toString()); });
     connect(results, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { ShowPage(item->data(Qt::UserRole).toString()); });
 }
 
-void CHelpWindow::ShowPage(const QString& url) {
+void HelpWindow::ShowPage(const QString& url) {
     browser->setSource(QUrl(url));
     show();
     raise();
     activateWindow();
 }
 
-void CHelpWindow::ShowSearch() {
+void HelpWindow::ShowSearch() {
     ShowPage(kContents);
     searchField->setFocus();
     searchField->selectAll();
 }
 
-QList<QPair<QString, QString>> CHelpWindow::Search(const QString& query) const {
+QList<QPair<QString, QString>> HelpWindow::Search(const QString& query) const {
     const QStringList words = query.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
     QList<QPair<QString, QString>> found;
     if (words.isEmpty()) {
@@ -102,7 +102,7 @@ QList<QPair<QString, QString>> CHelpWindow::Search(const QString& query) const {
     return found;
 }
 
-void CHelpWindow::RunSearch() {
+void HelpWindow::RunSearch() {
     results->clear();
     const auto found = Search(searchField->text());
     for (const auto& [title, url] : found) {

@@ -1,4 +1,4 @@
-#include "app/CAboutDlg.h"
+#include "app/AboutBox.h"
 
 #include "app/CSplashWindow.h"
 
@@ -9,9 +9,9 @@
 
 namespace t8 {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About");
-    setObjectName("CAboutDlg");
+    setObjectName("AboutBox");
     auto* picture = new QLabel(this);
     picture->setPixmap(AboutPicture());
     auto* text = new QLabel(kVersionText, this);

@@ -9,13 +9,13 @@ class QTextBrowser;
 namespace t8 {
 
 // The program's manual: HTML pages shipped in the resources, a contents page and a search.
-class CHelpWindow : public QDialog {
+class HelpWindow : public QDialog {
     Q_OBJECT
 public:
     static constexpr const char* kContents = "qrc:/help/index.html";
     static constexpr const char* kUsingHelp = "qrc:/help/using.html";
 
-    explicit CHelpWindow(QWidget* parent = nullptr);
+    explicit HelpWindow(QWidget* parent = nullptr);
 
     void ShowPage(const QString& url);
     // Opens with the search field ready.
