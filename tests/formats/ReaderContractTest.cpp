@@ -1,6 +1,7 @@
 // One contract, every reader: it rewinds, reports progress, obeys the stop flag and leaves the
 // image and segment list as the next reader expects.
 
+#include "formats/FormatInfo.h"
 #include "formats/FormatRecognizer.h"
 #include "tests/formats/TestRecords.h"
 
@@ -124,11 +125,16 @@ TEST_P(ReaderContractTest, KeepsWhatEarlierReadersLeft) {
     EXPECT_EQ(first, sample.keepsBase ? 7 : binaryFirst);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllReaders, ReaderContractTest,
-                         ::testing::Values(TransferFormat::FormatTek,
-                                           TransferFormat::FormatMotorola,
-                                           TransferFormat::FormatIntel, TransferFormat::FormatAscii,
-                                           TransferFormat::FormatBinary),
+// Every row of the format table: a new format's reader is held to the contract by its row.
+std::vector<TransferFormat> TableFormats() {
+    std::vector<TransferFormat> formats;
+    for (const FormatInfo& row : Formats()) {
+        formats.push_back(row.format);
+    }
+    return formats;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllReaders, ReaderContractTest, ::testing::ValuesIn(TableFormats()),
                          [](const auto& param) { return std::string(FormatKeyword(param.param)); });
 
 // A file cut anywhere still loads every data byte whose two digits arrived, and nothing else;
