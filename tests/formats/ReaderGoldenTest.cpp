@@ -145,6 +145,10 @@ TEST_P(ReaderGoldenTest, GivesItsImageInAnyPieces) {
         const RecognitionResult result = RecognizeSource(image, source);
         EXPECT_EQ(result.recognized, recognized);
         EXPECT_EQ(image.StatusText(), golden.status);
+        if (recognized) { // the format found is the one whose text the status shows
+            ASSERT_NE(FindFormat(result.format), nullptr);
+            EXPECT_EQ(FindFormat(result.format)->recognizedText, golden.status);
+        }
         EXPECT_EQ(image.BaseAddress(), golden.offset);
         if (!recognized) {
             EXPECT_TRUE(result.examinationEnded);

@@ -100,7 +100,7 @@ protected:
         // record's line end directly.
         const std::string received = Receive();
         EXPECT_EQ(TransferRig::Read(received), DeviceText(format, data));
-        EXPECT_THAT(rig.ui.log, Contains(EndsWith("|No errors.")));
+        EXPECT_THAT(rig.ui.log, Contains(EndsWith(ReceiveText() + "|No errors.")));
         // The host's readers, held to srec_cat in tests/formats, are the device writer's oracle.
         MemoryImage image;
         ASSERT_TRUE(RecognizeFile(image, received).recognized);
@@ -112,6 +112,23 @@ protected:
         const auto& state = server->GetDevice().State();
         const auto stored = state.ram.View(kStart, kLength);
         EXPECT_TRUE(std::equal(stored.begin(), stored.end(), data.begin()));
+    }
+    // What the upload progress says of a receive in the device's format.
+    [[nodiscard]] std::string ReceiveText() const {
+        switch (format) {
+        case Format::Intel:
+            return "|Receive INTELHEX format.";
+        case Format::Motorola:
+            return "|Receive MOTOROLA format.";
+        case Format::Tek:
+        case Format::TekExtended:
+            return "|Receive TEKTRONIX format.";
+        case Format::Ascii:
+            return "|Receive ASCII format.";
+        case Format::Binary:
+            return "|Receive BINARY format.";
+        }
+        return {};
     }
     // F7 of the pattern's range, saved to the returned path.
     std::string Receive() {

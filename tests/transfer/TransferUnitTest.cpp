@@ -70,10 +70,12 @@ TEST_F(TransferTest, BinaryWaitsForTheOperatorAndEscDisarms) {
 
     rig.transfers->SendNamedFile(rig.MakeFile("c.bin", "abc"));
     rig.Shown("\r\nReceive ASCII data load address ");
+    rig.transfers->OnTransferTimer(); // ASCII data wait for the operator's address too
+    EXPECT_EQ(state.written, "RE100\rxyzRE");
     rig.Type("\x1b");
     rig.transfers->OnTransferTimer();
     EXPECT_EQ(state.written, "RE100\rxyzRE\x1b");
-    EXPECT_EQ(rig.ui.log.size(), 2u);
+    EXPECT_EQ(rig.ui.log, Log(3, std::string("prompt ") + kAddressPromptText));
 }
 
 TEST_F(TransferTest, CancelledSendEndsWithFourEscapesAndRestoresTheEcho) {

@@ -9,6 +9,7 @@
 #include "settings/ui/CCOMPortPage.h"
 #include "settings/ui/CTerminalSetup.h"
 #include "terminal/ui/CProgTermView.h"
+#include "transfer/TransferFields.h"
 
 #include <QAction>
 #include <QApplication>
@@ -132,6 +133,20 @@ TEST_F(WindowTest, APulledCableDuringAReceiveOffersWhatArrivedForSaving) {
     EXPECT_EQ(saved.readAll().toStdString(), records);
     EXPECT_TRUE(frame->PromptText().startsWith("T8 disconnected: "));
     EXPECT_FALSE(view->TransferTimerRunning());
+}
+
+// An address the operator was asked for and declined with Esc: once the send is off, the status
+// bar no longer asks for it.
+TEST_F(WindowTest, TheAddressPromptGoesWhenTheSendIsDeclined) {
+    const QString ready = frame->PromptText();
+    const QString file = QString::fromStdString(WriteFile("b.bin", "xyz"));
+    modals.Then<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, file); });
+    frame->Action(cmd::kSendFile)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }));
+    ASSERT_TRUE(pty.WriteAll("\r\nReceive BINARY data load address "));
+    ASSERT_TRUE(WaitFor([&] { return frame->PromptText() == QString(kAddressPromptText); }));
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([&] { return frame->PromptText() == ready; }));
 }
 
 TEST_F(WindowTest, SettingsAreWrittenWhenTheViewGoes) {
