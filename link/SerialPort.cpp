@@ -41,6 +41,13 @@ bool SerialPort::Open(const std::string& path) {
         lastError = LinkError::FromErrno(errno);
         return false;
     }
+    // A pty's master side (/dev/ptmx) is a terminal too, but each open of it makes a new pty
+    // that no device is on: a run would only wait for a prompt that never comes.
+    if (unsigned ptyNumber = 0; ::ioctl(device, TIOCGPTN, &ptyNumber) == 0) {
+        lastError = LinkError::FromErrno(ENOTTY);
+        ::close(device);
+        return false;
+    }
     // flock catches a second opener even where TIOCEXCL does not (privileged users).
     if (::flock(device, LOCK_EX | LOCK_NB) != 0) {
         lastError = LinkError::FromErrno(errno == EWOULDBLOCK ? EBUSY : errno);

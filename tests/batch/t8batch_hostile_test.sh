@@ -123,6 +123,8 @@ tail -n 1 "$DIR/log" | grep -q " end: file-error: cannot append the record" ||
 printf 'x' > "$DIR/plain"
 run 3 --port "$DIR/plain" "$DIR/enter.t8b"
 has err "cannot open the port $DIR/plain: it is not a serial device"
+run 3 --port /dev/ptmx --timeout 5 "$DIR/enter.t8b"
+has err "cannot open the port /dev/ptmx: it is not a serial device"
 
 # Usage errors: the JSON line names the first file, and --json behind "--" is a file name.
 run 64 --json -- "$DIR/enter.t8b" extra
