@@ -21,6 +21,12 @@ bool IsNoModemLines(int err) {
     return err == ENOTTY || err == EINVAL;
 }
 
+// A driver that knows no terminal requests refuses them with ENOTTY, or some (random, input,
+// hidraw) with EINVAL: either way the file is no serial device. The errno stays as it came.
+LinkError TerminalRequestError(int err) {
+    return err == EINVAL ? LinkError{LinkErrorKind::NotATerminal, err} : LinkError::FromErrno(err);
+}
+
 long Now() {
     using namespace std::chrono;
     return static_cast<long>(
@@ -55,7 +61,7 @@ bool SerialPort::Open(const std::string& path) {
         return false;
     }
     if (::ioctl(device, TIOCEXCL) != 0 || !SaveLineSettings(device, savedLine)) {
-        lastError = LinkError::FromErrno(errno);
+        lastError = TerminalRequestError(errno);
         ::close(device);
         return false;
     }

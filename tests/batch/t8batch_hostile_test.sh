@@ -125,6 +125,8 @@ run 3 --port "$DIR/plain" "$DIR/enter.t8b"
 has err "cannot open the port $DIR/plain: it is not a serial device"
 run 3 --port /dev/ptmx --timeout 5 "$DIR/enter.t8b"
 has err "cannot open the port /dev/ptmx: it is not a serial device"
+run 3 --port /dev/random "$DIR/enter.t8b"
+has err "cannot open the port /dev/random: it is not a serial device"
 
 # No thread left to read the port with (the user's process limit) is no other program's hold.
 # Root is exempt from the limit, so the run is a user of its own (no other run shares its

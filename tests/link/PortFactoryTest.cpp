@@ -94,6 +94,9 @@ TEST(PortFactoryTest, AFailedOpenGivesThePortsOwnError) {
     // a pty's master side is a terminal, yet never a device: each open is a new, empty pty
     EXPECT_EQ(OpenAddress(MakePort, "/dev/ptmx").error,
               (LinkError{LinkErrorKind::NotATerminal, ENOTTY}));
+    // a driver that answers a terminal request with EINVAL is no serial device either
+    EXPECT_EQ(OpenAddress(MakePort, "/dev/random").error,
+              (LinkError{LinkErrorKind::NotATerminal, EINVAL}));
 }
 
 TEST(LinkErrorTest, EachErrnoOfAnOpenHasItsKind) {
