@@ -138,7 +138,8 @@ int SerialLink::OpenAt(const std::string& path) {
             hangUpReported = false;
             result = 1;
         } else {
-            lastOpenError = LinkError::FromErrno(EAGAIN); // no thread to read with
+            // no thread to read with: the system's limit, not another program's hold
+            lastOpenError = {LinkErrorKind::Other, EAGAIN};
             ShutDownPort();
         }
     }

@@ -21,6 +21,12 @@ bool IsNoModemLines(int err) {
     return err == ENOTTY || err == EINVAL;
 }
 
+// A driver that knows no terminal requests refuses them with ENOTTY, or some (random, input,
+// hidraw) with EINVAL: either way the file is no serial device. The errno stays as it came.
+LinkError TerminalRequestError(int err) {
+    return err == EINVAL ? LinkError{LinkErrorKind::NotATerminal, err} : LinkError::FromErrno(err);
+}
+
 long Now() {
     using namespace std::chrono;
     return static_cast<long>(
@@ -41,6 +47,13 @@ bool SerialPort::Open(const std::string& path) {
         lastError = LinkError::FromErrno(errno);
         return false;
     }
+    // A pty's master side (/dev/ptmx) is a terminal too, but each open of it makes a new pty
+    // that no device is on: a run would only wait for a prompt that never comes.
+    if (unsigned ptyNumber = 0; ::ioctl(device, TIOCGPTN, &ptyNumber) == 0) {
+        lastError = LinkError::FromErrno(ENOTTY);
+        ::close(device);
+        return false;
+    }
     // flock catches a second opener even where TIOCEXCL does not (privileged users).
     if (::flock(device, LOCK_EX | LOCK_NB) != 0) {
         lastError = LinkError::FromErrno(errno == EWOULDBLOCK ? EBUSY : errno);
@@ -48,7 +61,7 @@ bool SerialPort::Open(const std::string& path) {
         return false;
     }
     if (::ioctl(device, TIOCEXCL) != 0 || !SaveLineSettings(device, savedLine)) {
-        lastError = LinkError::FromErrno(errno);
+        lastError = TerminalRequestError(errno);
         ::close(device);
         return false;
     }

@@ -123,6 +123,28 @@ tail -n 1 "$DIR/log" | grep -q " end: file-error: cannot append the record" ||
 printf 'x' > "$DIR/plain"
 run 3 --port "$DIR/plain" "$DIR/enter.t8b"
 has err "cannot open the port $DIR/plain: it is not a serial device"
+run 3 --port /dev/ptmx --timeout 5 "$DIR/enter.t8b"
+has err "cannot open the port /dev/ptmx: it is not a serial device"
+run 3 --port /dev/random "$DIR/enter.t8b"
+has err "cannot open the port /dev/random: it is not a serial device"
+
+# No thread left to read the port with (the user's process limit) is no other program's hold.
+# Root is exempt from the limit, so the run is a user of its own (no other run shares its
+# count); the leak check needs a thread.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv > /dev/null && command -v prlimit > /dev/null; then
+    start_sim
+    chmod 755 "$DIR"
+    chmod 666 "$PTY"
+    status=0
+    user=$((100000 + $$))
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" timeout 60 prlimit --nproc=1 \
+        setpriv --reuid=$user --regid=$user --clear-groups \
+        "$T8BATCH" --port "$PTY" --timeout 5 "$DIR/enter.t8b" > "$DIR/out" 2> "$DIR/err" ||
+        status=$?
+    [ $status -eq 3 ] || { cat "$DIR/err"; fail "a reader thread refused gave $status"; }
+    grep -q "another program is using it" "$DIR/err" && fail "a thread refused was told as a busy port"
+    has err "cannot open the port $PTY: Resource temporarily unavailable"
+fi
 
 # Usage errors: the JSON line names the first file, and --json behind "--" is a file name.
 run 64 --json -- "$DIR/enter.t8b" extra

@@ -91,6 +91,12 @@ TEST(PortFactoryTest, AFailedOpenGivesThePortsOwnError) {
     EXPECT_EQ(plain.error, (LinkError{LinkErrorKind::NotATerminal, ENOTTY}));
     EXPECT_EQ(OpenAddress(MakePort, folder.Path("none")).error,
               (LinkError{LinkErrorKind::NotFound, ENOENT}));
+    // a pty's master side is a terminal, yet never a device: each open is a new, empty pty
+    EXPECT_EQ(OpenAddress(MakePort, "/dev/ptmx").error,
+              (LinkError{LinkErrorKind::NotATerminal, ENOTTY}));
+    // a driver that answers a terminal request with EINVAL is no serial device either
+    EXPECT_EQ(OpenAddress(MakePort, "/dev/random").error,
+              (LinkError{LinkErrorKind::NotATerminal, EINVAL}));
 }
 
 TEST(LinkErrorTest, EachErrnoOfAnOpenHasItsKind) {
