@@ -36,7 +36,7 @@ public:
         server = std::make_unique<sim::SimServer>(options, serverOptions);
         ok = server->Open().empty();
         serving = std::thread([this] { (void)server->Run(); });
-        rig.link.Record()->devicePath = server->SlavePath();
+        rig.link.Record()->com.devicePath = server->SlavePath();
         ok = ok && rig.link.OpenPort() != 0;
         rig.ui.pause = [this](int ms) { Settle(ms); };
         rig.ui.maxTicks = 1 << 30;
@@ -101,7 +101,7 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
             rig.link.DispatchReceived();
             if (watchingReceive && receiveEnd == Clock::time_point{} &&
-                rig.link.Record()->receiveActive == 0) {
+                rig.link.Record()->transfer.receiveActive == 0) {
                 receiveEnd = Clock::now();
             }
         }
@@ -109,7 +109,7 @@ private:
     // View timer ticks until the screen shows `text`; `stepMs` is the tick's length.
     void TickUntil(std::string_view text, int stepMs = 50) {
         for (int waited = 0; waited < kPatienceMs; waited += stepMs) {
-            const auto& screen = rig.link.Record()->screen;
+            const auto& screen = rig.link.Record()->screen.cells;
             if (std::string_view(reinterpret_cast<const char*>(screen.data()), screen.size())
                     .find(text) != std::string_view::npos) {
                 return;

@@ -74,23 +74,24 @@ void Apply(Step step, FuzzedDataProvider& input, t8::ScreenModel& model, t8::TTY
         model.Clear();
         break;
     case Step::Options:
-        tty.comNewLine = input.ConsumeBool() ? 1 : 0;
-        tty.comAutoWrap = input.ConsumeBool() ? 1 : 0;
-        tty.flowCtrl = input.ConsumeIntegral<std::uint8_t>();
-        tty.addressPromptActive = input.ConsumeBool() ? 1 : 0;
+        tty.com.comNewLine = input.ConsumeBool() ? 1 : 0;
+        tty.com.comAutoWrap = input.ConsumeBool() ? 1 : 0;
+        tty.com.flowCtrl = input.ConsumeIntegral<std::uint8_t>();
+        tty.transfer.addressPromptActive = input.ConsumeBool() ? 1 : 0;
         break;
     }
 }
 
 void CheckShape(const t8::ScreenModel& model, const t8::TTYInfo& tty) {
-    Require(tty.columns >= 1 && tty.rows >= 2 &&
-            std::int64_t{tty.rows} * tty.columns <= std::int64_t{t8::kScreenBytes});
-    Require(tty.row >= 0 && tty.row <= tty.rows - 2 && tty.column >= 0 && tty.column < tty.columns);
-    Require(tty.scrollY >= 0 && tty.scrollY <= tty.maxScrollY && tty.scrollX >= 0 &&
-            tty.scrollX <= tty.maxScrollX);
-    const std::uint8_t* begin = tty.screen.data();
-    const std::uint8_t* end = begin + tty.screen.size();
-    const t8::PixelRect client{0, 0, tty.clientWidth, tty.clientHeight};
+    Require(tty.screen.columns >= 1 && tty.screen.rows >= 2 &&
+            std::int64_t{tty.screen.rows} * tty.screen.columns <= std::int64_t{t8::kScreenBytes});
+    Require(tty.screen.row >= 0 && tty.screen.row <= tty.screen.rows - 2 &&
+            tty.screen.column >= 0 && tty.screen.column < tty.screen.columns);
+    Require(tty.screen.scrollY >= 0 && tty.screen.scrollY <= tty.screen.maxScrollY &&
+            tty.screen.scrollX >= 0 && tty.screen.scrollX <= tty.screen.maxScrollX);
+    const std::uint8_t* begin = tty.screen.cells.data();
+    const std::uint8_t* end = begin + tty.screen.cells.size();
+    const t8::PixelRect client{0, 0, tty.screen.clientWidth, tty.screen.clientHeight};
     for (const t8::PaintRow& row : model.PlanPaint(client)) {
         Require(row.cells.empty() || (row.cells.data() >= begin && row.cells.data() < end &&
                                       row.cells.size() <= std::size_t(end - row.cells.data())));
@@ -105,10 +106,14 @@ struct Outcome {
     std::string calls;
 
     bool operator==(const Outcome& other) const {
-        return tty.screen == other.tty.screen && tty.row == other.tty.row &&
-               tty.column == other.tty.column && tty.rows == other.tty.rows &&
-               tty.columns == other.tty.columns && tty.scrollX == other.tty.scrollX &&
-               tty.scrollY == other.tty.scrollY && flags.promptSeen == other.flags.promptSeen &&
+        return tty.screen.cells == other.tty.screen.cells &&
+               tty.screen.row == other.tty.screen.row &&
+               tty.screen.column == other.tty.screen.column &&
+               tty.screen.rows == other.tty.screen.rows &&
+               tty.screen.columns == other.tty.screen.columns &&
+               tty.screen.scrollX == other.tty.screen.scrollX &&
+               tty.screen.scrollY == other.tty.screen.scrollY &&
+               flags.promptSeen == other.flags.promptSeen &&
                flags.txAllowed == other.flags.txAllowed && calls == other.calls;
     }
 };

@@ -4,7 +4,7 @@
 
 namespace t8 {
 
-// Flow-control bits of TTYInfo::flowCtrl.
+// Flow-control bits of ComPortSettings::flowCtrl.
 inline constexpr std::uint8_t kFlowDtrDsr = 0x01;
 inline constexpr std::uint8_t kFlowRtsCts = 0x02;
 inline constexpr std::uint8_t kFlowXonXoff = 0x04;

@@ -45,18 +45,18 @@ int ReceiveDispatch::ShowWrapLineFeed(const TTYInfo* tty, std::size_t shown) {
 }
 
 int ReceiveDispatch::Dispatch(const TTYInfo& tty, const std::uint8_t* block, std::size_t count) {
-    const bool toScreen = !tty.receiveActive && !flags.displayHeld;
-    if (tty.captureOn && !toScreen) {
+    const bool toScreen = !tty.transfer.receiveActive && !flags.displayHeld;
+    if (tty.transfer.captureOn && !toScreen) {
         target.AppendCapture(block, count);
     }
-    if (tty.receiveActive) {
+    if (tty.transfer.receiveActive) {
         target.FeedReceive(block, count);
         return 1;
     }
     if (flags.displayHeld) {
         return 1;
     }
-    if (!tty.captureOn) {
+    if (!tty.transfer.captureOn) {
         target.ProcessScreen(block, count);
         return 1;
     }
@@ -79,7 +79,7 @@ void ReceiveDispatch::CaptureShownUpTo(std::size_t end) {
 
 void ReceiveDispatch::ShowNotice(const TTYInfo& tty, const std::string& text) {
     std::string_view line = text;
-    if (tty.column == 0 && line.starts_with("\r\n")) {
+    if (tty.screen.column == 0 && line.starts_with("\r\n")) {
         line.remove_prefix(2); // on a fresh line already: no empty line before it
     }
     noticeOnScreen = true;

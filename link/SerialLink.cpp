@@ -47,14 +47,14 @@ void SerialLink::DestroyLinkRecord() {
     if (hooks.saveSettings) {
         hooks.saveSettings(*tty);
     }
-    if (tty->connected || port) {
+    if (tty->line.connected || port) {
         ClosePort();
     }
     tty.reset();
 }
 
 SerialLink::Selection SerialLink::CurrentSelection() const {
-    return tty ? Selection{portOverride, tty->devicePath, tty->comPort} : Selection{};
+    return tty ? Selection{portOverride, tty->com.devicePath, tty->com.comPort} : Selection{};
 }
 
 std::string SerialLink::DevicePath() const {
@@ -68,16 +68,16 @@ std::string SerialLink::DevicePath() const {
     if (!portOverride.empty()) {
         return portOverride;
     }
-    return tty->devicePath.empty() ? DevicePathForPort(tty->comPort) : tty->devicePath;
+    return tty->com.devicePath.empty() ? DevicePathForPort(tty->com.comPort) : tty->com.devicePath;
 }
 
 std::string SerialLink::OpenFailureMessage() const {
     if (!tty) {
         return {};
     }
-    const bool numbered = portOverride.empty() && tty->devicePath.empty();
+    const bool numbered = portOverride.empty() && tty->com.devicePath.empty();
     const std::string path = DevicePath();
-    return OpenFailureText(numbered ? "COM" + std::to_string(tty->comPort) : path, path,
+    return OpenFailureText(numbered ? "COM" + std::to_string(tty->com.comPort) : path, path,
                            lastOpenError);
 }
 
@@ -129,12 +129,12 @@ int SerialLink::OpenAt(const std::string& path) {
         lastOpenError = port->LastError();
         ShutDownPort();
     } else {
-        tty->connected = 1;
-        tty->echoActive = tty->comLocalEcho;
+        tty->line.connected = 1;
+        tty->line.echoActive = tty->com.comLocalEcho;
         if (StartReader()) {
             port->SetDtr(true);
             ui.ShowCaret(true);
-            tty->caretShown = 1;
+            tty->screen.caretShown = 1;
             hangUpReported = false;
             result = 1;
         } else {
@@ -149,7 +149,7 @@ int SerialLink::OpenAt(const std::string& path) {
 }
 
 bool SerialLink::StartReader() {
-    const bool watchXonXoff = (tty->flowCtrl & kFlowXonXoff) != 0;
+    const bool watchXonXoff = (tty->com.flowCtrl & kFlowXonXoff) != 0;
     reader = std::make_unique<ReaderThread>(
         *port, queue, [this] { ui.WakeForReceived(); }, watchXonXoff);
     reader->HoldFlowControl(flowHeld);
@@ -157,7 +157,7 @@ bool SerialLink::StartReader() {
         reader.reset();
         return false;
     }
-    tty->readerRunning = 1;
+    tty->line.readerRunning = 1;
     return true;
 }
 
@@ -165,8 +165,8 @@ int SerialLink::ConfigurePort() {
     if (!tty || !port) {
         return 0;
     }
-    const bool ok = port->Configure(tty->Line());
-    if (ok && !(tty->flowCtrl & kFlowRtsCts)) {
+    const bool ok = port->Configure(tty->com.Line());
+    if (ok && !(tty->com.flowCtrl & kFlowRtsCts)) {
         port->SetRts(true); // no handshake: RTS simply enabled
     }
     // An XOFF taken under earlier settings must not hold these: a pty keeps it across reopens.
@@ -177,17 +177,17 @@ int SerialLink::ConfigurePort() {
 
 void SerialLink::ShutDownPort() {
     if (tty) {
-        tty->connected = 0;
+        tty->line.connected = 0;
     }
     if (reader) {
         reader->Stop();
         reader.reset();
     }
     if (tty) {
-        tty->readerRunning = 0;
-        if (tty->caretShown) {
+        tty->line.readerRunning = 0;
+        if (tty->screen.caretShown) {
             ui.ShowCaret(false);
-            tty->caretShown = 0;
+            tty->screen.caretShown = 0;
         }
     }
     if (port) {
@@ -264,17 +264,17 @@ int SerialLink::SendBytes(const std::uint8_t* bytes, std::size_t count) {
         return 0;
     }
     const std::uint32_t status = port->ModemStatus();
-    const bool ctsMissing = (tty->flowCtrl & kFlowRtsCts) && !(status & kModemCts);
-    const bool dsrMissing = (tty->flowCtrl & kFlowDtrDsr) && !(status & kModemDsr);
+    const bool ctsMissing = (tty->com.flowCtrl & kFlowRtsCts) && !(status & kModemCts);
+    const bool dsrMissing = (tty->com.flowCtrl & kFlowDtrDsr) && !(status & kModemDsr);
     if (ctsMissing || dsrMissing) {
         ui.ShowMessage(kNotConnected, "", MessageIcon::None);
         return 0;
     }
-    if ((tty->flowCtrl & kFlowXonXoff) && flags.txAllowed == 0) {
+    if ((tty->com.flowCtrl & kFlowXonXoff) && flags.txAllowed == 0) {
         return 0;
     }
     const std::uint32_t timeoutMs =
-        WriteTimeoutPerByteMs(tty->baudRate) * static_cast<std::uint32_t>(count);
+        WriteTimeoutPerByteMs(tty->com.baudRate) * static_cast<std::uint32_t>(count);
     const WriteResult written = port->Write(bytes, count, timeoutMs);
     if (written.error != 0 && written.written == 0) {
         return 0; // failed at once: nothing went out
@@ -346,7 +346,7 @@ void SerialLink::ReportHangUp() {
 }
 
 bool SerialLink::ReconnectWanted() const {
-    return tty && tty->comReconnect != 0 && reconnectAllowed;
+    return tty && tty->com.comReconnect != 0 && reconnectAllowed;
 }
 
 void SerialLink::OnDeviceEvent() {

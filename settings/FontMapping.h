@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/TTYInfo.h"
+#include "link/LogFont.h"
 
 #include <QFont>
 

@@ -1,6 +1,7 @@
 #include "settings/SettingsSchema.h"
 
 #include <array>
+#include <type_traits>
 
 namespace t8 {
 
@@ -8,8 +9,8 @@ namespace {
 
 const std::array kTtyKeys = {
     IntKey{"Heigth", &LogFont::height}, // the store's own spelling
-    IntKey{"BackColor", &TTYInfo::backColour},
-    IntKey{"FontColor", &TTYInfo::textColour},
+    IntKey{"BackColor", &TerminalLook::backColour},
+    IntKey{"FontColor", &TerminalLook::textColour},
     IntKey{"Width", &LogFont::width},
     IntKey{"Quality", &LogFont::quality},
     IntKey{"Pitch", &LogFont::pitchAndFamily},
@@ -26,35 +27,38 @@ const std::array kTtyKeys = {
 
 // software flow control lasts one run: the COM page can switch it on, a restart clears it
 const std::array kComKeys = {
-    IntKey{"Port", &TTYInfo::comPort},
-    IntKey{"Active", &TTYInfo::comActive},
-    IntKey{"XonXoff", &TTYInfo::comXonXoff, LoadRule::ResetToZero},
-    IntKey{"LocalEcho", &TTYInfo::comLocalEcho},
-    IntKey{"NewLine", &TTYInfo::comNewLine},
-    IntKey{"AutoWrap", &TTYInfo::comAutoWrap},
-    IntKey{"ByteSize", &TTYInfo::byteSize},
-    IntKey{"FlowCtrl", &TTYInfo::flowCtrl, LoadRule::ClearXonXoff},
-    IntKey{"Parity", &TTYInfo::parity},
-    IntKey{"StopBits", &TTYInfo::stopBits},
-    IntKey{"Reconnect", &TTYInfo::comReconnect},
+    IntKey{"Port", &ComPortSettings::comPort},
+    IntKey{"Active", &ComPortSettings::comActive},
+    IntKey{"XonXoff", &LineState::comXonXoff, LoadRule::ResetToZero},
+    IntKey{"LocalEcho", &ComPortSettings::comLocalEcho},
+    IntKey{"NewLine", &ComPortSettings::comNewLine},
+    IntKey{"AutoWrap", &ComPortSettings::comAutoWrap},
+    IntKey{"ByteSize", &ComPortSettings::byteSize},
+    IntKey{"FlowCtrl", &ComPortSettings::flowCtrl, LoadRule::ClearXonXoff},
+    IntKey{"Parity", &ComPortSettings::parity},
+    IntKey{"StopBits", &ComPortSettings::stopBits},
+    IntKey{"Reconnect", &ComPortSettings::comReconnect},
 };
 
 const std::array kLptKeys = {
-    IntKey{"Port", &TTYInfo::lptPort},           IntKey{"Active", &TTYInfo::lptActive},
-    IntKey{"LocalEcho", &TTYInfo::lptLocalEcho}, IntKey{"NewLine", &TTYInfo::lptNewLine},
-    IntKey{"AutoWrap", &TTYInfo::lptAutoWrap},   IntKey{"ByteWidth", &TTYInfo::lptByteWidth},
+    IntKey{"Port", &OtherPortSettings::lptPort},
+    IntKey{"Active", &OtherPortSettings::lptActive},
+    IntKey{"LocalEcho", &OtherPortSettings::lptLocalEcho},
+    IntKey{"NewLine", &OtherPortSettings::lptNewLine},
+    IntKey{"AutoWrap", &OtherPortSettings::lptAutoWrap},
+    IntKey{"ByteWidth", &OtherPortSettings::lptByteWidth},
 };
 
 const std::array kUsbKeys = {
-    IntKey{"Active", &TTYInfo::usbActive},
-    IntKey{"LocalEcho", &TTYInfo::usbLocalEcho},
-    IntKey{"NewLine", &TTYInfo::usbNewLine},
-    IntKey{"AutoWrap", &TTYInfo::usbAutoWrap},
+    IntKey{"Active", &OtherPortSettings::usbActive},
+    IntKey{"LocalEcho", &OtherPortSettings::usbLocalEcho},
+    IntKey{"NewLine", &OtherPortSettings::usbNewLine},
+    IntKey{"AutoWrap", &OtherPortSettings::usbAutoWrap},
 };
 
 const std::array kSettingsKeys = {
-    IntKey{"FillUnused", &TTYInfo::fillUnused},
-    IntKey{"FillPattern", &TTYInfo::fillPattern},
+    IntKey{"FillUnused", &FillOptions::unused},
+    IntKey{"FillPattern", &FillOptions::pattern},
 };
 
 const std::array kDirectoryKeys = {
@@ -70,9 +74,23 @@ const std::array kDirectoryKeys = {
     TextKey{"BatchDirectory", &DirectorySettings::batchDirectory},
 };
 
-template <class... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
-// clang 14 does not deduce aggregate templates by itself
-template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
+// The sub-record of the record (const or not) that holds the fields of type Part.
+template <class Part, class Record> auto& PartOf(Record& tty) {
+    if constexpr (std::is_same_v<Part, ComPortSettings>) {
+        return tty.com;
+    } else if constexpr (std::is_same_v<Part, LineState>) {
+        return tty.line;
+    } else if constexpr (std::is_same_v<Part, OtherPortSettings>) {
+        return tty.otherPorts;
+    } else if constexpr (std::is_same_v<Part, TerminalLook>) {
+        return tty.look;
+    } else if constexpr (std::is_same_v<Part, LogFont>) {
+        return tty.look.logFont;
+    } else {
+        static_assert(std::is_same_v<Part, FillOptions>);
+        return tty.fill;
+    }
+}
 
 } // namespace
 
@@ -97,23 +115,17 @@ std::span<const TextKey> DirectoryKeys() {
 
 std::uint32_t FieldValue(const TTYInfo& tty, const IntField& field) {
     return std::visit(
-        Overloaded{
-            [&](std::uint8_t TTYInfo::*m) -> std::uint32_t { return tty.*m; },
-            [&](std::uint32_t TTYInfo::*m) -> std::uint32_t { return tty.*m; },
-            [&](std::uint8_t LogFont::*m) -> std::uint32_t { return tty.logFont.*m; },
-            [&](std::int32_t LogFont::*m) { return static_cast<std::uint32_t>(tty.logFont.*m); },
+        [&]<class Part, class Value>(Value Part::*member) {
+            return static_cast<std::uint32_t>(PartOf<Part>(tty).*member);
         },
         field);
 }
 
 void SetField(TTYInfo& tty, const IntField& field, std::uint32_t value) {
-    const auto low8 = static_cast<std::uint8_t>(value & 0xFFu);
     std::visit(
-        Overloaded{
-            [&](std::uint8_t TTYInfo::*m) { tty.*m = low8; },
-            [&](std::uint32_t TTYInfo::*m) { tty.*m = value; },
-            [&](std::uint8_t LogFont::*m) { tty.logFont.*m = low8; },
-            [&](std::int32_t LogFont::*m) { tty.logFont.*m = static_cast<std::int32_t>(value); },
+        [&]<class Part, class Value>(Value Part::*member) {
+            // a byte field keeps the low 8 bits, a signed one the 32-bit pattern
+            PartOf<Part>(tty).*member = static_cast<Value>(value);
         },
         field);
 }

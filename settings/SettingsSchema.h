@@ -24,10 +24,14 @@ inline constexpr char kKeyFont[] = "Font";
 inline constexpr char kKeyBaudRate[] = "BautRate"; // the store's own spelling
 inline constexpr char kKeyDevice[] = "Device";
 
-// The record field behind an integer key. Byte fields (the 8-bit members) take the low 8 bits
-// of what is stored; 32-bit fields take the whole 32-bit pattern.
-using IntField = std::variant<std::uint8_t TTYInfo::*, std::uint32_t TTYInfo::*,
-                              std::uint8_t LogFont::*, std::int32_t LogFont::*>;
+// The record field behind an integer key, as a member of the sub-record it lives in. Byte
+// fields (the 8-bit members) take the low 8 bits of what is stored; 32-bit fields take the whole
+// 32-bit pattern.
+using IntField =
+    std::variant<std::uint8_t ComPortSettings::*, std::uint32_t ComPortSettings::*,
+                 std::uint32_t LineState::*, std::uint8_t OtherPortSettings::*,
+                 std::uint32_t OtherPortSettings::*, std::uint32_t TerminalLook::*,
+                 std::uint8_t LogFont::*, std::int32_t LogFont::*, std::uint32_t FillOptions::*>;
 
 enum class LoadRule {
     Read,         // the stored value replaces the field

@@ -63,13 +63,13 @@ void LoadFaceName(const QSettings& settings, LogFont& logFont) {
     }
 }
 
-void LoadComText(const QSettings& settings, TTYInfo& tty) {
+void LoadComText(const QSettings& settings, ComPortSettings& com) {
     if (const std::optional<QString> rate = ReadText(settings, kSectionCom, kKeyBaudRate)) {
         // no usable rate is negative; 0 is refused by the port layer like any rate it rejects
-        tty.baudRate = static_cast<std::uint32_t>(std::max(0, ParseLeadingLong(*rate)));
+        com.baudRate = static_cast<std::uint32_t>(std::max(0, ParseLeadingLong(*rate)));
     }
     if (std::optional<std::string> device = ReadPathText(settings, kSectionCom, kKeyDevice)) {
-        tty.devicePath = std::move(*device);
+        com.devicePath = std::move(*device);
     }
 }
 
@@ -102,24 +102,24 @@ SettingsStore::SettingsStore(QSettings& injected) : settings(injected) {}
 SettingsStore::~SettingsStore() = default;
 
 StoreStatus SettingsStore::LoadSettings(TTYInfo& tty, DirectorySettings& dirs) {
-    LoadFaceName(settings, tty.logFont);
+    LoadFaceName(settings, tty.look.logFont);
     LoadIntKeys(settings, kSectionTty, TtyIntKeys(), tty);
     LoadIntKeys(settings, kSectionCom, ComIntKeys(), tty);
-    LoadComText(settings, tty);
+    LoadComText(settings, tty.com);
     LoadIntKeys(settings, kSectionLpt, LptIntKeys(), tty);
     LoadIntKeys(settings, kSectionUsb, UsbIntKeys(), tty);
-    tty.caretShown = 0;
+    tty.screen.caretShown = 0;
     LoadDirectories(settings, dirs);
     LoadIntKeys(settings, kSectionSettings, SettingsIntKeys(), tty);
     return Status("cannot be read; the defaults are used");
 }
 
 StoreStatus SettingsStore::SaveSettings(const TTYInfo& tty, const DirectorySettings& dirs) {
-    settings.setValue(KeyPath(kSectionTty, kKeyFont), Text(tty.logFont.faceName));
+    settings.setValue(KeyPath(kSectionTty, kKeyFont), Text(tty.look.logFont.faceName));
     SaveIntKeys(settings, kSectionTty, TtyIntKeys(), tty);
     SaveIntKeys(settings, kSectionCom, ComIntKeys(), tty);
-    settings.setValue(KeyPath(kSectionCom, kKeyBaudRate), QString::number(tty.baudRate));
-    settings.setValue(KeyPath(kSectionCom, kKeyDevice), Text(tty.devicePath));
+    settings.setValue(KeyPath(kSectionCom, kKeyBaudRate), QString::number(tty.com.baudRate));
+    settings.setValue(KeyPath(kSectionCom, kKeyDevice), Text(tty.com.devicePath));
     SaveIntKeys(settings, kSectionLpt, LptIntKeys(), tty);
     SaveIntKeys(settings, kSectionUsb, UsbIntKeys(), tty);
     for (const TextKey& key : DirectoryKeys()) {

@@ -18,9 +18,10 @@ struct StoreStatus {
     std::string message;
 };
 
-// The persisted preferences: the font, colours, link options and fill options of TTYInfo and
-// the ten directory strings, one INI file with the sections "TTY", "COM", "LPT", "USB", "DIRS"
-// and "Settings". Runs on the user-interface thread only.
+// The persisted preferences: of TTYInfo the look (font, colours), the COM settings with the
+// line's XON/XOFF flag, the other ports' options and the fill options; and the ten directory
+// strings. One INI file with the sections "TTY", "COM", "LPT", "USB", "DIRS" and "Settings".
+// Runs on the user-interface thread only.
 class SettingsStore {
 public:
     // The user's store: "TALLON Rodezedoraz/T8HostLink.ini" in the XDG config folder.

@@ -1,6 +1,6 @@
 #include "settings/StoredValue.h"
 
-#include "link/TTYInfo.h"
+#include "link/LogFont.h"
 
 #include <QStringList>
 

@@ -11,19 +11,19 @@ int KeyTyper::TypeKey(std::uint8_t character) {
     if (tty == nullptr) {
         return 0;
     }
-    if (tty->connected == 0) {
+    if (tty->line.connected == 0) {
         link.RefuseInput(); // said, not kept: a key sent later could reach another device
         return 0;
     }
     link.SendBytes(&character, 1);
-    if (tty->echoActive) {
+    if (tty->line.echoActive) {
         link.ShowReceived(&character, 1);
     }
-    if (tty->addressPromptActive != 1) {
+    if (tty->transfer.addressPromptActive != 1) {
         return 1;
     }
     if (character == kEnter) {
-        tty->sendPending != 0 ? prompt.StartSend() : prompt.FinishReceive();
+        tty->transfer.sendPending != 0 ? prompt.StartSend() : prompt.FinishReceive();
     } else if (character == kEscape) {
         prompt.CancelPrompt();
     }

@@ -25,7 +25,7 @@ constexpr std::int32_t RowsFor(std::int32_t columns) {
 } // namespace
 
 ScreenModel::ScreenModel(TTYInfo& tty_, LinkFlags& flags_, ScreenHost& host_)
-    : tty(tty_), flags(flags_), host(host_) {}
+    : tty(tty_), screen(tty_.screen), flags(flags_), host(host_) {}
 
 void ScreenModel::Process(const std::uint8_t* bytes, std::size_t count) {
     if (bytes == nullptr) {
@@ -60,8 +60,8 @@ void ScreenModel::ProcessByte(std::uint8_t byte) {
         LineFeed();
         return;
     case kCarriageReturn:
-        tty.column = 0;
-        if (tty.comNewLine) {
+        screen.column = 0;
+        if (tty.com.comNewLine) {
             LineFeed();
         }
         return;
@@ -77,7 +77,7 @@ void ScreenModel::ProcessByte(std::uint8_t byte) {
 }
 
 void ScreenModel::FlowControl(std::uint8_t byte, std::uint32_t allowed) {
-    if ((tty.flowCtrl & kFlowXonXoff) == 0) {
+    if ((tty.com.flowCtrl & kFlowXonXoff) == 0) {
         Printable(byte); // without software flow control these are ordinary glyphs
         return;
     }
@@ -85,21 +85,21 @@ void ScreenModel::FlowControl(std::uint8_t byte, std::uint32_t allowed) {
 }
 
 void ScreenModel::Backspace() {
-    damage.AddCell(tty.column * tty.charWidth, tty.row * tty.charHeight, tty.charWidth,
-                   tty.charHeight);
-    if (tty.column > 0) {
-        --tty.column;
+    damage.AddCell(screen.column * screen.charWidth, screen.row * screen.charHeight,
+                   screen.charWidth, screen.charHeight);
+    if (screen.column > 0) {
+        --screen.column;
     }
-    if (tty.addressPromptActive) {
+    if (tty.transfer.addressPromptActive) {
         host.PromptBackspace();
     }
 }
 
 void ScreenModel::LineFeed() {
-    ++tty.row;
-    if (tty.row >= tty.rows - 1) {
+    ++screen.row;
+    if (screen.row >= screen.rows - 1) {
         ScrollBufferUp();
-        tty.row = tty.rows - 2;
+        screen.row = screen.rows - 2;
     } else {
         KeepCursorRowInView(1);
     }
@@ -110,92 +110,93 @@ void ScreenModel::Printable(std::uint8_t byte) {
     if (byte == kPromptChar) {
         flags.promptSeen = 1;
     }
-    if (tty.addressPromptActive) {
+    if (tty.transfer.addressPromptActive) {
         host.PromptCharacter(byte);
     }
-    tty.screen[CellIndex(tty.row, tty.column)] = byte;
+    screen.cells[CellIndex(screen.row, screen.column)] = byte;
     KeepCursorRowInView(0);
-    damage.AddCell(tty.column * tty.charWidth, tty.row * tty.charHeight, tty.charWidth,
-                   tty.charHeight);
+    damage.AddCell(screen.column * screen.charWidth, screen.row * screen.charHeight,
+                   screen.charWidth, screen.charHeight);
     AdvanceCursor();
 }
 
 void ScreenModel::AdvanceCursor() {
-    if (tty.column < tty.columns - 1) {
-        ++tty.column;
+    if (screen.column < screen.columns - 1) {
+        ++screen.column;
         return;
     }
-    if (!tty.comAutoWrap) {
+    if (!tty.com.comAutoWrap) {
         return; // the next character overwrites the last column
     }
-    tty.column = 0;
+    screen.column = 0;
     // Also in new-line mode: without it the continuation would overwrite the start of the row.
     host.ReinjectLineFeed(blockPosition);
 }
 
 void ScreenModel::ScrollBufferUp() {
-    const auto rowBytes = static_cast<std::size_t>(tty.columns);
-    const auto kept = static_cast<std::size_t>(tty.rows - 1) * rowBytes;
-    std::memmove(tty.screen.data(), tty.screen.data() + rowBytes, kept);
-    std::memset(tty.screen.data() + kept, kBlank, rowBytes);
+    const auto rowBytes = static_cast<std::size_t>(screen.columns);
+    const auto kept = static_cast<std::size_t>(screen.rows - 1) * rowBytes;
+    std::memmove(screen.cells.data(), screen.cells.data() + rowBytes, kept);
+    std::memset(screen.cells.data() + kept, kBlank, rowBytes);
 }
 
 void ScreenModel::KeepCursorRowInView(std::int32_t above) {
     // A client lower than one row still keeps the cursor row at its top.
-    const std::int32_t visible = std::max(1, tty.visibleRows);
+    const std::int32_t visible = std::max(1, screen.visibleRows);
     const auto code = [](ScrollCode scroll) { return static_cast<int>(scroll); };
     // Each loop stops as soon as the scroll position no longer moves.
-    while (tty.row - TopVisibleRow() >= visible &&
+    while (screen.row - TopVisibleRow() >= visible &&
            ScrollBy(ScrollOrientation::Vertical, code(ScrollCode::LineDown), 0)) {
     }
-    while (tty.row - TopVisibleRow() < above &&
+    while (screen.row - TopVisibleRow() < above &&
            ScrollBy(ScrollOrientation::Vertical, code(ScrollCode::LineUp), 0)) {
     }
 }
 
 void ScreenModel::SetCellSize(std::int32_t charWidth, std::int32_t charHeight) {
-    tty.charWidth = std::clamp(charWidth, 0, kMaxCellPixels);
-    tty.charHeight = std::clamp(charHeight, 0, kMaxCellPixels);
-    Resize(tty.clientWidth, tty.clientHeight);
+    screen.charWidth = std::clamp(charWidth, 0, kMaxCellPixels);
+    screen.charHeight = std::clamp(charHeight, 0, kMaxCellPixels);
+    Resize(screen.clientWidth, screen.clientHeight);
 }
 
 void ScreenModel::Resize(std::int32_t width, std::int32_t height) {
     RepairShape();
-    const std::int32_t oldColumns = tty.columns;
+    const std::int32_t oldColumns = screen.columns;
     ApplyColumns(std::max(0, width));
-    tty.clientHeight = std::max(0, height);
+    screen.clientHeight = std::max(0, height);
     FitScrollRange(ScrollOrientation::Vertical);
-    tty.clientWidth = std::max(0, width);
+    screen.clientWidth = std::max(0, width);
     FitScrollRange(ScrollOrientation::Horizontal);
-    if (tty.charHeight > 0) {
-        tty.visibleRows = tty.clientHeight / tty.charHeight;
+    if (screen.charHeight > 0) {
+        screen.visibleRows = screen.clientHeight / screen.charHeight;
     }
     ReshapeBuffer(oldColumns);
     damage.AddWholeClient(true);
 }
 
 void ScreenModel::ApplyColumns(std::int32_t width) {
-    if (tty.charWidth <= 0) {
+    if (screen.charWidth <= 0) {
         return;
     }
-    const std::int32_t columns = std::min(width / tty.charWidth, kMaxColumns);
+    const std::int32_t columns = std::min(width / screen.charWidth, kMaxColumns);
     if (columns == 0) {
         return; // narrower than one cell: keep the previous shape
     }
-    tty.columns = columns;
-    tty.rows = RowsFor(columns);
+    screen.columns = columns;
+    screen.rows = RowsFor(columns);
 }
 
 void ScreenModel::FitScrollRange(ScrollOrientation orientation) {
     const bool vertical = orientation == ScrollOrientation::Vertical;
-    std::int32_t& offset = vertical ? tty.scrollY : tty.scrollX;
-    std::int32_t& maximum = vertical ? tty.maxScrollY : tty.maxScrollX;
-    maximum = vertical ? MaxScroll(std::int64_t{tty.rows} * tty.charHeight, tty.clientHeight)
-                       : MaxScroll(std::int64_t{tty.columns} * tty.charWidth, tty.clientWidth);
+    std::int32_t& offset = vertical ? screen.scrollY : screen.scrollX;
+    std::int32_t& maximum = vertical ? screen.maxScrollY : screen.maxScrollX;
+    maximum = vertical
+                  ? MaxScroll(std::int64_t{screen.rows} * screen.charHeight, screen.clientHeight)
+                  : MaxScroll(std::int64_t{screen.columns} * screen.charWidth, screen.clientWidth);
     if (offset > maximum) {
         const std::int32_t moved = offset - maximum;
-        damage.AddScroll(vertical ? 0 : moved, vertical ? moved : 0, tty.clientWidth,
-                         tty.clientHeight);
+        damage.AddScroll(vertical ? 0 : moved, vertical ? moved : 0, screen.clientWidth,
+                         screen.clientHeight);
         offset = maximum;
     }
 }
@@ -204,29 +205,29 @@ void ScreenModel::FitScrollRange(ScrollOrientation orientation) {
 // typed command and the device's prompt stay. When they do not all fit, the most recent ones are
 // kept and the cursor moves up to the lowest row it may stand in.
 void ScreenModel::ReshapeBuffer(std::int32_t oldColumns) {
-    if (oldColumns == tty.columns) {
+    if (oldColumns == screen.columns) {
         return; // same shape: a change of height moves nothing
     }
     std::array<std::uint8_t, kScreenBytes> reshaped{};
     reshaped.fill(kBlank);
-    const std::int32_t kept = std::min(tty.row + 1, tty.rows - 1);
-    const std::int32_t firstKept = tty.row + 1 - kept;
-    const auto width = static_cast<std::size_t>(std::min(oldColumns, tty.columns));
+    const std::int32_t kept = std::min(screen.row + 1, screen.rows - 1);
+    const std::int32_t firstKept = screen.row + 1 - kept;
+    const auto width = static_cast<std::size_t>(std::min(oldColumns, screen.columns));
     for (std::int32_t i = 0; i < kept; ++i) {
         const std::size_t from = static_cast<std::size_t>(firstKept + i) * oldColumns;
-        std::memcpy(reshaped.data() + CellIndex(i, 0), tty.screen.data() + from, width);
+        std::memcpy(reshaped.data() + CellIndex(i, 0), screen.cells.data() + from, width);
     }
-    tty.screen = reshaped;
-    tty.row = kept - 1;
-    tty.column = std::min(tty.column, tty.columns - 1);
+    screen.cells = reshaped;
+    screen.row = kept - 1;
+    screen.column = std::min(screen.column, screen.columns - 1);
 }
 
 // TTYInfo is plain data that others may touch: never index the buffer outside its bounds.
 void ScreenModel::RepairShape() {
-    tty.columns = std::clamp(tty.columns, 1, kMaxColumns);
-    tty.rows = std::clamp(tty.rows, 2, RowsFor(tty.columns));
-    tty.row = std::clamp(tty.row, 0, tty.rows - 2);
-    tty.column = std::clamp(tty.column, 0, tty.columns - 1);
+    screen.columns = std::clamp(screen.columns, 1, kMaxColumns);
+    screen.rows = std::clamp(screen.rows, 2, RowsFor(screen.columns));
+    screen.row = std::clamp(screen.row, 0, screen.rows - 2);
+    screen.column = std::clamp(screen.column, 0, screen.columns - 1);
 }
 
 void ScreenModel::Scroll(ScrollOrientation orientation, int code, std::int32_t thumb) {
@@ -239,35 +240,36 @@ bool ScreenModel::ScrollBy(ScrollOrientation orientation, int code, std::int32_t
         return false;
     }
     if (orientation == ScrollOrientation::Vertical) {
-        tty.scrollY += change;
-        damage.AddScroll(0, -change, tty.clientWidth, tty.clientHeight);
+        screen.scrollY += change;
+        damage.AddScroll(0, -change, screen.clientWidth, screen.clientHeight);
     } else {
-        tty.scrollX += change;
-        damage.AddScroll(-change, 0, tty.clientWidth, tty.clientHeight);
+        screen.scrollX += change;
+        damage.AddScroll(-change, 0, screen.clientWidth, screen.clientHeight);
     }
     return true;
 }
 
 ScrollAxis ScreenModel::Axis(ScrollOrientation orientation) const {
     if (orientation == ScrollOrientation::Vertical) {
-        return {tty.scrollY, tty.maxScrollY, tty.charHeight, tty.clientHeight};
+        return {screen.scrollY, screen.maxScrollY, screen.charHeight, screen.clientHeight};
     }
-    return {tty.scrollX, tty.maxScrollX, tty.charWidth, tty.clientWidth};
+    return {screen.scrollX, screen.maxScrollX, screen.charWidth, screen.clientWidth};
 }
 
 void ScreenModel::Clear() {
-    tty.screen.fill(kBlank);
-    tty.row = 0;
-    tty.column = 0;
+    screen.cells.fill(kBlank);
+    screen.row = 0;
+    screen.column = 0;
     damage.AddWholeClient(true);
 }
 
 ScreenDamage ScreenModel::TakeDamage() {
-    return damage.Take(tty.scrollX, tty.scrollY);
+    return damage.Take(screen.scrollX, screen.scrollY);
 }
 
 PixelPoint ScreenModel::CaretPosition() const {
-    return {tty.column * tty.charWidth - tty.scrollX, tty.row * tty.charHeight - tty.scrollY};
+    return {screen.column * screen.charWidth - screen.scrollX,
+            screen.row * screen.charHeight - screen.scrollY};
 }
 
 ScrollBarState ScreenModel::ScrollBar(ScrollOrientation orientation) const {
@@ -276,19 +278,19 @@ ScrollBarState ScreenModel::ScrollBar(ScrollOrientation orientation) const {
 }
 
 std::int32_t ScreenModel::TopVisibleRow() const {
-    return tty.charHeight > 0 ? tty.scrollY / tty.charHeight : 0;
+    return screen.charHeight > 0 ? screen.scrollY / screen.charHeight : 0;
 }
 
 std::span<const std::uint8_t> ScreenModel::Row(std::int32_t row) const {
-    if (row < 0 || row >= tty.rows) {
+    if (row < 0 || row >= screen.rows) {
         return {};
     }
-    return {tty.screen.data() + CellIndex(row, 0), static_cast<std::size_t>(tty.columns)};
+    return {screen.cells.data() + CellIndex(row, 0), static_cast<std::size_t>(screen.columns)};
 }
 
 std::vector<PaintRow> ScreenModel::PlanPaint(const PixelRect& client) const {
-    const std::int32_t cw = tty.charWidth;
-    const std::int32_t ch = tty.charHeight;
+    const std::int32_t cw = screen.charWidth;
+    const std::int32_t ch = screen.charHeight;
     // Pixels left of or above the content hold no cells.
     const PixelRect area{std::max(0, client.left), std::max(0, client.top), client.right,
                          client.bottom};
@@ -299,21 +301,21 @@ std::vector<PaintRow> ScreenModel::PlanPaint(const PixelRect& client) const {
         return static_cast<std::int32_t>(std::min<std::int64_t>(pixel / size, kScreenCells));
     };
     const std::int32_t firstRow =
-        std::min(cell(tty.scrollY + std::int64_t{area.top}, ch), tty.rows - 1);
+        std::min(cell(screen.scrollY + std::int64_t{area.top}, ch), screen.rows - 1);
     const std::int32_t lastRow =
-        std::min(tty.rows - 1, cell(tty.scrollY + std::int64_t{area.bottom} - 1, ch));
+        std::min(screen.rows - 1, cell(screen.scrollY + std::int64_t{area.bottom} - 1, ch));
     const std::int32_t firstColumn =
-        std::min(cell(tty.scrollX + std::int64_t{area.left}, cw), tty.columns - 1);
+        std::min(cell(screen.scrollX + std::int64_t{area.left}, cw), screen.columns - 1);
     const std::int32_t lastColumn =
-        std::min(tty.columns - 1, cell(tty.scrollX + std::int64_t{area.right} - 1, cw));
+        std::min(screen.columns - 1, cell(screen.scrollX + std::int64_t{area.right} - 1, cw));
     std::vector<PaintRow> plan;
     if (lastColumn < firstColumn) {
         return plan;
     }
     const std::int32_t count = lastColumn - firstColumn + 1;
     for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-        const std::int32_t x = firstColumn * cw - tty.scrollX;
-        const std::int32_t y = row * ch - tty.scrollY;
+        const std::int32_t x = firstColumn * cw - screen.scrollX;
+        const std::int32_t y = row * ch - screen.scrollY;
         plan.push_back({row,
                         firstColumn,
                         lastColumn,
@@ -327,7 +329,7 @@ std::vector<PaintRow> ScreenModel::PlanPaint(const PixelRect& client) const {
 }
 
 std::size_t ScreenModel::CellIndex(std::int32_t row, std::int32_t column) const {
-    return static_cast<std::size_t>(row) * static_cast<std::size_t>(tty.columns) +
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(screen.columns) +
            static_cast<std::size_t>(column);
 }
 

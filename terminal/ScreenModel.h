@@ -14,9 +14,10 @@
 
 namespace t8 {
 
-// The terminal screen without widgets: the 16384-byte cell buffer in TTYInfo with its shape,
-// cursor and scroll offsets, the control characters of the received stream, and what the widget
-// needs to paint, scroll and place the caret. Runs on the window's thread only.
+// The terminal screen without widgets: the 16384-byte cell buffer of the record's ScreenState
+// with its shape, cursor and scroll offsets, the control characters of the received stream (as
+// the COM settings and an address prompt have them), and what the widget needs to paint, scroll
+// and place the caret. Runs on the window's thread only.
 class ScreenModel {
 public:
     // Bytes copied out of the caller's block at a time (the reader's block size).
@@ -68,6 +69,7 @@ private:
     [[nodiscard]] std::size_t CellIndex(std::int32_t row, std::int32_t column) const;
 
     TTYInfo& tty;
+    ScreenState& screen; // tty's screen
     LinkFlags& flags;
     ScreenHost& host;
     DamageAccumulator damage;

@@ -52,7 +52,8 @@ bool DownloadStream::Setup(const std::string& path, std::uint32_t stageAndDispla
     }
     link = &link_;
     // 8N1, ten bits a byte: at most the bytes the line can carry
-    lineBytesPerSecond = link_.Record() != nullptr ? link_.Record()->baudRate / kBitsPerByte : 0;
+    lineBytesPerSecond =
+        link_.Record() != nullptr ? link_.Record()->com.baudRate / kBitsPerByte : 0;
     watch.emplace(link_, [this](LineLoss) { return LineLost(); });
     return true;
 }

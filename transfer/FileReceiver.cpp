@@ -20,9 +20,10 @@ void FileReceiver::Arm(std::string promptText) {
     fields.transferFormat = TransferFormat::FormatBinary; // until a keyword says otherwise
     receive.Arm();
     if (TTYInfo* tty = link.Record()) {
-        tty->addressPromptActive = 1;
-        tty->sendPending = 0; // Enter now confirms this receive, not a send armed before it
-        tty->echoActive = 0;  // the device echoes the typed range itself
+        tty->transfer.addressPromptActive = 1;
+        // Enter now confirms this receive, not a send armed before it
+        tty->transfer.sendPending = 0;
+        tty->line.echoActive = 0; // the device echoes the typed range itself
     }
     link.HoldFlowControl(true);
     fields.prompt.Arm(std::move(promptText));
@@ -47,8 +48,8 @@ void FileReceiver::FinishReceive() {
     if (tty == nullptr) {
         return;
     }
-    tty->addressPromptActive = 0;
-    tty->receiveActive = 1;
+    tty->transfer.addressPromptActive = 0;
+    tty->transfer.receiveActive = 1;
     fields.ParsePromptText();
     if (receiveDialog != nullptr) {
         return;
@@ -77,11 +78,11 @@ void FileReceiver::FinishReceive() {
 
 void FileReceiver::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
     TTYInfo* tty = link.Record();
-    if (tty == nullptr || tty->receiveActive == 0) {
+    if (tty == nullptr || tty->transfer.receiveActive == 0) {
         return;
     }
     if (receive.Feed(bytes, count, receiveDialog)) {
-        tty->receiveActive = 0;
+        tty->transfer.receiveActive = 0;
     }
 }
 
@@ -199,8 +200,8 @@ void FileReceiver::Close(bool quiet) {
     receiveDialog = nullptr;
     link.HoldFlowControl(false);
     if (TTYInfo* tty = link.Record()) {
-        tty->receiveActive = 0;
-        tty->echoActive = tty->comLocalEcho;
+        tty->transfer.receiveActive = 0;
+        tty->line.echoActive = tty->com.comLocalEcho;
     }
     if (quiet) {
         return;

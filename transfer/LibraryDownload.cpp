@@ -63,7 +63,7 @@ void LibraryDownload::ReceiveLibraryCommand() {
     Run(*path);
     watch.reset();
     running = false;
-    if (link.Record()->connected) {
+    if (link.Record()->line.connected) {
         timer.StartViewTimer();
     }
 }
@@ -146,7 +146,7 @@ void LibraryDownload::StartLibrary() {
     keysRefused = false;
     link.flags.displayHeld = 1;
     Keys(kStartKeys, kKeyGapMs);
-    const LineSettings saved = link.Record()->Line();
+    const LineSettings saved = link.Record()->com.Line();
     ReopenAtStartRate(saved.flowCtrl);
     link.flags.displayHeld = 1;
     StepDeviceRate(BaudCode(saved.baudRate));
@@ -162,12 +162,12 @@ void LibraryDownload::StepDeviceRate(int baudCode) {
 }
 
 void LibraryDownload::ApplyLine(const LineSettings& line) {
-    TTYInfo& tty = *link.Record();
-    tty.baudRate = line.baudRate;
-    tty.byteSize = line.byteSize;
-    tty.parity = line.parity;
-    tty.stopBits = line.stopBits;
-    tty.flowCtrl = line.flowCtrl;
+    ComPortSettings& com = link.Record()->com;
+    com.baudRate = line.baudRate;
+    com.byteSize = line.byteSize;
+    com.parity = line.parity;
+    com.stopBits = line.stopBits;
+    com.flowCtrl = line.flowCtrl;
 }
 
 // The started library talks at 9600 8N1; the flow control stays, XON/XOFF's flag goes for good.
@@ -176,7 +176,7 @@ void LibraryDownload::ReopenAtStartRate(std::uint8_t flowCtrl) {
         return; // the device is gone: nothing to talk to at any rate
     }
     ApplyLine({kStartBaudRate, 8, kParityNone, kStopOne, flowCtrl});
-    link.Record()->comXonXoff = 0;
+    link.Record()->line.comXonXoff = 0;
     watch.reset();
     link.ClosePort();
     timer.Wait(kReopenPauseMs);

@@ -51,9 +51,9 @@ void TransferController::ArmSend(const std::string& path) {
     fields.transferFormat = TransferFormat::FormatUndetermined;
     fields.prompt.Arm();
     if (TTYInfo* tty = link.Record()) {
-        tty->addressPromptActive = 1;
-        tty->sendPending = 1;
-        tty->echoActive = 0; // typed keys are not echoed while the transfer runs
+        tty->transfer.addressPromptActive = 1;
+        tty->transfer.sendPending = 1;
+        tty->line.echoActive = 0; // typed keys are not echoed while the transfer runs
     }
     link.HoldFlowControl(false); // a receive armed before is no longer
 }
@@ -126,7 +126,7 @@ void TransferController::CarryOutRequest() {
         roles.window.OpenExamine(path, true);
     } else if (action == RequestDesk::kDownload) {
         const TTYInfo* tty = link.Record();
-        if (tty != nullptr && tty->connected != 0) {
+        if (tty != nullptr && tty->line.connected != 0) {
             SendNamedFile(path);
         } else {
             roles.messages.ShowMessage("Cannot send " + path + kPortClosedForSend,
@@ -138,7 +138,7 @@ void TransferController::CarryOutRequest() {
 
 void TransferController::ConfirmArmedSend() {
     const TTYInfo* tty = link.Record();
-    if (tty == nullptr || tty->sendPending == 0) {
+    if (tty == nullptr || tty->transfer.sendPending == 0) {
         return;
     }
     fields.ParsePromptText();
@@ -155,11 +155,16 @@ void TransferController::ConfirmArmedSend() {
 
 void TransferController::MarkPromptAtLineStart() {
     const TTYInfo* tty = link.Record();
-    if (tty == nullptr || tty->row < 0 || tty->row >= tty->rows || tty->columns <= 0) {
+    if (tty == nullptr) {
         return;
     }
-    const auto index = static_cast<std::size_t>(tty->row) * static_cast<std::size_t>(tty->columns);
-    if (index < tty->screen.size() && tty->screen[index] == ReceiveStream::kPromptChar) {
+    const ScreenState& screen = tty->screen;
+    if (screen.row < 0 || screen.row >= screen.rows || screen.columns <= 0) {
+        return;
+    }
+    const auto index =
+        static_cast<std::size_t>(screen.row) * static_cast<std::size_t>(screen.columns);
+    if (index < screen.cells.size() && screen.cells[index] == ReceiveStream::kPromptChar) {
         link.flags.promptSeen = 1; // the device's prompt at the start of a line
     }
 }
@@ -178,8 +183,8 @@ void TransferController::StartSend() {
     roles.timer.StopViewTimer();
     TTYInfo* tty = link.Record();
     if (tty != nullptr) {
-        tty->addressPromptActive = 0;
-        tty->sendPending = 0;
+        tty->transfer.addressPromptActive = 0;
+        tty->transfer.sendPending = 0;
         StreamFile();
     }
     if (link.LineOpen()) {
@@ -199,7 +204,7 @@ void TransferController::StreamFile() {
         return;
     }
     // At the end, or with the line gone (the link has told the operator): nothing to send.
-    tty.echoActive = tty.comLocalEcho;
+    tty.line.echoActive = tty.com.comLocalEcho;
 }
 
 void TransferController::ExecuteBatchCommand() {
@@ -244,10 +249,10 @@ RawSendResult TransferController::SendFileRaw(const std::string& path) {
 
 void TransferController::CancelPrompt() {
     if (TTYInfo* tty = link.Record()) {
-        tty->addressPromptActive = 0;
-        tty->receiveActive = 0;
-        tty->sendPending = 0;
-        tty->echoActive = tty->comLocalEcho;
+        tty->transfer.addressPromptActive = 0;
+        tty->transfer.receiveActive = 0;
+        tty->transfer.sendPending = 0;
+        tty->line.echoActive = tty->com.comLocalEcho;
     }
     link.HoldFlowControl(false);
 }

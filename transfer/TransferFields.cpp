@@ -16,7 +16,7 @@ void SendAbortEscapes(SerialLink& link) {
     constexpr std::uint8_t kEscapePair[] = {0x1B, 0x1B};
     link.SendBytes(kEscapePair, sizeof kEscapePair);
     if (TTYInfo* tty = link.Record()) {
-        tty->echoActive = tty->comLocalEcho;
+        tty->line.echoActive = tty->com.comLocalEcho;
     }
     link.SendBytes(kEscapePair, sizeof kEscapePair);
 }

@@ -1,7 +1,7 @@
 #include "examine/ui/CExamineFileDlg.h"
 
 #include "examine/ui/MemoryMapStrip.h"
-#include "link/TTYInfo.h"
+#include "link/FillOptions.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -42,9 +42,9 @@ CExamineFileDlg::CExamineFileDlg(QWidget* parent) : QDialog(parent) {
 
 CExamineFileDlg::~CExamineFileDlg() = default;
 
-void CExamineFileDlg::SetSettings(const TTYInfo& record) {
-    settings.fillUnused = record.fillUnused != 0;
-    settings.fillPattern = record.fillPattern;
+void CExamineFileDlg::SetSettings(const FillOptions& fill) {
+    settings.fillUnused = fill.unused != 0;
+    settings.fillPattern = fill.pattern;
 }
 
 QLabel* CExamineFileDlg::AddField(QGridLayout* grid, int row, int column, const char* label,

@@ -17,7 +17,7 @@ class QTreeWidget;
 namespace t8 {
 
 class MemoryMapStrip;
-struct TTYInfo;
+struct FillOptions;
 
 // "Examine file....": shows what a file holds as a memory image; the examination itself is
 // the ExamineTool's, ticked every 200 ms.
@@ -30,8 +30,8 @@ public:
     ~CExamineFileDlg() override;
 
     void SetFileName(const std::string& path) { fileName = path; }
-    // Only the fill options of the record are used.
-    void SetSettings(const TTYInfo& record);
+    // The record's fill options.
+    void SetSettings(const FillOptions& fill);
     int exec() override;
     // What exec does before the dialog shows: a fresh examination of the file.
     void Start();

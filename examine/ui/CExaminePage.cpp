@@ -30,24 +30,22 @@ CExaminePage::CExaminePage(QWidget* parent) : QWidget(parent) {
     connect(patternField, &QLineEdit::textEdited, this, [this] { TakeControls(); });
 }
 
-void CExaminePage::LoadFromRecord(const TTYInfo& record) {
-    settings = record;
+void CExaminePage::LoadFromRecord(const FillOptions& fill) {
+    settings = fill;
     const QSignalBlocker blockBox(csumBox);
     const QSignalBlocker blockField(patternField);
-    csumBox->setChecked(settings.fillUnused != 0);
-    patternField->setText(QString::fromStdString(FormatFillPattern(settings.fillPattern)));
-    patternField->setEnabled(settings.fillUnused != 0);
+    csumBox->setChecked(settings.unused != 0);
+    patternField->setText(QString::fromStdString(FormatFillPattern(settings.pattern)));
+    patternField->setEnabled(settings.unused != 0);
 }
 
 void CExaminePage::TakeControls() {
-    settings.fillPattern =
-        ScanFillPattern(patternField->text().toStdString(), settings.fillPattern);
-    settings.fillUnused = csumBox->isChecked() ? 1 : 0;
+    settings.pattern = ScanFillPattern(patternField->text().toStdString(), settings.pattern);
+    settings.unused = csumBox->isChecked() ? 1 : 0;
 }
 
-void CExaminePage::StoreToRecord(TTYInfo& record) const {
-    record.fillUnused = settings.fillUnused;
-    record.fillPattern = settings.fillPattern;
+void CExaminePage::StoreToRecord(FillOptions& fill) const {
+    fill = settings;
 }
 
 } // namespace t8

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/TTYInfo.h"
+#include "link/FillOptions.h"
 
 #include <QWidget>
 
@@ -10,24 +10,24 @@ class QLineEdit;
 namespace t8 {
 
 // The "Examine" page: "Add unused space to CSUM" and the fill pattern, edited on a copy of
-// the record; only those two go back.
+// the record's fill options.
 class CExaminePage : public QWidget {
     Q_OBJECT
 public:
     explicit CExaminePage(QWidget* parent = nullptr);
 
-    void LoadFromRecord(const TTYInfo& record);
-    void StoreToRecord(TTYInfo& record) const;
+    void LoadFromRecord(const FillOptions& fill);
+    void StoreToRecord(FillOptions& fill) const;
 
     [[nodiscard]] QCheckBox* CsumBox() const { return csumBox; }
     [[nodiscard]] QLineEdit* PatternField() const { return patternField; }
-    [[nodiscard]] std::uint32_t FillUnused() const { return settings.fillUnused; }
-    [[nodiscard]] std::uint32_t FillPattern() const { return settings.fillPattern; }
+    [[nodiscard]] std::uint32_t FillUnused() const { return settings.unused; }
+    [[nodiscard]] std::uint32_t FillPattern() const { return settings.pattern; }
 
 private:
     void TakeControls();
 
-    TTYInfo settings;
+    FillOptions settings;
     QCheckBox* csumBox = nullptr;
     QLineEdit* patternField = nullptr;
 };

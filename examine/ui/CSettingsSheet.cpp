@@ -16,11 +16,11 @@ CSettingsSheet::CSettingsSheet(QWidget* parent) : QDialog(parent) {
     LayOutSheet(*this, tabs);
 }
 
-void CSettingsSheet::LoadFromRecord(const TTYInfo& record) {
-    page->LoadFromRecord(record);
+void CSettingsSheet::LoadFromRecord(const FillOptions& fill) {
+    page->LoadFromRecord(fill);
 }
-void CSettingsSheet::StoreToRecord(TTYInfo& record) const {
-    page->StoreToRecord(record);
+void CSettingsSheet::StoreToRecord(FillOptions& fill) const {
+    page->StoreToRecord(fill);
 }
 
 } // namespace t8

@@ -5,7 +5,7 @@
 namespace t8 {
 
 class CExaminePage;
-struct TTYInfo;
+struct FillOptions;
 
 // "Settings...": a sheet whose one page is "Examine".
 class CSettingsSheet : public QDialog {
@@ -13,8 +13,8 @@ class CSettingsSheet : public QDialog {
 public:
     explicit CSettingsSheet(QWidget* parent = nullptr);
 
-    void LoadFromRecord(const TTYInfo& record);
-    void StoreToRecord(TTYInfo& record) const;
+    void LoadFromRecord(const FillOptions& fill);
+    void StoreToRecord(FillOptions& fill) const;
     [[nodiscard]] CExaminePage* Page() const { return page; }
 
 private:

@@ -1,6 +1,6 @@
 #include "settings/ui/CTerminalSetup.h"
 
-#include "link/TTYInfo.h"
+#include "link/ComPortSettings.h"
 #include "settings/ui/CCOMPortPage.h"
 #include "settings/ui/CLPTPortPage.h"
 #include "settings/ui/CUSBPortPage.h"
@@ -25,12 +25,13 @@ CTerminalSetup::CTerminalSetup(const QString& caption, QWidget* parent, int firs
     LayOutSheet(*this, tabs, firstPage);
 }
 
-void CTerminalSetup::LoadFromRecord(const TTYInfo& record, const std::string& runOverride) {
-    comPage->LoadSettings(record, runOverride);
+void CTerminalSetup::LoadFromRecord(const ComPortSettings& settings,
+                                    const std::string& runOverride) {
+    comPage->LoadSettings(settings, runOverride);
 }
 
-void CTerminalSetup::StoreToRecord(TTYInfo& record) const {
-    static_cast<ComPortSettings&>(record) = comPage->Settings();
+void CTerminalSetup::StoreToRecord(ComPortSettings& settings) const {
+    settings = comPage->Settings();
 }
 
 bool CTerminalSetup::KeepsRunOverride() const {

@@ -11,7 +11,7 @@ namespace t8 {
 class CCOMPortPage;
 class CLPTPortPage;
 class CUSBPortPage;
-struct TTYInfo;
+struct ComPortSettings;
 
 // "Terminal Setup": the port parameter sheet. It holds the COM, LPT and USB pages but shows
 // only "COM Port".
@@ -23,9 +23,9 @@ public:
     CTerminalSetup(const QString& caption, QWidget* parent = nullptr, int firstPage = 0);
 
     // `runOverride`: the device this run was started on, shown beside the stored choice.
-    void LoadFromRecord(const TTYInfo& record, const std::string& runOverride = {});
-    // The COM page's settings into the record (after OK).
-    void StoreToRecord(TTYInfo& record) const;
+    void LoadFromRecord(const ComPortSettings& settings, const std::string& runOverride = {});
+    // The COM page's settings into the record's (after OK).
+    void StoreToRecord(ComPortSettings& settings) const;
     // After OK: whether the device this run was started on stays in force.
     [[nodiscard]] bool KeepsRunOverride() const;
 

@@ -59,7 +59,7 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
         const PixelPoint at = screen ? screen->CaretPosition() : PixelPoint{};
         const TTYInfo* tty = link.Record();
         if (tty) {
-            viewport()->update(at.x, at.y, tty->charWidth, tty->charHeight);
+            viewport()->update(at.x, at.y, tty->screen.charWidth, tty->screen.charHeight);
         }
     });
 }
@@ -92,7 +92,7 @@ int CProgTermView::OnCreate(const std::string& portOverride) {
         }
     };
     link.SetHooks({[this, logFailure](TTYInfo& tty) {
-                       tty.backColour = WindowColorRef();
+                       tty.look.backColour = WindowColorRef();
                        logFailure(store.LoadSettings(tty, dirs));
                    },
                    [this, logFailure](TTYInfo& tty) { logFailure(store.SaveSettings(tty, dirs)); },
@@ -116,12 +116,12 @@ void CProgTermView::BuildFont() {
     if (!screen) {
         screen = std::make_unique<ScreenModel>(*tty, link.flags, *this);
     }
-    font = FontFromLogFont(tty->logFont);
+    font = FontFromLogFont(tty->look.logFont);
     font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
     const QFontMetrics metrics(font, viewport());
     screen->SetCellSize(std::max(1, metrics.horizontalAdvance(QChar('M'))),
                         std::max(1, metrics.height() + metrics.leading()));
-    glyphs.Build(font, tty->logFont.charSet == kCharSetOem, tty->charWidth);
+    glyphs.Build(font, tty->look.logFont.charSet == kCharSetOem, tty->screen.charWidth);
     screen->Resize(viewport()->width(), viewport()->height());
     SyncScrollBars();
     viewport()->update();
@@ -303,12 +303,12 @@ std::string CProgTermView::ScreenRow(int row) const {
 
 void CProgTermView::PaintScreen(QPainter& painter, const QRect& area) {
     const TTYInfo* tty = link.Record();
-    const QColor back = tty ? ColorFromColorRef(tty->backColour) : palette().base().color();
+    const QColor back = tty ? ColorFromColorRef(tty->look.backColour) : palette().base().color();
     painter.fillRect(area, back);
     if (!tty || !screen) {
         return;
     }
-    painter.setPen(ColorFromColorRef(tty->textColour));
+    painter.setPen(ColorFromColorRef(tty->look.textColour));
     const PixelRect client{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
     painter.save();
     for (const PaintRow& row : screen->PlanPaint(client)) {
@@ -324,10 +324,10 @@ void CProgTermView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     PaintScreen(painter, event->rect());
     const TTYInfo* tty = link.Record();
-    if (tty && tty->caretShown && caretVisible && hasFocus() && screen) {
+    if (tty && tty->screen.caretShown && caretVisible && hasFocus() && screen) {
         const PixelPoint at = screen->CaretPosition();
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.fillRect(at.x, at.y, tty->charWidth, tty->charHeight, Qt::white);
+        painter.fillRect(at.x, at.y, tty->screen.charWidth, tty->screen.charHeight, Qt::white);
     }
 }
 
@@ -336,9 +336,9 @@ void CProgTermView::PlaceCaret() {
     if (!tty || !screen || destroying) {
         return;
     }
-    panes.SetCursorPosition(tty->column, tty->row);
+    panes.SetCursorPosition(tty->screen.column, tty->screen.row);
     const PixelPoint at = screen->CaretPosition();
-    viewport()->update(at.x, at.y, tty->charWidth, tty->charHeight);
+    viewport()->update(at.x, at.y, tty->screen.charWidth, tty->screen.charHeight);
 }
 
 void CProgTermView::keyPressEvent(QKeyEvent* event) {
@@ -367,8 +367,8 @@ bool CProgTermView::focusNextPrevChild(bool) {
 void CProgTermView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     TTYInfo* tty = link.Record();
-    if (tty && tty->connected) {
-        tty->caretShown = 1;
+    if (tty && tty->line.connected) {
+        tty->screen.caretShown = 1;
         ShowCaret(true);
     }
 }

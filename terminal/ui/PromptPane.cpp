@@ -19,7 +19,7 @@ void PromptPane::SetText(const std::string& text) {
 }
 
 void PromptPane::ClearStaleAddressPrompt(const TTYInfo* tty) {
-    if (tty && !silent && !tty->addressPromptActive && !tty->receiveActive &&
+    if (tty && !silent && !tty->transfer.addressPromptActive && !tty->transfer.receiveActive &&
         panes.PromptText() == QString::fromUtf8(kAddressPromptText)) {
         panes.SetPromptText(panes.ReadyText());
     }

@@ -113,7 +113,7 @@ void TerminalCommands::StartCapture() {
     if (!tty) {
         return;
     }
-    tty->captureOn = 1;
+    tty->transfer.captureOn = 1;
     doc.ResetCapture();
     view.ResetCaptureReport();
 }
@@ -124,7 +124,7 @@ void TerminalCommands::StopCapture() {
     const QString path =
         QFileDialog::getSaveFileName(&view, "Save captured data", start, kCaptureFilter);
     if (tty) {
-        tty->captureOn = 0;
+        tty->transfer.captureOn = 0;
     }
     if (path.isEmpty()) {
         return; // the bytes stay until the next capture starts
@@ -155,11 +155,11 @@ void TerminalCommands::ChangeFont() {
     const QFont font = QFontDialog::getFont(&chosen, view.TerminalFont(), &view, "Change font",
                                             QFontDialog::MonospacedFonts);
     if (chosen) {
-        tty->logFont = LogFontFromFont(font, tty->logFont);
+        tty->look.logFont = LogFontFromFont(font, tty->look.logFont);
         const QColor colour =
-            QColorDialog::getColor(ColorFromColorRef(tty->textColour), &view, "Text colour");
+            QColorDialog::getColor(ColorFromColorRef(tty->look.textColour), &view, "Text colour");
         if (colour.isValid()) {
-            tty->textColour = ColorRefFromColor(colour);
+            tty->look.textColour = ColorRefFromColor(colour);
         }
         view.BuildFont();
     }
@@ -172,9 +172,9 @@ void TerminalCommands::ChangeBackground() {
         return;
     }
     const QColor colour =
-        QColorDialog::getColor(ColorFromColorRef(tty->backColour), &view, "Background color");
+        QColorDialog::getColor(ColorFromColorRef(tty->look.backColour), &view, "Background color");
     if (colour.isValid()) {
-        tty->backColour = ColorRefFromColor(colour);
+        tty->look.backColour = ColorRefFromColor(colour);
         view.viewport()->update();
     }
 }
@@ -240,9 +240,9 @@ void TerminalCommands::EditSettings() {
         return;
     }
     CSettingsSheet sheet(&view);
-    sheet.LoadFromRecord(*tty);
+    sheet.LoadFromRecord(tty->fill);
     if (sheet.exec() == QDialog::Accepted) {
-        sheet.StoreToRecord(*tty);
+        sheet.StoreToRecord(tty->fill);
     }
 }
 
@@ -254,11 +254,11 @@ void TerminalCommands::PortParameters() {
         return;
     }
     CTerminalSetup sheet(CTerminalSetup::kCaption, &view, 0);
-    sheet.LoadFromRecord(*tty, link.PortOverride());
+    sheet.LoadFromRecord(tty->com, link.PortOverride());
     link.ClosePort();
     timer.Wait(kPortCloseWaitMs);
     if (sheet.exec() == QDialog::Accepted) {
-        sheet.StoreToRecord(*tty);
+        sheet.StoreToRecord(tty->com);
         if (!sheet.KeepsRunOverride()) {
             link.SetPortOverride({}); // another port was chosen for good
         }

@@ -122,7 +122,7 @@ void ViewDialogs::OpenExamine(const std::string& path, bool withRecord) {
     CExamineFileDlg dialog(&view);
     dialog.SetFileName(path);
     if (const TTYInfo* settings = withRecord ? link.Record() : nullptr) {
-        dialog.SetSettings(*settings);
+        dialog.SetSettings(settings->fill);
     }
     dialog.exec();
 }

@@ -30,7 +30,7 @@ class BatchExecutorTest : public ::testing::Test {
 protected:
     BatchExecutorTest()
         : rig([this](const std::string&) { return std::make_unique<FakePort>(state); }) {
-        rig.link.Record()->devicePath = "/dev/fake";
+        rig.link.Record()->com.devicePath = "/dev/fake";
         rig.link.OpenPort();
         rig.ui.trace = &state.written;
         batch.emplace(*rig.transfers, display);
@@ -206,7 +206,7 @@ TEST_F(BatchExecutorTest, TxTypesItsKeysThenSendsTheFileBesideTheBatchThenWaits)
 TEST_F(BatchExecutorTest, RxArmsTheReceiveAndItsTicksWaitForTheTransfer) {
     Run("RX \"out RX.hex\"  SE00100,00103:\r\nCMD q\r\n");
     Tick();
-    EXPECT_TRUE(rig.link.Record()->addressPromptActive);
+    EXPECT_TRUE(rig.link.Record()->transfer.addressPromptActive);
     const std::string record = ":0400000041424344F2\r\n";
     rig.ui.beforeTick = [&](int tick) {
         batch->Tick(); // the dialog's timer keeps firing during the receive

@@ -31,7 +31,7 @@ protected:
     }
 
     void Open() {
-        ASSERT_TRUE(terminal.CreateRecord([](TTYInfo& tty) { tty.devicePath = "/dev/fake"; }));
+        ASSERT_TRUE(terminal.CreateRecord([](TTYInfo& tty) { tty.com.devicePath = "/dev/fake"; }));
         ASSERT_NE(terminal.Link().OpenPort(), 0);
     }
     // The device sends `bytes` (or hangs up); the run dispatches them as its event loop does.
@@ -59,11 +59,11 @@ TEST_F(HeadlessTerminalTest, OnlyTheDevicesTextIsLoggedNeverAReceivesData) {
     EXPECT_EQ(logged, "\r\n>SE00000,0001F" + longLine);
 
     logged.clear();
-    terminal.Link().Record()->receiveActive = 1; // the data arrive while a receive runs
+    terminal.Link().Record()->transfer.receiveActive = 1; // the data arrive while a receive runs
     Device(":10000000000102030405060708090A0B0C0D0E0F78\r\n");
     EXPECT_EQ(logged, "");
     EXPECT_EQ(received, ":10000000000102030405060708090A0B0C0D0E0F78\r\n");
-    terminal.Link().Record()->receiveActive = 0;
+    terminal.Link().Record()->transfer.receiveActive = 0;
 
     Device(std::nullopt);
     EXPECT_FALSE(terminal.Connected());

@@ -60,7 +60,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(pty.Ok());
         ASSERT_EQ(link.CreateLinkRecord(), 1);
-        link.Record()->devicePath = pty.SlavePath();
+        link.Record()->com.devicePath = pty.SlavePath();
     }
 
     // Dispatches on this thread, as the window would, until `count` screen bytes arrived.
@@ -94,7 +94,7 @@ protected:
         dev.Link("ttyUSB0", pty.SlavePath());
         dev.Link("by-id/usb-T8_Adapter-if00", "../ttyUSB0");
         link.SetStableNameFolder(dev.Path("by-id"));
-        link.Record()->devicePath = dev.Path("ttyUSB0");
+        link.Record()->com.devicePath = dev.Path("ttyUSB0");
         ASSERT_NE(link.OpenPort(), 0);
         EXPECT_EQ(link.Identity().byIdLink, dev.Path("by-id/usb-T8_Adapter-if00"));
         pty.CloseMaster();
@@ -126,11 +126,11 @@ TEST_F(PtyLinkTest, EverySettingReachesTheLine) {
     };
     for (const auto& c : cases) {
         TTYInfo& tty = *link.Record();
-        tty.baudRate = c.line.baudRate;
-        tty.byteSize = c.line.byteSize;
-        tty.parity = c.line.parity;
-        tty.stopBits = c.line.stopBits;
-        tty.flowCtrl = c.line.flowCtrl;
+        tty.com.baudRate = c.line.baudRate;
+        tty.com.byteSize = c.line.byteSize;
+        tty.com.parity = c.line.parity;
+        tty.com.stopBits = c.line.stopBits;
+        tty.com.flowCtrl = c.line.flowCtrl;
         ASSERT_NE(link.OpenPort(), 0) << c.line.baudRate;
         const auto r = pty.ReadSettings();
         EXPECT_EQ(r.ospeed, c.line.baudRate);
@@ -160,12 +160,12 @@ TEST_F(PtyLinkTest, SettingsTheUartRefusesFailTheOpen) {
                                     {9600, 5, 0, kStopTwo, 0}};
     for (const auto& line : refused) {
         TTYInfo& tty = *link.Record();
-        tty.baudRate = line.baudRate;
-        tty.byteSize = line.byteSize;
-        tty.parity = line.parity;
-        tty.stopBits = line.stopBits;
+        tty.com.baudRate = line.baudRate;
+        tty.com.byteSize = line.byteSize;
+        tty.com.parity = line.parity;
+        tty.com.stopBits = line.stopBits;
         EXPECT_EQ(link.OpenPort(), 0);
-        EXPECT_EQ(tty.connected, 0u);
+        EXPECT_EQ(tty.line.connected, 0u);
         EXPECT_FALSE(link.ReaderRunning());
     }
 }
@@ -227,8 +227,8 @@ TEST_F(PtyLinkTest, AHangUpIsToldOnceWithoutAMessageBoxAndEndsTheReader) {
     ASSERT_NE(link.OpenPort(), 0);
     ASSERT_TRUE(pty.WriteAll("last words"));
     EXPECT_EQ(ScreenFor(10), "last words");
-    link.Record()->captureOn = 1;
-    link.Record()->column = 10; // where a screen would have its cursor after the text
+    link.Record()->transfer.captureOn = 1;
+    link.Record()->screen.column = 10; // where a screen would have its cursor after the text
     pty.CloseMaster();
     for (int i = 0; i < 50 && ui.statuses.empty(); ++i) {
         const int seen = ui.Wakes();
@@ -257,7 +257,7 @@ TEST_F(PtyLinkTest, AReconnectFollowsTheStableNameToTheAdaptersNewNode) {
     dev.Link("ttyUSB0", other.SlavePath());
     dev.Link("ttyUSB1", back.SlavePath());
     dev.Link("by-id/usb-T8_Adapter-if00", "../ttyUSB1");
-    ASSERT_TRUE(Serve([&] { return link.Record()->connected != 0; }));
+    ASSERT_TRUE(Serve([&] { return link.Record()->line.connected != 0; }));
     EXPECT_EQ(ui.statuses.back(), "T8 reconnected on " + back.SlavePath());
 
     ASSERT_EQ(link.SendBytes("K"), 1);
@@ -267,7 +267,7 @@ TEST_F(PtyLinkTest, AReconnectFollowsTheStableNameToTheAdaptersNewNode) {
     ASSERT_NE(link.OpenPort(), 0);
     ASSERT_EQ(link.SendBytes("L"), 1);
     EXPECT_EQ(back.ReadFor(1, 2000), "L");
-    link.Record()->devicePath = other.SlavePath(); // another port chosen: that one counts
+    link.Record()->com.devicePath = other.SlavePath(); // another port chosen: that one counts
     EXPECT_EQ(link.DevicePath(), other.SlavePath());
 }
 
@@ -283,7 +283,7 @@ TEST_F(PtyLinkTest, AWaitResumedAfterAReopenStillFollowsTheStableName) {
 
     dev.Link("ttyUSB1", back.SlavePath());
     dev.Link("by-id/usb-T8_Adapter-if00", "../ttyUSB1");
-    ASSERT_TRUE(Serve([&] { return link.Record()->connected != 0; }));
+    ASSERT_TRUE(Serve([&] { return link.Record()->line.connected != 0; }));
     ASSERT_EQ(link.SendBytes("K"), 1);
     EXPECT_EQ(back.ReadFor(1, 2000), "K");
 }
@@ -292,7 +292,7 @@ TEST_F(PtyLinkTest, AWaitResumedAfterAReopenStillFollowsTheStableName) {
 TEST_F(PtyLinkTest, OnlyAHangUpStartsTheWaitForTheDevice) {
     const auto hangUp = [&](PtyPair& device) {
         device.CloseMaster();
-        for (int i = 0; i < 50 && link.Record()->connected != 0; ++i) {
+        for (int i = 0; i < 50 && link.Record()->line.connected != 0; ++i) {
             const int seen = ui.Wakes();
             link.DispatchReceived();
             ui.WaitForWake(seen, 100);
@@ -300,13 +300,13 @@ TEST_F(PtyLinkTest, OnlyAHangUpStartsTheWaitForTheDevice) {
     };
     TempFolder folder;
     folder.Link("t8", pty.SlavePath());
-    link.Record()->devicePath = folder.Path("t8");
+    link.Record()->com.devicePath = folder.Path("t8");
     ASSERT_NE(link.OpenPort(), 0);
     link.ClosePort();
     EXPECT_FALSE(link.AwaitingDevice()) << "closed by the operator";
     ASSERT_NE(link.OpenPort(), 0);
 
-    link.Record()->comReconnect = 0;
+    link.Record()->com.comReconnect = 0;
     hangUp(pty);
     EXPECT_FALSE(link.AwaitingDevice());
     EXPECT_EQ(ui.statuses.back(),
@@ -317,7 +317,7 @@ TEST_F(PtyLinkTest, OnlyAHangUpStartsTheWaitForTheDevice) {
 
     PtyPair again;
     folder.Link("t8", again.SlavePath());
-    link.Record()->comReconnect = 1;
+    link.Record()->com.comReconnect = 1;
     link.AllowReconnect(false); // --no-reconnect
     ASSERT_NE(link.OpenPort(), 0);
     hangUp(again);
@@ -340,7 +340,7 @@ TEST_F(PtyLinkTest, ThePortIsExclusive) {
 }
 
 TEST_F(PtyLinkTest, TheDevicesXoffHoldsOurOutputUntilXonUnderXonXoffOnly) {
-    link.Record()->flowCtrl = kFlowXonXoff;
+    link.Record()->com.flowCtrl = kFlowXonXoff;
     ASSERT_NE(link.OpenPort(), 0);
     ASSERT_TRUE(pty.WriteAll("\x13"));
     ScreenFor(1); // the reader has seen it
@@ -359,7 +359,7 @@ TEST_F(PtyLinkTest, TheDevicesXoffHoldsOurOutputUntilXonUnderXonXoffOnly) {
     // without them, and what we send goes out.
     ASSERT_TRUE(pty.WriteAll("\x13"));
     ScreenFor(target.All('s').size() + 1);
-    link.Record()->flowCtrl = 0;
+    link.Record()->com.flowCtrl = 0;
     ASSERT_NE(link.OpenPort(), 0);
     ASSERT_TRUE(pty.WriteAll("\x13"));
     ScreenFor(target.All('s').size() + 1);

@@ -20,8 +20,8 @@ protected:
 
     void Open(std::uint8_t flowCtrl = 0) {
         ASSERT_EQ(link.CreateLinkRecord(), 1);
-        link.Record()->devicePath = "/dev/fake";
-        link.Record()->flowCtrl = flowCtrl;
+        link.Record()->com.devicePath = "/dev/fake";
+        link.Record()->com.flowCtrl = flowCtrl;
         ASSERT_NE(link.OpenPort(), 0);
     }
     int Send(std::string_view text) { return link.SendBytes(text); }
@@ -49,7 +49,7 @@ TEST_F(SerialLinkTest, ConnectionCheckFollowsTheConfiguredHandshake) {
     };
     Open();
     for (const auto& c : cases) {
-        link.Record()->flowCtrl = c.flow;
+        link.Record()->com.flowCtrl = c.flow;
         port.modemStatus = c.lines;
         port.written.clear();
         ui.messages.clear();
@@ -73,7 +73,7 @@ TEST_F(SerialLinkTest, XoffHoldsSendsSilentlyOnlyUnderSoftwareFlowControl) {
     EXPECT_EQ(Send("CP"), 1);
     EXPECT_EQ(port.written, "CP");
 
-    link.Record()->flowCtrl = 0; // XOFF state means nothing without the setting
+    link.Record()->com.flowCtrl = 0; // XOFF state means nothing without the setting
     link.flags.txAllowed = 0;
     EXPECT_EQ(Send("X"), 1);
     EXPECT_EQ(port.written, "CPX");
@@ -103,7 +103,7 @@ TEST_F(SerialLinkTest, WriteTimeoutScalesWithTheRateAndVanishesAbove19200) {
     const std::pair<std::uint32_t, std::uint32_t> perByte[] = {{9600, 2},  {19200, 1},  {14400, 1},
                                                                {28800, 0}, {115200, 0}, {300, 64}};
     for (const auto& [baud, ms] : perByte) {
-        link.Record()->baudRate = baud;
+        link.Record()->com.baudRate = baud;
         ASSERT_EQ(Send("ABCD"), 1);
         EXPECT_EQ(port.writeTimeouts.back(), 4 * ms) << baud;
     }
@@ -112,7 +112,7 @@ TEST_F(SerialLinkTest, WriteTimeoutScalesWithTheRateAndVanishesAbove19200) {
 TEST_F(SerialLinkTest, AClosedPortSendsNothingAndSaysSoInTheStatusBar) {
     ASSERT_EQ(link.CreateLinkRecord(), 1);
     EXPECT_EQ(Send("CE"), 0);
-    link.Record()->flowCtrl = kFlowRtsCts; // no lines to judge on a closed port: no box either
+    link.Record()->com.flowCtrl = kFlowRtsCts; // no lines to judge on a closed port: no box either
     EXPECT_EQ(Send("CE"), 0);
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_EQ(ui.statuses.size(), 2u);
@@ -133,14 +133,14 @@ TEST_F(SerialLinkTest, DispatchRules) {
         return link.ShowReceived(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     };
     EXPECT_EQ(show("a"), 1);
-    tty.captureOn = 1;
+    tty.transfer.captureOn = 1;
     show("b");
-    tty.receiveActive = 1;
+    tty.transfer.receiveActive = 1;
     show("c"); // captured and received, not shown
-    tty.receiveActive = 0;
+    tty.transfer.receiveActive = 0;
     link.flags.displayHeld = 1;
     show("d"); // captured only
-    tty.captureOn = 0;
+    tty.transfer.captureOn = 0;
     show("e"); // dropped
     link.flags.displayHeld = 0;
     show("f");
@@ -182,7 +182,7 @@ TEST(SerialLinkNestingTest, NestedBlocksAndWrapLineFeedsAreCapturedWhereTheyHapp
         show("\n");
         seenAfterNested = block;
     };
-    link.Record()->captureOn = 1;
+    link.Record()->transfer.captureOn = 1;
     show("abcdef");
     EXPECT_EQ(seenAfterNested, "abcdef") << "a nested block leaves the outer one intact";
     EXPECT_EQ(target.All('c'), "abcdef\n");
@@ -196,14 +196,14 @@ TEST(SerialLinkNestingTest, NestedBlocksAndWrapLineFeedsAreCapturedWhereTheyHapp
             show("<E>");
         }
     };
-    link.Record()->captureOn = 0;
+    link.Record()->transfer.captureOn = 0;
     show("abcdef");
     EXPECT_EQ(target.All('s'), "abcdef\n\n<E>");
     EXPECT_EQ(target.All('c'), "") << "capture is off";
-    link.Record()->captureOn = 1;
+    link.Record()->transfer.captureOn = 1;
     show("abcdef");
     EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>");
-    link.Record()->receiveActive = 1;
+    link.Record()->transfer.receiveActive = 1;
     show("abcdef");
     EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>abcdef") << "a receive takes the block whole";
 }
@@ -262,29 +262,29 @@ TEST_F(SerialLinkTest, NoRecordMeansEveryOperationFails) {
 TEST_F(SerialLinkTest, OpenConfiguresTheLineAndStartsTheTimer) {
     ASSERT_EQ(link.CreateLinkRecord(), 1);
     TTYInfo& tty = *link.Record();
-    tty.devicePath = "/dev/fake";
-    tty.comLocalEcho = 1;
+    tty.com.devicePath = "/dev/fake";
+    tty.com.comLocalEcho = 1;
     ASSERT_NE(link.OpenPort(), 0); // what reaches the line: PtyLinkTest, on a real terminal
     EXPECT_TRUE(port.dtr);
     EXPECT_TRUE(port.rts);
     EXPECT_TRUE(ui.timerRunning);
     EXPECT_TRUE(ui.caret);
     EXPECT_FALSE(ui.waitCursor);
-    EXPECT_EQ(tty.connected, 1u);
-    EXPECT_EQ(tty.echoActive, 1u);
+    EXPECT_EQ(tty.line.connected, 1u);
+    EXPECT_EQ(tty.line.echoActive, 1u);
     EXPECT_TRUE(link.ReaderRunning());
 
     link.ClosePort();
     EXPECT_FALSE(port.dtr);
     EXPECT_FALSE(ui.timerRunning);
     EXPECT_FALSE(ui.caret);
-    EXPECT_EQ(tty.connected, 0u);
+    EXPECT_EQ(tty.line.connected, 0u);
     EXPECT_FALSE(link.ReaderRunning());
 }
 
 TEST_F(SerialLinkTest, FailedOpenStartsNoTimerAndExplainsItself) {
     ASSERT_EQ(link.CreateLinkRecord(), 1);
-    link.Record()->comPort = 3;
+    link.Record()->com.comPort = 3;
     port.failOpen = true;
     EXPECT_EQ(link.OpenPort(), 0);
     EXPECT_FALSE(ui.timerRunning);
@@ -309,10 +309,10 @@ TEST_F(SerialLinkTest, FailedOpenStartsNoTimerAndExplainsItself) {
                                               "/dev/ttyACM3 don't exist",
                                               0),
               0u);
-    EXPECT_EQ(link.Record()->devicePath, "");
+    EXPECT_EQ(link.Record()->com.devicePath, "");
     link.SetPortOverride("");
 
-    link.Record()->comPort = 200; // a stored number nothing maps to
+    link.Record()->com.comPort = 200; // a stored number nothing maps to
     EXPECT_EQ(link.OpenPort(), 0);
     EXPECT_EQ(link.LastOpenError(), (LinkError{LinkErrorKind::NoAddress, 0}));
     EXPECT_EQ(link.OpenFailureMessage(),
@@ -324,9 +324,9 @@ TEST_F(SerialLinkTest, HooksRunAroundTheRecord) {
     std::string calls;
     link.SetHooks({[&](TTYInfo& t) {
                        calls += 'L';
-                       t.baudRate = 9600;
+                       t.com.baudRate = 9600;
                    },
-                   [&](TTYInfo& t) { calls += t.baudRate == 9600 ? 'S' : '?'; },
+                   [&](TTYInfo& t) { calls += t.com.baudRate == 9600 ? 'S' : '?'; },
                    [&](TTYInfo&) { calls += 'F'; }});
     ASSERT_EQ(link.CreateLinkRecord(), 1);
     link.DestroyLinkRecord();

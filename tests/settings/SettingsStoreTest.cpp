@@ -55,12 +55,15 @@ std::string IniText(const Entries& entries) {
 
 // The persisted integer fields of the record, in one comparable list.
 std::vector<std::int64_t> Persisted(const TTYInfo& t) {
-    return {t.comPort,     t.comActive,   t.comXonXoff,   t.comLocalEcho, t.comNewLine,
-            t.comAutoWrap, t.byteSize,    t.flowCtrl,     t.parity,       t.stopBits,
-            t.baudRate,    t.lptPort,     t.lptByteWidth, t.lptActive,    t.lptLocalEcho,
-            t.lptNewLine,  t.lptAutoWrap, t.usbActive,    t.usbLocalEcho, t.usbNewLine,
-            t.usbAutoWrap, t.textColour,  t.backColour,   t.fillUnused,   t.fillPattern,
-            t.comReconnect};
+    // clang-format off
+    return {t.com.comPort, t.com.comActive, t.line.comXonXoff, t.com.comLocalEcho,
+            t.com.comNewLine, t.com.comAutoWrap, t.com.byteSize, t.com.flowCtrl, t.com.parity,
+            t.com.stopBits, t.com.baudRate, t.otherPorts.lptPort, t.otherPorts.lptByteWidth,
+            t.otherPorts.lptActive, t.otherPorts.lptLocalEcho, t.otherPorts.lptNewLine,
+            t.otherPorts.lptAutoWrap, t.otherPorts.usbActive, t.otherPorts.usbLocalEcho,
+            t.otherPorts.usbNewLine, t.otherPorts.usbAutoWrap, t.look.textColour,
+            t.look.backColour, t.fill.unused, t.fill.pattern, t.com.comReconnect};
+    // clang-format on
 }
 
 class SettingsStoreTest : public ::testing::Test {
@@ -87,11 +90,11 @@ protected:
 };
 
 TEST_F(SettingsStoreTest, EmptyStoreKeepsTheDefaults) {
-    tty.caretShown = 1;
+    tty.screen.caretShown = 1;
     EXPECT_TRUE(Load().ok);
     EXPECT_EQ(Persisted(tty), Persisted(TTYInfo{}));
-    EXPECT_EQ(tty.logFont, LogFont{});
-    EXPECT_EQ(tty.caretShown, 0);
+    EXPECT_EQ(tty.look.logFont, LogFont{});
+    EXPECT_EQ(tty.screen.caretShown, 0);
     EXPECT_EQ(dirs, DirectorySettings::ForStartDirectory("/start"));
 }
 
@@ -106,15 +109,15 @@ TEST_F(SettingsStoreTest, HandWrittenFileFillsEveryFieldAndSurvivesASaveAndLoad)
                                                 1, 1,    0, 255, 12632256, 1, 255, 0};
     EXPECT_EQ(Persisted(tty), expected); // Port 257 cut to 1, XON/XOFF dropped from both
     const LogFont font{-16, 8, 900, 450, 700, 1, 1, 1, 255, 3, 2, 3, 49, "DejaVu Sans Mono"};
-    EXPECT_EQ(tty.logFont, font);
-    EXPECT_EQ(tty.devicePath, "/dev/pts/7");
+    EXPECT_EQ(tty.look.logFont, font);
+    EXPECT_EQ(tty.com.devicePath, "/dev/pts/7");
     const DirectorySettings expectedDirs{
         "/d/down", "*.ihx", "Intel (*.ihx)",     "/d/lib",  "*.lib", "Libraries (*.lib)",
         "/d/up",   "*.s19", "S-records (*.s19)", "/d/batch"};
     EXPECT_EQ(dirs, expectedDirs);
 
-    tty.comXonXoff = 1, tty.flowCtrl = 7; // written as they are
-    tty.backColour = 0xFFFFFFFF, dirs.uploadFilterName = "U, (*.u)";
+    tty.line.comXonXoff = 1, tty.com.flowCtrl = 7; // written as they are
+    tty.look.backColour = 0xFFFFFFFF, dirs.uploadFilterName = "U, (*.u)";
     const QString savedPath = dir.filePath("saved.ini");
     QSettings injected(savedPath, QSettings::IniFormat);
     ASSERT_TRUE(SettingsStore(injected).SaveSettings(tty, dirs).ok);
@@ -135,10 +138,10 @@ TEST_F(SettingsStoreTest, HandWrittenFileFillsEveryFieldAndSurvivesASaveAndLoad)
     TTYInfo loaded;
     DirectorySettings loadedDirs;
     ASSERT_TRUE(SettingsStore(FreshCopy(savedPath)).LoadSettings(loaded, loadedDirs).ok);
-    tty.comXonXoff = 0, tty.flowCtrl = 3;
+    tty.line.comXonXoff = 0, tty.com.flowCtrl = 3;
     EXPECT_EQ(Persisted(loaded), Persisted(tty));
-    EXPECT_EQ(loaded.logFont, tty.logFont);
-    EXPECT_EQ(loaded.devicePath, tty.devicePath);
+    EXPECT_EQ(loaded.look.logFont, tty.look.logFont);
+    EXPECT_EQ(loaded.com.devicePath, tty.com.devicePath);
     EXPECT_EQ(loadedDirs, dirs);
 }
 
@@ -148,9 +151,9 @@ TEST_F(SettingsStoreTest, BaudRateTakesTheLeadingNumber) {
         {"", 0},        {"-9600", 0},      {"99999999999", 2147483647}, {"\"  14400\"", 14400}};
     for (const auto& [text, rate] : cases) {
         WriteIni("[COM]\nBautRate=" + text + "\n");
-        tty.baudRate = kDefaultBaudRate;
+        tty.com.baudRate = kDefaultBaudRate;
         ASSERT_TRUE(Load().ok);
-        EXPECT_EQ(tty.baudRate, rate) << text;
+        EXPECT_EQ(tty.com.baudRate, rate) << text;
         QFile::remove(Path());
     }
 }
@@ -169,14 +172,14 @@ TEST_F(SettingsStoreTest, UnusableValuesNeverBreakTheLoad) {
         {"DIRS/DownloadDirectory", "/a, b"}})); // unquoted, the INI reader splits it
     // clang-format on
     ASSERT_TRUE(Load().ok);
-    EXPECT_EQ(tty.logFont, (LogFont{0, 9, 0, -1, -700, 0, 0, 0, kCharSetOem, 0, 0, 0, 0x31,
-                                    std::string(kFaceNameMax, 'F')}));
-    EXPECT_EQ(tty.comPort, 44);
-    EXPECT_EQ(tty.byteSize, 255);
-    EXPECT_EQ(tty.comLocalEcho, 0u);
-    EXPECT_EQ(tty.fillPattern, 0u);
-    EXPECT_EQ(tty.fillUnused, 0xFFFFFFFFu);
-    EXPECT_EQ(tty.devicePath, "");
+    EXPECT_EQ(tty.look.logFont, (LogFont{0, 9, 0, -1, -700, 0, 0, 0, kCharSetOem, 0, 0, 0, 0x31,
+                                         std::string(kFaceNameMax, 'F')}));
+    EXPECT_EQ(tty.com.comPort, 44);
+    EXPECT_EQ(tty.com.byteSize, 255);
+    EXPECT_EQ(tty.com.comLocalEcho, 0u);
+    EXPECT_EQ(tty.fill.pattern, 0u);
+    EXPECT_EQ(tty.fill.unused, 0xFFFFFFFFu);
+    EXPECT_EQ(tty.com.devicePath, "");
     EXPECT_EQ(dirs.batchDirectory, "/start");
     EXPECT_EQ(dirs.downloadDirectory, "/a, b");
 }

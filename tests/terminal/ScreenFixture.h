@@ -19,7 +19,7 @@ protected:
     // A fresh record and flags in the given shape, keeping the terminal options given.
     void Reset(std::uint32_t newLine, std::uint32_t autoWrap, std::uint8_t flow) {
         tty = TTYInfo{};
-        std::tie(tty.comNewLine, tty.comAutoWrap, tty.flowCtrl) =
+        std::tie(tty.com.comNewLine, tty.com.comAutoWrap, tty.com.flowCtrl) =
             std::tuple(newLine, autoWrap, flow);
         flags = LinkFlags{};
         wraps.clear();

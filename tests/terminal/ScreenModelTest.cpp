@@ -11,11 +11,13 @@ using ScreenProcessing = ScreenFixture;
 
 TEST_F(ScreenProcessing, LineFeedScrollsTheBufferFromRow201At80Columns) {
     Shape(80, 10);
-    ASSERT_EQ(tty.rows, 203);
+    ASSERT_EQ(tty.screen.rows, 203);
     Show("first\r\n" + std::string(200, '\n'));
-    EXPECT_EQ(std::tuple(tty.row, model.TopVisibleRow(), Text(0)), std::tuple(201, 192, "first"));
+    EXPECT_EQ(std::tuple(tty.screen.row, model.TopVisibleRow(), Text(0)),
+              std::tuple(201, 192, "first"));
     Show("last\r\n");
-    EXPECT_EQ(std::tuple(tty.row, Text(0), Text(200), Text(202)), std::tuple(201, "", "last", ""));
+    EXPECT_EQ(std::tuple(tty.screen.row, Text(0), Text(200), Text(202)),
+              std::tuple(201, "", "last", ""));
 }
 
 TEST_F(ScreenProcessing, ControlCharactersFollowTheModesAndFlowControl) {
@@ -36,10 +38,10 @@ TEST_F(ScreenProcessing, ControlCharactersFollowTheModesAndFlowControl) {
     };
     for (const auto& c : cases) {
         Reset(c.newLine, 1, c.flow);
-        tty.addressPromptActive = c.promptActive;
+        tty.transfer.addressPromptActive = c.promptActive;
         Shape(80, 10);
         Show(c.input);
-        EXPECT_EQ(Text(0) + "|" + Text(1) + " " + std::to_string(tty.column) + " " +
+        EXPECT_EQ(Text(0) + "|" + Text(1) + " " + std::to_string(tty.screen.column) + " " +
                       std::to_string(flags.txAllowed) + " " + std::to_string(flags.promptSeen) +
                       " " + hostCalls,
                   c.state);
@@ -71,7 +73,8 @@ TEST_F(ScreenProcessing, WrapsReportWhereInTheBlockTheyHappen) {
     Shape(80, 10);
     Show(std::string(200, 'a') + "\r\n" + std::string(98, '\0'));
     EXPECT_EQ(wraps, (std::vector<std::size_t>{80, 160, 282}));
-    EXPECT_EQ(std::tuple(tty.row, tty.column, Text(3)), std::tuple(4, 18, std::string(80, '\0')));
+    EXPECT_EQ(std::tuple(tty.screen.row, tty.screen.column, Text(3)),
+              std::tuple(4, 18, std::string(80, '\0')));
 
     Reset(0, 1, 0);
     Shape(1000, 4);
@@ -101,12 +104,12 @@ TEST_F(ScreenProcessing, BlocksSplitAnywhereGiveTheSameScreen) {
         return tty;
     };
     const TTYInfo whole = run(data.size());
-    ASSERT_EQ(whole.row, whole.rows - 2);
+    ASSERT_EQ(whole.screen.row, whole.screen.rows - 2);
     for (std::size_t split = 0; split < data.size(); ++split) {
         const TTYInfo parts = run(split);
-        ASSERT_EQ(parts.screen, whole.screen) << "split at " << split;
-        ASSERT_EQ(std::tuple(parts.row, parts.column, parts.scrollY),
-                  std::tuple(whole.row, whole.column, whole.scrollY));
+        ASSERT_EQ(parts.screen.cells, whole.screen.cells) << "split at " << split;
+        ASSERT_EQ(std::tuple(parts.screen.row, parts.screen.column, parts.screen.scrollY),
+                  std::tuple(whole.screen.row, whole.screen.column, whole.screen.scrollY));
     }
 }
 

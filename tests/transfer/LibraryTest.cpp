@@ -88,17 +88,17 @@ private:
 class LibraryTest : public ::testing::Test {
 protected:
     LibraryTest() : rig([this](const std::string&) { return std::make_unique<RatePort>(state); }) {
-        rig.link.Record()->devicePath = "/dev/fake";
+        rig.link.Record()->com.devicePath = "/dev/fake";
         rig.dirs.libraryDirectory = rig.folder;
         rig.dirs.libraryFilter = "*.hex";
     }
     // F9 on a library of two records below F800 and one above, at `baudRate`.
     void Download(std::uint32_t baudRate) {
         TTYInfo& tty = *rig.link.Record();
-        tty.baudRate = baudRate;
-        tty.flowCtrl = kFlowDtrDsr;
-        tty.parity = kParityEven;
-        tty.comXonXoff = 1;
+        tty.com.baudRate = baudRate;
+        tty.com.flowCtrl = kFlowDtrDsr;
+        tty.com.parity = kParityEven;
+        tty.line.comXonXoff = 1;
         ASSERT_NE(rig.link.OpenPort(), 0);
         state.written.clear();
         rig.ui.trace = &state.written;
@@ -149,8 +149,8 @@ TEST_F(LibraryTest, StartSequenceSteps115200WithThreeBlanksAt9600) {
                                  "\r<110>");
     EXPECT_EQ(state.configured[1], (LineSettings{9600, 8, kParityNone, kStopOne, kFlowDtrDsr}));
     const TTYInfo& tty = *rig.link.Record();
-    EXPECT_EQ(tty.Line(), (LineSettings{115200, 8, kParityEven, kStopOne, kFlowDtrDsr}));
-    EXPECT_EQ(tty.comXonXoff, 0U) << "XON/XOFF is off after the start, as at 9600";
+    EXPECT_EQ(tty.com.Line(), (LineSettings{115200, 8, kParityEven, kStopOne, kFlowDtrDsr}));
+    EXPECT_EQ(tty.line.comXonXoff, 0U) << "XON/XOFF is off after the start, as at 9600";
     EXPECT_EQ(rig.link.flags.displayHeld, 0U);
     EXPECT_THAT(rig.ui.log,
                 ElementsAre("open " + rig.folder + "/*.hex", "ask Do you wish to start library ?",
@@ -192,7 +192,7 @@ TEST_F(LibraryTest, ARefusedKeyEndsTheSequenceButTheSettingsComeBack) {
     EXPECT_EQ(state.written, kSent + "<50>" + Rate(9600) + Rate(28800));
     ASSERT_EQ(rig.linkUi.messages.size(), 1U);
     EXPECT_EQ(rig.linkUi.messages[0].text, SerialLink::kNotConnected);
-    EXPECT_EQ(rig.link.Record()->Line().baudRate, 28800U);
+    EXPECT_EQ(rig.link.Record()->com.Line().baudRate, 28800U);
     EXPECT_EQ(rig.link.flags.displayHeld, 0U);
 }
 
@@ -203,7 +203,7 @@ TEST_F(LibraryTest, AHangUpDuringTheStartSequenceEndsItAndPutsTheSettingsBack) {
     EXPECT_TRUE(ToldOfTheHangUp());
     EXPECT_THAT(rig.ui.log, ElementsAre(HasSubstr("open"), HasSubstr("ask")))
         << "no success is reported and no reopen tried";
-    EXPECT_EQ(rig.link.Record()->Line().baudRate, 115200U);
+    EXPECT_EQ(rig.link.Record()->com.Line().baudRate, 115200U);
     EXPECT_EQ(rig.link.flags.displayHeld, 0U);
     EXPECT_FALSE(rig.link.LineOpen());
     EXPECT_FALSE(rig.ui.timerRunning);

@@ -45,7 +45,7 @@ protected:
         server = std::make_unique<sim::SimServer>(sim::DeviceOptions{}, std::move(options));
         ASSERT_EQ(server->Open(), "");
         serving = std::thread([this] { (void)server->Run(); });
-        rig.link.Record()->devicePath = folder.Path("t8");
+        rig.link.Record()->com.devicePath = folder.Path("t8");
         ASSERT_NE(rig.link.OpenPort(), 0);
         rig.ui.pause = [this](int ms) { Serve(std::chrono::milliseconds(ms)); };
         ASSERT_TRUE(ServeUntil([&] { return rig.screenText.ends_with("\r\n>"); })); // the greeting
@@ -83,7 +83,7 @@ protected:
         }
         return done();
     }
-    [[nodiscard]] bool Connected() { return rig.link.Record()->connected != 0; }
+    [[nodiscard]] bool Connected() { return rig.link.Record()->line.connected != 0; }
     static constexpr int kSliceMs = 10;
 
     // The device went: told without a box, and typed keys and commands are refused.
@@ -105,7 +105,7 @@ protected:
         rig.ui.answers.push_back(rig.MakeFile("later.hex", ":00000001FF\r\n"));
         rig.transfers->SendFileCommand(); // F8: its "RE" is refused, nothing is armed
         EXPECT_EQ(rig.linkUi.statuses.size(), 2U);
-        EXPECT_EQ(rig.link.Record()->sendPending, 0U);
+        EXPECT_EQ(rig.link.Record()->transfer.sendPending, 0U);
         EXPECT_EQ(returnedAt.load(), Clock::time_point{}) << "typed before the device came back";
     }
 
@@ -160,7 +160,7 @@ TEST_F(ReconnectPtyTest, DroppedDuringASend) {
     const int ticks = rig.ui.ticks;
     ExpectBackAndTyping(); // and the device got nothing more of the file
     EXPECT_EQ(rig.ui.ticks, ticks) << "the send is not started again";
-    EXPECT_EQ(rig.link.Record()->sendPending, 0U);
+    EXPECT_EQ(rig.link.Record()->transfer.sendPending, 0U);
 }
 
 TEST_F(ReconnectPtyTest, DroppedDuringAReceive) {
@@ -181,7 +181,7 @@ TEST_F(ReconnectPtyTest, DroppedDuringAReceive) {
     const std::string sent = IntelText(std::vector<std::uint8_t>(0x10000, 0xFF)); // erased RAM
     EXPECT_EQ(sent.substr(0, saved.size()), saved) << "what arrived is kept";
     ExpectBackAndTyping();
-    EXPECT_EQ(rig.link.Record()->receiveActive, 0U) << "the receive is not started again";
+    EXPECT_EQ(rig.link.Record()->transfer.receiveActive, 0U) << "the receive is not started again";
 }
 
 } // namespace

@@ -16,7 +16,7 @@ const std::string kStatusPrompt = std::string("prompt ") + kAddressPromptText;
 
 TEST_F(TransferTest, AHangUpEndsEverySendAtOnceAndTheProgramGoesOn) {
     TTYInfo& tty = *rig.link.Record();
-    tty.comLocalEcho = 1;
+    tty.com.comLocalEcho = 1;
     const std::string file = rig.MakeFile("a.hex", std::string(20000, 'D'));
     rig.ui.answers = {file, file};
     for (const bool eeprom : {false, true}) {
@@ -40,7 +40,7 @@ TEST_F(TransferTest, AHangUpEndsEverySendAtOnceAndTheProgramGoesOn) {
                     HasSubstr("hung up; waiting for it to come back]\r\n[The send of a.hex was "
                               "stopped after 8192 of 20000 bytes.]\r\n"));
         EXPECT_FALSE(rig.ui.timerRunning) << "the view's timer stays stopped, as after a close";
-        EXPECT_EQ(tty.echoActive, 1u);
+        EXPECT_EQ(tty.line.echoActive, 1u);
         rig.transfers->OnTransferTimer();
         Reconnect();
     }
@@ -48,16 +48,16 @@ TEST_F(TransferTest, AHangUpEndsEverySendAtOnceAndTheProgramGoesOn) {
 
 TEST_F(TransferTest, AHangUpAtAnArmedPromptDisarmsIt) {
     TTYInfo& tty = *rig.link.Record();
-    tty.comLocalEcho = 1;
+    tty.com.comLocalEcho = 1;
     rig.transfers->SendNamedFile(rig.MakeFile("a.hex", "x"));
     HangUp();
-    EXPECT_EQ(tty.addressPromptActive | tty.sendPending, 0u);
-    EXPECT_EQ(tty.echoActive, 1u);
+    EXPECT_EQ(tty.transfer.addressPromptActive | tty.transfer.sendPending, 0u);
+    EXPECT_EQ(tty.line.echoActive, 1u);
     Reconnect();
     rig.transfers->ReceiveFileCommand();
     HangUp();
-    EXPECT_EQ(tty.addressPromptActive | tty.receiveActive, 0u);
-    EXPECT_EQ(tty.echoActive, 1u);
+    EXPECT_EQ(tty.transfer.addressPromptActive | tty.transfer.receiveActive, 0u);
+    EXPECT_EQ(tty.line.echoActive, 1u);
 }
 
 TEST_F(TransferTest, AHangUpDuringAReceiveKeepsWhatArrivedAndOffersToSaveIt) {
@@ -166,7 +166,7 @@ TEST_F(TransferTest, ABatchReceiveCutShortLeavesItsFileAndKeepsTheDataBesideIt) 
 
 TEST_F(TransferTest, EveryTransferPromptSwitchesLocalEchoOffAndPutsItBack) {
     TTYInfo& tty = *rig.link.Record();
-    tty.comLocalEcho = tty.echoActive = 1;
+    tty.com.comLocalEcho = tty.line.echoActive = 1;
     rig.ui.answers = {rig.folder + "/r.bin"};
     rig.transfers->ReceiveFileCommand();
     rig.Shown("\r\nSend BINARY data range ");
@@ -178,7 +178,7 @@ TEST_F(TransferTest, EveryTransferPromptSwitchesLocalEchoOffAndPutsItBack) {
     rig.ui.beforeTick = [&](int) { rig.Shown("\r\nWXYZ"); };
     rig.Type("\r");
     EXPECT_EQ(TransferRig::Read(rig.folder + "/r.bin"), "WXYZ");
-    EXPECT_EQ(tty.echoActive, 1u) << "back after the receive";
+    EXPECT_EQ(tty.line.echoActive, 1u) << "back after the receive";
 
     const std::string file = rig.MakeFile("s.bin", "s");
     const std::function<void()> arms[] = {
@@ -188,14 +188,14 @@ TEST_F(TransferTest, EveryTransferPromptSwitchesLocalEchoOffAndPutsItBack) {
     };
     for (std::size_t i = 0; i < std::size(arms); ++i) {
         arms[i]();
-        EXPECT_EQ(tty.echoActive, 0u) << i;
+        EXPECT_EQ(tty.line.echoActive, 0u) << i;
         rig.Type("\x1b");
-        EXPECT_EQ(tty.echoActive, 1u) << "Esc puts it back " << i;
+        EXPECT_EQ(tty.line.echoActive, 1u) << "Esc puts it back " << i;
     }
 }
 
 TEST_F(TransferTest, XoffInAReceivesDataDoesNotHoldOurOutput) {
-    rig.link.Record()->flowCtrl = kFlowXonXoff;
+    rig.link.Record()->com.flowCtrl = kFlowXonXoff;
     Reconnect();
     state.suspends.clear();
     rig.ui.answers = {rig.folder + "/x.bin"};

@@ -44,7 +44,7 @@ protected:
               port = made.get();
               return made;
           }) {
-        rig.link.Record()->devicePath = "/dev/fake";
+        rig.link.Record()->com.devicePath = "/dev/fake";
         rig.link.OpenPort();
         rig.ui.trace = &state.written;
     }

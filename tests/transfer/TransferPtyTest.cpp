@@ -47,7 +47,7 @@ protected:
         server = std::make_unique<sim::SimServer>(options, serverOptions);
         ASSERT_EQ(server->Open(), "");
         serving = std::thread([this] { (void)server->Run(); });
-        rig.link.Record()->devicePath = server->SlavePath();
+        rig.link.Record()->com.devicePath = server->SlavePath();
         ASSERT_NE(rig.link.OpenPort(), 0);
         rig.ui.pause = [this](int ms) { Settle(ms); };
     }
@@ -75,7 +75,7 @@ protected:
         return done();
     }
     [[nodiscard]] bool ScreenShows(std::string_view text) const {
-        const auto& screen = rig.link.Record()->screen;
+        const auto& screen = rig.link.Record()->screen.cells;
         return std::string_view(reinterpret_cast<const char*>(screen.data()), screen.size())
                    .find(text) != std::string_view::npos;
     }

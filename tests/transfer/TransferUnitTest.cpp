@@ -79,11 +79,11 @@ TEST_F(TransferTest, BinaryWaitsForTheOperatorAndEscDisarms) {
 }
 
 TEST_F(TransferTest, CancelledSendEndsWithFourEscapesAndRestoresTheEcho) {
-    rig.link.Record()->comLocalEcho = 1;
+    rig.link.Record()->com.comLocalEcho = 1;
     rig.transfers->SendNamedFile(rig.MakeFile("a.hex", std::string(9000, 'D')));
-    EXPECT_EQ(rig.link.Record()->echoActive, 0u);
+    EXPECT_EQ(rig.link.Record()->line.echoActive, 0u);
     std::uint64_t sent = 0;
-    rig.link.Record()->baudRate = 4000000; // a fast line: the queue decides
+    rig.link.Record()->com.baudRate = 4000000; // a fast line: the queue decides
     rig.ui.beforeTick = [&](int tick) {
         if (tick == 1) {
             port->queued = 1000; // still in the driver, dropped by the cancel
@@ -97,7 +97,7 @@ TEST_F(TransferTest, CancelledSendEndsWithFourEscapesAndRestoresTheEcho) {
     EXPECT_EQ(sent, 3096u) << "what the cancel dropped never went to the line";
 
     // A pty shows no queue: the line's rate bounds what can have gone out.
-    rig.link.Record()->baudRate = 9600;
+    rig.link.Record()->com.baudRate = 9600;
     rig.transfers->SendNamedFile(rig.MakeFile("b.hex", std::string(90000, 'D')));
     rig.ui.beforeTick = [&](int tick) {
         port->queued = 0;
@@ -109,13 +109,13 @@ TEST_F(TransferTest, CancelledSendEndsWithFourEscapesAndRestoresTheEcho) {
     rig.Shown("MOTOROLA");
     rig.transfers->OnTransferTimer();
     EXPECT_EQ(sent, 480u) << "ten ticks and the one running: 0.5 s at 960 bytes a second";
-    EXPECT_EQ(rig.link.Record()->echoActive, 1u);
+    EXPECT_EQ(rig.link.Record()->line.echoActive, 1u);
 
     rig.transfers->SendNamedFile(rig.folder + "/missing.hex");
     rig.Shown("TEK");
     rig.transfers->OnTransferTimer();
     EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError});
-    EXPECT_EQ(rig.link.Record()->echoActive, 1u);
+    EXPECT_EQ(rig.link.Record()->line.echoActive, 1u);
     EXPECT_TRUE(rig.ui.timerRunning);
 }
 
@@ -153,7 +153,7 @@ TEST_F(TransferTest, AReceiveArmedAfterASendIsWhatEnterConfirms) {
     rig.Type("\r");
     EXPECT_EQ(TransferRig::Read(target), "abc");
     EXPECT_EQ(state.written.find("SENT-DATA"), std::string::npos) << state.written;
-    EXPECT_EQ(rig.link.Record()->sendPending, 0u);
+    EXPECT_EQ(rig.link.Record()->transfer.sendPending, 0u);
 }
 
 TEST_F(TransferTest, BinaryReceiveEndsAtTheRangeSilenceAndCancelEndAnyReceive) {

@@ -2,6 +2,7 @@
 #include "examine/ui/CExaminePage.h"
 #include "examine/ui/CSettingsSheet.h"
 #include "examine/ui/MemoryMapStrip.h"
+#include "link/TTYInfo.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -38,10 +39,10 @@ const char* const kTwoRecords = ":10000000000102030405060708090A0B0C0D0E0F78\r\n
 TEST_F(ExamineDialogTest, ShowsTheToolsTextsInItsWidgets) {
     CExamineFileDlg dialog;
     TTYInfo record;
-    record.fillUnused = 1;
-    record.fillPattern = 0xFF;
+    record.fill.unused = 1;
+    record.fill.pattern = 0xFF;
     dialog.SetFileName(Write("two.hex", kTwoRecords));
-    dialog.SetSettings(record);
+    dialog.SetSettings(record.fill);
     dialog.Start();
     for (int i = 0; i < 3; ++i) {
         dialog.TickOnce();
@@ -77,10 +78,10 @@ TEST_F(ExamineDialogTest, CloseBeforeTheRecognitionCancelsItAndStays) {
 
 TEST(SettingsSheetTest, ThePageScansThePatternAndOnlyItsTwoOptionsGoBack) {
     TTYInfo record;
-    record.fillUnused = 1;
-    record.fillPattern = 0x05;
+    record.fill.unused = 1;
+    record.fill.pattern = 0x05;
     CSettingsSheet sheet;
-    sheet.LoadFromRecord(record);
+    sheet.LoadFromRecord(record.fill);
     CExaminePage& page = *sheet.Page();
     EXPECT_EQ(page.PatternField()->text(), "05");
     EXPECT_TRUE(page.PatternField()->isEnabled());
@@ -96,11 +97,11 @@ TEST(SettingsSheetTest, ThePageScansThePatternAndOnlyItsTwoOptionsGoBack) {
     }
     page.CsumBox()->click();
     EXPECT_FALSE(page.PatternField()->isEnabled());
-    record.row = 7; // the reader moved the cursor meanwhile
-    sheet.StoreToRecord(record);
-    EXPECT_EQ(record.fillUnused, 0u);
-    EXPECT_EQ(record.fillPattern, 0xA7u) << "unchecking keeps the pattern";
-    EXPECT_EQ(record.row, 7);
+    record.screen.row = 7; // the reader moved the cursor meanwhile
+    sheet.StoreToRecord(record.fill);
+    EXPECT_EQ(record.fill.unused, 0u);
+    EXPECT_EQ(record.fill.pattern, 0xA7u) << "unchecking keeps the pattern";
+    EXPECT_EQ(record.screen.row, 7);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ protected:
           keys(link, prompt) {}
     void OpenPort() {
         ASSERT_EQ(link.CreateLinkRecord(), 1);
-        link.Record()->devicePath = "/dev/fake";
+        link.Record()->com.devicePath = "/dev/fake";
         ASSERT_NE(link.OpenPort(), 0);
     }
     void Type(std::string_view text) {
@@ -43,7 +43,7 @@ protected:
 TEST_F(KeyTyperTest, ClosedPortRefusesKeysEvenWithEchoAndSaysSo) {
     EXPECT_EQ(keys.TypeKey('A'), 0);
     ASSERT_EQ(link.CreateLinkRecord(), 1);
-    link.Record()->echoActive = 1;
+    link.Record()->line.echoActive = 1;
     EXPECT_EQ(keys.TypeKey('A'), 0);
     EXPECT_TRUE(target.entries.empty());
     EXPECT_EQ(port.written, "");
@@ -60,8 +60,8 @@ TEST_F(KeyTyperTest, EchoShowsWhatIsSentAndEnterAddsNoLineFeed) {
     Type("AB\r");
     EXPECT_EQ(port.written, "AB\r");
     EXPECT_TRUE(target.entries.empty()) << "no echo unless it is in force";
-    link.Record()->echoActive = 1;
-    link.Record()->captureOn = 1;
+    link.Record()->line.echoActive = 1;
+    link.Record()->transfer.captureOn = 1;
     Type("CD\r");
     EXPECT_EQ(port.written, "AB\rCD\r");
     EXPECT_EQ(target.All('s'), "CD\r");
@@ -73,10 +73,10 @@ TEST_F(KeyTyperTest, EnterAndEscAnswerAnAddressPrompt) {
     TTYInfo& tty = *link.Record();
     Type("\r\x1b");
     EXPECT_EQ(prompt.calls, "") << "no prompt armed";
-    tty.addressPromptActive = 1;
-    tty.sendPending = 1;
+    tty.transfer.addressPromptActive = 1;
+    tty.transfer.sendPending = 1;
     Type("0100\r");
-    tty.sendPending = 0;
+    tty.transfer.sendPending = 0;
     Type("\r\x1b");
     EXPECT_EQ(prompt.calls, "SFC");
     EXPECT_EQ(port.written, "\r\x1b"

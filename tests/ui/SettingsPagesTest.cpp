@@ -1,5 +1,6 @@
 #include "tests/ui/ModalDriver.h"
 
+#include "link/TTYInfo.h"
 #include "settings/ui/CCOMPortPage.h"
 #include "settings/ui/CDirectoriesPage.h"
 #include "settings/ui/CDirectoriesSetup.h"
@@ -48,13 +49,13 @@ protected:
             scanner.exists = scanner.opens;
             return scanner;
         });
-        sheet->LoadFromRecord(tty, runOverride);
+        sheet->LoadFromRecord(tty.com, runOverride);
         sheet->show();
         page = sheet->ComPage();
     }
     void Ok() {
         sheet->accept();
-        sheet->StoreToRecord(tty);
+        sheet->StoreToRecord(tty.com);
     }
     [[nodiscard]] std::vector<bool> Enabled() const {
         return {page->PortBox()->isEnabled(),     page->BaudBox()->isEnabled(),
@@ -83,13 +84,13 @@ TEST_F(PortSheetTest, OneTabOfThreePagesIsShown) {
 }
 
 TEST_F(PortSheetTest, TheRecordIsShownAndTheBoxesAreTakenOnOkOnly) {
-    tty.baudRate = 19200;
-    tty.byteSize = 7;
-    tty.parity = kParityMark;
-    tty.stopBits = kStopOneAndHalf;
-    tty.flowCtrl = kFlowXonXoff | kFlowRtsCts;
-    tty.comPort = 3;
-    tty.comReconnect = 0;
+    tty.com.baudRate = 19200;
+    tty.com.byteSize = 7;
+    tty.com.parity = kParityMark;
+    tty.com.stopBits = kStopOneAndHalf;
+    tty.com.flowCtrl = kFlowXonXoff | kFlowRtsCts;
+    tty.com.comPort = 3;
+    tty.com.comReconnect = 0;
     Open();
     EXPECT_EQ(QStringList({page->BaudBox()->currentText(), page->DataBitsBox()->currentText(),
                            page->ParityBox()->currentText(), page->StopBitsBox()->currentText(),
@@ -100,8 +101,8 @@ TEST_F(PortSheetTest, TheRecordIsShownAndTheBoxesAreTakenOnOkOnly) {
     page->BaudBox()->setEditText("57600");
     page->ReconnectBox()->click();
     sheet->reject(); // Cancel: the page keeps what the record held
-    sheet->StoreToRecord(tty);
-    EXPECT_EQ(std::pair(tty.baudRate, tty.comReconnect), std::pair(19200U, 0U));
+    sheet->StoreToRecord(tty.com);
+    EXPECT_EQ(std::pair(tty.com.baudRate, tty.com.comReconnect), std::pair(19200U, 0U));
 
     Open();
     page->DataBitsBox()->setCurrentIndex(1);
@@ -110,14 +111,15 @@ TEST_F(PortSheetTest, TheRecordIsShownAndTheBoxesAreTakenOnOkOnly) {
     page->PortBox()->setEditText("/dev/pts/12");
     page->ReconnectBox()->click();
     Ok();
-    EXPECT_EQ(std::tuple(tty.baudRate, tty.byteSize, tty.parity, tty.stopBits, tty.comReconnect),
+    EXPECT_EQ(std::tuple(tty.com.baudRate, tty.com.byteSize, tty.com.parity, tty.com.stopBits,
+                         tty.com.comReconnect),
               std::tuple(57600U, 5, kParityOdd, kStopOneAndHalf, 1U));
-    EXPECT_EQ(tty.flowCtrl, kFlowXonXoff | kFlowRtsCts) << "XON/XOFF set in this run is kept";
-    EXPECT_EQ(tty.devicePath, "/dev/pts/12");
+    EXPECT_EQ(tty.com.flowCtrl, kFlowXonXoff | kFlowRtsCts) << "XON/XOFF set in this run is kept";
+    EXPECT_EQ(tty.com.devicePath, "/dev/pts/12");
 }
 
 TEST_F(PortSheetTest, XonXoffWaitsForAClickOnComActive) {
-    tty.flowCtrl = kFlowXonXoff;
+    tty.com.flowCtrl = kFlowXonXoff;
     Open();
     EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, true, true, true, true, false}));
     page->ActiveBox()->click();
@@ -126,31 +128,31 @@ TEST_F(PortSheetTest, XonXoffWaitsForAClickOnComActive) {
     EXPECT_EQ(Enabled(), std::vector<bool>(8, true));
     page->XonXoffBox()->click();
     Ok();
-    EXPECT_EQ(tty.flowCtrl, 0);
-    EXPECT_EQ(tty.comActive, 1U);
+    EXPECT_EQ(tty.com.flowCtrl, 0);
+    EXPECT_EQ(tty.com.comActive, 1U);
 
-    tty.comActive = 0;
+    tty.com.comActive = 0;
     Open();
     EXPECT_EQ(Enabled(), std::vector<bool>(8, false));
     EXPECT_FALSE(page->ReconnectBox()->isEnabled()) << "part of the page COM Active greys out";
 }
 
 TEST_F(PortSheetTest, ThisRunsDeviceIsShownAndKeptUnlessAnotherIsChosen) {
-    tty.comPort = 3;
+    tty.com.comPort = 3;
     Open({"/dev/ttyUSB2"}, "/dev/pts/9");
     EXPECT_EQ(page->PortBox()->currentText(), "/dev/pts/9 - this run only (--port)");
     EXPECT_TRUE(page->RunOnlyNote()->isVisible());
     EXPECT_TRUE(page->RunOnlyNote()->text().contains("/dev/pts/9"));
     Ok();
     EXPECT_TRUE(sheet->KeepsRunOverride());
-    EXPECT_EQ(tty.comPort, 3);
-    EXPECT_TRUE(tty.devicePath.empty());
+    EXPECT_EQ(tty.com.comPort, 3);
+    EXPECT_TRUE(tty.com.devicePath.empty());
 
     Open({"/dev/ttyUSB0"}, "/dev/pts/9");
     page->PortBox()->setCurrentIndex(0);
     Ok();
     EXPECT_FALSE(sheet->KeepsRunOverride());
-    EXPECT_EQ(tty.comPort, 1);
+    EXPECT_EQ(tty.com.comPort, 1);
 }
 
 class DirectoriesPageTest : public ::testing::Test {

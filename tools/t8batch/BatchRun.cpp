@@ -128,7 +128,7 @@ bool BatchRun::OpenLink() {
     }
     SerialLink& link = terminal.Link();
     if (options.baud) {
-        link.Record()->baudRate = *options.baud;
+        link.Record()->com.baudRate = *options.baud;
     }
     link.SetPortOverride(options.port);
     link.AllowReconnect(false); // a run that lost its device has failed: it waits for nothing

@@ -26,7 +26,7 @@ bool HeadlessTerminal::CreateRecord(const SerialLink::RecordHook& load) {
 
 bool HeadlessTerminal::Connected() const {
     const TTYInfo* tty = link.Record();
-    return tty != nullptr && tty->connected != 0;
+    return tty != nullptr && tty->line.connected != 0;
 }
 
 void HeadlessTerminal::FeedReceive(const std::uint8_t* bytes, std::size_t count) {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "link/LogFont.h"
+
+#include <cstdint>
+
+namespace t8 {
+
+// How the terminal shows its text: the font and the two colours (0x00BBGGRR), all stored.
+struct TerminalLook {
+    LogFont logFont;
+    std::uint32_t textColour = 0x000000;
+    std::uint32_t backColour = 0xFFFFFF; // the window colour; the view may set the theme's
+};
+
+} // namespace t8
