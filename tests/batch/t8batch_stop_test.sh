@@ -68,12 +68,16 @@ grep -q 'Ctrl+R\|choose another name' "$DIR/log" "$DIR/err" && fail "the window'
 # A send stopped in the middle counts what went to the line, not what the host handed over.
 awk 'BEGIN { for (i = 0; i < 4000; i++) printf ":10000000000102030405060708090A0B0C0D0E0F78\r\n" }' > "$DIR/big.hex"
 printf 'TX big.hex RE:\r\n' > "$DIR/tx.t8b"
-start_sim --line-rate auto
-rm -f "$DIR/log"
-timeout 60 "$T8BATCH" --port "$PTY" --baud 9600 --json --log "$DIR/log" "$DIR/tx.t8b" \
-    > "$DIR/out" 2> "$DIR/err" < /dev/null &
-RUN=$!
-wait_log "tx: $DIR/big.hex"
+# A run of tx.t8b at 9600 in the background ($RUN), once its send has begun.
+tx_running() {
+    start_sim --line-rate auto
+    rm -f "$DIR/log"
+    timeout 60 "$T8BATCH" --port "$PTY" --baud 9600 --json --log "$DIR/log" "$DIR/tx.t8b" \
+        > "$DIR/out" 2> "$DIR/err" < /dev/null &
+    RUN=$!
+    wait_log "tx: $DIR/big.hex"
+}
+tx_running
 sleep 1.5
 kill -INT "$RUN"
 wait "$RUN"
@@ -121,12 +125,7 @@ wait_log "line 1:"
 printf 'PRINT injected\r\n' >> "$DIR/grow.t8b"
 wait "$RUN" || fail "the growing batch file failed its run"
 grep -q injected "$DIR/out" && fail "a line added during the run was run"
-start_sim --line-rate auto
-rm -f "$DIR/log"
-timeout 60 "$T8BATCH" --port "$PTY" --baud 9600 --json --log "$DIR/log" "$DIR/tx.t8b" \
-    > "$DIR/out" 2> "$DIR/err" < /dev/null &
-RUN=$!
-wait_log "tx: $DIR/big.hex"
+tx_running
 sleep 1
 : > "$DIR/big.hex"
 status=0
