@@ -118,10 +118,10 @@ void CProgTermView::BuildFont() {
     }
     font = FontFromLogFont(tty->look.logFont);
     font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
-    const QFontMetrics metrics(font, viewport());
-    screen->SetCellSize(std::max(1, metrics.horizontalAdvance(QChar('M'))),
-                        std::max(1, metrics.height() + metrics.leading()));
-    glyphs.Build(font, tty->look.logFont.charSet == kCharSetOem, tty->screen.charWidth);
+    const QSize cell = CellGlyphs::CellSize(font, viewport());
+    screen->SetCellSize(cell.width(), cell.height());
+    glyphs.Build(font, tty->look.logFont.charSet == kCharSetOem,
+                 QSize(tty->screen.charWidth, tty->screen.charHeight));
     screen->Resize(viewport()->width(), viewport()->height());
     SyncScrollBars();
     viewport()->update();

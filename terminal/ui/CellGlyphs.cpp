@@ -20,11 +20,18 @@ QString ByteText(std::uint8_t byte, bool oem) {
 
 } // namespace
 
-void CellGlyphs::Build(const QFont& font, bool oem, int charWidth_) {
-    charWidth = charWidth_;
+QSize CellGlyphs::CellSize(const QFont& font, const QPaintDevice* device) {
+    const QFontMetrics metrics(font, device);
+    return {std::max(1, metrics.horizontalAdvance(QChar('M'))),
+            std::max(1, metrics.height() + metrics.leading())};
+}
+
+void CellGlyphs::Build(const QFont& font, bool oem, QSize cell) {
+    charWidth = cell.width();
     const QFontMetrics metrics(font);
     ascent = metrics.ascent();
     lineWidth = std::max(1, metrics.lineWidth());
+    boxes.SetCell(cell, lineWidth);
     // below the baseline by at least a pixel, so that the line never touches the glyphs
     underlineOffset = font.underline() ? std::max(1, metrics.underlinePos()) : kNoLine;
     strikeOutOffset = font.strikeOut() ? -metrics.strikeOutPos() : kNoLine;
@@ -32,6 +39,7 @@ void CellGlyphs::Build(const QFont& font, bool oem, int charWidth_) {
     for (int byte = 0; byte < static_cast<int>(glyphs.size()); ++byte) {
         const auto value = static_cast<std::uint8_t>(byte);
         LookUp(value, font, ByteText(value, oem));
+        glyphs[value].box = oem && BoxGlyphs::Covers(value);
     }
 }
 
@@ -77,6 +85,13 @@ void CellGlyphs::DrawRow(QPainter& painter, QPointF origin, std::span<const std:
     const qreal baseline = origin.y() + ascent;
     for (std::size_t column = 0; column < cells.size(); ++column) {
         const Glyph& glyph = glyphs[cells[column]];
+        if (glyph.box) {
+            const auto left =
+                static_cast<int>(std::lround(origin.x())) + static_cast<int>(column) * charWidth;
+            boxes.Draw(painter, QPoint(left, static_cast<int>(std::lround(origin.y()))),
+                       cells[column], painter.pen().color());
+            continue;
+        }
         if (glyph.face == kNoFace || glyph.blank) {
             continue; // the background is already painted
         }

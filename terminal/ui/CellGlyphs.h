@@ -1,9 +1,12 @@
 #pragma once
 
+#include "terminal/ui/BoxGlyphs.h"
+
 #include <QFont>
 #include <QGlyphRun>
 #include <QPointF>
 #include <QRawFont>
+#include <QSize>
 
 #include <array>
 #include <cstdint>
@@ -11,6 +14,7 @@
 #include <span>
 #include <vector>
 
+class QPaintDevice;
 class QPainter;
 
 namespace t8 {
@@ -18,12 +22,15 @@ namespace t8 {
 // The glyph of each of the 256 byte values in the terminal font, looked up once per font, and
 // the drawing of a row with every glyph on its own cell. A row is one glyph run per face used
 // (the font and its fallbacks), so painting costs one text call per row whatever the font's
-// fractional advance: the glyphs cannot drift off the cell grid.
+// fractional advance: the glyphs cannot drift off the cell grid. With CP437 pictures the
+// line-drawing, block and shade characters are drawn from the cell itself (BoxGlyphs).
 class CellGlyphs {
 public:
+    // The cell a font is laid out on: an M's advance wide, a line high.
+    [[nodiscard]] static QSize CellSize(const QFont& font, const QPaintDevice* device);
     // Glyphs for `font` showing the bytes as CP437 pictures (`oem`) or as Latin-1, placed in
-    // cells `charWidth` pixels wide.
-    void Build(const QFont& font, bool oem, int charWidth);
+    // cells of `cell` pixels.
+    void Build(const QFont& font, bool oem, QSize cell);
     // Draws the cells from `origin` (the top left of the first cell).
     void DrawRow(QPainter& painter, QPointF origin, std::span<const std::uint8_t> cells);
 
@@ -35,6 +42,7 @@ private:
         quint32 index = 0;
         int offset = 0; // centres the glyph's advance in the cell
         bool blank = true;
+        bool box = false; // drawn by `boxes`
     };
     struct Run {
         QGlyphRun glyphRun;
@@ -47,6 +55,7 @@ private:
 
     std::array<Glyph, 256> glyphs{};
     std::vector<Run> runs; // one per face, reused from row to row
+    BoxGlyphs boxes;
     int charWidth = 0;
     int ascent = 0;
     int lineWidth = 1;
