@@ -7,10 +7,12 @@
 namespace t8 {
 
 // How the terminal shows its text: the font and the two colours (0x00BBGGRR), all stored.
+// The desktop's palette never changes them: a dark theme must not leave black text on its
+// dark background, nor have its colour saved as the terminal's.
 struct TerminalLook {
     LogFont logFont;
     std::uint32_t textColour = 0x000000;
-    std::uint32_t backColour = 0xFFFFFF; // the window colour; the view may set the theme's
+    std::uint32_t backColour = 0xFFFFFF;
 };
 
 } // namespace t8

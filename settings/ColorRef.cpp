@@ -1,8 +1,5 @@
 #include "settings/ColorRef.h"
 
-#include <QGuiApplication>
-#include <QPalette>
-
 namespace t8 {
 
 namespace {
@@ -24,13 +21,6 @@ std::uint32_t ColorRefFromColor(const QColor& color) {
     const QColor rgb = color.toRgb();
     return static_cast<std::uint32_t>(rgb.red()) | static_cast<std::uint32_t>(rgb.green()) << 8 |
            static_cast<std::uint32_t>(rgb.blue()) << 16;
-}
-
-std::uint32_t WindowColorRef() {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-        return kColorRefWhite;
-    }
-    return ColorRefFromColor(QGuiApplication::palette().color(QPalette::Base));
 }
 
 } // namespace t8

@@ -91,10 +91,7 @@ int CProgTermView::OnCreate(const std::string& portOverride) {
             Debug(status.message);
         }
     };
-    link.SetHooks({[this, logFailure](TTYInfo& tty) {
-                       tty.look.backColour = WindowColorRef();
-                       logFailure(store.LoadSettings(tty, dirs));
-                   },
+    link.SetHooks({[this, logFailure](TTYInfo& tty) { logFailure(store.LoadSettings(tty, dirs)); },
                    [this, logFailure](TTYInfo& tty) { logFailure(store.SaveSettings(tty, dirs)); },
                    [this](TTYInfo&) { BuildFont(); }});
     if (link.CreateLinkRecord() < 0) {
@@ -303,7 +300,7 @@ std::string CProgTermView::ScreenRow(int row) const {
 
 void CProgTermView::PaintScreen(QPainter& painter, const QRect& area) {
     const TTYInfo* tty = link.Record();
-    const QColor back = tty ? ColorFromColorRef(tty->look.backColour) : palette().base().color();
+    const QColor back = ColorFromColorRef(tty ? tty->look.backColour : TerminalLook{}.backColour);
     painter.fillRect(area, back);
     if (!tty || !screen) {
         return;

@@ -1,4 +1,3 @@
-#include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +14,6 @@ TEST(FontMappingNoGuiTest, MapsFromTheRecordAlone) {
 
     const LogFont record{-18, 9, 0, 0, 400, 1, 0, 0, kCharSetOem, 0, 0, 0, 0x31, "Terminal"};
     EXPECT_EQ(LogFontFromFont(FontFromLogFont(record), record), record);
-    EXPECT_EQ(WindowColorRef(), kColorRefWhite);
 }
 
 } // namespace

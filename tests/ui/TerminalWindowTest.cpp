@@ -150,5 +150,39 @@ TEST_F(WindowBeforeShowTest, TextFromBeforeTheFirstShowIsLaidOutAtTheRealSize) {
     EXPECT_EQ(Columns(), view->viewport()->width() / Cell().width());
 }
 
+// A dark desktop palette leaves the terminal alone: with no colours stored it paints black on
+// white, and saves those, not the palette's.
+class DarkPaletteTest : public TerminalWindowTest {
+protected:
+    void SetUp() override {
+        QPalette dark = saved;
+        dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x28));
+        dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x28));
+        dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+        QApplication::setPalette(dark);
+        WindowTest::SetUp(); // nothing stored
+    }
+    void TearDown() override {
+        QApplication::setPalette(saved);
+        TerminalWindowTest::TearDown();
+    }
+    const QPalette saved = QApplication::palette();
+};
+
+TEST_F(DarkPaletteTest, TheTerminalKeepsItsOwnColours) {
+    Shown("MMMM");
+    const QImage page = Painted();
+    QRgb darkest = qRgb(255, 255, 255);
+    for (int x = 0; x < Cell().width() * 4; ++x) {
+        for (int y = 0; y < Cell().height(); ++y) {
+            darkest = qGray(page.pixel(x, y)) < qGray(darkest) ? page.pixel(x, y) : darkest;
+        }
+    }
+    EXPECT_EQ(QColor(page.pixel(page.width() - 1, page.height() - 1)), QColor(Qt::white));
+    EXPECT_EQ(QColor(darkest), QColor(Qt::black));
+    frame.reset();
+    EXPECT_EQ(Stored("TTY/BackColor").toInt(), 0xFFFFFF);
+}
+
 } // namespace
 } // namespace t8::test
