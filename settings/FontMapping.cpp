@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QRawFont>
 #include <QScreen>
 
 #include <algorithm>
@@ -58,15 +59,32 @@ bool IsOemRasterFace(const QString& face) {
            });
 }
 
+// The installed face the system's fixed-pitch font resolves to, so that a font dialog finds
+// it in its list; the first installed fixed-pitch face if the system names a proportional one.
+QString FixedFamily() {
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // the face drawn, not an alias such as "monospace" that a font dialog does not list
+    const QString face = QRawFont::fromFont(system).familyName();
+    if (QFontInfo(system).fixedPitch() && QFontDatabase::hasFamily(face)) {
+        return face;
+    }
+    const QStringList families = QFontDatabase::families();
+    const auto fixed = std::find_if(families.begin(), families.end(), [](const QString& family) {
+        return QFontDatabase::isFixedPitch(family) && !QFontDatabase::isPrivateFamily(family);
+    });
+    return fixed != families.end() ? *fixed : system.family();
+}
+
 QString FamilyFor(const LogFont& logFont) {
     const QString face = QString::fromStdString(logFont.faceName);
     const bool oemRaster = IsOemRasterFace(face);
     if (!HaveGui()) {
         return oemRaster ? QString::fromLatin1(kFallbackFixedFamily) : face;
     }
-    // OEM-set faces are terminal fonts; an unknown one gets a fixed font, not any substitute
-    if (oemRaster || (logFont.charSet == kCharSetOem && !QFontDatabase::hasFamily(face))) {
-        return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    // A terminal needs equal cells: a face that is not installed gets the fixed font, never
+    // the proportional substitute the font matching would pick.
+    if (oemRaster || !QFontDatabase::hasFamily(face)) {
+        return FixedFamily();
     }
     return face;
 }
@@ -212,6 +230,23 @@ QFont FontFromLogFont(const LogFont& logFont) {
     font.setPixelSize(EmPixels(font, logFont.height));
     font.setStretch(StretchFor(font, logFont.width));
     return font;
+}
+
+QFont WithFaceStyleName(const QFont& font) {
+    QFont named = font;
+    if (!HaveGui()) {
+        return named;
+    }
+    const QString family = font.family();
+    for (const QString& style : QFontDatabase::styles(family)) {
+        // QFontDatabase::italic() says false for an oblique style; the style's font knows
+        const QFont face = QFontDatabase::font(family, style, font.pointSize());
+        if (face.style() == font.style() && face.weight() == font.weight()) {
+            named.setStyleName(style);
+            break;
+        }
+    }
+    return named;
 }
 
 LogFont LogFontFromFont(const QFont& font) {

@@ -30,8 +30,9 @@ inline constexpr std::uint8_t kFamilyDecorative = 0x50;
 
 // The font a record describes. A negative height is the character (em) height in pixels, a
 // positive one the cell height, 0 the default size; the width is the average character width
-// (0: the face's own). The OEM raster faces ("FixedSys", "Terminal"), an empty face and an
-// OEM-set face that is not installed become the system's fixed-pitch font. Sizes, widths and
+// (0: the face's own). The OEM raster faces ("FixedSys", "Terminal"), an empty face and any
+// face that is not installed become the installed face of the system's fixed-pitch font, in
+// the record's size, weight and slant (the record keeps the name it had). Sizes, widths and
 // font queries need a running QGuiApplication; without one the font is built from the record
 // alone, without measuring.
 [[nodiscard]] QFont FontFromLogFont(const LogFont& logFont);
@@ -45,5 +46,9 @@ inline constexpr std::uint8_t kFamilyDecorative = 0x50;
 // set, precisions, quality, the height's sign rule) and every field whose font property is
 // still what the original maps to, so that FontFromLogFont(r) maps back to r exactly.
 [[nodiscard]] LogFont LogFontFromFont(const QFont& font, const LogFont& original);
+
+// The font with the name its face gives its weight and slant ("Book" where Qt would say
+// "Normal"), so that a font dialog preselects that style and not the first of its list.
+[[nodiscard]] QFont WithFaceStyleName(const QFont& font);
 
 } // namespace t8

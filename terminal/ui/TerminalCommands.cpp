@@ -152,8 +152,8 @@ void TerminalCommands::ChangeFont() {
         return;
     }
     bool chosen = false;
-    const QFont font = QFontDialog::getFont(&chosen, view.TerminalFont(), &view, "Change font",
-                                            QFontDialog::MonospacedFonts);
+    const QFont font = QFontDialog::getFont(&chosen, WithFaceStyleName(view.TerminalFont()), &view,
+                                            "Change font", QFontDialog::MonospacedFonts);
     if (chosen) {
         tty->look.logFont = LogFontFromFont(font, tty->look.logFont);
         const QColor colour =

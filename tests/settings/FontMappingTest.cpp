@@ -16,9 +16,10 @@ namespace {
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-std::string InstalledFixedFamily() {
+std::string InstalledFixedFamily(const QString& besides = {}) {
     for (const QString& family : QFontDatabase::families()) {
-        if (QFontDatabase::isFixedPitch(family) && !QFontDatabase::isPrivateFamily(family)) {
+        if (QFontDatabase::isFixedPitch(family) && !QFontDatabase::isPrivateFamily(family) &&
+            family != besides) {
             return family.toStdString();
         }
     }
@@ -44,6 +45,34 @@ TEST(FontMappingTest, OemFacesResolveToAFixedPitchSystemFont) {
     LogFont chosen;
     chosen.faceName = installed;
     EXPECT_EQ(QFontInfo(FontFromLogFont(chosen)).family().toStdString(), installed);
+}
+
+// Whatever its character set, a face that is not installed is shown in an installed fixed
+// face (one a font dialog lists) of the stored size, regular and upright, and the record
+// made back from that font keeps the stored name.
+TEST(FontMappingTest, AMissingFaceBecomesAnInstalledFixedFaceOfTheStoredSize) {
+    for (const char* face : {"FixedSys", "No Such Face Anywhere"}) {
+        for (const std::uint8_t charSet : {kCharSetOem, kCharSetDefault, std::uint8_t{0}}) {
+            for (const std::int32_t height : {0, -11, -27}) {
+                LogFont record;
+                record.faceName = face;
+                record.charSet = charSet;
+                record.height = height;
+                record.width = 0;
+                const QFont font = FontFromLogFont(record);
+                const QFontInfo info(font);
+                const std::string what = std::string(face) + ", set " + std::to_string(charSet) +
+                                         ", height " + std::to_string(height);
+                EXPECT_TRUE(QFontDatabase::hasFamily(font.family())) << what;
+                EXPECT_TRUE(info.fixedPitch()) << what;
+                EXPECT_TRUE(DrawsEveryLetterEquallyWide(font)) << what;
+                EXPECT_FALSE(info.italic()) << what;
+                EXPECT_EQ(info.weight(), QFont::Normal) << what;
+                EXPECT_EQ(info.pixelSize(), height == 0 ? kDefaultFontPixels : -height) << what;
+                EXPECT_EQ(LogFontFromFont(font, record).faceName, face) << what;
+            }
+        }
+    }
 }
 
 TEST(FontMappingTest, RecordSurvivesTheTripThroughAFont) {
@@ -86,7 +115,9 @@ TEST(FontMappingTest, FontFollowsTheRecord) {
 TEST(FontMappingTest, ChosenFontReplacesWhatItHoldsAndKeepsTheRest) {
     LogFont original; // FixedSys, OEM
     original.escapement = 450, original.quality = 3, original.clipPrecision = 2;
-    const std::string face = InstalledFixedFamily();
+    // another face than the one FixedSys is shown in
+    const std::string face = InstalledFixedFamily(FontFromLogFont(original).family());
+    ASSERT_FALSE(face.empty());
     QFont picked(QString::fromStdString(face));
     picked.setPixelSize(22);
     picked.setBold(true);

@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QScrollBar>
@@ -130,6 +131,26 @@ TEST_F(TerminalWindowTest, ABellFloodRingsAtMostOncePerTenthOfASecond) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_GE(view->BellsRung(), 1);
     EXPECT_LE(view->BellsRung(), 1 + elapsed / 100);
+}
+
+// A face that is not installed is shown in the system's fixed font: the font dialog opens on
+// that font, upright, and accepting it keeps the stored name.
+TEST_F(TerminalWindowTest, TheFontDialogOffersTheFixedFontAMissingFaceIsShownIn) {
+    const QFontInfo shown(view->TerminalFont());
+    QFont offered;
+    modals.Then<QFontDialog>([&](QFontDialog* dialog) {
+        offered = dialog->currentFont();
+        dialog->accept();
+    });
+    modals.Then<QColorDialog>([](QColorDialog* dialog) { dialog->accept(); });
+    frame->Action(cmd::kChangeFont)->trigger();
+    ASSERT_TRUE(modals.Done());
+    EXPECT_TRUE(shown.fixedPitch());
+    EXPECT_EQ(offered.family(), shown.family());
+    EXPECT_FALSE(offered.italic()) << offered.styleName().toStdString();
+    EXPECT_EQ(offered.weight(), QFont::Normal) << offered.styleName().toStdString();
+    frame.reset();
+    EXPECT_EQ(Stored("TTY/Font").toString(), "FixedSys");
 }
 
 // A window that is not shown yet has a placeholder size of a few columns; the shape it takes
