@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/CMainFrame.h"
+#include "app/ScreenFit.h"
 #include "generated/ProjectVersion.h"
 #include "settings/SettingsStore.h"
 #include "terminal/ui/CProgTermView.h"
@@ -53,7 +54,7 @@ bool CProgTermApp::InitInstance(const CommandLine& line) {
     store = std::make_unique<SettingsStore>();
 
     frame = std::make_unique<CMainFrame>();
-    frame->resize(800, 560);
+    PlaceOnScreen(*frame, {800, 560});
     splash->ShowSplashScreen(frame.get());
     view = new CProgTermView(*frame, doc, *store, frame.get());
     frame->setCentralWidget(view);

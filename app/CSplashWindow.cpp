@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
@@ -44,13 +45,29 @@ QPixmap AboutPicture() {
     return Render(":/pictures/about.svg");
 }
 
-CSplashWindow::CSplashWindow(const QPixmap& picture_, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      picture(picture_) {
+CSplashWindow::Placement CSplashWindow::PlacementFor(const QString& platformName) {
+    return platformName.startsWith("wayland") ? Placement::Overlay : Placement::Window;
+}
+
+CSplashWindow::CSplashWindow(const QPixmap& picture_, QWidget* parent, Placement placement_)
+    : QWidget(parent, placement_ == Placement::Overlay
+                          ? Qt::WindowFlags()
+                          : Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      picture(picture_), placement(placement_) {
     setObjectName("CSplashWindow");
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(picture.size());
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    Centre();
+}
+
+void CSplashWindow::Centre() {
+    if (placement == Placement::Overlay && parentWidget()) {
+        move(parentWidget()->rect().center() - rect().center());
+        raise();
+        return;
+    }
+    const QScreen* screen =
+        parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         move(screen->geometry().center() - rect().center());
     }
@@ -61,7 +78,8 @@ void CSplashWindow::paintEvent(QPaintEvent*) {
     painter.drawPixmap(0, 0, picture);
 }
 
-CSplashWindow::Controller::Controller(QObject* parent) : QObject(parent) {
+CSplashWindow::Controller::Controller(QObject* parent, Placement placement_)
+    : QObject(parent), placement(placement_) {
     qApp->installEventFilter(this);
 }
 
@@ -74,7 +92,7 @@ void CSplashWindow::Controller::ShowSplashScreen(QWidget* parent) {
         return; // no picture, no splash, no message
     }
     mainWindow = parent;
-    splash = new CSplashWindow(shown, parent);
+    splash = new CSplashWindow(shown, parent, placement);
     splash->show();
     splash->repaint();
     QTimer::singleShot(kShowMs, splash, [this] { HideSplashScreen(); });
@@ -91,19 +109,43 @@ void CSplashWindow::Controller::HideSplashScreen() {
     }
 }
 
+// A key that ends the splash is the splash's: so is every key pressed with it (Shift, then
+// J, for a capital J), until all of them are released.
+bool CSplashWindow::Controller::SwallowKey(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
+        type != QEvent::KeyRelease) {
+        return false;
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (splash && type != QEvent::KeyRelease) {
+        HideSplashScreen();
+        heldKeys.clear();
+        swallowing.start();
+    }
+    if (!swallowing.isValid()) {
+        return false;
+    }
+    if (swallowing.hasExpired(kShowMs)) { // a release that never came
+        swallowing.invalidate();
+        return false;
+    }
+    if (type == QEvent::KeyPress) {
+        heldKeys.insert(key->key());
+    } else if (type == QEvent::KeyRelease && !key->isAutoRepeat()) {
+        heldKeys.erase(key->key());
+        if (heldKeys.empty()) {
+            swallowing.invalidate();
+        }
+    }
+    // accepting the shortcut probe keeps accelerators from firing
+    event->accept();
+    return true;
+}
+
 bool CSplashWindow::Controller::PreTranslateAppMessage(QEvent* event) {
     const QEvent::Type type = event->type();
-    // A key reaches us first as a shortcut probe: accepting it keeps accelerators from firing,
-    // and the key press that follows is swallowed too.
-    if (type == QEvent::ShortcutOverride && splash) {
-        event->accept();
-        HideSplashScreen();
-        swallowKey = true;
-        return true;
-    }
-    if (type == QEvent::KeyPress && (splash || swallowKey)) {
-        HideSplashScreen();
-        swallowKey = false;
+    if (SwallowKey(event)) {
         return true;
     }
     if (IsMousePress(type) && splash) {
@@ -116,6 +158,11 @@ bool CSplashWindow::Controller::PreTranslateAppMessage(QEvent* event) {
 bool CSplashWindow::Controller::eventFilter(QObject* watched, QEvent* event) {
     if (watched->isWidgetType() && PreTranslateAppMessage(event)) {
         return true;
+    }
+    // the frame's own children, the view among them, may have come after the overlay
+    if (splash && watched == mainWindow &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+        splash->Centre();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #include "app/HelpWindow.h"
 
+#include "app/ScreenFit.h"
+
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,7 +40,7 @@ QString PageText(const QString& name, QString& title) {
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     setWindowTitle("T8HostLink Help");
     setObjectName("HelpWindow");
-    resize(820, 600);
+    PlaceOnScreen(*this, {820, 600});
     browser = new QTextBrowser(this);
     browser->setOpenExternalLinks(false);
     searchField = new QLineEdit(this);

@@ -35,8 +35,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${T8_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the programs link are found by dpkg-shlibdeps, not listed by hand. The Qt
-# plugins loaded at run time (platform, SVG icons) come with those libraries on Debian 12.
+# plugins loaded at run time (X11 platform, SVG icons) come with those libraries on Debian 12;
+# the Wayland platform plugin is a package of its own.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -3,6 +3,7 @@
 #include "app/CMainFrame.h"
 #include "app/CSplashWindow.h"
 #include "app/HelpWindow.h"
+#include "app/ScreenFit.h"
 #include "commands/CommandIds.h"
 #include "examine/ui/CExamineFileDlg.h"
 #include "settings/SettingsStore.h"
@@ -175,7 +176,52 @@ TEST(SplashTest, SwallowsOnlyPressesAndOnlyWhileShown) {
     EXPECT_TRUE(splash.Showing());
     EXPECT_TRUE(splash.PreTranslateAppMessage(&key));
     EXPECT_FALSE(splash.Showing());
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a");
+    EXPECT_TRUE(splash.PreTranslateAppMessage(&release));
     EXPECT_FALSE(splash.PreTranslateAppMessage(&key)) << "only the one press is swallowed";
+}
+
+// Shift and J pressed over the picture end it; neither reaches the device, the next key does.
+TEST_F(WindowTest, AKeyTypedOverTheSplashNeverReachesTheDevice) {
+    CSplashWindow::Controller splash(nullptr, CSplashWindow::Placement::Window);
+    splash.EnableSplashScreen(true);
+    splash.ShowSplashScreen(frame.get());
+    ASSERT_TRUE(splash.Showing());
+    QTest::keyClick(view, Qt::Key_J, Qt::ShiftModifier);
+    EXPECT_FALSE(splash.Showing());
+    QTest::keyClick(view, Qt::Key_K);
+    EXPECT_EQ(pty.ReadFor(1, 3000), "k");
+}
+
+// Only Wayland, where a program cannot place its own windows, lays the picture over the main
+// window; there it stays in the window's middle as the window changes size.
+TEST_F(WindowTest, TheSplashOverlaysTheMainWindowWhereWindowsCannotBePlaced) {
+    for (const char* platform : {"wayland", "wayland-egl", "xcb", "offscreen"}) {
+        EXPECT_EQ(CSplashWindow::PlacementFor(platform) == CSplashWindow::Placement::Overlay,
+                  QString(platform).startsWith("wayland"));
+    }
+    CSplashWindow::Controller splash(nullptr, CSplashWindow::Placement::Overlay);
+    splash.EnableSplashScreen(true);
+    splash.ShowSplashScreen(frame.get());
+    auto* picture = frame->findChild<CSplashWindow*>();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->isVisible() && !picture->isWindow());
+    frame->resize(700, 650);
+    ASSERT_TRUE(WaitFor([&] { return frame->height() == 650; }));
+    EXPECT_LE((picture->geometry().center() - frame->rect().center()).manhattanLength(), 2);
+}
+
+// A 1280x900 screen at scale 2 with a panel on top; the window's decorations around it.
+TEST(ScreenFitTest, AWindowIsShrunkAndMovedIntoTheAvailableArea) {
+    const QRect area(0, 24, 640, 426);
+    const QMargins frame(4, 30, 4, 4);
+    EXPECT_EQ(FitIntoArea({100, 100, 300, 200}, frame, area), QRect(100, 100, 300, 200));
+    for (const QRect client : {QRect(80, 60, 800, 560), QRect(-500, -300, 320, 200),
+                               QRect(900, 800, 320, 200), QRect(2000, 2000, 4000, 3000)}) {
+        const QRect fitted = FitIntoArea(client, frame, area);
+        EXPECT_TRUE(area.contains(fitted.marginsAdded(frame)));
+        EXPECT_EQ(fitted.size(), client.size().boundedTo(area.size().shrunkBy(frame)));
+    }
 }
 
 TEST(HelpTest, TheManualIsSearchable) {
