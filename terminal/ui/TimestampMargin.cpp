@@ -14,7 +14,7 @@ namespace t8 {
 
 namespace {
 
-constexpr int kPadding = 4; // pixels on either side of the time
+constexpr int kPadding = 4; // pixels before the time, between it and the rule, after the rule
 constexpr char kWidestTime[] = "00:00:00.000";
 
 } // namespace
@@ -46,7 +46,7 @@ int TimestampMargin::Width() const {
     if (!Shown()) {
         return 0;
     }
-    return QFontMetrics(font).horizontalAdvance(QString(kWidestTime)) + 2 * kPadding;
+    return QFontMetrics(font).horizontalAdvance(QString(kWidestTime)) + 3 * kPadding;
 }
 
 void TimestampMargin::Feed(const std::uint8_t* bytes, std::size_t count,
@@ -88,7 +88,7 @@ void TimestampMargin::paintEvent(QPaintEvent* event) {
     const QColor text = tty ? ColorFromColorRef(tty->look.textColour) : palette().text().color();
     painter.fillRect(event->rect(), back);
     painter.setPen(text);
-    painter.drawLine(width() - 1, 0, width() - 1, height());
+    painter.drawLine(width() - kPadding, 0, width() - kPadding, height());
     if (!stamps || tty == nullptr || tty->screen.charHeight <= 0) {
         return;
     }
@@ -100,7 +100,7 @@ void TimestampMargin::paintEvent(QPaintEvent* event) {
         const QString time = TimeText(row);
         if (!time.isEmpty()) {
             const int y = row * cell - tty->screen.scrollY;
-            painter.drawText(QRect(kPadding, y, width() - 2 * kPadding, cell),
+            painter.drawText(QRect(kPadding, y, width() - 3 * kPadding, cell),
                              Qt::AlignLeft | Qt::AlignVCenter, time);
         }
     }
