@@ -134,6 +134,7 @@ void CMainFrame::BuildMenus() {
         actions.at(id)->setCheckable(true);
         actions.at(id)->setChecked(true);
     }
+    actions.at(cmd::kViewTimestamps)->setCheckable(true); // the view says whether it shows them
 }
 
 void CMainFrame::BuildToolBar() {
@@ -253,6 +254,12 @@ void CMainFrame::SetCursorPosition(int column, int row) {
     cursorColumn = column;
     cursorRow = row;
     positionPane->setText(QString("Ln %1, Col %2").arg(cursorRow).arg(cursorColumn));
+}
+
+void CMainFrame::SetCommandChecked(int id, bool checked) {
+    if (QAction* action = Action(id)) {
+        action->setChecked(checked);
+    }
 }
 
 QAction* CMainFrame::Action(int id) const {

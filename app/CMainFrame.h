@@ -30,6 +30,7 @@ public:
     [[nodiscard]] QString PromptText() const override;
     [[nodiscard]] QString ReadyText() const override { return kReady; }
     void SetCursorPosition(int column, int row) override;
+    void SetCommandChecked(int id, bool checked) override;
     [[nodiscard]] QAction* Action(int id) const;
     [[nodiscard]] QString PositionText() const;
     [[nodiscard]] QString TimeText() const;

@@ -4,6 +4,7 @@
 #include "app/CSplashWindow.h"
 #include "app/CommandLine.h"
 #include "batch/BatchFiles.h"
+#include "link/AppName.h"
 
 #include <QObject>
 
@@ -21,7 +22,7 @@ class CProgTermApp : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* kOrganisation = "TALLON Rodezedoraz";
-    static constexpr const char* kApplication = "T8HostLink";
+    static constexpr const char* kApplication = kAppName;
     static constexpr const char* kWindowTitle = "HostLink V2.17";
 
     CProgTermApp();

@@ -44,7 +44,9 @@ public:
 
     [[nodiscard]] const std::string& Title() const { return title; }
     [[nodiscard]] std::size_t CaptureLength() const { return captureBuffer.size(); }
-    [[nodiscard]] const std::vector<std::uint8_t>& Captured() const { return captureBuffer; }
+    [[nodiscard]] const std::vector<std::uint8_t>& Captured() const override {
+        return captureBuffer;
+    }
     [[nodiscard]] bool CaptureFull() const { return captureFull; }
 
     static constexpr const char* kQuestion =

@@ -102,6 +102,8 @@ void BatchExecutor::TypeNextKey() {
         terminal.SendFileRaw(txFileName);
         terminal.ClearPromptSeen();
         waitPrompt = 1;
+        SetStatus(kWaitingText); // the wait for the prompt says so, as after a T8 line
+        Refresh();
     }
 }
 
@@ -317,7 +319,12 @@ int BatchExecutor::ExecuteJump(const BatchTokens& tokens) {
     return 1;
 }
 
+// The pause or wait that OK ends leaves no word of itself behind in the status line.
 bool BatchExecutor::Ok() {
+    if (finished == 0 && (Paused() || WaitingForPrompt())) {
+        SetStatus({});
+        Refresh();
+    }
     waitPrompt = 0;
     running = 1;
     readNext = 1;

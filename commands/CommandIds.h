@@ -46,5 +46,7 @@ inline constexpr int kNextPane = 57680;
 inline constexpr int kPreviousPane = 57681;
 inline constexpr int kViewToolbar = 59392;
 inline constexpr int kViewStatusBar = 59393;
+// The program's own: the time each line began, in a margin beside the terminal.
+inline constexpr int kViewTimestamps = 32860;
 
 } // namespace t8::cmd

@@ -108,6 +108,7 @@ constexpr std::array kMenuBar{
     Menu("&View"),
     Item(cmd::kViewToolbar, "&Toolbar"),
     Item(cmd::kViewStatusBar, "&Status Bar"),
+    Item(cmd::kViewTimestamps, "T&imestamps"),
     EndMenu(),
 
     Menu("&Device"),
@@ -273,6 +274,8 @@ struct OwnPrompt {
 constexpr std::array kOwnPrompts{
     OwnPrompt{cmd::kClearScreen, "Clear terminal window.\tClear screen."},
     OwnPrompt{cmd::kSettings, "Settings\nSetup of various functions"},
+    OwnPrompt{cmd::kViewTimestamps,
+              "Show the time each line from the T8 began, beside the line.\nTimestamps"},
 };
 
 } // namespace

@@ -104,6 +104,7 @@ public:
     // For this run only (the command line): false keeps a hang-up from being followed by a wait
     // for the device, whatever the record's setting.
     void AllowReconnect(bool allow) { reconnectAllowed = allow; }
+    [[nodiscard]] bool ReconnectAllowed() const { return reconnectAllowed; }
     // What the open device is known by; set by every successful OpenPort.
     [[nodiscard]] const DeviceIdentity& Identity() const { return identity; }
     // The folder of stable device names; tests give their own.
@@ -113,7 +114,6 @@ public:
 
     LinkFlags flags;
 
-    static constexpr const char* kAppCaption = "T8 Host Link";
     static constexpr const char* kNotConnected =
         "T8 is not connected, Please check cable and setup";
 

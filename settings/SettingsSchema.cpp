@@ -23,6 +23,8 @@ const std::array kTtyKeys = {
     IntKey{"StrikeOut", &LogFont::strikeOut},
     IntKey{"Underline", &LogFont::underline},
     IntKey{"Weight", &LogFont::weight},
+    IntKey{"Timestamps", &TerminalLook::timestamps},
+    IntKey{"CaptureTimestamps", &TerminalLook::captureTimestamps},
 };
 
 // software flow control lasts one run: the COM page can switch it on, a restart clears it

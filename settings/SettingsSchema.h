@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/AppName.h"
 #include "link/TTYInfo.h"
 #include "settings/DirectorySettings.h"
 
@@ -11,7 +12,7 @@
 namespace t8 {
 
 inline constexpr char kOrganizationName[] = "TALLON Rodezedoraz";
-inline constexpr char kApplicationName[] = "T8HostLink";
+inline constexpr const char* kApplicationName = kAppName;
 
 inline constexpr char kSectionTty[] = "TTY";
 inline constexpr char kSectionCom[] = "COM";

@@ -42,6 +42,7 @@ bool DownloadStream::Setup(const std::string& path, std::uint32_t stageAndDispla
         error = "Error by opening file.";
         return false;
     }
+    fileLength = length;
     if (!scratch.Ok()) {
         error = scratch.Error();
         return false;
@@ -65,8 +66,9 @@ std::string DownloadStream::LineLost() {
     result = kLineLost;
     // What waited in the driver at the last tick went down with the line.
     CountUnsent(queuedAtTick + writtenAtTick);
+    // the operator knows the file's size, not that of a library's converted copy
     return "The send of " + fileNameText + " was stopped after " + std::to_string(position) +
-           " of " + std::to_string(length) + " bytes.";
+           " of " + std::to_string(fileLength) + " bytes.";
 }
 
 void DownloadStream::SetLibraryHooks(Conversion convert_, PieceText pieceText_) {

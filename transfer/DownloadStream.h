@@ -92,6 +92,7 @@ private:
     Conversion convert;
     PieceText pieceText;
     std::uint64_t length = 0;
+    std::uint64_t fileLength = 0; // the file named, before a library is converted
     std::uint64_t position = 0;
     std::uint64_t unsent = 0;
     std::uint64_t queuedAtTick = 0;  // in the driver before this tick's piece

@@ -1,5 +1,6 @@
 #include "transfer/LibraryDownload.h"
 
+#include "link/AppName.h"
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "transfer/DownloadStream.h"
@@ -48,12 +49,19 @@ void LibraryDownload::ReceiveLibraryCommand() {
     if (running || link.Record() == nullptr) {
         return;
     }
+    if (!link.LineOpen()) { // before the operator looks for a file that cannot go anywhere
+        messages.ShowMessage(kPortClosed, "", MessageIcon::Exclamation);
+        return;
+    }
     const std::optional<std::string> path = ChooseFile();
     if (!path) {
         return;
     }
     if (!CanOpenForReading(*path)) {
         messages.ShowMessage(kOpenFileError, "", MessageIcon::None);
+        return;
+    }
+    if (!RateAccepted()) {
         return;
     }
     lastLibraryPath = *path;
@@ -82,6 +90,20 @@ std::optional<std::string> LibraryDownload::ChooseFile() {
         return std::nullopt;
     }
     return chosen;
+}
+
+// The start sequence can step the device only to the rates of its menu; for any other the device
+// stays at 9600 after the start while the PC goes back to its own rate.
+bool LibraryDownload::RateAccepted() {
+    const std::uint32_t rate = link.Record()->com.baudRate;
+    if (rate == kStartBaudRate || BaudCode(rate) != 0) {
+        return true;
+    }
+    std::string text = kRateWarning;
+    for (int i = 0; i < 2; ++i) {
+        text.replace(text.find("%u"), 2, std::to_string(rate));
+    }
+    return messages.AskOkCancel(text, kStartCaption);
 }
 
 void LibraryDownload::Run(const std::string& path) {
@@ -115,7 +137,7 @@ bool LibraryDownload::Stream(const std::string& path) {
         messages.ShowMessage(stream.Error(), "", MessageIcon::Exclamation);
         return false;
     }
-    return RunStream(stream);
+    return RunStream(stream, path);
 }
 
 // Every hang-up until the command ends is noted; the deliberate closes of the start sequence
@@ -127,7 +149,7 @@ void LibraryDownload::Watch() {
     });
 }
 
-bool LibraryDownload::RunStream(DownloadStream& stream) {
+bool LibraryDownload::RunStream(DownloadStream& stream, const std::string& path) {
     stream.SetLibraryHooks(ConvertLibrary, RecordAddressText);
     if (progress.RunDownloadDialog(stream) != TransferProgress::kDialogOk) {
         return false; // cancelled or the line lost: the device has "RL" and some records
@@ -135,6 +157,13 @@ bool LibraryDownload::RunStream(DownloadStream& stream) {
     if (stream.ConversionFailed()) {
         // nothing was sent, so there is no library to start
         messages.ShowMessage(kInternalError, kInternalErrorCaption, MessageIcon::None);
+        return false;
+    }
+    if (stream.Sent() == 0) {
+        // no library reached the device: nothing to start, and the device still waits for one
+        std::string text = kNothingSent;
+        text.replace(text.find("%s"), 2, path);
+        messages.ShowMessage(text + "\n" + kResetAdvice, "", MessageIcon::Exclamation);
         return false;
     }
     return true;
@@ -196,8 +225,7 @@ void LibraryDownload::RestoreLine(const LineSettings& saved) {
     link.ClosePort();
     messages.ShowMessage(kDownloaded, "", MessageIcon::None);
     if (!link.OpenPort()) {
-        messages.ShowMessage(link.OpenFailureMessage(), SerialLink::kAppCaption,
-                             MessageIcon::Exclamation);
+        messages.ShowMessage(link.OpenFailureMessage(), kAppName, MessageIcon::Exclamation);
     }
     Watch();
 }

@@ -41,6 +41,17 @@ public:
     static constexpr const char* kResetAdvice = "Now press RESET, then press ENTER on T8";
     static constexpr const char* kInternalError = "InternalError";
     static constexpr const char* kInternalErrorCaption = "LIBRARY UPLOAD";
+    static constexpr const char* kPortClosed =
+        "Cannot download a library: the port to the T8 is not open.\nOpen it with Port "
+        "parameters (Ctrl+R), then try again.";
+    // %u: the PC's rate, twice.
+    static constexpr const char* kRateWarning =
+        "The T8's baud rate menu has no %u baud. A library started after this download leaves "
+        "the T8 at 9600 baud while the PC goes back to %u baud, and the two no longer "
+        "understand each other.\nDownload the library anyway?";
+    // %s: the library file.
+    static constexpr const char* kNothingSent =
+        "Nothing was downloaded: %s holds no Intel HEX records below address F800.";
     // The library's line in the operator's hang-up message.
     static constexpr const char* kCutShort =
         "The library download or its start sequence was cut short.";
@@ -60,8 +71,10 @@ public:
 
 private:
     [[nodiscard]] std::optional<std::string> ChooseFile();
+    // False when the operator declined a rate the device's menu cannot follow.
+    [[nodiscard]] bool RateAccepted();
     [[nodiscard]] bool Stream(const std::string& path);
-    [[nodiscard]] bool RunStream(DownloadStream& stream);
+    [[nodiscard]] bool RunStream(DownloadStream& stream, const std::string& path);
     void StartLibrary();
     void StepDeviceRate(int baudCode);
     void ApplyLine(const LineSettings& line);

@@ -1,6 +1,7 @@
 #include "transfer/TransferController.h"
 
 #include "formats/FormatInfo.h"
+#include "link/AppName.h"
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "transfer/DownloadStream.h"
@@ -19,6 +20,17 @@ constexpr char kBatchPattern[] = "*.t8b";
 bool IsEmptyFile(const std::string& path) {
     std::error_code error;
     return std::filesystem::file_size(path, error) == 0 && !error;
+}
+
+// The message of a TX file that cannot be sent, with the file and the folder it was looked for
+// in: a batch names its files relative to itself, which the operator may not have in mind.
+std::string TxOpenFileError(const std::string& path) {
+    std::string folder = DirectoryOf(path);
+    if (folder.empty()) {
+        std::error_code error;
+        folder = path.starts_with('/') ? "/" : std::filesystem::current_path(error).string();
+    }
+    return std::string(kOpenFileError) + "\nFile: " + NameOf(path) + "\nFolder: " + folder;
 }
 
 } // namespace
@@ -119,8 +131,8 @@ void TransferController::CarryOutRequest() {
         if (link.LineOpen()) {
             roles.window.RunBatch(path, *this);
         } else { // every key would be dropped and every wait last until OK
-            roles.messages.ShowMessage("Cannot run " + path + kPortClosedForSend,
-                                       SerialLink::kAppCaption, MessageIcon::Exclamation);
+            roles.messages.ShowMessage("Cannot run " + path + kPortClosedForSend, kAppName,
+                                       MessageIcon::Exclamation);
         }
     } else if (action == RequestDesk::kExamine) {
         roles.window.OpenExamine(path, true);
@@ -129,8 +141,8 @@ void TransferController::CarryOutRequest() {
         if (tty != nullptr && tty->line.connected != 0) {
             SendNamedFile(path);
         } else {
-            roles.messages.ShowMessage("Cannot send " + path + kPortClosedForSend,
-                                       SerialLink::kAppCaption, MessageIcon::Exclamation);
+            roles.messages.ShowMessage("Cannot send " + path + kPortClosedForSend, kAppName,
+                                       MessageIcon::Exclamation);
         }
     }
     doc.OnNewDocument();
@@ -208,6 +220,10 @@ void TransferController::StreamFile() {
 }
 
 void TransferController::ExecuteBatchCommand() {
+    if (!link.LineOpen()) { // every key would be dropped and every wait last until OK
+        roles.messages.ShowMessage(kPortClosedForBatch, kAppName, MessageIcon::Exclamation);
+        return;
+    }
     const auto chosen = roles.files.ChooseOpenFile(InitialName(dirs.batchDirectory, kBatchPattern),
                                                    std::string(kBatchFileFilter));
     if (chosen && !chosen->empty()) {
@@ -225,7 +241,7 @@ void TransferController::ClearPromptSeen() {
 
 RawSendResult TransferController::SendFileRaw(const std::string& path) {
     if (!CanOpenForReading(path) || IsEmptyFile(path)) {
-        roles.messages.ShowMessage(kOpenFileError, "", MessageIcon::None);
+        roles.messages.ShowMessage(TxOpenFileError(path), "", MessageIcon::None);
         return {RawSendOutcome::FileError, 0, false};
     }
     if (!link.LineOpen()) {

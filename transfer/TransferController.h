@@ -89,6 +89,9 @@ public:
     static constexpr char kPortClosedForSend[] =
         ": the port to the T8 is not open.\nOpen it with Port parameters (Ctrl+R), then open "
         "the file again.";
+    static constexpr char kPortClosedForBatch[] =
+        "Cannot run a batch file: the port to the T8 is not open.\nOpen it with Port parameters "
+        "(Ctrl+R), then try again.";
 
 private:
     void ConfirmArmedSend();

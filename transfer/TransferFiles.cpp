@@ -26,6 +26,17 @@ std::string InitialName(const std::string& directory, const std::string& pattern
     return directory + kSeparator + pattern;
 }
 
+std::string StartFolder(const std::string& initialName) {
+    const std::size_t slash = initialName.rfind(kSeparator);
+    if (initialName.find('*') == std::string::npos) {
+        return initialName;
+    }
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return slash == 0 ? std::string(1, kSeparator) : initialName.substr(0, slash);
+}
+
 bool CanOpenForReading(const std::string& path) {
     return RegularFileProblem(path).empty();
 }

@@ -160,7 +160,11 @@ void CCOMPortPage::ShowValues() {
     xonXoffBox->setChecked((settings.flowCtrl & kFlowXonXoff) != 0);
     localEchoBox->setChecked(settings.comLocalEcho != 0);
     newLineBox->setChecked(settings.comNewLine != 0);
-    reconnectBox->setChecked(settings.comReconnect != 0);
+    reconnectBox->setChecked(settings.comReconnect != 0 && !reconnectOffForRun);
+    if (reconnectOffForRun) {
+        reconnectBox->setToolTip("Off for this run: the program was started with "
+                                 "--no-reconnect. The stored setting is kept.");
+    }
 }
 
 // On opening, XON/XOFF stays disabled even on an active port; a click on "COM Active" frees it.
@@ -171,6 +175,7 @@ void CCOMPortPage::EnableControls(bool xonXoffToo) {
              localEchoBox, dtrDsrBox, rtsCtsBox, reconnectBox}) {
         control->setEnabled(active);
     }
+    reconnectBox->setEnabled(active && !reconnectOffForRun);
     xonXoffBox->setEnabled(active && xonXoffToo);
 }
 
@@ -203,7 +208,9 @@ void CCOMPortPage::OnOK() {
                                        rtsCtsBox->isChecked(), xonXoffBox->isChecked());
     settings.comLocalEcho = localEchoBox->isChecked() ? 1 : 0;
     settings.comNewLine = newLineBox->isChecked() ? 1 : 0;
-    settings.comReconnect = reconnectBox->isChecked() ? 1 : 0;
+    if (!reconnectOffForRun) {
+        settings.comReconnect = reconnectBox->isChecked() ? 1 : 0;
+    }
     settings.byteSize = ByteSizeFromText(dataBitsBox->currentText().toStdString());
     settings.stopBits = StopBitsFromText(stopBitsBox->currentText().toStdString());
     settings.parity = ParityFromText(parityBox->currentText().toStdString());

@@ -27,6 +27,9 @@ public:
 
     // `runOverride`: the device this run was started on (--port), empty for none.
     void LoadSettings(const ComPortSettings& settings, const std::string& runOverride);
+    // This run was started with reconnecting switched off (--no-reconnect): the box shows it
+    // off and cannot change it, and the stored setting stays as it is.
+    void SetReconnectOffForRun(bool off) { reconnectOffForRun = off; }
     // The system's devices by default; tests give their own.
     void SetScanner(ScanFunction scan_) { scan = std::move(scan_); }
 
@@ -69,6 +72,7 @@ private:
     PortList ports;
     bool initialised = false;
     bool keepsRunOverride = true;
+    bool reconnectOffForRun = false;
 
     QCheckBox* activeBox = nullptr;
     QComboBox* portBox = nullptr;

@@ -1,5 +1,7 @@
 #include "terminal/ui/CProgTermView.h"
 
+#include "commands/CommandIds.h"
+#include "link/AppName.h"
 #include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
@@ -46,6 +48,7 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
       commands(std::make_unique<TerminalCommands>(TerminalCommands::Parts{
           *this, link, doc, store, dirs, *transfer, dialogs, transferTimer})) {
     setObjectName("CProgTermView");
+    margin = new TimestampMargin(*this, font);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -81,6 +84,7 @@ void CProgTermView::ClearScreen() {
         screen->Clear();
         (void)screen->TakeDamage();
     }
+    margin->Clear();
     viewport()->update();
     PlaceCaret();
 }
@@ -97,10 +101,11 @@ int CProgTermView::OnCreate(const std::string& portOverride) {
     if (link.CreateLinkRecord() < 0) {
         return -1;
     }
+    margin->Attach(*link.Record());
+    ShowTimestamps(link.Record()->look.timestamps != 0);
     link.SetPortOverride(portOverride);
     if (!link.OpenPort()) {
-        dialogs.ShowMessage(link.OpenFailureMessage(), SerialLink::kAppCaption,
-                            MessageIcon::Exclamation);
+        dialogs.ShowMessage(link.OpenFailureMessage(), kAppName, MessageIcon::Exclamation);
     }
     return 0;
 }
@@ -119,9 +124,20 @@ void CProgTermView::BuildFont() {
     screen->SetCellSize(cell.width(), cell.height());
     glyphs.Build(font, tty->look.logFont.charSet == kCharSetOem,
                  QSize(tty->screen.charWidth, tty->screen.charHeight));
+    setViewportMargins(margin->Width(), 0, 0, 0); // the times' width follows the font
     screen->Resize(viewport()->width(), viewport()->height());
     SyncScrollBars();
     viewport()->update();
+}
+
+void CProgTermView::ShowTimestamps(bool on) {
+    if (TTYInfo* tty = link.Record()) {
+        tty->look.timestamps = on ? 1 : 0;
+        margin->SetShown(on);
+        setViewportMargins(margin->Width(), 0, 0, 0); // the rows re-shape to what is left
+        margin->Place();
+    }
+    panes.SetCommandChecked(cmd::kViewTimestamps, margin->Shown());
 }
 
 void CProgTermView::ShowMessage(const std::string& text, const std::string& caption,
@@ -166,6 +182,7 @@ void CProgTermView::DispatchReceived() {
 }
 
 void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) {
+    captureTimes.Note(bytes, count, TimestampMargin::Now());
     if (doc.AppendCapture(bytes, count) || captureFullReported) {
         return;
     }
@@ -176,7 +193,7 @@ void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) 
                         std::to_string(ViewDocument::kCaptureLimit >> 20) +
                         " MiB). Later data is not captured.\nChoose Terminal > Stop capture to "
                         "save what was captured.",
-                    SerialLink::kAppCaption, MessageIcon::Exclamation);
+                    kAppName, MessageIcon::Exclamation);
     });
 }
 
@@ -186,7 +203,12 @@ void CProgTermView::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
 
 void CProgTermView::ProcessScreen(const std::uint8_t* bytes, std::size_t count) {
     if (screen) {
-        screen->Process(bytes, count);
+        margin->Feed(bytes, count,
+                     [this](const std::uint8_t* piece, std::size_t length, std::size_t offset) {
+                         const std::size_t outer = std::exchange(pieceOffset, offset);
+                         screen->Process(piece, length);
+                         pieceOffset = outer;
+                     });
     }
 }
 
@@ -198,7 +220,7 @@ void CProgTermView::Beep() {
 }
 
 void CProgTermView::ReinjectLineFeed(std::size_t shown) {
-    link.ShowWrapLineFeed(shown);
+    link.ShowWrapLineFeed(pieceOffset + shown); // counted from the start of the whole block
 }
 
 void CProgTermView::PromptCharacter(std::uint8_t byte) {
@@ -242,6 +264,7 @@ void CProgTermView::ApplyDamage() {
     }
     SyncScrollBars();
     PlaceCaret();
+    margin->update(); // new times, or rows moved under them
 }
 
 void CProgTermView::SyncScrollBars() {
@@ -270,6 +293,7 @@ void CProgTermView::scrollContentsBy(int, int) {
     screen->Scroll(ScrollOrientation::Horizontal, kThumbPosition, horizontalScrollBar()->value());
     (void)screen->TakeDamage();
     viewport()->update();
+    margin->update();
     PlaceCaret();
 }
 
@@ -285,6 +309,7 @@ void CProgTermView::showEvent(QShowEvent* event) {
 
 void CProgTermView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    margin->Place();
     if (screen) {
         screen->Resize(viewport()->width(), viewport()->height());
         (void)screen->TakeDamage();

@@ -4,12 +4,14 @@
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "terminal/BellLimiter.h"
+#include "terminal/CaptureStamps.h"
 #include "terminal/KeyTyper.h"
 #include "terminal/ScreenHost.h"
 #include "terminal/ScreenModel.h"
 #include "terminal/ui/CellGlyphs.h"
 #include "terminal/ui/PromptPane.h"
 #include "terminal/ui/ReconnectDriver.h"
+#include "terminal/ui/TimestampMargin.h"
 #include "terminal/ui/ViewDialogs.h"
 #include "terminal/ui/ViewDocument.h"
 #include "terminal/ui/ViewTimer.h"
@@ -60,8 +62,17 @@ public:
     // Draws the screen as the window shows it; used for printing too.
     void PaintScreen(QPainter& painter, const QRect& area);
 
-    // A new capture may fill the store again, and is told so again.
-    void ResetCaptureReport() { captureFullReported = false; }
+    // A new capture: it may fill the store again, and is told so again; its lines are timed
+    // afresh.
+    void CaptureStarted() {
+        captureFullReported = false;
+        captureTimes.Reset();
+    }
+    [[nodiscard]] const CaptureStamps& CaptureTimes() const { return captureTimes; }
+    // View > Timestamps: the margin with the time each line began; kept in the settings.
+    void ShowTimestamps(bool on);
+    [[nodiscard]] bool TimestampsShown() const { return margin->Shown(); }
+    [[nodiscard]] TimestampMargin& Margin() { return *margin; }
     [[nodiscard]] const QFont& TerminalFont() const { return font; }
     [[nodiscard]] bool TransferTimerRunning() const { return transferTimer.Running(); }
     [[nodiscard]] int BellsRung() const { return bellsRung; }
@@ -130,6 +141,9 @@ private:
     std::unique_ptr<ScreenModel> screen;
     QFont font;
     CellGlyphs glyphs;
+    TimestampMargin* margin = nullptr; // a child widget beside the viewport
+    std::size_t pieceOffset = 0;       // where the piece the screen processes starts in its block
+    CaptureStamps captureTimes;
     BellLimiter bells;
     int bellsRung = 0;
     bool shownOnce = false; // received blocks wait for the first show

@@ -4,8 +4,9 @@
 
 namespace t8 {
 
-// The status bar's panes the view fills: the first pane's prompt text and the cursor position.
-// The main frame owns them; the view reaches them only through this.
+// The status bar's panes the view fills: the first pane's prompt text and the cursor position;
+// and the check mark of a menu item whose state the view keeps. The main frame owns them; the
+// view reaches them only through this.
 class StatusPanes {
 public:
     StatusPanes() = default;
@@ -18,6 +19,7 @@ public:
     // What the first pane shows when nothing waits for the operator.
     [[nodiscard]] virtual QString ReadyText() const = 0;
     virtual void SetCursorPosition(int column, int row) = 0;
+    virtual void SetCommandChecked(int id, bool checked) = 0;
 };
 
 } // namespace t8

@@ -4,9 +4,11 @@
 #include "commands/CommandTable.h"
 #include "examine/ExamineDirectory.h"
 #include "examine/ui/CSettingsSheet.h"
+#include "link/AppName.h"
 #include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/CCOMPortPage.h"
 #include "settings/ui/CDirectoriesPage.h"
 #include "settings/ui/CDirectoriesSetup.h"
 #include "settings/ui/CTerminalSetup.h"
@@ -16,11 +18,14 @@
 #include "transfer/TransferController.h"
 #include "transfer/TransferTimer.h"
 #include "transfer/WindowHandOffs.h"
+#include "transfer/save/SaveFile.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -44,6 +49,9 @@ void TerminalCommands::Run(int id) {
         return;
     case cmd::kClearScreen:
         view.ClearScreen();
+        return;
+    case cmd::kViewTimestamps:
+        view.ShowTimestamps(!view.TimestampsShown());
         return;
     case cmd::kChangeFont:
         ChangeFont();
@@ -115,35 +123,58 @@ void TerminalCommands::StartCapture() {
     }
     tty->transfer.captureOn = 1;
     doc.ResetCapture();
-    view.ResetCaptureReport();
+    view.CaptureStarted();
 }
 
 void TerminalCommands::StopCapture() {
     TTYInfo* tty = link.Record();
-    const QString start = captureDirectory.isEmpty() ? QString() : captureDirectory + "/";
-    const QString path =
-        QFileDialog::getSaveFileName(&view, "Save captured data", start, kCaptureFilter);
+    bool withTimes = tty != nullptr && tty->look.captureTimestamps != 0;
+    const QString path = ChooseCaptureFile(withTimes);
     if (tty) {
         tty->transfer.captureOn = 0;
     }
     if (path.isEmpty()) {
         return; // the bytes stay until the next capture starts
     }
-    const SaveResult saved = doc.Serialize(path.toStdString());
+    if (tty) {
+        tty->look.captureTimestamps = withTimes ? 1 : 0;
+    }
+    const SaveResult saved =
+        withTimes ? SaveFile(path.toStdString(), view.CaptureTimes().Stamped(doc.Captured()))
+                  : doc.Serialize(path.toStdString());
     if (!saved.saved) {
         // Unlike a save that empties the store anyway, the data stay for another try.
-        QMessageBox::warning(&view, SerialLink::kAppCaption,
+        QMessageBox::warning(&view, kAppName,
                              QString::fromStdString(saved.message) +
                                  "\n\nThe captured data are kept; choose Stop capture again to "
                                  "save them elsewhere.");
         return;
     }
     if (!saved.message.empty()) {
-        QMessageBox::information(&view, SerialLink::kAppCaption,
-                                 QString::fromStdString(saved.message));
+        QMessageBox::information(&view, kAppName, QString::fromStdString(saved.message));
     }
     doc.ResetCapture();
     captureDirectory = QFileInfo(path).absolutePath();
+}
+
+// The save dialog with the choice of writing each line's time in front of it; empty when
+// cancelled.
+QString TerminalCommands::ChooseCaptureFile(bool& withTimes) {
+    const QString start = captureDirectory.isEmpty() ? QString() : captureDirectory + "/";
+    QFileDialog dialog(&view, "Save captured data", start, kCaptureFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog); // the only way to offer the choice
+    auto* times = new QCheckBox(kCaptureTimesText, &dialog);
+    times->setObjectName("captureTimestamps");
+    times->setChecked(withTimes);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        grid->addWidget(times, grid->rowCount(), 0, 1, -1);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    withTimes = times->isChecked();
+    return dialog.selectedFiles().constFirst();
 }
 
 void TerminalCommands::ChangeFont() {
@@ -186,8 +217,7 @@ void TerminalCommands::SavePreferences() {
     }
     const StoreStatus status = store.SaveSettings(*tty, dirs);
     if (!status.ok) {
-        QMessageBox::warning(&view, SerialLink::kAppCaption,
-                             QString::fromStdString(status.message));
+        QMessageBox::warning(&view, kAppName, QString::fromStdString(status.message));
     }
 }
 
@@ -207,7 +237,7 @@ void TerminalCommands::Print() {
     }
     QPainter painter(&Printer());
     if (!painter.isActive()) {
-        QMessageBox::warning(&view, SerialLink::kAppCaption, "The printer could not be started.");
+        QMessageBox::warning(&view, kAppName, "The printer could not be started.");
         return;
     }
     const QRect window = view.viewport()->rect();
@@ -255,6 +285,7 @@ void TerminalCommands::PortParameters() {
     }
     CTerminalSetup sheet(CTerminalSetup::kCaption, &view, 0);
     sheet.LoadFromRecord(tty->com, link.PortOverride());
+    sheet.ComPage()->SetReconnectOffForRun(!link.ReconnectAllowed());
     link.ClosePort();
     timer.Wait(kPortCloseWaitMs);
     if (sheet.exec() == QDialog::Accepted) {
@@ -265,8 +296,7 @@ void TerminalCommands::PortParameters() {
     }
     // a device still away after a hang-up is awaited again: the status bar says so
     if (!link.OpenPort() && !link.AwaitingDevice()) {
-        QMessageBox::warning(&view, SerialLink::kAppCaption,
-                             QString::fromStdString(link.OpenFailureMessage()));
+        QMessageBox::warning(&view, kAppName, QString::fromStdString(link.OpenFailureMessage()));
     }
     view.PlaceCaret();
 }
@@ -288,7 +318,7 @@ void TerminalCommands::NotYet(int id) {
             break;
         }
     }
-    QMessageBox::information(&view, SerialLink::kAppCaption,
+    QMessageBox::information(&view, kAppName,
                              QString("\"%1\" is not available in this version yet.").arg(name));
 }
 

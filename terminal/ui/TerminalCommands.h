@@ -42,12 +42,15 @@ public:
     void Run(int id);
 
     static constexpr const char* kCaptureFilter = "Capture files (*.cap);;All Files (*)";
+    static constexpr const char* kCaptureTimesText =
+        "Write the time each line began (hh:mm:ss.mmm) in front of it";
     static constexpr int kPortCloseWaitMs = 50;
 
 private:
     void SendDeviceCommand(int id);
     void StartCapture();
     void StopCapture();
+    [[nodiscard]] QString ChooseCaptureFile(bool& withTimes);
     void ChangeFont();
     void ChangeBackground();
     void SavePreferences();

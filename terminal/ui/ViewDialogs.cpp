@@ -2,15 +2,17 @@
 
 #include "batch/ui/CBatchDlg.h"
 #include "examine/ui/CExamineFileDlg.h"
+#include "link/AppName.h"
 #include "link/SerialLink.h"
 #include "terminal/ui/PromptPane.h"
 #include "transfer/FileDialogError.h"
 #include "transfer/FileFilters.h"
+#include "transfer/TransferFiles.h"
 #include "transfer/ui/CDownloadProgressDlg.h"
 #include "transfer/ui/CUploadProgressDlg.h"
 
+#include <QApplication>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
@@ -35,12 +37,6 @@ QString DialogFilters(const std::string& initialName, const std::string& filter,
         filters = chosen + ";;" + filters;
     }
     return filters;
-}
-
-// The folder part of a dialog's initial name ("/data/*.hex" or "/data").
-QString StartFolder(const std::string& initialName) {
-    const QString name = Text(initialName);
-    return name.contains('*') ? name.left(std::max<qsizetype>(0, name.lastIndexOf('/'))) : name;
 }
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
@@ -69,7 +65,7 @@ std::optional<std::string> ViewDialogs::ChooseOpenFile(const std::string& initia
     QString chosenFilter;
     const QString filters = DialogFilters(initialName, filter, chosenFilter);
     const QUrl url = QFileDialog::getOpenFileUrl(
-        &view, "Open", QUrl::fromLocalFile(StartFolder(initialName)), filters, &chosenFilter);
+        &view, "Open", QUrl::fromLocalFile(Text(StartFolder(initialName))), filters, &chosenFilter);
     // a desktop's own dialog may offer files that are not local; those cannot be read here
     lastDialogError =
         url.isEmpty() || url.isLocalFile() ? kDialogErrorNone : kDialogErrorInvalidFileName;
@@ -85,8 +81,8 @@ std::optional<std::string> ViewDialogs::ChooseSaveFile(const std::string& initia
                                                        const std::string& filter) {
     QString chosenFilter;
     const QString filters = DialogFilters(initialName, filter, chosenFilter);
-    const QString path = QFileDialog::getSaveFileName(&view, "Save As", StartFolder(initialName),
-                                                      filters, &chosenFilter);
+    const QString path = QFileDialog::getSaveFileName(
+        &view, "Save As", Text(StartFolder(initialName)), filters, &chosenFilter);
     return path.isEmpty() ? std::nullopt : std::optional(path.toStdString());
 }
 
@@ -96,8 +92,7 @@ void ViewDialogs::SetPromptText(const std::string& text) {
 
 void ViewDialogs::ShowMessage(const std::string& text, const std::string& caption,
                               MessageIcon icon) {
-    const QString title =
-        caption.empty() ? QGuiApplication::applicationDisplayName() : Text(caption);
+    const QString title = Text(caption.empty() ? std::string(kAppName) : caption);
     QMessageBox box(BoxIcon(icon), title, Text(text), QMessageBox::Ok, &view);
     box.exec();
 }
@@ -131,15 +126,24 @@ void ViewDialogs::OpenExamine(const std::string& path, bool withRecord) {
 // start-up batch, a document's request) needs that timer to go on ticking, and Qt does not fire
 // a timer again while its own handler still runs.
 void ViewDialogs::RunBatch(const std::string& path, BatchTerminal& terminal) {
-    QTimer::singleShot(0, &view, [this, path, &terminal] {
-        if (view.findChild<CBatchDlg*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
-            ShowMessage("A batch file is running already; " + path + " was not started.",
-                        SerialLink::kAppCaption, MessageIcon::Information);
-            return;
-        }
-        CBatchDlg dialog(path, terminal, &view);
-        dialog.exec();
-    });
+    QTimer::singleShot(0, &view, [this, path, &terminal] { RunBatchWhenFree(path, terminal); });
+}
+
+// A window the operator is answering (a file dialog of F9 or F12, a question) keeps the batch
+// waiting: its keys, Return above all, are meant for that window, not for the batch.
+void ViewDialogs::RunBatchWhenFree(const std::string& path, BatchTerminal& terminal) {
+    if (view.findChild<CBatchDlg*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+        ShowMessage("A batch file is running already; " + path + " was not started.", kAppName,
+                    MessageIcon::Information);
+        return;
+    }
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(kModalRecheckMs, &view,
+                           [this, path, &terminal] { RunBatchWhenFree(path, terminal); });
+        return;
+    }
+    CBatchDlg dialog(path, terminal, &view);
+    dialog.exec();
 }
 
 } // namespace t8

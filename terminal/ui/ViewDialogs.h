@@ -46,7 +46,12 @@ public:
     void OpenExamine(const std::string& path, bool withRecord) override;
     void RunBatch(const std::string& path, BatchTerminal& terminal) override;
 
+    // How often a batch waiting for other windows to close looks again.
+    static constexpr int kModalRecheckMs = 100;
+
 private:
+    void RunBatchWhenFree(const std::string& path, BatchTerminal& terminal);
+
     QWidget& view;
     PromptPane& prompt;
     const SerialLink& link;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace t8 {
 
@@ -23,6 +24,8 @@ public:
     // False once the capture store is full; what did not fit is not stored.
     virtual bool AppendCapture(const std::uint8_t* bytes, std::size_t count) = 0;
     virtual void ResetCapture() = 0;
+    // What was captured so far.
+    [[nodiscard]] virtual const std::vector<std::uint8_t>& Captured() const = 0;
     // The whole capture into `path` as SaveFile writes it; the capture stays as it is.
     [[nodiscard]] virtual SaveResult Serialize(const std::string& path) const = 0;
 };

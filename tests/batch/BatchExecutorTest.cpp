@@ -167,6 +167,7 @@ TEST_F(BatchExecutorTest, KeyPausesAndAbortLetsOkClose) {
     EXPECT_EQ(batch->StatusLine(), BatchExecutor::kKeyText);
     EXPECT_EQ(state.written, "|||");
     EXPECT_FALSE(batch->Ok()) << "OK goes on";
+    EXPECT_EQ(display.shown.back(), "|") << "and the pause's words go";
     Tick(3);
     EXPECT_TRUE(batch->WaitingForPrompt());
     batch->Abort();
@@ -194,9 +195,12 @@ TEST_F(BatchExecutorTest, TxTypesItsKeysThenSendsTheFileBesideTheBatchThenWaits)
     EXPECT_EQ(state.written, "|R|E|\r:00000001FF\r\n|");
     EXPECT_EQ(rig.ui.ticks, 1 + DownloadStream::kIdleTicksToClose);
     EXPECT_TRUE(batch->WaitingForPrompt());
+    ASSERT_FALSE(display.shown.empty());
+    EXPECT_EQ(display.shown.back(), "|Waiting for end of command") << "the wait is shown";
     Prompt();
     Tick(2);
-    EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError});
+    EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError + "\nFile: missing.hex" +
+                              "\nFolder: " + rig.folder});
     EXPECT_TRUE(batch->WaitingForPrompt()) << "the batch goes on waiting";
     Prompt();
     Tick(2);
@@ -248,7 +252,8 @@ TEST_F(BatchExecutorTest, F12ChoosesInTheBatchDirectoryAndSendFileRawChecksTheFi
     rig.ui.log.clear();
     const RawSendResult empty = rig.transfers->SendFileRaw(rig.MakeFile("empty.hex", ""));
     EXPECT_EQ(empty.outcome, RawSendOutcome::FileError);
-    EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError});
+    EXPECT_EQ(rig.ui.log, Log{std::string("message ") + kOpenFileError +
+                              "\nFile: empty.hex\nFolder: " + rig.folder});
     const std::string fifo = rig.folder + "/fifo.hex";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& special : {rig.folder, fifo}) {
@@ -269,6 +274,9 @@ TEST_F(BatchExecutorTest, F12ChoosesInTheBatchDirectoryAndSendFileRawChecksTheFi
     ASSERT_EQ(rig.ui.log.size(), 1u);
     EXPECT_EQ(rig.ui.log[0].rfind("message Cannot run /jobs/dropped.t8b: the port", 0), 0u)
         << "not a batch whose keys would all be dropped";
+    rig.ui.log.clear();
+    rig.transfers->ExecuteBatchCommand(); // F12 alike, before a file is asked for
+    EXPECT_EQ(rig.ui.log, Log{std::string("message ") + TransferController::kPortClosedForBatch});
 }
 
 TEST_F(BatchExecutorTest, TextInUtf16IsRefusedAsAWhole) {

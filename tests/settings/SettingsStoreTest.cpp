@@ -23,6 +23,7 @@ const Entries kEveryKey = {
     {"TTY/CharSet", "511"}, {"TTY/ClipPrecision", "2"}, {"TTY/Escapement", "900"},
     {"TTY/Italic", "1"}, {"TTY/Orientation", "450"}, {"TTY/OutPrecision", "3"},
     {"TTY/StrikeOut", "1"}, {"TTY/Underline", "1"}, {"TTY/Weight", "700"},
+    {"TTY/Timestamps", "1"}, {"TTY/CaptureTimestamps", "1"},
     {"COM/Port", "257"}, {"COM/Active", "0"}, {"COM/XonXoff", "1"}, {"COM/LocalEcho", "1"},
     {"COM/NewLine", "1"}, {"COM/AutoWrap", "0"}, {"COM/ByteSize", "7"}, {"COM/FlowCtrl", "7"},
     {"COM/Parity", "2"}, {"COM/StopBits", "2"}, {"COM/Reconnect", "0"}, {"COM/BautRate", "9600"},
@@ -62,7 +63,8 @@ std::vector<std::int64_t> Persisted(const TTYInfo& t) {
             t.otherPorts.lptActive, t.otherPorts.lptLocalEcho, t.otherPorts.lptNewLine,
             t.otherPorts.lptAutoWrap, t.otherPorts.usbActive, t.otherPorts.usbLocalEcho,
             t.otherPorts.usbNewLine, t.otherPorts.usbAutoWrap, t.look.textColour,
-            t.look.backColour, t.fill.unused, t.fill.pattern, t.com.comReconnect};
+            t.look.backColour, t.fill.unused, t.fill.pattern, t.com.comReconnect,
+            t.look.timestamps, t.look.captureTimestamps};
     // clang-format on
 }
 
@@ -104,9 +106,9 @@ TEST_F(SettingsStoreTest, EmptyStoreKeepsTheDefaults) {
 TEST_F(SettingsStoreTest, HandWrittenFileFillsEveryFieldAndSurvivesASaveAndLoad) {
     WriteIni(IniText(kEveryKey));
     ASSERT_TRUE(Load().ok);
-    const std::vector<std::int64_t> expected = {1, 0,    0, 1,   1,        0, 7,   3, 2,
-                                                2, 9600, 2, 16,  1,        1, 1,   0, 1,
-                                                1, 1,    0, 255, 12632256, 1, 255, 0};
+    const std::vector<std::int64_t> expected = {1,    0,   0,        1, 1,   0, 7, 3, 2, 2,
+                                                9600, 2,   16,       1, 1,   1, 0, 1, 1, 1,
+                                                0,    255, 12632256, 1, 255, 0, 1, 1};
     EXPECT_EQ(Persisted(tty), expected); // Port 257 cut to 1, XON/XOFF dropped from both
     const LogFont font{-16, 8, 900, 450, 700, 1, 1, 1, 255, 3, 2, 3, 49, "DejaVu Sans Mono"};
     EXPECT_EQ(tty.look.logFont, font);

@@ -1,6 +1,7 @@
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/transfer/TransferHarness.h"
 
+#include "transfer/DownloadStream.h"
 #include "transfer/FileDialogError.h"
 #include "transfer/LibraryConversion.h"
 #include "transfer/LibraryDownload.h"
@@ -92,8 +93,9 @@ protected:
         rig.dirs.libraryDirectory = rig.folder;
         rig.dirs.libraryFilter = "*.hex";
     }
-    // F9 on a library of two records below F800 and one above, at `baudRate`.
-    void Download(std::uint32_t baudRate) {
+    // F9 on `file`, by default a library of two records below F800 and one above, at
+    // `baudRate`.
+    void Download(std::uint32_t baudRate, const std::string& file = {}) {
         TTYInfo& tty = *rig.link.Record();
         tty.com.baudRate = baudRate;
         tty.com.flowCtrl = kFlowDtrDsr;
@@ -102,7 +104,7 @@ protected:
         ASSERT_NE(rig.link.OpenPort(), 0);
         state.written.clear();
         rig.ui.trace = &state.written;
-        rig.ui.answers.push_back(rig.MakeFile("device.hex", kFile));
+        rig.ui.answers.push_back(rig.MakeFile("device.hex", file.empty() ? kFile : file));
         rig.transfers->ReceiveLibraryCommand();
     }
     [[nodiscard]] std::string Rate(std::uint32_t rate) const {
@@ -159,10 +161,44 @@ TEST_F(LibraryTest, StartSequenceSteps115200WithThreeBlanksAt9600) {
     EXPECT_TRUE(rig.ui.timerRunning);
 }
 
-TEST_F(LibraryTest, ARateOutsideTheMenuSendsNoBlank) {
+// The device cannot follow the PC back to a rate its menu lacks: the operator is told before
+// anything is sent, and may stop there.
+TEST_F(LibraryTest, ARateOutsideTheMenuIsQuestionedAndThenSendsNoBlank) {
     Download(57600);
     EXPECT_EQ(state.written, kSent + kStartKeys + "<50>" + Rate(9600) +
                                  "\r<110>B<110>A<110>\x1b<110>" + Rate(57600) + "\r<110>");
+    ASSERT_GE(rig.ui.log.size(), 2U);
+    EXPECT_THAT(rig.ui.log[1], HasSubstr("ask The T8's baud rate menu has no 57600 baud."));
+    EXPECT_THAT(rig.ui.log[1], HasSubstr("PC goes back to 57600 baud"));
+
+    rig.ui.log.clear();
+    rig.ui.confirm = false;
+    Download(19200);
+    EXPECT_EQ(state.written, "");
+    EXPECT_THAT(rig.ui.log, ElementsAre(HasSubstr("open"), HasSubstr("has no 19200 baud")));
+    EXPECT_TRUE(rig.ui.timerRunning);
+
+    rig.ui.log.clear();
+    Download(4800); // in the menu: no question, and the start question answered Cancel
+    EXPECT_THAT(rig.ui.log, ElementsAre(HasSubstr("open"), "ask Do you wish to start library ?",
+                                        HasSubstr("successfully"), HasSubstr("RESET")));
+}
+
+TEST_F(LibraryTest, ALibraryWithoutRecordsBelowF800IsNotCalledDownloaded) {
+    const std::string path = rig.folder + "/device.hex";
+    Download(115200, kHigh + "\n");
+    EXPECT_EQ(state.written, "RL<220>");
+    EXPECT_THAT(rig.ui.log, ElementsAre(HasSubstr("open"),
+                                        "message Nothing was downloaded: " + path +
+                                            " holds no Intel HEX records below address F800.\n"
+                                            "Now press RESET, then press ENTER on T8"));
+    EXPECT_TRUE(rig.ui.timerRunning);
+}
+
+TEST_F(LibraryTest, AClosedPortIsToldBeforeTheFileIsAskedFor) {
+    rig.transfers->ReceiveLibraryCommand();
+    EXPECT_THAT(rig.ui.log, ElementsAre("message " + std::string(LibraryDownload::kPortClosed)));
+    EXPECT_EQ(state.written, "");
 }
 
 TEST_F(LibraryTest, CancelAtTheQuestionSendsNothingMore) {
@@ -215,6 +251,29 @@ TEST_F(LibraryTest, AHangUpBeforeTheStreamEndsTheCommandWithoutAQuestion) {
     EXPECT_EQ(state.written, "RL<220>");
     EXPECT_TRUE(ToldOfTheHangUp());
     EXPECT_THAT(rig.ui.log, ElementsAre(HasSubstr("open")));
+}
+
+// The operator knows the library file's size; the copy streamed is smaller (no records from
+// F800 on), and is not what the hang-up's line quotes.
+TEST_F(LibraryTest, AHangUpDuringTheStreamQuotesTheFilesOwnSize) {
+    std::string file;
+    for (int i = 0; i < 200; ++i) {
+        file += IntelRecord(static_cast<std::uint16_t>(i * 16), std::vector<std::uint8_t>(16, 1)) +
+                "\r\n" + IntelRecord(0xF800, std::vector<std::uint8_t>(16, 2)) + "\r\n";
+    }
+    rig.ui.beforeTick = [this](int tick) {
+        if (tick == 2 && !hungUp) {
+            hungUp = true;
+            const int seen = rig.linkUi.Wakes();
+            FakePort::HangUp(state);
+            ASSERT_TRUE(rig.linkUi.WaitForWake(seen, 5000));
+            rig.link.DispatchReceived();
+        }
+    };
+    Download(115200, file);
+    EXPECT_THAT(rig.screenText, HasSubstr("[The send of device.hex was stopped after " +
+                                          std::to_string(DownloadStream::kPieceBytes) + " of " +
+                                          std::to_string(file.size()) + " bytes.]"));
 }
 
 TEST_F(LibraryTest, FileProblemsAreToldAndNothingIsSent) {

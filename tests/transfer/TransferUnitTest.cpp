@@ -25,6 +25,16 @@ TEST(PromptParserTest, HexNumbersAndRanges) {
     EXPECT_EQ(ParsePromptText("00001,80000000", binary).rangeEnd, 0x7FFFFFFF);
 }
 
+// "/" is kept as a folder of its own; only a name without any folder starts in the working one.
+TEST(TransferFilesTest, ADialogStartsInTheFolderOfItsInitialName) {
+    EXPECT_EQ(StartFolder(InitialName("/", "*.*")), "/");
+    EXPECT_EQ(StartFolder(InitialName("/", "*.t8b")), "/");
+    EXPECT_EQ(StartFolder(InitialName("/data/in", "*.hex")), "/data/in");
+    EXPECT_EQ(StartFolder(InitialName("/data/in/", "*.hex")), "/data/in");
+    EXPECT_EQ(StartFolder(InitialName("", "*.hex")), "");
+    EXPECT_EQ(StartFolder("/data/lib.hex"), "/data/lib.hex") << "a file named: the dialog picks it";
+}
+
 TEST_F(TransferTest, PromptCollectionIsTheSameForEverySplit) {
     const std::string answer = "\r\nSend TEK data range 00011\b0,0\r\n2\bFF";
     for (std::size_t split = 0; split <= answer.size(); ++split) {

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -29,8 +30,8 @@ protected:
             [path](QFileDialog* dialog) { ChooseFile(dialog, QString::fromStdString(path)); });
         modals.Then<CBatchDlg>([drive](CBatchDlg* dialog) { drive(*dialog); });
         frame->Action(cmd::kExecuteBatch)->trigger();
-        EXPECT_TRUE(WaitFor(
-            [&] { return modals.Done() && QApplication::activeModalWidget() == nullptr; }, 15000));
+        EXPECT_TRUE(
+            WaitFor([&] { return modals.Done() && QApplication::activeModalWidget() == nullptr; }));
     }
     // What the device got, read while the window keeps running.
     std::string Read(std::size_t count) {
@@ -54,8 +55,76 @@ TEST_F(BatchDialogTest, TypesWaitsPausesAndClosesWithOk) {
         ASSERT_TRUE(WaitFor([&] { return dialog.Executor().Paused(); }));
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
         ASSERT_TRUE(WaitFor([&] { return dialog.Executor().Finished(); }));
+        EXPECT_EQ(dialog.MessageText(), "Batch file executed successfully. Click OK.");
+        EXPECT_EQ(dialog.StatusText(), "") << "the pause's words went with it";
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     });
+}
+
+// A TX file that is not there is named with the folder it was looked for in (beside the batch);
+// the waits behind both TX lines say what they wait for.
+TEST_F(BatchDialogTest, TxNamesAMissingFileWithItsFolderAndItsWaitsAreShown) {
+    WriteFile("part.hex", ":00000001FF\r\n");
+    const std::string path = WriteFile("tx.t8b", "TX missing.hex RE:\r\nTX part.hex RE:\r\n");
+    QStringList texts;
+    QTimer boxes; // the driver is busy in the batch's handler: this answers the boxes
+    QObject::connect(&boxes, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    boxes.start(20);
+    RunBatch(path, [&](CBatchDlg& dialog) {
+        EXPECT_EQ(Read(3), "RE\r");
+        ASSERT_TRUE(WaitFor([&] { return dialog.Executor().WaitingForPrompt(); }));
+        ASSERT_EQ(texts.size(), 1);
+        EXPECT_EQ(texts[0], "Error by opening file.\nFile: missing.hex\nFolder: " + dir.path());
+        EXPECT_EQ(dialog.StatusText(), "Waiting for end of command");
+        ASSERT_TRUE(pty.WriteAll("\r\n>"));
+        EXPECT_EQ(Read(16), "RE\r:00000001FF\r\n");
+        ASSERT_TRUE(WaitFor([&] { return dialog.Executor().WaitingForPrompt(); }));
+        EXPECT_EQ(dialog.StatusText(), "Waiting for end of command");
+        ASSERT_TRUE(pty.WriteAll("\r\n>"));
+        ASSERT_TRUE(WaitFor([&] { return dialog.Executor().Finished(); }));
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(texts.size(), 1);
+}
+
+// A batch that comes while the operator answers another window (here F9's file dialog) waits
+// until that window is gone: the keys typed meanwhile are the operator's, for that window.
+TEST_F(BatchDialogTest, ABatchWaitsUntilNoOtherWindowIsOpen) {
+    const std::string path = WriteFile("late.t8b", "CMD x\r\n");
+    bool batchUnderDialog = false;
+    std::string typedUnderDialog;
+    QTimer watch;
+    int polls = 0;
+    modals.Then<QFileDialog>([&](QFileDialog* dialog) {
+        doc.OnOpenDocument(path, [](const std::string&) { return CProgTermDoc::Answer::Cancel; });
+        // once the view's timer took the request, a while for the batch to show up wrongly
+        QObject::connect(&watch, &QTimer::timeout, [&, dialog] {
+            if (doc.Title() != "T8") {
+                return;
+            }
+            batchUnderDialog = batchUnderDialog || view->findChild<CBatchDlg*>() != nullptr;
+            typedUnderDialog += pty.ReadFor(1, 1);
+            if (++polls == 10) {
+                watch.stop();
+                dialog->reject();
+            }
+        });
+        watch.start(50);
+    });
+    modals.Then<CBatchDlg>([&](CBatchDlg* dialog) {
+        EXPECT_EQ(Read(1), "x");
+        ASSERT_TRUE(WaitFor([&] { return dialog->Executor().Finished(); }));
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    });
+    frame->Action(cmd::kReceiveLibrary)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }));
+    EXPECT_FALSE(batchUnderDialog);
+    EXPECT_EQ(typedUnderDialog, "");
 }
 
 TEST_F(BatchDialogTest, AbortLetsOkCloseAndEscEndsAtOnce) {
@@ -89,11 +158,11 @@ TEST_F(BatchDialogTest, TheStartupBatchRunsOnceAfterEightTicksWithTheViewTimerGo
     device.start();
     modals.Then<CBatchDlg>([&](CBatchDlg* dialog) {
         // a wait that never ends fails here, and the driver closes the dialog
-        ASSERT_TRUE(WaitFor([&] { return dialog->Executor().Finished(); }, 8000));
+        ASSERT_TRUE(WaitFor([&] { return dialog->Executor().Finished(); }));
         EXPECT_EQ(dialog->MessageText(), "Batch file executed successfully. Click OK.");
         QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
     });
-    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }, 18000));
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }));
     EXPECT_EQ(typed, "a");
     EXPECT_GE(std::chrono::steady_clock::now() - start,
               std::chrono::milliseconds(7 * CProgTermView::kTransferTimerMs));

@@ -102,7 +102,7 @@ private:
 
     static constexpr const char* kHandled = "t8TestHandled";
     static constexpr int kPollMs = 20;
-    static constexpr qint64 kStuckMs = 10000;
+    static constexpr qint64 kStuckMs = 30000;
     QElapsedTimer clock;
     enum class Fit { Other, NotYet, Done };
     std::vector<std::function<Fit(QWidget*)>> handlers;

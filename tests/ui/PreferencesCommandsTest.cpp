@@ -10,6 +10,7 @@
 #include "settings/ui/CTerminalSetup.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -67,7 +68,7 @@ TEST_F(PreferencesCommandsTest, PortParametersReopenTheLineAtTheChosenRate) {
     EXPECT_EQ(portShown, QString::fromStdString(pty.SlavePath()) + " - this run only (--port)");
     EXPECT_EQ(pty.ReadSettings().ospeed, 9600U) << "read back from the line";
     QTest::keyClicks(view, "k");
-    EXPECT_EQ(pty.ReadFor(1, 3000), "k") << "the same device, open again";
+    EXPECT_EQ(pty.ReadFor(1, kPatienceMs), "k") << "the same device, open again";
     EXPECT_TRUE(view->TransferTimerRunning());
     frame.reset();
     EXPECT_EQ(Stored("COM/BautRate").toString(), "9600");
@@ -109,8 +110,8 @@ TEST_F(PreferencesCommandsTest, AnUnpluggedDeviceIsAwaitedThroughTheSheetAndTake
     folder.Remove("t8");
     const std::string awaiting =
         "T8 disconnected: " + t8 + " hung up. Waiting for it to come back...";
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return frame->PromptText().toStdString() == awaiting; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->PromptText().toStdString() == awaiting; },
+                                kPatienceMs));
 
     QString shownMeanwhile;
     modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
@@ -127,10 +128,10 @@ TEST_F(PreferencesCommandsTest, AnUnpluggedDeviceIsAwaitedThroughTheSheetAndTake
     PtyPair second;
     folder.Link("t8", second.SlavePath());
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return frame->PromptText().startsWith("T8 reconnected on "); }, 2000));
+        [&] { return frame->PromptText().startsWith("T8 reconnected on "); }, kPatienceMs));
     EXPECT_TRUE(view->TransferTimerRunning());
     QTest::keyClicks(view, "k");
-    EXPECT_EQ(second.ReadFor(2, 1000), "k");
+    EXPECT_EQ(second.ReadFor(1, kPatienceMs), "k");
 }
 
 TEST_F(PreferencesCommandsTest, NewDirectoriesAreWhereTheNextSendStarts) {
@@ -140,7 +141,7 @@ TEST_F(PreferencesCommandsTest, NewDirectoriesAreWhereTheNextSendStarts) {
     // a send first, so there is a remembered folder for the new settings to replace
     modals.Then<QFileDialog>([this](QFileDialog* dialog) { Choose(dialog, "sent.hex"); });
     ASSERT_TRUE(Run(cmd::kSendFile));
-    EXPECT_EQ(pty.ReadFor(2, 3000), "RE");
+    EXPECT_EQ(pty.ReadFor(2, kPatienceMs), "RE");
     QTest::keyClick(view, Qt::Key_Escape); // the device never answered: give up the send
     modals.Then<CDirectoriesSetup>([&](CDirectoriesSetup* sheet) {
         sheet->Page()->Field(&DirectorySettings::downloadDirectory)->setText(down);
@@ -158,6 +159,47 @@ TEST_F(PreferencesCommandsTest, NewDirectoriesAreWhereTheNextSendStarts) {
     EXPECT_EQ(started, down);
 }
 
+// "/" is a folder like any other: the dialogs start there, not in the working folder.
+TEST_F(PreferencesCommandsTest, DirectoriesAtTheRootAreWhereTheDialogsStart) {
+    modals.Then<CDirectoriesSetup>([&](CDirectoriesSetup* sheet) {
+        for (auto field :
+             {&DirectorySettings::downloadDirectory, &DirectorySettings::libraryDirectory,
+              &DirectorySettings::batchDirectory}) {
+            sheet->Page()->Field(field)->setText("/");
+        }
+        sheet->accept();
+    });
+    ASSERT_TRUE(Run(cmd::kDirectories));
+    for (const int command : {cmd::kSendFile, cmd::kReceiveLibrary, cmd::kExecuteBatch}) {
+        QString started;
+        modals.Then<QFileDialog>([&](QFileDialog* dialog) {
+            started = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        ASSERT_TRUE(Run(command));
+        EXPECT_EQ(started, "/") << command;
+    }
+}
+
+// --no-reconnect holds for the run: the page shows it off and leaves the stored choice alone.
+TEST_F(PreferencesCommandsTest, ReconnectingOffForTheRunIsShownOffAndNotStored) {
+    for (const bool allowed : {true, false}) {
+        view->AllowReconnect(allowed);
+        bool checked = !allowed;
+        bool enabled = !allowed;
+        modals.Then<CTerminalSetup>([&](CTerminalSetup* sheet) {
+            checked = sheet->ComPage()->ReconnectBox()->isChecked();
+            enabled = sheet->ComPage()->ReconnectBox()->isEnabled();
+            sheet->accept();
+        });
+        ASSERT_TRUE(Run(cmd::kPortParameters));
+        EXPECT_EQ(checked, allowed);
+        EXPECT_EQ(enabled, allowed);
+    }
+    frame.reset();
+    EXPECT_EQ(Stored("COM/Reconnect").toInt(), 1);
+}
+
 TEST_F(PreferencesCommandsTest, LibraryDownloadThroughTheWindow) {
     const QString file = dir.filePath("lib.hex");
     std::ofstream(file.toStdString()) << IntelRecord(0x0100, {1, 2}) << "\n"
@@ -170,7 +212,7 @@ TEST_F(PreferencesCommandsTest, LibraryDownloadThroughTheWindow) {
               (QStringList{"Do you wish to start library ?", "File downloaded successfully"}));
     const std::string sent =
         "RL" + IntelRecord(0x0100, {1, 2}) + "\r\n" + kEndRecord + "\r\nXX00000\r\rBA   \x1b\r";
-    EXPECT_EQ(pty.ReadFor(sent.size(), 3000), sent);
+    EXPECT_EQ(pty.ReadFor(sent.size(), kPatienceMs), sent);
 }
 
 } // namespace

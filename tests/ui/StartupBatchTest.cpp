@@ -23,6 +23,7 @@ namespace {
 // window it was not told of fails the test.
 class StartupBatchTest : public ::testing::Test {
 protected:
+    static constexpr int kPatienceMs = 30000; // a met wait returns at once
     void SetUp() override {
         oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
@@ -48,7 +49,7 @@ protected:
         ASSERT_TRUE(program->InitInstance(line));
         EXPECT_EQ(program->Frame()->windowTitle().toStdString(),
                   std::filesystem::path(path).filename().string() + " - HostLink V2.17");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return modals.Done(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return modals.Done(); }, kPatienceMs));
         QTest::qWait(ms);
     }
 
@@ -85,7 +86,7 @@ TEST_F(StartupBatchTest, AHexFileIsExaminedUnderItsOwnTitle) {
 TEST_F(StartupBatchTest, ABatchNamedInCapitalsRunsOnceWithoutAQuestion) {
     modals.Then<CBatchDlg>([](CBatchDlg* batch) {
         EXPECT_EQ(batch->windowTitle(), "Execute batch file");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return batch->Executor().Finished(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return batch->Executor().Finished(); }, kPatienceMs));
         batch->OkButton()->click();
     });
     Run("Run.T8B", "PRINT started\r\n", 1500); // the document's request is dropped

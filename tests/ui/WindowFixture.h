@@ -55,8 +55,12 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     }
 
+    // How long a window test waits for what must happen: far beyond what a machine busy with
+    // other work needs, since a wait that is met returns at once.
+    static constexpr int kPatienceMs = 30000;
+
     // Lets the window run until `done` holds.
-    static bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+    static bool WaitFor(const std::function<bool()>& done, int timeoutMs = kPatienceMs) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!done() && std::chrono::steady_clock::now() < deadline) {

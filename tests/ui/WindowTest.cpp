@@ -40,7 +40,7 @@ TEST_F(WindowTest, MenusAndKeysPutTheirBytesOnTheLine) {
     QTest::keyClick(view, Qt::Key_Escape);
     QTest::keyClick(view, Qt::Key_Tab);
     QTest::keyClick(view, Qt::Key_Backspace);
-    EXPECT_EQ(pty.ReadFor(10, 3000), "BUXa1>\r\x1b\t\x08");
+    EXPECT_EQ(pty.ReadFor(10, kPatienceMs), "BUXa1>\r\x1b\t\x08");
     EXPECT_TRUE(view->hasFocus()) << "Tab goes to the device, not to the next widget";
     EXPECT_EQ(frame->menuBar()->actions().size(), 9) << "the table's menus are all built";
 }
@@ -99,9 +99,9 @@ TEST_F(WindowTest, ThePortThatCannotBeOpenedIsExplainedAndDocumentsAreStillServe
     const std::string file = WriteFile("x.hex", ":00000001FF\r\n");
     using enum CProgTermDoc::Answer;
     otherDoc.OnOpenDocument(file, [](const std::string&) { return Examine; });
-    EXPECT_TRUE(WaitFor([&] { return examined; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return examined; }));
     otherDoc.OnOpenDocument(file, [](const std::string&) { return Download; });
-    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }));
     EXPECT_TRUE(modals.texts[1].contains("Cannot send " + QString::fromStdString(file) +
                                          ": the port to the T8 is not open."));
     EXPECT_FALSE(lonely->TransferTimerRunning());
@@ -110,15 +110,16 @@ TEST_F(WindowTest, ThePortThatCannotBeOpenedIsExplainedAndDocumentsAreStillServe
 // A cable pulled during a receive: the real save and examine dialogs come and go, the modal
 // loops end. What the transfer says and keeps is checked by the transfer's own tests.
 TEST_F(WindowTest, APulledCableDuringAReceiveOffersWhatArrivedForSaving) {
-    constexpr int kPatienceMs = 10000; // the device's thread and the modal loops
     const std::string records = ":10000000000102030405060708090A0B0C0D0E0F78\r\n:1000";
     const QString saveAs = dir.filePath("cut.hex");
     modals.Then<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, saveAs); });
     modals.Then<CExamineFileDlg>([](CExamineFileDlg* dialog) { dialog->reject(); });
     std::jthread device([&] { // plays the T8 while the window's modal loops run
-        if (pty.ReadFor(2, 5000) == "SE" && pty.WriteAll("Send INTEL data range 00000,00FFF") &&
-            pty.ReadFor(1, 5000) == "\r" && pty.WriteAll("\r\n" + records)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        if (pty.ReadFor(2, kPatienceMs) == "SE" &&
+            pty.WriteAll("Send INTEL data range 00000,00FFF") &&
+            pty.ReadFor(1, kPatienceMs) == "\r" && pty.WriteAll("\r\n" + records)) {
+            // the hang-up drops what the reader has not taken yet: time for a busy machine
+            std::this_thread::sleep_for(std::chrono::milliseconds(2000));
         }
         pty.CloseMaster();
     });
