@@ -46,6 +46,7 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
       commands(std::make_unique<TerminalCommands>(TerminalCommands::Parts{
           *this, link, doc, store, dirs, *transfer, dialogs, transferTimer})) {
     setObjectName("CProgTermView");
+    link.ExamineFailedOpens(SystemRoots{}); // the operator is told what keeps a port closed
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
