@@ -211,7 +211,20 @@ PortChoice CCOMPortPage::ChosenPort() const {
 }
 
 void CCOMPortPage::ShowServerLineNote() {
-    serverLineNote->setVisible(IsRawTcpAddress(portBox->currentText().trimmed().toStdString()));
+    const bool rawTcp = IsRawTcpAddress(portBox->currentText().trimmed().toStdString());
+    if (rawTcp == serverLineNote->isVisibleTo(this)) {
+        return;
+    }
+    serverLineNote->setVisible(rawTcp);
+    // a wrapped note gets the height its width needs, which a size hint alone does not know;
+    // the open sheet then grows (or shrinks back) around it
+    for (QLabel* note : {runOnlyNote, serverLineNote}) {
+        note->setMinimumHeight(note->isVisibleTo(this) ? note->heightForWidth(portBox->width())
+                                                       : 0);
+    }
+    if (QWidget* sheet = window(); sheet != this && sheet->isVisible()) {
+        sheet->resize(sheet->width(), sheet->minimumSizeHint().height());
+    }
 }
 
 std::string CCOMPortPage::OnOK() {
