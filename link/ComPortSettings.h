@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace t8 {
 
@@ -24,6 +25,7 @@ struct ComPortSettings {
     std::uint8_t stopBits = kStopOne;
     std::uint32_t baudRate = kDefaultBaudRate;
     std::uint32_t comReconnect = 1; // reopen the device by itself when it is back after a hang-up
+    std::vector<std::string> recentAddresses; // network addresses chosen before, newest first
 
     [[nodiscard]] LineSettings Line() const {
         return {baudRate, byteSize, parity, stopBits, flowCtrl};

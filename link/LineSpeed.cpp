@@ -1,5 +1,7 @@
 #include "link/LineSpeed.h"
 
+#include "link/LineFrame.h"
+
 #include <asm/termbits.h>
 #include <cerrno>
 #include <cstring>
@@ -16,15 +18,7 @@ bool Get(int fd, termios2& tio) {
 }
 
 bool FrameIsValid(const LineSettings& s) {
-    if (s.baudRate == 0 || s.byteSize < 5 || s.byteSize > 8 || s.parity > kParitySpace ||
-        s.stopBits > kStopTwo) {
-        return false;
-    }
-    // The UART's own rule: one and a half stop bits only with 5 data bits, two never with 5.
-    if (s.stopBits == kStopOneAndHalf) {
-        return s.byteSize == 5;
-    }
-    return !(s.stopBits == kStopTwo && s.byteSize == 5);
+    return FrameProblem(s).empty();
 }
 
 tcflag_t SizeFlag(std::uint8_t byteSize) {

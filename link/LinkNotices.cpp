@@ -21,7 +21,12 @@ std::string TerminalLine(const std::string& text) {
 } // namespace
 
 std::string OpenFailureText(const std::string& name, const std::string& path,
-                            const LinkError& error) {
+                            const LinkError& error, const std::string& frameProblem) {
+    if (error.kind == LinkErrorKind::Settings && !frameProblem.empty()) {
+        // the device is there: only the settings are wrong, and the operator is told which
+        return "Cannot create connection via port " + name + "!\nThe line cannot take the port " +
+               "parameters. " + frameProblem + "\nChange it with Port parameters (Ctrl+R).";
+    }
     std::string text = "Cannot create connection via port " + name + "!\n" + name +
                        " don't exist or is used by another application.";
     // Linux can say why; a missing group membership is the usual reason.

@@ -14,9 +14,11 @@ struct LinkNotice {
 };
 
 // The port could not be opened: `name` as the operator chose it ("COM3" or a path), `path` the
-// address tried, `error` why (NoAddress: none is mapped to the number).
+// address tried, `error` why (NoAddress: none is mapped to the number). `frameProblem`: what
+// the line cannot take in the settings (FrameProblem) when the driver refused them.
 [[nodiscard]] std::string OpenFailureText(const std::string& name, const std::string& path,
-                                          const LinkError& error);
+                                          const LinkError& error,
+                                          const std::string& frameProblem = {});
 // The device at `path` hung up; `awaited` when it is watched for and will be reopened.
 // `notes`: what the hang-up did to running transfers, a line each, shown under it.
 [[nodiscard]] LinkNotice LostNotice(const std::string& path, bool awaited,

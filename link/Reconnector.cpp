@@ -10,15 +10,20 @@ Reconnector::Reconnector(TryOpen tryOpen_) : tryOpen(std::move(tryOpen_)) {}
 bool Reconnector::Await(const DeviceIdentity& identity_) {
     identity = identity_;
     retriesLeft = 0;
-    // the by-id link names the adapter; the named path and the old node cover a pty link and
-    // a device without a stable name
+    awaiting = false;
+    if (!CanComeBack(identity)) {
+        return false; // a pty named by its number: that number will be another's
+    }
+    // the by-id link names the adapter; the named path and the old node cover a link to a pty
+    // and a device without a stable name (a pty's node is never the device again)
     std::vector<std::string> paths{identity.namedPath};
     for (const std::string* path : {&identity.byIdLink, &identity.node}) {
-        if (!path->empty() && *path != identity.namedPath) {
+        if (!path->empty() && *path != identity.namedPath &&
+            !(identity.pty && path == &identity.node)) {
             paths.push_back(*path);
         }
     }
-    awaiting = !identity.Empty() && watch.Watch(paths);
+    awaiting = watch.Watch(paths);
     return awaiting;
 }
 
@@ -48,7 +53,8 @@ bool Reconnector::OnRetryTimer() {
 }
 
 bool Reconnector::Attempt() {
-    if (!tryOpen(identity.ReopenPath())) {
+    // a stale link to a reused pty number leads to another program's terminal: never open it
+    if (!SameDeviceAt(identity, identity.ReopenPath()) || !tryOpen(identity.ReopenPath())) {
         return false;
     }
     Cancel();

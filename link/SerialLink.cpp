@@ -1,6 +1,7 @@
 #include "link/SerialLink.h"
 
 #include "link/CommError.h"
+#include "link/LineFrame.h"
 #include "link/LinkNotices.h"
 #include "link/PortMapping.h"
 
@@ -77,8 +78,29 @@ std::string SerialLink::OpenFailureMessage() const {
     }
     const bool numbered = portOverride.empty() && tty->com.devicePath.empty();
     const std::string path = DevicePath();
-    return OpenFailureText(numbered ? "COM" + std::to_string(tty->com.comPort) : path, path,
-                           lastOpenError);
+    const std::string frame =
+        lastOpenError.kind == LinkErrorKind::Settings ? FrameProblem(tty->com.Line()) : "";
+    std::string text = OpenFailureText(numbered ? "COM" + std::to_string(tty->com.comPort) : path,
+                                       path, lastOpenError, frame);
+    return text + DoctorsFindings(path);
+}
+
+// What the port doctor finds at a device that did not open, set off below the message; the
+// permission advice is in the message already.
+std::string SerialLink::DoctorsFindings(const std::string& path) const {
+    const LinkErrorKind kind = lastOpenError.kind;
+    if (!doctorRoots || path.empty() || !AddressScheme(path).empty() ||
+        kind == LinkErrorKind::None || kind == LinkErrorKind::NoAddress ||
+        kind == LinkErrorKind::Unsupported || kind == LinkErrorKind::Settings) {
+        return {};
+    }
+    std::string text;
+    for (const PortFinding& finding : PortDoctor(*doctorRoots).Examine(path)) {
+        if (finding.kind != PortFinding::Kind::Permission) {
+            text += "\n\n" + finding.text;
+        }
+    }
+    return text.empty() ? text : "\n\nThe port check found:" + text;
 }
 
 int SerialLink::OpenPort() {
@@ -89,7 +111,13 @@ int SerialLink::OpenPort() {
     reconnector.Cancel();
     ui.SetReconnectTimer(false);
     const std::string path = DevicePath();
-    const int result = OpenAt(path);
+    // the device awaited behind a link left from before: that link leads elsewhere now
+    const bool stale = resume && (path == identity.namedPath || path == identity.ReopenPath()) &&
+                       !SameDeviceAt(identity, path);
+    if (stale) {
+        lastOpenError = LinkError::FromErrno(ENOENT);
+    }
+    const int result = stale ? 0 : OpenAt(path);
     if (result != 0) {
         identity = IdentifyDevice(path, stableNameFolder);
         if (std::exchange(linkStatusShown, false)) {
@@ -370,7 +398,7 @@ bool SerialLink::Reconnect(const std::string& path) {
         reconnectedPath = path;
         reconnectedFor = selection;
     }
-    identity.node = ResolveNode(path);
+    RenewIdentity(identity, path);
     // the name the operator knows, unless the device is now another node
     const std::string shown =
         identity.node == ResolveNode(identity.namedPath) ? identity.namedPath : identity.node;

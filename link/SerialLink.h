@@ -5,6 +5,7 @@
 #include "link/LinkError.h"
 #include "link/LinkFlags.h"
 #include "link/LinkUi.h"
+#include "link/PortDoctor.h"
 #include "link/PortFactory.h"
 #include "link/PortInterface.h"
 #include "link/ReaderThread.h"
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +93,9 @@ public:
     [[nodiscard]] const std::string& PortOverride() const { return portOverride; }
     // The start-up message for a port that could not be opened.
     [[nodiscard]] std::string OpenFailureMessage() const;
+    // From now on the start-up message for a device that does not open also says what the
+    // port doctor finds there (`roots`: where it looks).
+    void ExamineFailedOpens(SystemRoots roots) { doctorRoots = std::move(roots); }
     // Why the last open failed; None after one that worked.
     [[nodiscard]] const LinkError& LastOpenError() const { return lastOpenError; }
 
@@ -133,6 +138,7 @@ private:
     };
 
     int OpenAt(const std::string& path);
+    [[nodiscard]] std::string DoctorsFindings(const std::string& path) const;
     [[nodiscard]] DeviceIdentity AwaitedIdentity(const std::string& path) const;
     bool Reconnect(const std::string& path);
     [[nodiscard]] bool ReconnectWanted() const;
@@ -165,6 +171,7 @@ private:
     bool resumeWait = false;      // ClosePort interrupted a wait for the device
     bool linkStatusShown = false; // the status bar shows one of the link's texts
     LinkError lastOpenError;
+    std::optional<SystemRoots> doctorRoots;
     bool hangUpReported = false;
     bool flowHeld = false;
 };

@@ -1,6 +1,8 @@
 #include "settings/PortList.h"
 
+#include "link/PortFactory.h"
 #include "link/PortMapping.h"
+#include "settings/TypedPort.h"
 
 #include <algorithm>
 #include <charconv>
@@ -56,9 +58,11 @@ std::string PortEntry::Text() const {
 }
 
 PortList::PortList(const PortScanner& scanner, const ComPortSettings& settings,
-                   const std::string& runOverride) {
+                   const std::string& runOverride)
+    : deviceProblem(scanner.deviceProblem), devFolder(scanner.devFolder) {
     AddNumbered(scanner);
     AddDevices(scanner, settings);
+    AddAddresses(settings);
     if (!runOverride.empty()) {
         entries.push_back({PortEntry::Kind::RunOnly, PortForDevicePath(runOverride), runOverride,
                            DescriptionOf(scanner.devices, runOverride)});
@@ -86,9 +90,23 @@ void PortList::AddDevices(const PortScanner& scanner, const ComPortSettings& set
     }
     // a stored device the system does not list (a pty) is offered while it exists
     const std::string& stored = settings.devicePath;
-    if (!stored.empty() && !Listed(PortEntry::Kind::Device, stored) && scanner.exists &&
-        scanner.exists(stored)) {
+    if (!stored.empty() && AddressScheme(stored).empty() &&
+        !Listed(PortEntry::Kind::Device, stored) && scanner.exists && scanner.exists(stored)) {
         entries.push_back({PortEntry::Kind::Device, 0, stored, {}});
+    }
+}
+
+// Network addresses are offered whether their server is up or not: the stored one, then those
+// used before.
+void PortList::AddAddresses(const ComPortSettings& settings) {
+    std::vector<std::string> addresses = settings.recentAddresses;
+    if (!AddressScheme(settings.devicePath).empty()) {
+        addresses.insert(addresses.begin(), settings.devicePath);
+    }
+    for (const std::string& address : addresses) {
+        if (!Listed(PortEntry::Kind::Device, address)) {
+            entries.push_back({PortEntry::Kind::Device, 0, address, kUsedBeforeNote});
+        }
     }
 }
 
@@ -119,32 +137,62 @@ void PortList::Select(const ComPortSettings& settings, const std::string& runOve
     }
 }
 
-std::optional<PortEntry> PortList::Interpret(const std::string& typed) const {
+PortChoice PortList::Interpret(const std::string& typed) const {
     const std::string text = Trimmed(typed);
     if (text.empty()) {
-        return std::nullopt;
+        return {};
+    }
+    if (std::string problem = TypedTextProblem(text); !problem.empty()) {
+        return {std::nullopt, std::move(problem)};
     }
     for (const PortEntry& entry : entries) {
         if (entry.Text() == text ||
             (entry.kind != PortEntry::Kind::Numbered && entry.path == text)) {
-            return entry;
+            return {entry, {}};
         }
     }
     int number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error == std::errc() && end == text.data() + text.size()) {
         const std::string path = DevicePathForPort(number);
-        return path.empty() ? std::nullopt
-                            : std::optional(PortEntry{PortEntry::Kind::Numbered, number, path, {}});
+        if (path.empty()) {
+            return {std::nullopt, "No device is mapped to the port number " + text +
+                                      "; the numbers are 1 to 31 (1-8 ttyUSB0-7, 9-16 "
+                                      "ttyACM0-7, 17-31 ttyS0-14)."};
+        }
+        return {PortEntry{PortEntry::Kind::Numbered, number, path, {}}, {}};
     }
-    if (text.front() != '/') {
-        return std::nullopt;
+    if (!AddressScheme(text).empty()) {
+        std::string problem = NetworkAddressProblem(text);
+        if (!problem.empty()) {
+            return {std::nullopt, std::move(problem)};
+        }
+        return {PortEntry{PortEntry::Kind::Device, 0, text, {}}, {}};
+    }
+    return InterpretPath(text);
+}
+
+PortChoice PortList::InterpretPath(const std::string& text) const {
+    const bool bare = text.front() != '/';
+    const std::string path = bare ? PathInDevFolder(text, devFolder) : text;
+    if (path.empty()) {
+        return {std::nullopt, "\"" + text + "\" leaves " + devFolder +
+                                  ": name a device in it, or its full path."};
+    }
+    if (std::string problem = deviceProblem ? deviceProblem(path) : std::string();
+        !problem.empty()) {
+        if (bare) {
+            problem += " Name a device in " + devFolder +
+                       " (such as ttyUSB0), its full path, or a network address "
+                       "(rfc2217://HOST:PORT).";
+        }
+        return {std::nullopt, std::move(problem)};
     }
     // a mapped device typed by its path is its number, so the stored choice stays a number
-    if (const int mapped = PortForDevicePath(text); mapped != 0) {
-        return PortEntry{PortEntry::Kind::Numbered, mapped, text, {}};
+    if (const int mapped = PortForDevicePath(path); mapped != 0) {
+        return {PortEntry{PortEntry::Kind::Numbered, mapped, path, {}}, {}};
     }
-    return PortEntry{PortEntry::Kind::Device, 0, text, {}};
+    return {PortEntry{PortEntry::Kind::Device, 0, path, {}}, {}};
 }
 
 bool ApplyPortEntry(const std::optional<PortEntry>& entry, ComPortSettings& settings) {
@@ -158,6 +206,9 @@ bool ApplyPortEntry(const std::optional<PortEntry>& entry, ComPortSettings& sett
         return false;
     case PortEntry::Kind::Device:
         settings.devicePath = entry->path;
+        if (!AddressScheme(entry->path).empty()) {
+            settings.recentAddresses = RememberAddress(settings.recentAddresses, entry->path);
+        }
         return false;
     case PortEntry::Kind::RunOnly:
         break;

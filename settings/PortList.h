@@ -42,15 +42,28 @@ struct PortScanner {
     std::function<bool(const std::string&)> exists;
     // The serial devices the system lists, links included.
     std::vector<SerialDeviceInfo> devices;
+    // Why a typed path is no serial device (DeviceFileProblem); empty when it may be one.
+    std::function<std::string(const std::string&)> deviceProblem;
+    // Where a name typed without a folder is looked for.
+    std::string devFolder = "/dev";
+};
+
+// What a typed text chooses: an entry, nothing (an empty text: the port stays), or a refusal
+// with its reason.
+struct PortChoice {
+    std::optional<PortEntry> entry;
+    std::string problem;
 };
 
 // The "&Port:" list: every port number from 0 to 31 whose device opens, then the other serial
-// devices present, the stored explicit device, and the device this run was started on.
+// devices present, the stored explicit device, the network addresses used before, and the
+// device this run was started on.
 class PortList {
 public:
     static constexpr int kFirstScanned = 0;
     static constexpr int kLastScanned = 31;
     static constexpr const char* kRunOnlyNote = "this run only (--port)";
+    static constexpr const char* kUsedBeforeNote = "network, used before";
 
     PortList() = default;
     PortList(const PortScanner& scanner, const ComPortSettings& settings,
@@ -61,21 +74,27 @@ public:
     // number; the first entry when that is not listed; -1 for an empty list.
     [[nodiscard]] int Selected() const { return selected; }
 
-    // What a typed text means: an entry's own text, a port number, or a device path.
-    [[nodiscard]] std::optional<PortEntry> Interpret(const std::string& typed) const;
+    // What a typed text means: an entry's own text, a port number, a device path, a name in
+    // /dev or a network address; or why the page cannot use it.
+    [[nodiscard]] PortChoice Interpret(const std::string& typed) const;
 
 private:
     void AddNumbered(const PortScanner& scanner);
     void AddDevices(const PortScanner& scanner, const ComPortSettings& settings);
+    void AddAddresses(const ComPortSettings& settings);
+    [[nodiscard]] PortChoice InterpretPath(const std::string& text) const;
     void Select(const ComPortSettings& settings, const std::string& runOverride);
     [[nodiscard]] bool Listed(PortEntry::Kind kind, const std::string& path) const;
 
     std::vector<PortEntry> entries;
     int selected = -1;
+    std::function<std::string(const std::string&)> deviceProblem;
+    std::string devFolder;
 };
 
 // The page's OK with `entry` chosen (none: the list was empty and nothing typed). Returns true
-// when this run's device stays in force; the settings keep their stored port then.
+// when this run's device stays in force; the settings keep their stored port then. A network
+// address chosen goes first in the recent addresses.
 bool ApplyPortEntry(const std::optional<PortEntry>& entry, ComPortSettings& settings);
 
 } // namespace t8

@@ -2,6 +2,7 @@
 
 #include "link/DeviceIdentity.h"
 #include "link/SerialPort.h"
+#include "settings/TypedPort.h"
 
 #include <QSerialPortInfo>
 
@@ -81,6 +82,7 @@ PortScanner SystemPortScanner() {
         return fs::exists(path, error);
     };
     scanner.devices = ListSerialDevices();
+    scanner.deviceProblem = DeviceFileProblem;
     return scanner;
 }
 

@@ -24,6 +24,9 @@ inline constexpr char kSectionSettings[] = "Settings";
 inline constexpr char kKeyFont[] = "Font";
 inline constexpr char kKeyBaudRate[] = "BautRate"; // the store's own spelling
 inline constexpr char kKeyDevice[] = "Device";
+// Network addresses chosen before, separated by spaces; written only when there are any, so a
+// store without them stays as it was.
+inline constexpr char kKeyRecentAddresses[] = "RecentAddresses";
 
 // The record field behind an integer key, as a member of the sub-record it lives in. Byte
 // fields (the 8-bit members) take the low 8 bits of what is stored; 32-bit fields take the whole

@@ -3,6 +3,7 @@
 #include "link/LineSettings.h"
 #include "settings/SettingsSchema.h"
 #include "settings/StoredValue.h"
+#include "settings/TypedPort.h"
 
 #include <algorithm>
 #include <optional>
@@ -71,6 +72,19 @@ void LoadComText(const QSettings& settings, ComPortSettings& com) {
     if (std::optional<std::string> device = ReadPathText(settings, kSectionCom, kKeyDevice)) {
         com.devicePath = std::move(*device);
     }
+    if (const std::optional<QString> recent =
+            ReadText(settings, kSectionCom, kKeyRecentAddresses)) {
+        com.recentAddresses = RecentAddressesFromText(recent->toStdString());
+    }
+}
+
+void SaveRecentAddresses(QSettings& settings, const std::vector<std::string>& recent) {
+    const QString key = KeyPath(kSectionCom, kKeyRecentAddresses);
+    if (recent.empty()) {
+        settings.remove(key);
+    } else {
+        settings.setValue(key, QString::fromStdString(RecentAddressesText(recent)));
+    }
 }
 
 void LoadDirectories(const QSettings& settings, DirectorySettings& dirs) {
@@ -120,6 +134,7 @@ StoreStatus SettingsStore::SaveSettings(const TTYInfo& tty, const DirectorySetti
     SaveIntKeys(settings, kSectionCom, ComIntKeys(), tty);
     settings.setValue(KeyPath(kSectionCom, kKeyBaudRate), QString::number(tty.com.baudRate));
     settings.setValue(KeyPath(kSectionCom, kKeyDevice), Text(tty.com.devicePath));
+    SaveRecentAddresses(settings, tty.com.recentAddresses);
     SaveIntKeys(settings, kSectionLpt, LptIntKeys(), tty);
     SaveIntKeys(settings, kSectionUsb, UsbIntKeys(), tty);
     for (const TextKey& key : DirectoryKeys()) {

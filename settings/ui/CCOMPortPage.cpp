@@ -1,6 +1,9 @@
 #include "settings/ui/CCOMPortPage.h"
 
+#include "link/LineFrame.h"
+#include "link/PortFactory.h"
 #include "settings/SerialDevices.h"
+#include "settings/TypedPort.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -11,12 +14,18 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace t8 {
 namespace {
 
 constexpr int kPortBoxCharacters = 34;
+constexpr char kCheckPortCaption[] = "Check port";
+constexpr char kServerLineText[] =
+    "Raw TCP carries the bytes only: the baud rate, data bits, parity, stop bits and flow "
+    "control are the server's settings.";
 
 template <std::size_t N> void Fill(QComboBox* box, const std::array<std::string_view, N>& entries) {
     box->clear();
@@ -38,6 +47,8 @@ CCOMPortPage::CCOMPortPage(QWidget* parent) : QWidget(parent), scan(SystemPortSc
     setObjectName("CCOMPortPage");
     BuildControls();
     connect(activeBox, &QCheckBox::clicked, this, &CCOMPortPage::OnActiveClicked);
+    connect(portBox, &QComboBox::currentTextChanged, this, &CCOMPortPage::ShowServerLineNote);
+    connect(checkPortButton, &QPushButton::clicked, this, &CCOMPortPage::OnCheckPort);
 }
 
 void CCOMPortPage::BuildControls() {
@@ -46,10 +57,19 @@ void CCOMPortPage::BuildControls() {
     portBox = NewList(this, true);
     portBox->setMinimumContentsLength(kPortBoxCharacters);
     portBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    portBox->lineEdit()->setPlaceholderText("/dev/ttyUSB0, /dev/serial/by-id/..., /dev/pts/N");
+    portBox->lineEdit()->setPlaceholderText("ttyUSB0, /dev/serial/by-id/..., rfc2217://HOST:PORT");
+    portBox->setToolTip("A port from the list, or typed: a device in /dev (ttyUSB0), a device's "
+                        "full path, or a network address rfc2217://HOST:PORT or tcp://HOST:PORT.");
     runOnlyNote = new QLabel(this);
     runOnlyNote->setWordWrap(true);
     runOnlyNote->hide();
+    serverLineNote = new QLabel(kServerLineText, this);
+    serverLineNote->setWordWrap(true);
+    serverLineNote->hide();
+    checkPortButton = new QPushButton("Chec&k port", this);
+    checkPortButton->setToolTip("Look for what keeps the port from working: a missing device, "
+                                "a program holding it, services that take or probe adapters, "
+                                "a slow adapter setting, missing permission.");
     // rates the list lacks can be typed
     baudBox = NewList(this, true);
     baudBox->setValidator(new QIntValidator(static_cast<int>(kMinTypedBaud),
@@ -72,6 +92,8 @@ void CCOMPortPage::BuildControls() {
     auto* form = new QFormLayout(comGroup);
     form->addRow("&Port:", portBox);
     form->addRow(QString(), runOnlyNote);
+    form->addRow(QString(), serverLineNote);
+    form->addRow(QString(), checkPortButton);
     form->addRow("&Baud Rate:", baudBox);
     form->addRow("&Data Bits:", dataBitsBox);
     form->addRow("P&arity:", parityBox);
@@ -183,37 +205,82 @@ void CCOMPortPage::OnActiveClicked() {
     EnableControls(true);
 }
 
-void CCOMPortPage::TakePort() {
+PortChoice CCOMPortPage::ChosenPort() const {
     const QString text = portBox->currentText();
     const int index = portBox->currentIndex();
-    std::optional<PortEntry> entry;
     if (index >= 0 && index < static_cast<int>(ports.Entries().size()) &&
         text == portBox->itemText(index)) {
-        entry = ports.Entries()[static_cast<std::size_t>(index)];
-    } else {
-        entry = ports.Interpret(text.toStdString());
+        return {ports.Entries()[static_cast<std::size_t>(index)], {}};
     }
-    keepsRunOverride = ApplyPortEntry(entry, settings) && !runOverride.empty();
+    return ports.Interpret(text.toStdString());
 }
 
-void CCOMPortPage::OnOK() {
+void CCOMPortPage::ShowServerLineNote() {
+    const bool rawTcp = IsRawTcpAddress(portBox->currentText().trimmed().toStdString());
+    if (rawTcp == serverLineNote->isVisibleTo(this)) {
+        return;
+    }
+    serverLineNote->setVisible(rawTcp);
+    // a wrapped note gets the height its width needs, which a size hint alone does not know;
+    // the open sheet then grows (or shrinks back) around it
+    for (QLabel* note : {runOnlyNote, serverLineNote}) {
+        note->setMinimumHeight(note->isVisibleTo(this) ? note->heightForWidth(portBox->width())
+                                                       : 0);
+    }
+    if (QWidget* sheet = window(); sheet != this && sheet->isVisible()) {
+        sheet->resize(sheet->width(), sheet->minimumSizeHint().height());
+    }
+}
+
+std::string CCOMPortPage::OnOK() {
     if (!initialised) {
-        return; // never shown: nothing was chosen, the copy stands
+        return {}; // never shown: nothing was chosen, the copy stands
     }
-    TakePort();
-    settings.baudRate = BaudFromText(baudBox->currentText().toStdString(), settings.baudRate);
-    settings.comActive = activeBox->isChecked() ? 1 : 0;
-    settings.comAutoWrap = autoWrapBox->isChecked() ? 1 : 0;
-    settings.flowCtrl = ApplyFlowBoxes(settings.flowCtrl, dtrDsrBox->isChecked(),
-                                       rtsCtsBox->isChecked(), xonXoffBox->isChecked());
-    settings.comLocalEcho = localEchoBox->isChecked() ? 1 : 0;
-    settings.comNewLine = newLineBox->isChecked() ? 1 : 0;
+    const PortChoice port = ChosenPort();
+    if (!port.problem.empty()) {
+        return port.problem;
+    }
+    ComPortSettings next = settings;
+    const bool keeps = ApplyPortEntry(port.entry, next) && !runOverride.empty();
+    next.baudRate = BaudFromText(baudBox->currentText().toStdString(), next.baudRate);
+    next.comActive = activeBox->isChecked() ? 1 : 0;
+    next.comAutoWrap = autoWrapBox->isChecked() ? 1 : 0;
+    next.flowCtrl = ApplyFlowBoxes(next.flowCtrl, dtrDsrBox->isChecked(), rtsCtsBox->isChecked(),
+                                   xonXoffBox->isChecked());
+    next.comLocalEcho = localEchoBox->isChecked() ? 1 : 0;
+    next.comNewLine = newLineBox->isChecked() ? 1 : 0;
     if (!reconnectOffForRun) {
-        settings.comReconnect = reconnectBox->isChecked() ? 1 : 0;
+        next.comReconnect = reconnectBox->isChecked() ? 1 : 0;
     }
-    settings.byteSize = ByteSizeFromText(dataBitsBox->currentText().toStdString());
-    settings.stopBits = StopBitsFromText(stopBitsBox->currentText().toStdString());
-    settings.parity = ParityFromText(parityBox->currentText().toStdString());
+    next.byteSize = ByteSizeFromText(dataBitsBox->currentText().toStdString());
+    next.stopBits = StopBitsFromText(stopBitsBox->currentText().toStdString());
+    next.parity = ParityFromText(parityBox->currentText().toStdString());
+    if (std::string problem = FrameProblem(next.Line()); !problem.empty()) {
+        return problem;
+    }
+    settings = std::move(next);
+    keepsRunOverride = keeps;
+    return {};
+}
+
+std::string CCOMPortPage::CheckPortText() const {
+    const PortChoice port = ChosenPort();
+    if (!port.problem.empty()) {
+        return port.problem;
+    }
+    if (!port.entry) {
+        return "Choose or type a port to check.";
+    }
+    const std::string& path = port.entry->path;
+    if (!AddressScheme(path).empty()) {
+        return path + " is a network address: the server is reached when the port opens, and "
+                      "what goes wrong then is said.";
+    }
+    return PortFindingsText(path, PortDoctor(roots).Examine(path));
+}
+
+void CCOMPortPage::OnCheckPort() {
+    QMessageBox::information(this, kCheckPortCaption, QString::fromStdString(CheckPortText()));
 }
 
 } // namespace t8

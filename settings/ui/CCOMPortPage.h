@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/PortDoctor.h"
 #include "settings/ComPortSettings.h"
 #include "settings/PortList.h"
 
@@ -12,6 +13,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 namespace t8 {
 
@@ -35,8 +37,14 @@ public:
 
     // Fills the lists, scans the ports and shows the copy; runs once, on the first show.
     void OnInitDialog();
-    // Reads the page into the copy (OK).
-    void OnOK();
+    // Reads the page into the copy (OK). Returns why the page cannot be taken as it stands (a
+    // port it cannot use, a frame the line cannot carry), the copy unchanged then; empty when
+    // it was taken.
+    [[nodiscard]] std::string OnOK();
+    // What the port doctor finds for the port chosen on the page ("Check port").
+    [[nodiscard]] std::string CheckPortText() const;
+    // Where the doctor looks; the system's folders by default, tests give a fake tree.
+    void SetSystemRoots(SystemRoots roots_) { roots = std::move(roots_); }
 
     [[nodiscard]] const ComPortSettings& Settings() const { return settings; }
     // The device named for this run stays in force: its entry was left selected.
@@ -54,6 +62,8 @@ public:
     [[nodiscard]] QCheckBox* RtsCtsBox() const { return rtsCtsBox; }
     [[nodiscard]] QCheckBox* ReconnectBox() const { return reconnectBox; }
     [[nodiscard]] QLabel* RunOnlyNote() const { return runOnlyNote; }
+    [[nodiscard]] QLabel* ServerLineNote() const { return serverLineNote; }
+    [[nodiscard]] QPushButton* CheckPortButton() const { return checkPortButton; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,13 +72,16 @@ private:
     void BuildControls();
     void FillPortList();
     void ShowValues();
-    void TakePort();
+    [[nodiscard]] PortChoice ChosenPort() const;
+    void ShowServerLineNote();
+    void OnCheckPort();
     void EnableControls(bool xonXoffToo);
     void OnActiveClicked();
 
     ComPortSettings settings;
     std::string runOverride;
     ScanFunction scan;
+    SystemRoots roots;
     PortList ports;
     bool initialised = false;
     bool keepsRunOverride = true;
@@ -88,6 +101,8 @@ private:
     QCheckBox* xonXoffBox = nullptr;
     QCheckBox* reconnectBox = nullptr;
     QLabel* runOnlyNote = nullptr;
+    QLabel* serverLineNote = nullptr;
+    QPushButton* checkPortButton = nullptr;
 };
 
 } // namespace t8

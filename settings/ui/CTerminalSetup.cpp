@@ -6,6 +6,7 @@
 #include "settings/ui/CUSBPortPage.h"
 #include "settings/ui/SheetLayout.h"
 
+#include <QMessageBox>
 #include <QTabWidget>
 
 namespace t8 {
@@ -39,7 +40,11 @@ bool CTerminalSetup::KeepsRunOverride() const {
 }
 
 void CTerminalSetup::accept() {
-    comPage->OnOK();
+    if (const std::string problem = comPage->OnOK(); !problem.empty()) {
+        // said and left for the operator to correct: never dropped for the old port
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(problem));
+        return;
+    }
     QDialog::accept();
 }
 

@@ -35,6 +35,9 @@ public:
     [[nodiscard]] std::string Link(const std::string& path);
     // Closes both ends: the host sees a hang-up.
     void Close();
+    // The link is no longer ours: Close() leaves it behind, as a device that vanished without
+    // tidying up does.
+    void ForgetLink() { linkPath.clear(); }
 
     // Reads at most `room` (up to kMaxRead) bytes the host wrote; never blocks.
     [[nodiscard]] Reading Read(char* buffer, std::size_t room);

@@ -170,6 +170,9 @@ std::string SimServer::Toggle(std::uint64_t nowMs) {
 }
 
 void SimServer::Pull(std::uint64_t nowMs, const std::string& why) {
+    if (options.leaveLinkOnPull) {
+        pty.ForgetLink();
+    }
     pty.Close();
     lineUp = false;
     pending.clear();

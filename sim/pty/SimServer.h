@@ -23,6 +23,8 @@ struct ServerOptions {
     // device plugged in again; 0: a fault's hang-up ends Run().
     std::uint64_t returnAfterMs = 0;
     bool verbose = false; // log the traffic and the device's notes to stderr
+    // A pulled line leaves its link behind, pointing at the pty number that is free now.
+    bool leaveLinkOnPull = false;
     // Told the slave path each time the line comes back, just before the link is made again.
     std::function<void(const std::string&)> lineBack;
 };

@@ -49,6 +49,7 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
           *this, link, doc, store, dirs, *transfer, dialogs, transferTimer})) {
     setObjectName("CProgTermView");
     margin = new TimestampMargin(*this, font);
+    link.ExamineFailedOpens(SystemRoots{}); // the operator is told what keeps a port closed
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);

@@ -51,6 +51,10 @@ TEST(BatchOptionsTest, TheInterfaceAsDocumented) {
     EXPECT_FALSE(defaults.baud);
     EXPECT_EQ(defaults.deadlineSeconds, 0) << "no bound unless asked";
     EXPECT_TRUE(ParseBatchOptions({"--help"}).error.empty());
+    const BatchOptions doctor = ParseBatchOptions({"--check-port=ttyUSB0"});
+    EXPECT_EQ(std::pair(doctor.error, doctor.checkPort),
+              std::pair(std::string(), std::string("ttyUSB0")))
+        << "no batch file needed";
 
     for (const Args& bad :
          {Args{}, Args{"a.t8b", "b.t8b"}, Args{"--baud", "12x", "a.t8b"},
@@ -58,7 +62,8 @@ TEST(BatchOptionsTest, TheInterfaceAsDocumented) {
           Args{"--timeout", "-1", "a.t8b"}, Args{"--timeout", "86401", "a.t8b"},
           Args{"--key", "Wait", "a.t8b"}, Args{"--fail-on=", "a.t8b"}, Args{"--json=1", "a.t8b"},
           Args{"--port"}, Args{"-x", "a.t8b"}, Args{"--deadline", "0", "a.t8b"},
-          Args{"--record=", "a.t8b"}, Args{"--junit", "", "a.t8b"}}) {
+          Args{"--record=", "a.t8b"}, Args{"--junit", "", "a.t8b"}, Args{"--check-port="},
+          Args{"--check-port", "/dev/ttyUSB0", "a.t8b"}}) {
         EXPECT_FALSE(ParseBatchOptions(bad).error.empty()) << (bad.empty() ? "" : bad[0]);
     }
 }

@@ -124,4 +124,14 @@ has out "$DIR/forward.t8b:2: error: label later is defined further down (line 3)
 start_sim
 run 65 --port "$PTY" --timeout 10 "$DIR/forward.t8b"
 run 0 --check "$DIR/job.t8b"
+
+# --check-port: the simulator's own hold on its pty is no problem; a missing device is
+start_sim
+run 0 --check-port "$PTY"
+has out "No problems found with $PTY."
+run 3 --check-port "$DIR/ttyUSB9"
+has out "Checked $DIR/ttyUSB9:"
+has out "$DIR/ttyUSB9 does not exist"
+run 64 --check-port rfc2217://127.0.0.1:4001
+has err "is a network address"
 echo ok

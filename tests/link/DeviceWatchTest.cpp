@@ -11,7 +11,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <poll.h>
+#include <unistd.h>
 
 namespace t8::test {
 namespace {
@@ -34,6 +36,16 @@ std::string Next(DeviceWatch& watch) {
 
 void Touch(const std::string& path) {
     std::ofstream(path) << "node";
+}
+
+// Ptys opened until one gets `path`'s number, as the terminals of other programs would; the
+// last one has it (the kernel hands out the lowest free number first).
+std::vector<std::unique_ptr<PtyPair>> TakeNumber(const std::string& path) {
+    std::vector<std::unique_ptr<PtyPair>> ptys;
+    while (ptys.size() < 64 && (ptys.empty() || ptys.back()->SlavePath() != path)) {
+        ptys.push_back(std::make_unique<PtyPair>());
+    }
+    return ptys;
 }
 
 TEST(DeviceIdentityTest, KnowsTheAdapterByItsStableNameWheneverThereIsOne) {
@@ -68,6 +80,70 @@ TEST(DeviceIdentityTest, KnowsTheAdapterByItsStableNameWheneverThereIsOne) {
     const DeviceIdentity missing = IdentifyDevice(dev.Path("ttyUSB7"), byId);
     EXPECT_EQ(missing.node, dev.Path("ttyUSB7"));
     EXPECT_EQ(missing.ReopenPath(), dev.Path("ttyUSB7"));
+}
+
+TEST(DeviceIdentityTest, APtyIsTheSameDeviceAgainOnlyBehindALinkMadeAnew) {
+    TempFolder dev;
+    ASSERT_TRUE(dev.Ok());
+    PtyPair first;
+    dev.Link("t8", first.SlavePath());
+    const std::string byId = dev.Path("by-id");
+    const DeviceIdentity identity = IdentifyDevice(dev.Path("t8"), byId);
+    EXPECT_TRUE(identity.pty);
+    EXPECT_TRUE(CanComeBack(identity));
+    EXPECT_FALSE(SameDeviceAt(identity, dev.Path("t8"))) << "the link as it was at open";
+
+    const DeviceIdentity direct = IdentifyDevice(first.SlavePath(), byId);
+    EXPECT_TRUE(direct.pty);
+    EXPECT_FALSE(CanComeBack(direct)) << "a pty named by its number is never back";
+    EXPECT_FALSE(SameDeviceAt(direct, first.SlavePath()));
+
+    PtyPair second;
+    dev.Link("t8", second.SlavePath());
+    EXPECT_TRUE(SameDeviceAt(identity, dev.Path("t8")));
+    DeviceIdentity renewed = identity; // reconnected: this link is the one that goes stale next
+    RenewIdentity(renewed, dev.Path("t8"));
+    EXPECT_EQ(renewed.node, second.SlavePath());
+    EXPECT_FALSE(SameDeviceAt(renewed, dev.Path("t8")));
+
+    // a link on the way made anew counts as much: t8 -> ttyUSB0 -> pty
+    dev.Link("ttyUSB0", second.SlavePath());
+    dev.Link("t8", "ttyUSB0");
+    const DeviceIdentity chained = IdentifyDevice(dev.Path("t8"), byId);
+    EXPECT_EQ(chained.links.size(), 2U);
+    EXPECT_FALSE(SameDeviceAt(chained, dev.Path("t8")));
+    dev.Link("ttyUSB0", first.SlavePath());
+    EXPECT_TRUE(SameDeviceAt(chained, dev.Path("t8")));
+    EXPECT_FALSE(SameDeviceAt(chained, first.SlavePath())) << "the bare number never";
+
+    // an adapter's node is the adapter, whatever leads to it: the open decides
+    Touch(dev.Path("ttyACM0"));
+    dev.Link("acm", "ttyACM0");
+    const DeviceIdentity adapter = IdentifyDevice(dev.Path("acm"), byId);
+    EXPECT_FALSE(adapter.pty);
+    EXPECT_TRUE(SameDeviceAt(adapter, dev.Path("acm")));
+    EXPECT_FALSE(IsPtyNode(dev.Path("ttyACM0")));
+    EXPECT_FALSE(IsPtyNode("/dev/null")) << "a character device, but no pty";
+}
+
+TEST(DeviceIdentityTest, ByPathNamesAnAdapterThatHasNoByIdName) {
+    TempFolder dev;
+    ASSERT_TRUE(dev.Ok());
+    Touch(dev.Path("ttyUSB0"));
+    Touch(dev.Path("ttyUSB1"));
+    dev.Link("serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0", "../../ttyUSB0");
+    dev.Link("serial/by-id/usb-T8_Adapter-if00-port0", "../../ttyUSB1");
+    const std::string byId = dev.Path("serial/by-id");
+    EXPECT_EQ(IdentifyDevice(dev.Path("ttyUSB0"), byId).byIdLink,
+              dev.Path("serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"));
+    EXPECT_EQ(IdentifyDevice(dev.Path("ttyUSB1"), byId).byIdLink,
+              dev.Path("serial/by-id/usb-T8_Adapter-if00-port0"))
+        << "by-id first";
+    dev.Link("serial/by-path/pci-0000:00:14.0-usb-0:3:1.0-port0", "../../ttyUSB1");
+    EXPECT_EQ(IdentifyDevice(dev.Path("ttyUSB1"), byId + "/").byIdLink,
+              dev.Path("serial/by-id/usb-T8_Adapter-if00-port0"));
+    const std::string byPath = dev.Path("serial/by-path/pci-0000:00:14.0-usb-0:3:1.0-port0");
+    EXPECT_EQ(IdentifyDevice(byPath, byId).byIdLink, byPath) << "named by its stable name";
 }
 
 // The kernel's tree as it lays out a USB serial adapter, a modem-class device and a UART.
@@ -203,6 +279,31 @@ TEST_F(ReconnectorTest, ANodeNotYetOpenableIsRetriedAFewTimesThenTheNextEventCou
     reconnector.Cancel();
     dev.Link("t8", device.SlavePath());
     EXPECT_FALSE(Event(kNoEventMs)) << "cancelled: an explicit close is no hang-up";
+}
+
+// The device's pty closed leaving its link behind, and another program got the number: a change
+// at the link (its owner set again) brings no open of it; a link made anew does.
+TEST_F(ReconnectorTest, AStaleLinkToAReusedPtyNumberIsNeverTried) {
+    auto device = std::make_unique<PtyPair>();
+    dev.Link("t8", device->SlavePath());
+    const std::string number = device->SlavePath();
+    ASSERT_TRUE(reconnector.Await(IdentifyDevice(dev.Path("t8"), dev.Path("by-id"))));
+    device.reset();
+    const auto others = TakeNumber(number);
+    ASSERT_EQ(others.back()->SlavePath(), number);
+    ASSERT_EQ(::lchown(dev.Path("t8").c_str(), ::getuid(), ::getgid()), 0);
+    EXPECT_FALSE(Event());
+    while (reconnector.RetryPending()) {
+        EXPECT_FALSE(reconnector.OnRetryTimer());
+    }
+    EXPECT_TRUE(tried.empty()) << "the stale link was opened";
+    EXPECT_FALSE(port.IsOpen());
+
+    PtyPair back;
+    dev.Link("t8", back.SlavePath());
+    EXPECT_TRUE(Event());
+    EXPECT_EQ(tried, std::vector<std::string>{dev.Path("t8")});
+    EXPECT_TRUE(port.IsOpen());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "tests/support/PtyPair.h"
 #include "tests/support/TempFolder.h"
 
+#include "link/LineFrame.h"
 #include "link/LineSpeed.h"
 #include "link/SerialLink.h"
 #include "link/SerialPort.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <poll.h>
 #include <thread>
 
@@ -153,12 +155,22 @@ TEST_F(PtyLinkTest, EverySettingReachesTheLine) {
     }
 }
 
-TEST_F(PtyLinkTest, SettingsTheUartRefusesFailTheOpen) {
-    const LineSettings refused[] = {{0, 8, 0, 0, 0},          {9600, 4, 0, 0, 0},
-                                    {9600, 9, 0, 0, 0},       {9600, 8, 5, 0, 0},
-                                    {9600, 8, 0, 3, 0},       {9600, 8, 0, kStopOneAndHalf, 0},
-                                    {9600, 5, 0, kStopTwo, 0}};
-    for (const auto& line : refused) {
+// A frame no serial line carries fails the open before the driver is asked, and the message
+// names the setting to change instead of a missing device.
+TEST_F(PtyLinkTest, SettingsTheUartRefusesFailTheOpenNamingTheSetting) {
+    const std::pair<LineSettings, const char*> refused[] = {
+        {{0, 8, 0, 0, 0}, "Baud Rate: 0 is no rate"},
+        {{9600, 4, 0, 0, 0}, "Data Bits: a serial line carries 5 to 8 data bits, not 4."},
+        {{9600, 9, 0, 0, 0}, "Data Bits: a serial line carries 5 to 8 data bits, not 9."},
+        {{9600, 8, 5, 0, 0}, "Parity: 5 is none of"},
+        {{9600, 8, 0, 3, 0}, "Stop Bits: 3 is none of"},
+        {{9600, 7, 0, kStopOneAndHalf, 0},
+         "Stop Bits: 1 1/2 stop bits go only with 5 data bits, not with 7; choose 1 or 2 stop "
+         "bits."},
+        {{9600, 5, 0, kStopTwo, 0}, "Stop Bits: with 5 data bits the line sends 1 1/2"}};
+    const std::string opening = "Cannot create connection via port " + pty.SlavePath() +
+                                "!\nThe line cannot take the port parameters. ";
+    for (const auto& [line, problem] : refused) {
         TTYInfo& tty = *link.Record();
         tty.com.baudRate = line.baudRate;
         tty.com.byteSize = line.byteSize;
@@ -167,6 +179,16 @@ TEST_F(PtyLinkTest, SettingsTheUartRefusesFailTheOpen) {
         EXPECT_EQ(link.OpenPort(), 0);
         EXPECT_EQ(tty.line.connected, 0u);
         EXPECT_FALSE(link.ReaderRunning());
+        const std::string message = link.OpenFailureMessage();
+        EXPECT_EQ(message.rfind(opening + problem, 0), 0U) << message;
+        EXPECT_EQ(message.find("don't exist"), std::string::npos);
+        EXPECT_TRUE(message.ends_with("\nChange it with Port parameters (Ctrl+R).")) << message;
+    }
+    // the frames next to them are fine
+    for (const LineSettings line : {LineSettings{9600, 5, 0, kStopOneAndHalf, 0},
+                                    LineSettings{9600, 7, kParityEven, kStopTwo, 0},
+                                    LineSettings{50, 6, kParitySpace, kStopOne, 0}}) {
+        EXPECT_EQ(FrameProblem(line), "") << int{line.byteSize};
     }
 }
 
@@ -240,7 +262,8 @@ TEST_F(PtyLinkTest, AHangUpIsToldOnceWithoutAMessageBoxAndEndsTheReader) {
     // the texts, the stopped timer and the refused keys: ReconnectPtyTest, against the device
     EXPECT_TRUE(ui.messages.empty());
     const std::string lost = "T8 disconnected: " + pty.SlavePath() + " hung up";
-    EXPECT_EQ(target.All('s'), "last words\r\n[" + lost + "; waiting for it to come back]\r\n");
+    EXPECT_EQ(target.All('s'), "last words\r\n[" + lost + "]\r\n");
+    EXPECT_FALSE(link.AwaitingDevice()) << "a pty's number is never the same device again";
     EXPECT_TRUE(target.All('c').empty()) << "the link's own line is not captured";
     EXPECT_FALSE(link.ReaderRunning());
     link.DispatchReceived();
@@ -286,6 +309,34 @@ TEST_F(PtyLinkTest, AWaitResumedAfterAReopenStillFollowsTheStableName) {
     ASSERT_TRUE(Serve([&] { return link.Record()->line.connected != 0; }));
     ASSERT_EQ(link.SendBytes("K"), 1);
     EXPECT_EQ(back.ReadFor(1, 2000), "K");
+}
+
+// Port parameters left with OK while the device is away behind a stale link, its pty number
+// given to another program meanwhile: the reopen leaves that terminal alone and waits on.
+TEST_F(PtyLinkTest, AReopenDoesNotFollowAStaleLinkToAReusedPtyNumber) {
+    TempFolder dev;
+    auto device = std::make_unique<PtyPair>();
+    dev.Link("t8", device->SlavePath());
+    const std::string number = device->SlavePath();
+    link.Record()->com.devicePath = dev.Path("t8");
+    ASSERT_NE(link.OpenPort(), 0);
+    device->CloseMaster();
+    ASSERT_TRUE(Serve([&] { return link.AwaitingDevice(); }));
+    device.reset();
+    std::vector<std::unique_ptr<PtyPair>> others;
+    while (others.size() < 64 && (others.empty() || others.back()->SlavePath() != number)) {
+        others.push_back(std::make_unique<PtyPair>());
+    }
+    ASSERT_EQ(others.back()->SlavePath(), number);
+
+    link.ClosePort();
+    EXPECT_EQ(link.OpenPort(), 0);
+    EXPECT_EQ(link.Record()->line.connected, 0U);
+    EXPECT_TRUE(link.AwaitingDevice());
+    EXPECT_EQ(ui.statuses.back(),
+              "T8 disconnected. Waiting for " + dev.Path("t8") + " to come back...");
+    EXPECT_EQ(link.SendBytes("K"), 0);
+    EXPECT_EQ(others.back()->ReadFor(1, 100), "");
 }
 
 // Only a hang-up starts the wait, and not with the option off or --no-reconnect.

@@ -2,13 +2,16 @@
 #include "settings/DirectoryPath.h"
 #include "settings/PortList.h"
 #include "settings/SerialDevices.h"
+#include "settings/TypedPort.h"
 #include "tests/support/PtyPair.h"
+#include "tests/support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 namespace t8 {
@@ -29,6 +32,9 @@ PortScanner Openable(std::set<std::string> paths, std::vector<SerialDeviceInfo> 
     PortScanner scanner;
     scanner.opens = [paths](const std::string& path) { return paths.count(path) != 0; };
     scanner.exists = [paths](const std::string& path) { return paths.count(path) != 0; };
+    scanner.deviceProblem = [paths](const std::string& path) {
+        return paths.count(path) != 0 ? std::string() : "There is no " + path + ".";
+    };
     scanner.devices = std::move(devices);
     return scanner;
 }
@@ -148,10 +154,11 @@ TEST(PortListTest, DescribesAdaptersAndOffersTheOtherDevices) {
 
 TEST(PortListTest, TypedTextNamesAnEntryANumberOrADevice) {
     ComPortSettings settings;
-    const PortList list(Openable({"/dev/ttyUSB0", "/dev/pts/5"}), settings, "/dev/pts/5");
+    const PortList list(Openable({"/dev/ttyUSB0", "/dev/pts/5", "/dev/ttyACM0", "/dev/pts/11"}),
+                        settings, "/dev/pts/5");
     // "kind number path" of what the text names, "-" for nothing
     const auto named = [&list](const std::string& text) {
-        const auto entry = list.Interpret(text);
+        const auto entry = list.Interpret(text).entry;
         return entry ? std::to_string(static_cast<int>(entry->kind)) + " " +
                            std::to_string(entry->number) + " " + entry->path
                      : "-";
@@ -164,6 +171,100 @@ TEST(PortListTest, TypedTextNamesAnEntryANumberOrADevice) {
     for (const char* nothing : {"99", "COM1", "   "}) {
         EXPECT_EQ(named(nothing), "-") << nothing;
     }
+}
+
+// Typed texts the page takes, and those it refuses with the reason, on a dev folder of the
+// test's own whose names lead to real character devices.
+TEST(PortListTest, TypedEntriesAreTakenOrRefusedWithTheirReason) {
+    test::TempFolder dev;
+    ASSERT_TRUE(dev.Ok());
+    dev.Link("ttyUSB0", "/dev/null");
+    std::ofstream(dev.Path("notes")) << "x";
+    PortScanner scanner;
+    scanner.deviceProblem = DeviceFileProblem;
+    scanner.devFolder = dev.Path("");
+    scanner.devFolder.pop_back(); // no trailing '/'
+    const std::string folder = scanner.devFolder;
+    const PortList list(scanner, ComPortSettings{}, {});
+    // "kind path" of the entry chosen, or the refusal
+    const auto chosen = [&list](const std::string& text) {
+        const PortChoice choice = list.Interpret(text);
+        return choice.entry
+                   ? std::to_string(static_cast<int>(choice.entry->kind)) + " " + choice.entry->path
+                   : choice.problem;
+    };
+    const std::string advice = " Name a device in " + folder +
+                               " (such as ttyUSB0), its full path, or a network address "
+                               "(rfc2217://HOST:PORT).";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {" ttyUSB0 ", "1 " + folder + "/ttyUSB0"},
+        {"ttyUSB9", "There is no " + folder + "/ttyUSB9." + advice},
+        {"notes", folder + "/notes is a regular file, not a serial device." + advice},
+        {"../ttyUSB0",
+         "\"../ttyUSB0\" leaves " + folder + ": name a device in it, or its full path."},
+        {folder, folder + " is a folder, not a serial device."},
+        {"/dev/null", "1 /dev/null"},
+        {"/nonexistent/ttyUSB0", "There is no /nonexistent/ttyUSB0."},
+        {"/dev/ttyUSB7", "There is no /dev/ttyUSB7."},
+        {"99", "No device is mapped to the port number 99; the numbers are 1 to 31 (1-8 "
+               "ttyUSB0-7, 9-16 ttyACM0-7, 17-31 ttyS0-14)."},
+        {"rfc2217://t8-rack.local:4001", "1 rfc2217://t8-rack.local:4001"},
+        {"tcp://[::1]:7000", "1 tcp://[::1]:7000"},
+        {"socket://10.0.0.5:65535", "1 socket://10.0.0.5:65535"},
+        {"rfc2217://rack", "rfc2217://rack names no port; write rfc2217://HOST:PORT with the "
+                           "port the server listens on."},
+        {"tcp://:4000", "tcp://:4000 names no host; write tcp://HOST:PORT."},
+        {"tcp://rack:0", "tcp://rack:0: the port must be a number from 1 to 65535."},
+        {"tcp://rack:65536", "tcp://rack:65536: the port must be a number from 1 to 65535."},
+        {"tcp://rack:40x1", "tcp://rack:40x1: the port must be a number from 1 to 65535."},
+        {"tcp://ra ck:1", "tcp://ra ck:1: \"ra ck\" is no host name or address."},
+        {"tcp://[::1:7000", "tcp://[::1:7000: \"\" is no host name or address."},
+        {"telnet://rack:23", "Addresses of the kind \"telnet://\" are not supported; use "
+                             "rfc2217://HOST:PORT or tcp://HOST:PORT."},
+        {"tty\tUSB0", "The port name holds a control character (a tab, a line end or the like)."},
+        {std::string(kMaxTypedPort + 1, 'a'),
+         "The port name is 4096 characters long, longer than any path."}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(chosen(text), expected) << text.substr(0, 40);
+    }
+    const PortChoice empty = list.Interpret("  ");
+    EXPECT_FALSE(empty.entry.has_value());
+    EXPECT_EQ(empty.problem, "") << "nothing typed: the port stays";
+}
+
+TEST(PortListTest, NetworkAddressesUsedBeforeAreListedAndRemembered) {
+    ComPortSettings settings;
+    settings.recentAddresses = {"tcp://rack:7000", "rfc2217://lab:4001"};
+    settings.devicePath = "rfc2217://lab:4001";
+    PortList list(Openable({"/dev/ttyUSB0"}), settings, {});
+    EXPECT_THAT(Texts(list),
+                ElementsAre("1 - /dev/ttyUSB0", "rfc2217://lab:4001 (network, used before)",
+                            "tcp://rack:7000 (network, used before)"));
+    EXPECT_EQ(list.Selected(), 1) << "the stored address, though its server is not asked";
+
+    // chosen again or typed anew, an address goes first; the list keeps the newest few
+    EXPECT_FALSE(ApplyPortEntry(list.Interpret("tcp://rack:7000").entry, settings));
+    EXPECT_EQ(settings.devicePath, "tcp://rack:7000");
+    EXPECT_THAT(settings.recentAddresses, ElementsAre("tcp://rack:7000", "rfc2217://lab:4001"));
+    for (int port = 1; port <= static_cast<int>(kMaxRecentAddresses) + 2; ++port) {
+        ASSERT_FALSE(
+            ApplyPortEntry(list.Interpret("tcp://rack:" + std::to_string(port)).entry, settings));
+    }
+    ASSERT_EQ(settings.recentAddresses.size(), kMaxRecentAddresses);
+    EXPECT_EQ(settings.recentAddresses.front(),
+              "tcp://rack:" + std::to_string(kMaxRecentAddresses + 2));
+    EXPECT_FALSE(ApplyPortEntry(list.Entries()[0], settings));
+    EXPECT_EQ(settings.recentAddresses.size(), kMaxRecentAddresses) << "a device is no address";
+
+    // the store's text: junk and repeats dropped, no more than the list holds
+    EXPECT_THAT(RecentAddressesFromText(" tcp://a:1  ftp://b:2 tcp://a:1 rfc2217://c tcp://d:9 "),
+                ElementsAre("tcp://a:1", "tcp://d:9"));
+    EXPECT_EQ(RecentAddressesFromText(RecentAddressesText(settings.recentAddresses)),
+              settings.recentAddresses);
+    EXPECT_TRUE(IsRawTcpAddress("tcp://a:1"));
+    EXPECT_TRUE(IsRawTcpAddress("socket://a:1"));
+    EXPECT_FALSE(IsRawTcpAddress("rfc2217://a:1"));
+    EXPECT_FALSE(IsRawTcpAddress("/dev/tcp"));
 }
 
 TEST(PortListTest, TheSystemScanOffersAStoredPtyWhileItExists) {

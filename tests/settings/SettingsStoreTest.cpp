@@ -160,6 +160,22 @@ TEST_F(SettingsStoreTest, BaudRateTakesTheLeadingNumber) {
     }
 }
 
+// Network addresses used before: kept in one key that is written only when there are any, so a
+// store without them stays byte for byte as it was.
+TEST_F(SettingsStoreTest, RecentAddressesAreStoredOnlyWhenThereAreAny) {
+    WriteIni("[COM]\nRecentAddresses=tcp://rack:7000 /etc/passwd rfc2217://lab:4001 ftp://x:1\n");
+    ASSERT_TRUE(Load().ok);
+    EXPECT_EQ(tty.com.recentAddresses,
+              (std::vector<std::string>{"tcp://rack:7000", "rfc2217://lab:4001"}));
+    ASSERT_TRUE(SettingsStore(Path()).SaveSettings(tty, dirs).ok);
+    EXPECT_EQ(QSettings(FreshCopy(Path()), QSettings::IniFormat).value("COM/RecentAddresses"),
+              QVariant("tcp://rack:7000 rfc2217://lab:4001"));
+    tty.com.recentAddresses.clear();
+    ASSERT_TRUE(SettingsStore(Path()).SaveSettings(tty, dirs).ok);
+    EXPECT_FALSE(
+        QSettings(FreshCopy(Path()), QSettings::IniFormat).contains("COM/RecentAddresses"));
+}
+
 TEST_F(SettingsStoreTest, UnusableValuesNeverBreakTheLoad) {
     const std::string longPath(kMaxStoredText + 1, 'p');
     // clang-format off

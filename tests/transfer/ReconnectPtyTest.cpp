@@ -1,5 +1,6 @@
 // The simulated T8 unplugged and plugged in again under the host's link: the host waits for it
 // without a message box, reopens it as soon as it is back and sends nothing typed meanwhile.
+#include "tests/support/PtyPair.h"
 #include "tests/support/TempFolder.h"
 #include "tests/transfer/TransferHarness.h"
 
@@ -10,6 +11,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <memory>
 #include <numeric>
 #include <poll.h>
 #include <thread>
@@ -182,6 +185,33 @@ TEST_F(ReconnectPtyTest, DroppedDuringAReceive) {
     EXPECT_EQ(sent.substr(0, saved.size()), saved) << "what arrived is kept";
     ExpectBackAndTyping();
     EXPECT_EQ(rig.link.Record()->transfer.receiveActive, 0U) << "the receive is not started again";
+}
+
+// The device vanishes leaving its link behind, and another program's terminal is given its
+// pty number: the stale link leads there now and is never opened. The device's return behind
+// a link made anew is.
+TEST_F(ReconnectPtyTest, AStaleLinkToAReusedPtyNumberIsNeverOpened) {
+    sim::ServerOptions options;
+    options.leaveLinkOnPull = true;
+    Start(options);
+    const std::string number = server->SlavePath();
+    server->ToggleLine();
+    ASSERT_TRUE(ServeUntil([&] { return !Connected(); }));
+    ASSERT_EQ(std::filesystem::read_symlink(folder.Path("t8")).string(), number);
+    // the next ptys go to the lowest free numbers: ours comes up among the first
+    std::vector<std::unique_ptr<PtyPair>> others;
+    while (others.size() < 64 && (others.empty() || others.back()->SlavePath() != number)) {
+        others.push_back(std::make_unique<PtyPair>());
+    }
+    ASSERT_EQ(others.back()->SlavePath(), number);
+    PtyPair& taken = *others.back();
+    Serve(1s);
+    ASSERT_EQ(returnedAt.load(), Clock::time_point{}) << "the device came back too soon";
+    EXPECT_FALSE(Connected());
+    EXPECT_TRUE(rig.link.AwaitingDevice());
+    EXPECT_EQ(taken.ReadFor(1, 100), "") << "nothing reached the other program's terminal";
+    ExpectBackAndTyping(); // on its new pty, behind the link it made again
+    EXPECT_EQ(taken.ReadFor(1, 100), "");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tests/ui/ModalDriver.h"
 
 #include "link/TTYInfo.h"
+#include "settings/TypedPort.h"
 #include "settings/ui/CCOMPortPage.h"
 #include "settings/ui/CDirectoriesPage.h"
 #include "settings/ui/CDirectoriesSetup.h"
@@ -22,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -47,6 +50,7 @@ protected:
             PortScanner scanner;
             scanner.opens = [openable](const std::string& p) { return openable.count(p) != 0; };
             scanner.exists = scanner.opens;
+            scanner.deviceProblem = DeviceFileProblem;
             return scanner;
         });
         sheet->LoadFromRecord(tty.com, runOverride);
@@ -108,14 +112,14 @@ TEST_F(PortSheetTest, TheRecordIsShownAndTheBoxesAreTakenOnOkOnly) {
     page->DataBitsBox()->setCurrentIndex(1);
     page->ParityBox()->setCurrentIndex(2);
     page->BaudBox()->setEditText("57600");
-    page->PortBox()->setEditText("/dev/pts/12");
+    page->PortBox()->setEditText("/dev/null");
     page->ReconnectBox()->click();
     Ok();
     EXPECT_EQ(std::tuple(tty.com.baudRate, tty.com.byteSize, tty.com.parity, tty.com.stopBits,
                          tty.com.comReconnect),
               std::tuple(57600U, 5, kParityOdd, kStopOneAndHalf, 1U));
     EXPECT_EQ(tty.com.flowCtrl, kFlowXonXoff | kFlowRtsCts) << "XON/XOFF set in this run is kept";
-    EXPECT_EQ(tty.com.devicePath, "/dev/pts/12");
+    EXPECT_EQ(tty.com.devicePath, "/dev/null");
 }
 
 TEST_F(PortSheetTest, XonXoffWaitsForAClickOnComActive) {
@@ -153,6 +157,83 @@ TEST_F(PortSheetTest, ThisRunsDeviceIsShownAndKeptUnlessAnotherIsChosen) {
     Ok();
     EXPECT_FALSE(sheet->KeepsRunOverride());
     EXPECT_EQ(tty.com.comPort, 1);
+}
+
+// What the page cannot use is said on OK, the sheet stays open and the copy as it was; what
+// it can use is then taken.
+TEST_F(PortSheetTest, AnEntryOrFrameThePageCannotUseIsRefusedAndTheSheetStaysOpen) {
+    tty.com.comPort = 3;
+    Open();
+    ModalDriver modals;
+    modals.Messages(3);
+    page->PortBox()->setEditText("ttyT8none");
+    sheet->accept();
+    page->PortBox()->setEditText("tcp://rack:99999");
+    sheet->accept();
+    page->PortBox()->setEditText("null"); // /dev/null: a character device, so the page takes it
+    page->DataBitsBox()->setCurrentText("7 bits");
+    page->StopBitsBox()->setCurrentText("1 1/2 bit");
+    sheet->accept();
+    EXPECT_EQ(modals.texts,
+              QStringList({"There is no /dev/ttyT8none. Name a device in /dev (such as ttyUSB0), "
+                           "its full path, or a network address (rfc2217://HOST:PORT).",
+                           "tcp://rack:99999: the port must be a number from 1 to 65535.",
+                           "Stop Bits: 1 1/2 stop bits go only with 5 data bits, not with 7; "
+                           "choose 1 or 2 stop bits."}));
+    EXPECT_TRUE(modals.Done());
+    EXPECT_TRUE(sheet->isVisible());
+    sheet->StoreToRecord(tty.com);
+    EXPECT_EQ(std::tuple(tty.com.comPort, tty.com.devicePath, tty.com.byteSize),
+              std::tuple(std::uint8_t{3}, std::string(), std::uint8_t{8}))
+        << "nothing of a refused OK is taken";
+
+    page->StopBitsBox()->setCurrentText("2 bits");
+    sheet->accept();
+    EXPECT_FALSE(sheet->isVisible());
+    sheet->StoreToRecord(tty.com);
+    EXPECT_EQ(std::tuple(tty.com.devicePath, tty.com.byteSize, tty.com.stopBits),
+              std::tuple(std::string("/dev/null"), std::uint8_t{7}, kStopTwo));
+}
+
+TEST_F(PortSheetTest, RawTcpLeavesTheLineToTheServerAndCheckPortSaysWhatItFinds) {
+    Open();
+    EXPECT_FALSE(page->ServerLineNote()->isVisibleTo(page));
+    page->PortBox()->setEditText("tcp://rack:7000");
+    EXPECT_TRUE(page->ServerLineNote()->isVisibleTo(page));
+    page->PortBox()->setEditText("rfc2217://rack:7000"); // carries the settings
+    EXPECT_FALSE(page->ServerLineNote()->isVisibleTo(page));
+
+    // a system of the test's own: a device held by a terminal program
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const std::string dev = root.filePath("dev").toStdString();
+    const std::string proc = root.filePath("proc").toStdString();
+    std::filesystem::create_directories(dev);
+    std::filesystem::create_directories(proc + "/77/fd");
+    std::filesystem::create_symlink("/dev/null", dev + "/ttyUSB0");
+    std::filesystem::create_symlink("/dev/null", proc + "/77/fd/4");
+    std::ofstream(proc + "/77/comm") << "minicom\n";
+    page->SetSystemRoots(
+        {dev, root.filePath("sys").toStdString(), proc, root.filePath("udev").toStdString()});
+    ModalDriver modals;
+    modals.Messages(4);
+    page->CheckPortButton()->click();
+    page->PortBox()->setEditText(QString::fromStdString(dev + "/ttyUSB0"));
+    page->CheckPortButton()->click();
+    std::filesystem::remove(proc + "/77/fd/4");
+    page->CheckPortButton()->click();
+    page->PortBox()->setEditText("tcp://rack");
+    page->CheckPortButton()->click();
+    EXPECT_EQ(modals.texts,
+              QStringList({"rfc2217://rack:7000 is a network address: the server is reached "
+                           "when the port opens, and what goes wrong then is said.",
+                           QString::fromStdString("Checked " + dev +
+                                                  "/ttyUSB0:\n\n/dev/null is open in the "
+                                                  "program \"minicom\" (process 77). Close it "
+                                                  "there, or end it: kill 77"),
+                           QString::fromStdString("No problems found with " + dev + "/ttyUSB0."),
+                           "tcp://rack names no port; write tcp://HOST:PORT with the port the "
+                           "server listens on."}));
 }
 
 class DirectoriesPageTest : public ::testing::Test {

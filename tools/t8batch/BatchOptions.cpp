@@ -70,7 +70,12 @@ template <bool BatchOptions::*Flag> std::string SetFlag(BatchOptions& o, const s
     return "";
 }
 
-constexpr std::array<OptionEntry, 13> kOptions{{
+std::string SetCheckPort(BatchOptions& o, const std::string& v) {
+    o.checkPort = v;
+    return v.empty() ? "--check-port needs a device, for example --check-port /dev/ttyUSB0" : "";
+}
+
+constexpr std::array<OptionEntry, 14> kOptions{{
     {"--port", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.port = v;
@@ -90,6 +95,7 @@ constexpr std::array<OptionEntry, 13> kOptions{{
     {"--junit", true, SetPath<&BatchOptions::junitPath>},
     {"--json", false, SetFlag<&BatchOptions::json>},
     {"--check", false, SetFlag<&BatchOptions::check>},
+    {"--check-port", true, SetCheckPort},
     {"--help", false, SetFlag<&BatchOptions::help>},
     {"--version", false, SetFlag<&BatchOptions::version>},
 }};
@@ -136,7 +142,11 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
             options.error = entry->apply(options, value);
         }
     }
-    if (options.error.empty() && options.file.empty() && !options.help && !options.version) {
+    if (options.error.empty() && !options.checkPort.empty() && !options.file.empty()) {
+        options.error = "--check-port runs no batch file: " + options.file;
+    }
+    if (options.error.empty() && options.file.empty() && options.checkPort.empty() &&
+        !options.help && !options.version) {
         options.error = "no batch file named";
     }
     return options;
@@ -158,6 +168,7 @@ std::string BatchUsage() {
     return R"(Usage: t8batch [--port DEVICE] [--baud RATE] [--timeout SECONDS] [--deadline SECONDS]
                [--fail-on TEXT]... [--key continue|fail|wait] [--log FILE]
                [--record FILE] [--junit FILE] [--json] [--check] FILE
+       t8batch --check-port DEVICE
 Runs a T8 batch file (.t8b) on the T8 without a window, for production lines and scripts:
 the same executor, transfers and receive checks as T8HostLink's Execute batch file.
 
@@ -182,6 +193,11 @@ the same executor, transfers and receive checks as T8HostLink's Execute batch fi
   --json             print one JSON object on the last line of standard output at the end
   --check            check the file for script errors, and its TX and RX files, without
                      opening the port
+  --check-port DEVICE
+                     run no batch: say what keeps DEVICE (a path, or a name in /dev such
+                     as ttyUSB0) from working: missing, held by another process, brltty or
+                     ModemManager in the way, an FTDI latency timer above 1 ms, no permission;
+                     exit 0 when nothing is found, 3 otherwise
   --help, --version
 
 PRINT lines and status texts go to standard output; transfer progress to standard error when
@@ -197,7 +213,7 @@ Exit status:
   1   device failure: a --fail-on text arrived, or a receive's stream check found errors or
       ended before its end
   2   timeout: no prompt within --timeout, a TX or RX without progress, or --deadline passed
-  3   the port could not be opened, or the device went away
+  3   the port could not be opened, or the device went away; --check-port found a problem
   4   a file could not be read (the batch file, a TX file: missing, empty or not a regular
       file) or written (an RX file, the log, the JUnit report, the record)
   5   aborted: a KEY line with --key fail, standard input ended at a KEY pause, SIGINT,

@@ -29,6 +29,7 @@ struct BatchOptions {
     std::string junitPath;
     bool json = false;
     bool check = false;
+    std::string checkPort; // --check-port: the device the port doctor looks at; no run
     std::string file;
     bool help = false;
     bool version = false;

@@ -2,6 +2,7 @@
 
 #include "batch/CLineFile.h"
 #include "batch/ScriptCheck.h"
+#include "link/LineFrame.h"
 #include "link/LinkNotices.h"
 #include "link/PortFactory.h"
 #include "settings/SettingsStore.h"
@@ -135,7 +136,10 @@ bool BatchRun::OpenLink() {
     report.device.port = link.DevicePath();
     transcript.Note("open " + link.DevicePath());
     if (link.OpenPort() == 0) {
-        Stop(RunResult::PortError, PortOpenFailure(link.DevicePath(), link.LastOpenError()));
+        const LinkError& error = link.LastOpenError();
+        const std::string frame =
+            error.kind == LinkErrorKind::Settings ? FrameProblem(link.Record()->com.Line()) : "";
+        Stop(RunResult::PortError, PortOpenFailure(link.DevicePath(), error, frame));
         return false;
     }
     const DeviceIdentity& identity = link.Identity();

@@ -58,7 +58,12 @@ std::string OwnWords(const std::string& text, KeyMode key) {
     return text == BatchExecutor::kCloseText ? std::string() : text;
 }
 
-std::string PortOpenFailure(const std::string& path, const LinkError& error) {
+std::string PortOpenFailure(const std::string& path, const LinkError& error,
+                            const std::string& frameProblem) {
+    if (error.kind == LinkErrorKind::Settings && !frameProblem.empty()) {
+        return "cannot open the port " + path + ": the line cannot take the settings. " +
+               frameProblem;
+    }
     if (error.kind == LinkErrorKind::NoAddress) {
         return "cannot open the port: no device is mapped to the port number of the settings";
     }

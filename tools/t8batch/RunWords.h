@@ -20,7 +20,9 @@ void PrintLine(const std::string& text);
 // one that has nothing to say here.
 [[nodiscard]] std::string OwnWords(const std::string& text, KeyMode key);
 // Why the port at `path` did not open, and for a refused permission which group owns the device
-// and how to join it.
-[[nodiscard]] std::string PortOpenFailure(const std::string& path, const LinkError& error);
+// and how to join it. `frameProblem`: what the line cannot take in the settings, when the
+// driver refused them.
+[[nodiscard]] std::string PortOpenFailure(const std::string& path, const LinkError& error,
+                                          const std::string& frameProblem = {});
 
 } // namespace t8

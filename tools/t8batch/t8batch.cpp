@@ -2,6 +2,8 @@
 #include "batch/CLineFile.h"
 #include "batch/ScriptCheck.h"
 #include "generated/ProjectVersion.h"
+#include "link/PortDoctor.h"
+#include "link/PortFactory.h"
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/BatchRun.h"
 #include "tools/t8batch/EventLoop.h"
@@ -65,6 +67,21 @@ int Check(const t8::BatchOptions& options) {
     return t8::ExitCode(report.result);
 }
 
+// --check-port: the port doctor's findings on standard output; 0 when there are none.
+int CheckPort(const std::string& device) {
+    if (!t8::AddressScheme(device).empty()) {
+        std::fprintf(stderr,
+                     "t8batch: --check-port looks at serial devices; %s is a network "
+                     "address, which a run reaches when it opens the port\n",
+                     device.c_str());
+        return t8::kUsageExit;
+    }
+    const std::vector<t8::PortFinding> findings = t8::PortDoctor().Examine(device);
+    std::printf("%s\n", t8::PortFindingsText(device, findings).c_str());
+    std::fflush(stdout);
+    return findings.empty() ? 0 : t8::ExitCode(t8::RunResult::PortError);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +105,9 @@ int main(int argc, char** argv) {
             std::printf("%s\n", report.Json().c_str());
         }
         return t8::kUsageExit;
+    }
+    if (!options.checkPort.empty()) {
+        return CheckPort(options.checkPort);
     }
     if (options.check) {
         return Check(options);
