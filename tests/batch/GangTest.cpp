@@ -149,6 +149,12 @@ TEST(GangSummaryTest, TheTableAlignsItsColumnsAndTheJsonHoldsEachReport) {
             << "each port's report as a run alone gives it";
     }
     EXPECT_TRUE(json.ends_with("}]}"));
+    EXPECT_TRUE(GangJson({entries[0]}, "cannot write the JUnit report /dev/full: full")
+                    .starts_with("{\"result\":\"file-error\",\"exitCode\":4,\"message\":\"1 of 1 "
+                                 "ports passed; cannot write the JUnit report /dev/full: full\""))
+        << "the gang's own report missing fails a gang that passed";
+    EXPECT_TRUE(GangJson(entries, "full").starts_with("{\"result\":\"port-error\",\"exitCode\":3"))
+        << "and leaves a failure as it was";
 }
 
 TEST(JunitReportTest, AGangHasATestsuiteForEachPort) {

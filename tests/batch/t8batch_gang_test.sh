@@ -87,8 +87,15 @@ has err "--port $DIR/ports/again is the same device as $DIR/ports/a-port0"
 run 64 --port "$DIR/ports/a-port0" --port "$DIR/ports/*-port9" --json "$DIR/job.t8b"
 has err "--port $DIR/ports/*-port9 matches no device"
 has out '"result":"usage-error"'
-# The order given decides: the missing port first gives its status.
-run 3 --port "$DIR/ports/gone" --port "$DIR/ports/b-port0" --timeout 10 "$DIR/job.t8b"
+# The order given decides: the missing port first gives its status; a device that is no serial
+# port fails alone too.
+run 3 --port "$DIR/ports/gone" --port /dev/null --port "$DIR/ports/b-port0" --timeout 10 \
+    "$DIR/job.t8b"
+has out "null: port-error (exit 3) in "
+# The gang's JUnit report that cannot be written fails a gang whose ports all passed.
+run 4 --port "$DIR/ports/a-port0" --port "$DIR/ports/c-port0" --timeout 10 --junit /dev/full \
+    --json "$DIR/job.t8b"
+has out '{"result":"file-error","exitCode":4,"message":"2 of 2 ports passed; cannot write the JUnit report /dev/full: '
 
 # SIGTERM in the middle of every port's receive: each ends "aborted", keeps its partial data.
 stop_gang

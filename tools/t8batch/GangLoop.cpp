@@ -35,8 +35,8 @@ namespace {
 
 // Reserved, not committed: a port's run only touches the pages it uses.
 constexpr std::size_t kStackBytes = std::size_t{8} << 20;
-constexpr int kLongestWaitMs = 1000;
-constexpr std::size_t kInputChunk = 256;
+constexpr int kLongestHandOverMs = 1000;
+constexpr std::size_t kStdinChunk = 256;
 
 bool HasEvents(const EventLoop::Events& events) {
     return events.woken || events.signal != 0 || events.inputLine || events.inputEnded;
@@ -195,7 +195,7 @@ void GangLoop::HandOver(EventLoop& loop, int ms) {
 
 void GangLoop::TakeSignals() {
     unsigned char number = 0;
-    while (signals.signalRead >= 0 && ::read(signals.signalRead, &number, 1) == 1) {
+    while (stopSignals.signalRead >= 0 && ::read(stopSignals.signalRead, &number, 1) == 1) {
         for (const auto& port : ports) {
             if (port->loop->delivered.signal == 0) {
                 port->loop->delivered.signal = number;
@@ -205,8 +205,8 @@ void GangLoop::TakeSignals() {
 }
 
 void GangLoop::WaitForAll() {
-    std::vector<pollfd> fds{{signals.signalRead, POLLIN, 0}};
-    int timeoutMs = kLongestWaitMs;
+    std::vector<pollfd> fds{{stopSignals.signalRead, POLLIN, 0}};
+    int timeoutMs = kLongestHandOverMs;
     bool readInput = false;
     for (const auto& port : ports) {
         const EventLoop& loop = *port->loop;
@@ -229,7 +229,7 @@ void GangLoop::WaitForAll() {
             }
         }
         if ((fds.back().revents & (POLLIN | POLLHUP)) != 0) {
-            std::array<char, kInputChunk> chunk{};
+            std::array<char, kStdinChunk> chunk{};
             const ssize_t got = ::read(STDIN_FILENO, chunk.data(), chunk.size());
             inputEnded = got <= 0;
             input.append(chunk.data(), got > 0 ? static_cast<std::size_t>(got) : 0);

@@ -26,7 +26,7 @@ public:
     GangLoop& operator=(const GangLoop&) = delete;
     ~GangLoop();
 
-    [[nodiscard]] bool Ok() const { return signals.Ok(); }
+    [[nodiscard]] bool Ok() const { return stopSignals.Ok(); }
     // A port: its loop (made on this gang) and what it runs; false when no stack could be had.
     bool Add(EventLoop& loop, std::function<void()> body);
     // Runs every port's body to its end.
@@ -45,7 +45,7 @@ private:
     void WaitForAll();
     void DeliverInput();
 
-    EventLoop signals; // takes the signals; its clock is the gang's
+    EventLoop stopSignals; // takes the signals; its clock is the gang's
     std::vector<std::unique_ptr<Port>> ports;
     Port* running = nullptr;
     struct Context;

@@ -10,7 +10,7 @@ namespace t8 {
 
 namespace {
 
-void Print(const std::string& text) {
+void PrintNow(const std::string& text) {
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }
@@ -43,7 +43,8 @@ int GangRun::Run() {
         Seat* each = seat.get();
         const bool added = gang.Add(each->run->Loop(), [each] {
             each->run->Run();
-            Print(FinishedLine({each->port.address, each->port.name, each->run->Report()}) + "\n");
+            PrintNow(FinishedLine({each->port.address, each->port.name, each->run->Report()}) +
+                     "\n");
         });
         if (!added) {
             std::fprintf(stderr, "t8batch: cannot make room to run %zu ports\n", seats.size());
@@ -89,10 +90,10 @@ void GangRun::Finish(int& status) {
         verdict += "; " + junitFailure;
         status = status == 0 ? ExitCode(RunResult::FileError) : status;
     }
-    Print("\n" + GangTable(entries));
+    PrintNow("\n" + GangTable(entries));
     std::fprintf(stderr, "t8batch: %s: %s\n", options.file.c_str(), verdict.c_str());
     if (options.json) {
-        Print(GangJson(entries) + "\n");
+        PrintNow(GangJson(entries, junitFailure) + "\n");
     }
 }
 

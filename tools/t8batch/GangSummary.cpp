@@ -20,7 +20,7 @@ const GangEntry* FirstFailed(const std::vector<GangEntry>& entries) {
     return failed == entries.end() ? nullptr : &*failed;
 }
 
-std::string Seconds(std::uint64_t ms) {
+std::string ElapsedText(std::uint64_t ms) {
     std::array<char, 32> text{};
     std::snprintf(text.data(), text.size(), "%.1f s", static_cast<double>(ms) / 1000.0);
     return text.data();
@@ -53,8 +53,8 @@ std::string GangVerdict(const std::vector<GangEntry>& entries) {
 std::string FinishedLine(const GangEntry& entry) {
     const RunReport& report = entry.report;
     return entry.name + ": " + ResultName(report.result) + " (exit " +
-           std::to_string(ExitCode(report.result)) + ") in " + Seconds(report.elapsedMs) + ": " +
-           report.message;
+           std::to_string(ExitCode(report.result)) + ") in " + ElapsedText(report.elapsedMs) +
+           ": " + report.message;
 }
 
 std::string GangTable(const std::vector<GangEntry>& entries) {
@@ -63,7 +63,7 @@ std::string GangTable(const std::vector<GangEntry>& entries) {
     for (const GangEntry& entry : entries) {
         rows.push_back({entry.port, ResultName(entry.report.result),
                         std::to_string(ExitCode(entry.report.result)), entry.report.message,
-                        Seconds(entry.report.elapsedMs)});
+                        ElapsedText(entry.report.elapsedMs)});
     }
     std::array<std::size_t, 5> widths{};
     for (const Row& row : rows) {
@@ -82,12 +82,15 @@ std::string GangTable(const std::vector<GangEntry>& entries) {
     return table;
 }
 
-std::string GangJson(const std::vector<GangEntry>& entries) {
+std::string GangJson(const std::vector<GangEntry>& entries, const std::string& failure) {
     const GangEntry* failed = FirstFailed(entries);
-    std::string json =
-        "{\"result\":" + JsonString(ResultName(failed ? failed->report.result : RunResult::Ok)) +
-        ",\"exitCode\":" + std::to_string(GangExitStatus(entries)) + "," +
-        JsonField("message", GangVerdict(entries)) + ",\"ports\":[";
+    const RunResult result = failed != nullptr ? failed->report.result
+                             : failure.empty() ? RunResult::Ok
+                                               : RunResult::FileError;
+    const std::string message = GangVerdict(entries) + (failure.empty() ? "" : "; " + failure);
+    std::string json = "{\"result\":" + JsonString(ResultName(result)) +
+                       ",\"exitCode\":" + std::to_string(ExitCode(result)) + "," +
+                       JsonField("message", message) + ",\"ports\":[";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const GangEntry& entry = entries[i];
         json += (i == 0 ? "{" : ",{") + JsonField("port", entry.port) + "," +

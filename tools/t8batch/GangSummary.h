@@ -26,7 +26,10 @@ struct GangEntry {
 // elapsed; columns aligned, a line each.
 [[nodiscard]] std::string GangTable(const std::vector<GangEntry>& entries);
 // One line of JSON: result and exitCode as GangExitStatus says, the verdict as message, and
-// "ports": each port's report as a run alone gives it, with "port" and "name" first.
-[[nodiscard]] std::string GangJson(const std::vector<GangEntry>& entries);
+// "ports": each port's report as a run alone gives it, with "port" and "name" first. A
+// `failure` of the gang's own (its JUnit report not written) makes a gang that passed a file
+// error and is added to the message.
+[[nodiscard]] std::string GangJson(const std::vector<GangEntry>& entries,
+                                   const std::string& failure = {});
 
 } // namespace t8
