@@ -229,5 +229,25 @@ TEST(GangLoopTest, EachPortWaitsOnItsOwn) {
     EXPECT_EQ(signals, (std::vector<int>{SIGTERM, SIGTERM})) << "the signal reached both";
 }
 
+// A port that sleeps (closing, it waits for the line to drain) sleeps its time whatever comes
+// meanwhile, and what came waits for its next Pump.
+TEST(GangLoopTest, ASleepIsNotCutShortAndLosesNothing) {
+    GangLoop gang;
+    EventLoop loop(&gang);
+    int woken = 0;
+    loop.SetHandler([&](const EventLoop::Events& events) { woken += events.woken ? 1 : 0; });
+    std::uint64_t slept = 0;
+    ASSERT_TRUE(gang.Add(loop, [&] {
+        loop.Wake();
+        const std::uint64_t start = loop.NowMs();
+        loop.Sleep(200);
+        slept = loop.NowMs() - start;
+        loop.Pump();
+    }));
+    gang.Run();
+    EXPECT_GE(slept, 200u);
+    EXPECT_EQ(woken, 1);
+}
+
 } // namespace
 } // namespace t8

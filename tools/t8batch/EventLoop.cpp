@@ -147,7 +147,9 @@ void EventLoop::FireDue() {
 
 void EventLoop::Sleep(int ms) {
     if (gang != nullptr) {
+        sleeping = true; // what arrives meanwhile does not end the sleep
         gang->HandOver(*this, ms);
+        sleeping = false;
     } else {
         ::usleep(static_cast<useconds_t>(ms) * 1000);
     }

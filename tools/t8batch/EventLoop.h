@@ -97,6 +97,7 @@ private:
     GangLoop* gang = nullptr;
     Events delivered;           // what the gang handed over and no Pump has taken yet
     std::uint64_t wakeAtMs = 0; // while handed over: when the gang resumes this loop at the latest
+    bool sleeping = false;      // handed over in Sleep: only the time resumes it
 };
 
 } // namespace t8

@@ -175,11 +175,15 @@ void GangLoop::Run() {
         WaitForAll();
         for (const auto& port : ports) {
             EventLoop& loop = *port->loop;
-            if (!port->finished && (HasEvents(loop.delivered) || loop.NowMs() >= loop.wakeAtMs)) {
+            if (!port->finished && Due(loop)) {
                 Resume(*port);
             }
         }
     }
+}
+
+bool GangLoop::Due(const EventLoop& loop) {
+    return (HasEvents(loop.delivered) && !loop.sleeping) || loop.NowMs() >= loop.wakeAtMs;
 }
 
 void GangLoop::HandOver(EventLoop& loop, int ms) {
@@ -216,7 +220,7 @@ void GangLoop::WaitForAll() {
         }
         readInput = readInput || loop.watchInput;
         const std::uint64_t now = loop.NowMs();
-        const bool due = HasEvents(loop.delivered) || now >= loop.wakeAtMs;
+        const bool due = Due(loop);
         timeoutMs = std::min(timeoutMs, due ? 0 : static_cast<int>(loop.wakeAtMs - now));
     }
     fds.push_back({readInput && !inputEnded ? STDIN_FILENO : -1, POLLIN, 0});

@@ -44,6 +44,8 @@ private:
     void Resume(Port& port);
     void WaitForAll();
     void DeliverInput();
+    // A port handed over runs again once its time is up, or events came while it waits for them.
+    [[nodiscard]] static bool Due(const EventLoop& loop);
 
     EventLoop stopSignals; // takes the signals; its clock is the gang's
     std::vector<std::unique_ptr<Port>> ports;
