@@ -75,10 +75,10 @@ struct GangLoop::Port {
 
 namespace {
 
-// Leaves `from` for `to`; `from` is null when the stack being left is done for good.
-void Switch(GangLoop::Port* owner, void** fakeStack, ucontext_t& from, const void* bottom,
-            std::size_t size, void* tsanFiber, ucontext_t& to) {
-    (void)owner;
+// Leaves the stack running for `to`, whose bounds are `bottom` and `size`. `fakeStack` keeps
+// the left stack's frames for the address sanitizer; null when that stack is done for good.
+void Switch(void** fakeStack, ucontext_t& from, const void* bottom, std::size_t size,
+            void* tsanFiber, ucontext_t& to) {
 #ifdef T8_GANG_ASAN
     __sanitizer_start_switch_fiber(fakeStack, bottom, size);
 #else
@@ -94,7 +94,8 @@ void Switch(GangLoop::Port* owner, void** fakeStack, ucontext_t& from, const voi
     ::swapcontext(&from, &to);
 }
 
-// Back on a stack: its fake frames are its own again; `left` learns the bounds of the other.
+// Back on a stack: its frames are its own again; `bottom` and `size` learn the bounds of the
+// stack just left (null: not needed).
 void Arrived(void* fakeStack, const void** bottom, std::size_t* size) {
 #ifdef T8_GANG_ASAN
     __sanitizer_finish_switch_fiber(fakeStack, bottom, size);
@@ -146,7 +147,7 @@ bool GangLoop::Add(EventLoop& loop, std::function<void()> body) {
         Arrived(nullptr, &gang.main->bottom, &gang.main->size);
         self->body();
         self->finished = true;
-        Switch(self, nullptr, self->context.context, gang.main->bottom, gang.main->size,
+        Switch(nullptr, self->context.context, gang.main->bottom, gang.main->size,
                gang.main->tsanFiber, gang.main->context);
     };
     ::makecontext(&port->context.context, reinterpret_cast<void (*)()>(entry), 2,
@@ -157,7 +158,7 @@ bool GangLoop::Add(EventLoop& loop, std::function<void()> body) {
 
 void GangLoop::Resume(Port& port) {
     running = &port;
-    Switch(&port, &main->fakeStack, main->context, port.context.bottom, port.context.size,
+    Switch(&main->fakeStack, main->context, port.context.bottom, port.context.size,
            port.context.tsanFiber, port.context.context);
     Arrived(main->fakeStack, nullptr, nullptr);
     running = nullptr;
@@ -192,7 +193,7 @@ void GangLoop::HandOver(EventLoop& loop, int ms) {
     if (port == nullptr || port->loop != &loop) {
         return; // not on a port's own stack: nothing to hand over to
     }
-    Switch(port, &port->context.fakeStack, port->context.context, main->bottom, main->size,
+    Switch(&port->context.fakeStack, port->context.context, main->bottom, main->size,
            main->tsanFiber, main->context);
     Arrived(port->context.fakeStack, &main->bottom, &main->size);
 }

@@ -38,16 +38,15 @@ public:
     // Reads the stop signals that came and hands them to every port.
     void TakeSignals();
 
-    struct Port; // a port's stack and where it stopped
-
 private:
+    struct Port; // a port's stack and where it stopped
     void Resume(Port& port);
     void WaitForAll();
     void DeliverInput();
     // A port handed over runs again once its time is up, or events came while it waits for them.
     [[nodiscard]] static bool Due(const EventLoop& loop);
 
-    EventLoop stopSignals; // takes the signals; its clock is the gang's
+    EventLoop stopSignals; // takes the stop signals for the whole gang
     std::vector<std::unique_ptr<Port>> ports;
     Port* running = nullptr;
     struct Context;
