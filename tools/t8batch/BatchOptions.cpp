@@ -79,6 +79,7 @@ constexpr std::array<OptionEntry, 14> kOptions{{
     {"--port", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.port = v;
+         o.ports.push_back(v);
          return v.empty() ? "--port needs a device path, for example --port /dev/ttyUSB0" : "";
      }},
     {"--baud", true, SetBaud},
@@ -165,14 +166,16 @@ bool AsksForJson(const std::vector<std::string>& args) {
 }
 
 std::string BatchUsage() {
-    return R"(Usage: t8batch [--port DEVICE] [--baud RATE] [--timeout SECONDS] [--deadline SECONDS]
+    return R"(Usage: t8batch [--port DEVICE]... [--baud RATE] [--timeout SECONDS] [--deadline SECONDS]
                [--fail-on TEXT]... [--key continue|fail|wait] [--log FILE]
                [--record FILE] [--junit FILE] [--json] [--check] FILE
        t8batch --check-port DEVICE
 Runs a T8 batch file (.t8b) on the T8 without a window, for production lines and scripts:
 the same executor, transfers and receive checks as T8HostLink's Execute batch file.
 
-  --port DEVICE      the T8's serial device (default: the port of T8HostLink's settings)
+  --port DEVICE      the T8's serial device (default: the port of T8HostLink's settings);
+                     given several times, or as a pattern such as
+                     '/dev/serial/by-path/*-port0', the batch runs on every port at once
   --baud RATE        line rate for this run (other line settings come from the settings)
   --timeout SECONDS  longest wait for the device's prompt, and longest a TX or RX may go
                      without progress (default 60; 0 waits for ever)
@@ -207,6 +210,13 @@ start with "/". The batch file is read once; before the port is opened the run s
 exist), and at an output (--log, --junit, --record) that is a file the run uses, a device or
 a folder. An RX that does not end normally never replaces its file: what arrived is kept as
 FILE.partial beside it.
+
+A gang (several ports) runs every port at once in one process, each failing on its own. Each
+port's log and RX files get its short name before their extension (burn.ttyUSB0.log,
+readback.ttyUSB0.hex); each port appends its own --record line and has its own testsuite in
+--junit. Standard output shows a line per port as it ends, then a table (port, result, exit
+status, message, elapsed); --json prints one object with the result and every port's report.
+The exit status is that of the first port, in the order given, that failed.
 
 Exit status:
   0   the batch ended normally

@@ -19,6 +19,7 @@ struct BatchOptions {
     static constexpr std::uint32_t kMaxBaud = 4000000;
 
     std::string port;                            // device path; empty: the stored settings
+    std::vector<std::string> ports;              // every --port in order: more than one, a gang
     std::optional<std::uint32_t> baud;           // overrides the stored rate for this run
     int timeoutSeconds = kDefaultTimeoutSeconds; // 0 waits for ever
     int deadlineSeconds = 0;                     // the whole run's bound; 0: none

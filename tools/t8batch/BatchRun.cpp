@@ -7,6 +7,7 @@
 #include "link/PortFactory.h"
 #include "settings/SettingsStore.h"
 #include "tools/t8batch/FileHash.h"
+#include "tools/t8batch/GangPorts.h"
 #include "tools/t8batch/RunFiles.h"
 #include "tools/t8batch/RunOutputs.h"
 #include "tools/t8batch/RunWords.h"
@@ -15,7 +16,6 @@
 #include "transfer/UploadProgress.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace t8 {
 
@@ -26,14 +26,16 @@ constexpr int kViewTimerMs = 250; // the view's timer: prompt at the line start,
 
 } // namespace
 
-BatchRun::BatchRun(const BatchOptions& options_, std::string version_)
-    : options(options_), version(std::move(version_)), transcript(Transcript::Clock::now()),
-      tap(transcript), terminal(*this, {*this, *this, *this}, TappedPorts(MakePort, tap)),
-      executor(*this, *this), failOn(options.failOn),
+BatchRun::BatchRun(const BatchOptions& options_, std::string version_, PortSeat seat_)
+    : options(options_), version(std::move(version_)), seat(std::move(seat_)),
+      transcript(Transcript::Clock::now()), tap(transcript), loop(seat.gang),
+      terminal(*this, {*this, *this, *this}, TappedPorts(MakePort, tap)), executor(*this, *this),
+      failOn(options.failOn),
       transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds) {
     report.file = options.file;
     report.startedUtc = UtcTimestamp(startedAt);
     report.station = StationName();
+    transfers.ShowProgress(!seat.InGang()); // one bar per port would garble the terminal
     terminal.OnDeviceText(
         [this](const std::uint8_t* bytes, std::size_t count) { OnDeviceText(bytes, count); });
     terminal.OnReceiveData([this](const std::uint8_t*, std::size_t) { failOn.Reset(); });
@@ -83,7 +85,7 @@ bool BatchRun::StopSignalled() {
 // Everything that can fail before the device is touched, in an order that never destroys a
 // file: no output is opened before all are checked against every file the run uses.
 bool BatchRun::Start() {
-    RunPlan plan = PlanRun(options);
+    RunPlan plan = PlanRun(options, seat.name);
     if (!plan.outputsProblem.empty()) {
         Stop(RunResult::FileError, plan.outputsProblem);
         outputsRefused = true; // none is written: one of them would destroy a file
@@ -120,7 +122,7 @@ bool BatchRun::OpenLink() {
     const bool made = terminal.CreateRecord([&](TTYInfo& tty) {
         const StoreStatus status = store.LoadSettings(tty, terminal.Directories());
         if (!status.ok) {
-            std::fprintf(stderr, "t8batch: %s\n", status.message.c_str());
+            std::fprintf(stderr, "t8batch: %s\n", Marked(status.message).c_str());
         }
     });
     if (!made) {
@@ -293,7 +295,7 @@ void BatchRun::CloseCleanly() {
     SerialLink& link = terminal.Link();
     const std::uint64_t until = loop.NowMs() + kDrainMs;
     while (link.LineOpen() && link.OutputQueued() > 0 && loop.NowMs() < until) {
-        ::usleep(10000);
+        loop.Sleep(10);
     }
     link.ClosePort();
 }
@@ -307,7 +309,11 @@ void BatchRun::Finish() {
         report.steps.back().endMs = report.elapsedMs;
     }
     if (!outputsRefused) {
-        WriteOutputs(report, options, version, transcript,
+        BatchOptions outputs = options;
+        if (seat.InGang()) {
+            outputs.junitPath.clear(); // the gang's report holds every port's
+        }
+        WriteOutputs(report, outputs, version, transcript,
                      [this] { return loop.PendingSignal() != 0; });
     }
 }
@@ -316,7 +322,7 @@ void BatchRun::Finish() {
 void BatchRun::ShowMessage(const std::string& text, const std::string&, MessageIcon) {
     const std::string news = News(text);
     transfers.EndProgress();
-    std::fprintf(stderr, "t8batch: %s\n", news.c_str());
+    std::fprintf(stderr, "t8batch: %s\n", Marked(news).c_str());
     transcript.Note("message: " + news);
     if (text == SerialLink::kNotConnected || !terminal.Connected()) {
         Stop(RunResult::PortError, news);
@@ -349,11 +355,19 @@ std::string BatchRun::TxFileProblem(const std::string& path) const {
 void BatchRun::ShowTexts(const BatchTexts& texts) {
     const KeyMode key = options.key.value_or(KeyMode::Continue);
     if (texts.messageSet && !OwnWords(texts.message, key).empty()) {
-        PrintLine(OwnWords(texts.message, key));
+        PrintLine(Marked(OwnWords(texts.message, key)));
     }
     if (texts.statusSet && !OwnWords(texts.status, key).empty()) {
-        PrintLine(OwnWords(texts.status, key));
+        PrintLine(Marked(OwnWords(texts.status, key)));
     }
+}
+
+void BatchRun::PrepareBatchReceive(const std::string& name) {
+    transfers.PrepareBatchReceive(seat.InGang() ? PortFileName(name, seat.name) : name);
+}
+
+std::string BatchRun::Marked(const std::string& text) const {
+    return seat.InGang() ? seat.name + ": " + text : text;
 }
 
 void BatchRun::LineStarted(std::size_t number, const std::string& line) {

@@ -6,6 +6,7 @@
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/EventLoop.h"
 #include "tools/t8batch/HeadlessTerminal.h"
+#include "tools/t8batch/PortSeat.h"
 #include "tools/t8batch/RunReport.h"
 #include "tools/t8batch/RunTransfers.h"
 #include "tools/t8batch/TappedPort.h"
@@ -40,7 +41,9 @@ public:
     // Longest wait for the line to take what was typed last before the port is closed.
     static constexpr int kDrainMs = 2000;
 
-    BatchRun(const BatchOptions& options, std::string version);
+    // In a gang, `seat` names the gang and the port: the run's RX files and lines carry the
+    // port's name, it shows no progress, and the gang writes the JUnit report of all ports.
+    BatchRun(const BatchOptions& options, std::string version, PortSeat seat = {});
     BatchRun(const BatchRun&) = delete;
     BatchRun& operator=(const BatchRun&) = delete;
     ~BatchRun() override;
@@ -48,6 +51,10 @@ public:
     // Runs the batch and returns the exit status; the report is then complete.
     int Run();
     [[nodiscard]] const RunReport& Report() const { return report; }
+    // The loop a gang drives this run on.
+    [[nodiscard]] EventLoop& Loop() { return loop; }
+    // An output would have destroyed a file: none of them was written.
+    [[nodiscard]] bool OutputsRefused() const { return outputsRefused; }
 
     // LinkUi (ShowMessage is shared with TransferMessages, StartViewTimer and StopViewTimer
     // with TransferTimer)
@@ -80,9 +87,7 @@ public:
         return transfers.SendFileRaw(path);
     }
     [[nodiscard]] std::string TxFileProblem(const std::string& path) const override;
-    void PrepareBatchReceive(const std::string& name) override {
-        transfers.PrepareBatchReceive(name);
-    }
+    void PrepareBatchReceive(const std::string& name) override;
 
     // BatchDisplay
     void ShowTexts(const BatchTexts& texts) override;
@@ -108,9 +113,12 @@ private:
     void CloseCleanly();
     void Finish();
     [[nodiscard]] std::uint64_t TimeoutMs() const;
+    // A line for the terminal, with the port's name in a gang.
+    [[nodiscard]] std::string Marked(const std::string& text) const;
 
     const BatchOptions& options;
     const std::string version;
+    const PortSeat seat;
     std::chrono::system_clock::time_point startedAt = std::chrono::system_clock::now();
     Transcript transcript;
     LineTap tap;

@@ -1,5 +1,7 @@
 #include "tools/t8batch/EventLoop.h"
 
+#include "tools/t8batch/GangLoop.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -8,6 +10,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <utility>
 
 namespace t8 {
 
@@ -51,8 +54,11 @@ const char* EventLoop::SignalName(int signal) {
     }
 }
 
-EventLoop::EventLoop() {
+EventLoop::EventLoop(GangLoop* gang_) : gang(gang_) {
     wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (gang != nullptr) {
+        return; // the gang takes the signals and waits
+    }
     std::array<int, 2> ends{-1, -1};
     if (::pipe2(ends.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
@@ -139,7 +145,21 @@ void EventLoop::FireDue() {
     }
 }
 
+void EventLoop::Sleep(int ms) {
+    if (gang != nullptr) {
+        sleeping = true; // what arrives meanwhile does not end the sleep
+        gang->HandOver(*this, ms);
+        sleeping = false;
+    } else {
+        ::usleep(static_cast<useconds_t>(ms) * 1000);
+    }
+}
+
 EventLoop::Events EventLoop::Wait(int timeoutMs) {
+    if (gang != nullptr) {
+        gang->HandOver(*this, timeoutMs);
+        return std::exchange(delivered, Events{});
+    }
     std::array<pollfd, 3> fds{{{wakeFd, POLLIN, 0}, {signalRead, POLLIN, 0}, {-1, POLLIN, 0}}};
     if (watchInput) {
         fds[2].fd = STDIN_FILENO;
@@ -188,6 +208,10 @@ bool EventLoop::TakeLine() {
 }
 
 int EventLoop::PendingSignal() {
+    if (gang != nullptr) {
+        gang->TakeSignals();
+        return std::exchange(delivered.signal, 0);
+    }
     unsigned char number = 0;
     return signalRead >= 0 && ::read(signalRead, &number, 1) == 1 ? number : 0;
 }

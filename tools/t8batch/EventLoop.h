@@ -8,6 +8,8 @@
 
 namespace t8 {
 
+class GangLoop;
+
 // t8batch's main loop without a window: the reader's wake-ups, the stop signals (SIGINT, SIGTERM,
 // SIGHUP), standard input when asked for, and timers that stand in for the window's. A timer is
 // never re-entered: while its callback runs a nested loop (a transfer's dialog, a wait), its own
@@ -17,6 +19,10 @@ namespace t8 {
 // pipe the loop polls, so a signal ends any wait of the loop, and interrupts a system call that
 // blocks elsewhere rather than waiting behind it. SIGPIPE is ignored: a closed standard output
 // or log reader is a failed write, not the end of the run.
+//
+// In a gang every port's run has a loop of its own on the gang's GangLoop: such a loop takes no
+// signals and never polls; where it would wait it hands over to the gang, which waits for all and
+// gives each loop its events, signals and lines of standard input.
 class EventLoop {
 public:
     using Clock = std::chrono::steady_clock;
@@ -40,13 +46,13 @@ public:
     // "SIGINT", "SIGTERM", "SIGHUP".
     [[nodiscard]] static const char* SignalName(int signal);
 
-    // Takes over the stop signals for as long as the loop exists.
-    EventLoop();
+    // Takes over the stop signals for as long as the loop exists; on a gang's loop, the gang does.
+    explicit EventLoop(GangLoop* gang_ = nullptr);
     EventLoop(const EventLoop&) = delete;
     EventLoop& operator=(const EventLoop&) = delete;
     ~EventLoop();
 
-    [[nodiscard]] bool Ok() const { return wakeFd >= 0 && signalRead >= 0; }
+    [[nodiscard]] bool Ok() const { return wakeFd >= 0 && (gang != nullptr || signalRead >= 0); }
     // From any thread.
     void Wake();
     [[nodiscard]] std::uint64_t NowMs() const;
@@ -69,8 +75,12 @@ public:
     void Pump();
     // A nested loop: pumps with `timer` added and started until `done` holds, then removes it.
     void PumpWith(Timer& timer, const std::function<bool()>& done);
+    // Lets `ms` pass without handling anything: what arrives meanwhile waits for the next Pump.
+    void Sleep(int ms);
 
 private:
+    friend class GangLoop;
+
     Events Wait(int timeoutMs);
     void ReadInput(Events& events);
     void FireDue();
@@ -84,6 +94,10 @@ private:
     bool watchInput = false;
     std::string input;
     bool inputEnded = false;
+    GangLoop* gang = nullptr;
+    Events delivered;           // what the gang handed over and no Pump has taken yet
+    std::uint64_t wakeAtMs = 0; // while handed over: when the gang resumes this loop at the latest
+    bool sleeping = false;      // handed over in Sleep: only the time resumes it
 };
 
 } // namespace t8

@@ -3,6 +3,7 @@
 #include "batch/BatchTokens.h"
 #include "tools/JsonString.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace t8 {
@@ -97,7 +98,10 @@ std::string XmlText(std::string_view text) {
     return out;
 }
 
-std::string JunitXml(const RunReport& report) {
+namespace {
+
+// One run's testsuite; `tests` and `time` are what it adds to the whole.
+std::string Suite(const RunReport& report, const std::string& name, std::size_t& total) {
     const bool failed = report.result != RunResult::Ok;
     std::string cases;
     std::size_t count = 0;
@@ -118,22 +122,47 @@ std::string JunitXml(const RunReport& report) {
         cases += TestCase(report, "t8batch run", report.elapsedMs, true);
         ++count;
     }
-    const std::string tests = std::to_string(count);
-    const std::string failures = failed ? "1" : "0";
-    const std::string time = Seconds(report.elapsedMs);
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    xml += "<testsuites name=\"t8batch\" tests=\"" + tests + "\" failures=\"" + failures +
-           "\" errors=\"0\" time=\"" + time + "\">\n";
-    xml += "  <testsuite name=\"" + XmlText(report.file) + "\" tests=\"" + tests +
-           "\" failures=\"" + failures + "\" errors=\"0\" skipped=\"0\" time=\"" + time +
-           "\" timestamp=\"" + XmlText(report.startedUtc.substr(0, 19)) + "\" hostname=\"" +
-           XmlText(report.station) + "\">\n";
+    total += count;
+    std::string xml = "  <testsuite name=\"" + XmlText(name) + "\" tests=\"" +
+                      std::to_string(count) + "\" failures=\"" + (failed ? "1" : "0") +
+                      "\" errors=\"0\" skipped=\"0\" time=\"" + Seconds(report.elapsedMs) +
+                      "\" timestamp=\"" + XmlText(report.startedUtc.substr(0, 19)) +
+                      "\" hostname=\"" + XmlText(report.station) + "\">\n";
     xml += "    <properties>\n" + Property("port", report.device.port) +
            Property("file", report.file) + Property("result", ResultName(report.result)) +
            Property("exitCode", std::to_string(ExitCode(report.result))) +
            Property("node", report.device.node) + Property("byId", report.device.byId) +
            Property("usbSerial", report.device.usbSerial) + "    </properties>\n";
-    return xml + cases + "  </testsuite>\n</testsuites>\n";
+    return xml + cases + "  </testsuite>\n";
+}
+
+std::string Suites(const std::vector<std::pair<const RunReport*, std::string>>& suites) {
+    std::string body;
+    std::size_t tests = 0;
+    std::size_t failures = 0;
+    std::uint64_t longest = 0;
+    for (const auto& [report, name] : suites) {
+        body += Suite(*report, name, tests);
+        failures += report->result != RunResult::Ok ? 1 : 0;
+        longest = std::max(longest, report->elapsedMs);
+    }
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"t8batch\" tests=\"" +
+           std::to_string(tests) + "\" failures=\"" + std::to_string(failures) +
+           "\" errors=\"0\" time=\"" + Seconds(longest) + "\">\n" + body + "</testsuites>\n";
+}
+
+} // namespace
+
+std::string JunitXml(const RunReport& report) {
+    return Suites({{&report, report.file}});
+}
+
+std::string JunitXml(const std::vector<GangSuite>& gang) {
+    std::vector<std::pair<const RunReport*, std::string>> suites;
+    for (const GangSuite& suite : gang) {
+        suites.emplace_back(&suite.report, suite.report.file + " on " + suite.port);
+    }
+    return Suites(suites);
 }
 
 } // namespace t8

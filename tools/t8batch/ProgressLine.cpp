@@ -6,7 +6,7 @@
 namespace t8 {
 
 void ProgressLine::Show(const std::string& text) {
-    if (::isatty(STDERR_FILENO) != 0) {
+    if (enabled && ::isatty(STDERR_FILENO) != 0) {
         std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
         shown = true;
     }

@@ -10,9 +10,11 @@ class ProgressLine {
 public:
     void Show(const std::string& text);
     void End();
+    void Enable(bool enable) { enabled = enable; }
 
 private:
     bool shown = false;
+    bool enabled = true;
 };
 
 } // namespace t8

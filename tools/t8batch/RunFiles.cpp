@@ -3,6 +3,7 @@
 #include "batch/CLineFile.h"
 #include "formats/RegularFile.h"
 #include "tools/t8batch/BatchOptions.h"
+#include "tools/t8batch/GangPorts.h"
 #include "transfer/save/SaveFile.h"
 
 #include <array>
@@ -140,7 +141,7 @@ std::string OutputsProblem(const BatchOptions& options, const RunFileSet& files)
     return {};
 }
 
-RunPlan PlanRun(const BatchOptions& options) {
+RunPlan PlanRun(const BatchOptions& options, const std::string& portName) {
     RunPlan plan;
     if (!ReadBatchFile(options.file, plan.text, plan.readError)) {
         plan.text.clear(); // nothing to check: the run stops at the reason
@@ -148,7 +149,9 @@ RunPlan PlanRun(const BatchOptions& options) {
     CLineFile lines;
     lines.OpenText(plan.text);
     RunFileSet files{options.file, {}, {}};
-    plan.check = CheckScript(lines, options.file, [&files](const std::string& path, bool receive) {
+    plan.check = CheckScript(lines, options.file, [&](const std::string& named, bool receive) {
+        const std::string path =
+            receive && !portName.empty() ? PortFileName(named, portName) : named;
         (receive ? files.rx : files.tx).push_back(path);
         return receive ? RxFileProblem(path) : TxFileProblem(path);
     });

@@ -49,7 +49,8 @@ struct RunPlan {
     ScriptCheck check;
     std::string outputsProblem; // empty when the outputs can be used
 };
-[[nodiscard]] RunPlan PlanRun(const BatchOptions& options);
+// On a gang's port, its RX files carry the port's name (`portName`).
+[[nodiscard]] RunPlan PlanRun(const BatchOptions& options, const std::string& portName = {});
 
 // What --check refuses stops a run before the port opens: a script error (65) before a file that
 // cannot be used (4), the first of each with its line. Nothing when the run may go.

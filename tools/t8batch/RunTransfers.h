@@ -65,6 +65,8 @@ public:
     // Lets `ms` pass while the line is served; ends early when the run stops.
     void Wait(int ms);
     void EndProgress() { progressLine.End(); }
+    // Whether a transfer's progress is shown (on a terminal) at all.
+    void ShowProgress(bool show) { progressLine.Enable(show); }
 
 private:
     void AfterReceive();

@@ -7,6 +7,8 @@
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/BatchRun.h"
 #include "tools/t8batch/EventLoop.h"
+#include "tools/t8batch/GangPorts.h"
+#include "tools/t8batch/GangRun.h"
 #include "tools/t8batch/RunFiles.h"
 #include "tools/t8batch/RunReport.h"
 
@@ -82,6 +84,19 @@ int CheckPort(const std::string& device) {
     return findings.empty() ? 0 : t8::ExitCode(t8::RunResult::PortError);
 }
 
+int UsageError(const std::string& error, const std::string& file,
+               const std::vector<std::string>& args) {
+    std::fprintf(stderr, "t8batch: %s\n\n%s", error.c_str(), t8::BatchUsage().c_str());
+    if (t8::AsksForJson(args)) {
+        t8::RunReport report;
+        report.file = file;
+        report.result = t8::RunResult::UsageError;
+        report.message = error;
+        std::printf("%s\n", report.Json().c_str());
+    }
+    return t8::kUsageExit;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,15 +111,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.error.empty()) {
-        std::fprintf(stderr, "t8batch: %s\n\n%s", options.error.c_str(), t8::BatchUsage().c_str());
-        if (t8::AsksForJson(args)) {
-            t8::RunReport report;
-            report.file = options.file;
-            report.result = t8::RunResult::UsageError;
-            report.message = options.error;
-            std::printf("%s\n", report.Json().c_str());
-        }
-        return t8::kUsageExit;
+        return UsageError(options.error, options.file, args);
     }
     if (!options.checkPort.empty()) {
         return CheckPort(options.checkPort);
@@ -114,6 +121,18 @@ int main(int argc, char** argv) {
     }
     if (!options.key) {
         options.key = ::isatty(STDIN_FILENO) != 0 ? t8::KeyMode::Wait : t8::KeyMode::Continue;
+    }
+    if (options.ports.size() > 1 ||
+        (options.ports.size() == 1 && t8::IsPortPattern(options.ports.front()))) {
+        const t8::GangPorts gang = t8::ExpandPorts(options.ports);
+        if (!gang.error.empty()) {
+            return UsageError(gang.error, options.file, args);
+        }
+        if (gang.ports.size() > 1) {
+            t8::GangRun run(options, gang.ports, t8::kProjectVersion);
+            return run.Run();
+        }
+        options.port = gang.ports.front().address; // a pattern that found one port
     }
     t8::BatchRun run(options, t8::kProjectVersion);
     const int status = run.Run();
