@@ -28,7 +28,10 @@ constexpr int kViewTimerMs = 250; // the view's timer: prompt at the line start,
 BatchRun::BatchRun(const BatchOptions& options_, std::string version_)
     : options(options_), version(std::move(version_)), transcript(Transcript::Clock::now()),
       tap(transcript), terminal(*this, {*this, *this, *this}, TappedPorts(MakePort, tap)),
-      executor(*this, *this), failOn(options.failOn),
+      executor(*this, *this), pacer(
+                                  executor, *this, options.stepMs, [this] { return loop.NowMs(); },
+                                  [this] { OnExecutorTick(); }),
+      failOn(options.failOn),
       transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds) {
     report.file = options.file;
     report.startedUtc = UtcTimestamp(startedAt);
@@ -36,12 +39,18 @@ BatchRun::BatchRun(const BatchOptions& options_, std::string version_)
     terminal.OnDeviceText(
         [this](const std::uint8_t* bytes, std::size_t count) { OnDeviceText(bytes, count); });
     terminal.OnReceiveData([this](const std::uint8_t*, std::size_t) { failOn.Reset(); });
-    executorTimer.periodMs = BatchExecutor::kTickMs;
-    executorTimer.fire = [this] { OnExecutorTick(); };
+    executorTimer.periodMs = options.stepMs;
+    executorTimer.fire = [this] {
+        (void)pacer.Due();
+        FollowPacer();
+    };
     viewTimer.periodMs = kViewTimerMs;
     viewTimer.fire = [this] {
         if (!stopping) {
-            terminal.Transfers().OnTransferTimer();
+            terminal.Transfers().OnTransferTimer(); // may find the prompt at the line start
+        }
+        if (!stopping && pacer.PromptMayHaveCome()) {
+            FollowPacer();
         }
     };
     deadlineTimer.periodMs = options.deadlineSeconds * static_cast<int>(kMsPerSecond);
@@ -63,6 +72,8 @@ int BatchRun::Run() {
     }
     if (Start() && !StopSignalled() && OpenLink()) {
         loop.Start(executorTimer);
+        pacer.Start();
+        FollowPacer();
         while (!stopping) {
             loop.Pump();
         }
@@ -162,6 +173,9 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
     }
     if (awaitingEnter && (events.inputLine || events.inputEnded)) {
         AnswerPause();
+    }
+    if (events.woken && !stopping && pacer.PromptMayHaveCome()) {
+        FollowPacer();
     }
 }
 
