@@ -61,11 +61,22 @@ void ReaderBase::Begin(bool resetEnd) {
 
 bool ReaderBase::RunRecordLoop(const ClassTable& classes) {
     for (;;) {
-        const int c = source.Next();
-        if (c < 0) {
+        const auto buffered = source.Buffered();
+        if (buffered.empty()) {
             return true;
         }
-        switch (classes[static_cast<std::size_t>(c)]) {
+        // A run of characters passed over goes at once, but never past the position of the
+        // next percentage, so progress is reported exactly as a character at a time would.
+        const std::uint64_t toProgress = meter.NextAt() - source.Position();
+        const std::size_t limit =
+            static_cast<std::size_t>(std::clamp<std::uint64_t>(toProgress, 1, buffered.size()));
+        std::size_t skipped = 0;
+        while (skipped < limit && classes[buffered[skipped]] == CharClass::Skip) {
+            ++skipped;
+        }
+        const int c = buffered[0];
+        source.Skip(skipped == 0 ? 1 : skipped);
+        switch (skipped == 0 ? classes[buffered[0]] : CharClass::Skip) {
         case CharClass::RecordStart: {
             const RecordEnd end = ReadRecord(c);
             if (end == RecordEnd::Fail) {
