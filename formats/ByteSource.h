@@ -43,6 +43,17 @@ public:
         return *next++;
     }
 
+    // The bytes buffered from the current position on, refilled first when none are left;
+    // empty only at the end of input. A reader decodes whole fields from it and skips them.
+    [[nodiscard]] std::span<const std::uint8_t> Buffered() {
+        if (next == end && !Refill()) {
+            return {};
+        }
+        return {next, static_cast<std::size_t>(end - next)};
+    }
+    // Passes over count bytes of those Buffered() returned.
+    void Skip(std::size_t count) { next += count; }
+
     // Up to max bytes; 0 only at the end of input.
     [[nodiscard]] std::size_t ReadBlock(std::uint8_t* out, std::size_t max);
 

@@ -22,6 +22,14 @@ inline constexpr std::array<std::uint8_t, 256> kHexTable = [] {
     }
     return table;
 }();
+// The digit's value, 0 for a byte that is not one: what the readers take from a field.
+inline constexpr std::array<std::uint8_t, 256> kHexValue = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        table[c] = kHexTable[c] == kNotHex ? std::uint8_t{0} : kHexTable[c];
+    }
+    return table;
+}();
 } // namespace detail
 
 // Characters are single bytes; anything outside 0..255 (such as end of input) is not a digit.
@@ -31,7 +39,11 @@ inline constexpr std::array<std::uint8_t, 256> kHexTable = [] {
 
 // Non-digits count as 0: the readers convert field characters unchecked.
 [[nodiscard]] inline std::uint32_t HexDigitValue(int c) {
-    return IsHexDigit(c) ? detail::kHexTable[static_cast<std::size_t>(c)] : 0U;
+    return c >= 0 && c <= 0xFF ? detail::kHexValue[static_cast<std::size_t>(c)] : 0U;
+}
+// The same for a byte of a buffer, with no range to check.
+[[nodiscard]] inline std::uint32_t HexByteValue(std::uint8_t byte) {
+    return detail::kHexValue[byte];
 }
 
 // Unsigned 32-bit accumulation, so more than eight digits keep the last eight.

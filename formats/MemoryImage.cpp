@@ -35,7 +35,8 @@ void MemoryImage::PrepareImage() {
 void MemoryImage::RestartAt(std::uint32_t base_) {
     base = base_;
     segments.Clear();
-    pages.clear();
+    slabs.clear();
+    pageCount = 0;
     pageIndex.clear();
     cachedPage = nullptr;
 }
@@ -52,13 +53,26 @@ std::uint8_t* MemoryImage::PageFor(std::uint32_t pageNumber) {
     if (cachedPage != nullptr && cachedPageNumber == pageNumber) {
         return cachedPage;
     }
-    auto [it, added] = pageIndex.try_emplace(pageNumber, static_cast<std::uint32_t>(pages.size()));
+    auto [it, added] = pageIndex.try_emplace(pageNumber, static_cast<std::uint32_t>(pageCount));
     if (added) {
-        pages.emplace_back().fill(fill); // unused bytes of a page read as the fill byte
+        if (pageCount % kSlabPages == 0) {
+            slabs.push_back(std::make_unique_for_overwrite<Page[]>(kSlabPages));
+        }
+        ++pageCount;
     }
     cachedPageNumber = pageNumber;
-    cachedPage = pages[it->second].data();
+    cachedPage = slabs[it->second / kSlabPages][it->second % kSlabPages].data();
+    if (added) {
+        std::memset(cachedPage, fill, kPageSize); // unused bytes of a page read as the fill byte
+    }
     return cachedPage;
+}
+
+void MemoryImage::ReserveForText(std::uint64_t characters) {
+    const std::uint64_t pages = characters / (2 * kPageSize) + 1;
+    // Beyond what the address space holds a reservation would only waste memory.
+    pageIndex.reserve(
+        static_cast<std::size_t>(std::min<std::uint64_t>(pages, kAddressSpace / kPageSize)));
 }
 
 void MemoryImage::Write(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
@@ -79,7 +93,7 @@ void MemoryImage::Load(std::uint32_t address, const std::uint8_t* values, std::s
 
 std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
     ProgressMeter meter(&progress);
-    meter.Start(pages.size());
+    meter.Start(pageCount);
     // The image covers [base, base + length), which never passes the top of the address space.
     const std::uint64_t first = base;
     const std::uint64_t last = std::min(first + length, kAddressSpace);
@@ -88,13 +102,15 @@ std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
     std::uint64_t done = 0;
     for (const auto& [pageNumber, index] : pageIndex) {
         const std::uint64_t pageBegin = std::uint64_t{pageNumber} << kPageShift;
-        const Page& page = pages[index];
+        const Page& page = PageAt(index);
         const std::uint64_t from = std::max(pageBegin, first);
         const std::uint64_t to = std::min(pageBegin + kPageSize, last);
-        for (std::uint64_t a = from; a < to; ++a) {
-            sum += page[a - pageBegin];
+        const std::size_t count = to > from ? static_cast<std::size_t>(to - from) : 0;
+        const std::uint8_t* bytes = page.data() + (count > 0 ? from - pageBegin : 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            sum += bytes[i];
         }
-        covered += to > from ? to - from : 0;
+        covered += count;
         meter.Update(++done);
     }
     const std::uint64_t unused = length - covered;
@@ -107,7 +123,7 @@ void MemoryImage::ReadPositions(std::uint64_t position, std::span<std::uint8_t> 
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto address = static_cast<std::uint32_t>(base + position + i);
         const auto it = pageIndex.find(address >> kPageShift);
-        out[i] = it == pageIndex.end() ? fill : pages[it->second][address & (kPageSize - 1)];
+        out[i] = it == pageIndex.end() ? fill : PageAt(it->second)[address & (kPageSize - 1)];
     }
 }
 

@@ -8,10 +8,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace t8 {
 
@@ -41,6 +42,9 @@ public:
     // Reset before a recognition run: no data, no segments, no base, flags and stop cleared.
     void PrepareImage();
 
+    // Room for the pages a source of this many characters can fill at two characters a byte,
+    // so a large file grows the page index without rehashing it again and again.
+    void ReserveForText(std::uint64_t characters);
     // Writes the bytes at consecutive addresses and accounts each in the segment list.
     void Load(std::uint32_t address, const std::uint8_t* values, std::size_t count);
     void AddByte(std::uint32_t address, std::uint8_t value) { segments.AddByte(address, value); }
@@ -63,7 +67,7 @@ public:
     [[nodiscard]] const SegmentList& Segments() const { return segments; }
     // Bytes at image positions from position on (position 0 holds baseAddress).
     void ReadPositions(std::uint64_t position, std::span<std::uint8_t> out) const;
-    [[nodiscard]] std::size_t PageCount() const { return pages.size(); }
+    [[nodiscard]] std::size_t PageCount() const { return pageCount; }
 
     [[nodiscard]] bool StopRequested() const { return stop.load(std::memory_order_relaxed); }
     // Safe from any thread: readers look at the flag after every record or block.
@@ -75,7 +79,13 @@ public:
 
 private:
     using Page = std::array<std::uint8_t, kPageSize>;
+    // Pages come from slabs of this many, so a large image costs few allocations and at most
+    // one slab more than its pages.
+    static constexpr std::size_t kSlabPages = 64;
     [[nodiscard]] std::uint8_t* PageFor(std::uint32_t pageNumber);
+    [[nodiscard]] const Page& PageAt(std::uint32_t index) const {
+        return slabs[index / kSlabPages][index % kSlabPages];
+    }
     void Write(std::uint32_t address, const std::uint8_t* values, std::size_t count);
 
     std::uint8_t fill = 0;
@@ -87,7 +97,8 @@ private:
     std::string statusText;
     std::array<bool, kFormatSlots> recordSeen{}; // by format code, 0: undetermined
     SegmentList segments;
-    std::deque<Page> pages;
+    std::vector<std::unique_ptr<Page[]>> slabs;
+    std::size_t pageCount = 0;
     std::unordered_map<std::uint32_t, std::uint32_t> pageIndex;
     std::uint32_t cachedPageNumber = 0;
     std::uint8_t* cachedPage = nullptr;

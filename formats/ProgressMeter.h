@@ -24,6 +24,8 @@ public:
         }
     }
     [[nodiscard]] int Last() const { return last; }
+    // The first position that reports a new percentage (the maximum once none will).
+    [[nodiscard]] std::uint64_t NextAt() const { return nextAt; }
 
 private:
     void Advance(std::uint64_t position);

@@ -80,6 +80,11 @@ protected:
     ByteSource& source;
 
 private:
+    // Decodes count two-digit bytes into out at once when the source's buffer holds them all
+    // (adding to the sums as LoadDataBytes does); 0, with nothing taken, when it does not.
+    std::size_t DecodeBuffered(std::uint8_t* out, std::size_t count, std::uint32_t& valueSum,
+                               std::uint32_t& digitSum);
+
     // The after-record rule: endAddress takes the last data record's end when that is higher.
     void RaiseEndAddress();
 

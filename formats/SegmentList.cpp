@@ -136,9 +136,20 @@ void SegmentList::Withdraw(std::uint32_t low, std::uint32_t high, std::uint32_t 
 
 // Gives owner every address of [low, high] that no window, or only a later one, holds.
 void SegmentList::Paint(std::uint32_t low, std::uint32_t high, std::uint32_t owner) {
+    auto it = spans.upper_bound(low);
+    // Free addresses just above a span of the owner's (a segment growing upward): that span
+    // takes them, unless a span of the owner's follows at once and must be joined too.
+    if (it != spans.begin() && (it == spans.end() || it->first > high)) {
+        Span& before = std::prev(it)->second;
+        const bool joinsNext =
+            it != spans.end() && it->second.owner == owner && std::uint64_t{high} + 1 == it->first;
+        if (before.owner == owner && std::uint64_t{before.last} + 1 == low && !joinsNext) {
+            before.last = high;
+            return;
+        }
+    }
     std::vector<std::pair<std::uint32_t, Span>>& pieces = scratch;
     pieces.clear();
-    auto it = spans.upper_bound(low);
     if (it != spans.begin() && std::prev(it)->second.last >= low) {
         --it;
     }
@@ -170,19 +181,21 @@ void SegmentList::Paint(std::uint32_t low, std::uint32_t high, std::uint32_t own
 }
 
 // Inserts a span, joining it with neighbours of the same owner so lookups cover long runs.
+// A span that only lengthens the one before it (a segment growing upward, record by record)
+// is written into that node: no node is freed or made.
 void SegmentList::InsertSpan(std::uint32_t start, Span span) {
     auto next = spans.lower_bound(start);
-    if (next != spans.begin()) {
-        auto prev = std::prev(next);
-        if (prev->second.owner == span.owner && std::uint64_t{prev->second.last} + 1 == start) {
-            start = prev->first;
-            spans.erase(prev);
-        }
-    }
     if (next != spans.end() && next->second.owner == span.owner &&
         std::uint64_t{span.last} + 1 == next->first) {
         span.last = next->second.last;
         next = spans.erase(next);
+    }
+    if (next != spans.begin()) {
+        auto prev = std::prev(next);
+        if (prev->second.owner == span.owner && std::uint64_t{prev->second.last} + 1 == start) {
+            prev->second.last = span.last;
+            return;
+        }
     }
     spans.emplace_hint(next, start, span);
 }

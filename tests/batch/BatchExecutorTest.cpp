@@ -1,6 +1,7 @@
 #include "tests/transfer/TransferHarness.h"
 
 #include "batch/BatchExecutor.h"
+#include "batch/BatchPacer.h"
 
 #include <gtest/gtest.h>
 
@@ -320,6 +321,46 @@ TEST_F(BatchExecutorTest, AHostThatKnowsTheTxFileIsMissingStopsBeforeAnyKey) {
     Run("TX missing.hex RE:\r\n"); // the window's terminal leaves it to the send
     Tick(4);
     EXPECT_EQ(state.written, "|R|E|\r|");
+}
+
+// t8batch's pace on a manual clock: a line or a key a step, the wait's first look as soon as
+// the last key is out, and a prompt taken the moment it arrives, not a step later.
+TEST_F(BatchExecutorTest, ThePacerStepsOnItsClockAndAtOnceForAPrompt) {
+    for (const int stepMs : {100, 10}) {
+        const auto step = static_cast<std::uint64_t>(stepMs);
+        std::uint64_t now = 0;
+        std::vector<std::uint64_t> steps; // when each tick ran
+        Run("T8 ab\r\nCMD c\r\n");
+        BatchPacer pacer(
+            *batch, *rig.transfers, stepMs, [&] { return now; },
+            [&] {
+                steps.push_back(now);
+                Tick();
+            });
+        pacer.Start();
+        const auto runUntil = [&](std::uint64_t until) {
+            for (; now <= until; ++now) {
+                (void)pacer.Due();
+            }
+            now = until;
+        };
+        runUntil(2 * step + step / 2);
+        Prompt(); // the echo of a key brings a prompt: no wait looks for it yet
+        EXPECT_FALSE(pacer.PromptMayHaveCome());
+        runUntil(4 * step);
+        EXPECT_EQ(state.written, "|a|b|||") << "the last key and the wait's first look at once";
+        EXPECT_TRUE(batch->WaitingForPrompt()) << "the prompt the keys brought is forgotten";
+        now = 4 * step + 1;
+        EXPECT_FALSE(pacer.PromptMayHaveCome()) << "no prompt yet";
+        Prompt();
+        EXPECT_TRUE(pacer.PromptMayHaveCome()) << "the prompt, one ms after the look";
+        EXPECT_EQ(pacer.NextStepMs(), now + step) << "the next step counts from this one";
+        runUntil(5 * step + 1);
+        EXPECT_EQ(state.written, "|a|b||||c|");
+        EXPECT_EQ(steps, (std::vector<std::uint64_t>{step, 2 * step, 3 * step, 3 * step, 4 * step,
+                                                     4 * step + 1, 5 * step + 1}))
+            << stepMs;
+    }
 }
 
 } // namespace

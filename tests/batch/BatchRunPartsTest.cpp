@@ -68,6 +68,22 @@ TEST(BatchOptionsTest, TheInterfaceAsDocumented) {
     }
 }
 
+TEST(BatchOptionsTest, StepTakesMillisecondsFromOneToAThousand) {
+    EXPECT_EQ(ParseBatchOptions({"a.t8b"}).stepMs, 100) << "the window's pace unless asked";
+    for (const auto& [arg, ms] :
+         {std::pair<std::string, int>{"--step=1", 1}, {"--step=10", 10}, {"--step=1000", 1000}}) {
+        const BatchOptions options = ParseBatchOptions({arg, "a.t8b"});
+        EXPECT_EQ(options.error, "") << arg;
+        EXPECT_EQ(options.stepMs, ms) << arg;
+    }
+    for (const char* bad : {"0", "1001", "-5", "10ms", ""}) {
+        EXPECT_EQ(ParseBatchOptions({"--step", bad, "a.t8b"}).error,
+                  "--step takes milliseconds from 1 to 1000")
+            << bad;
+    }
+    EXPECT_EQ(ParseBatchOptions({"a.t8b", "--step"}).error, "--step needs a value");
+}
+
 TEST(TextWatchTest, FindsATextWhereverTheBlocksSplitIt) {
     const std::string stream = "xxERRORxx\r\nE"; // the texts end at 7 and at 12
     using Found = std::optional<std::size_t>;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
 #include <vector>
 
 namespace t8::test {
@@ -172,6 +174,50 @@ TEST(TruncatedInputTest, LoadsExactlyTheCompleteBytes) {
             EXPECT_EQ(loaded, expected);
             EXPECT_EQ(image.Length() == 0 ? 0x1000 : imageEnd, 0x1000U + expected);
         }
+    }
+}
+
+// The fields a reader decodes whole from its buffer and the same fields taken a character at a
+// time give one result, on damaged input too: characters that are no digits inside fields,
+// spoiled checksums, a cut last record.
+TEST_P(ReaderContractTest, BufferAndCharacterPathsAgreeOnDamagedInput) {
+    struct Outcome {
+        bool read = false;
+        std::string status;
+        std::uint32_t base = 0;
+        std::uint64_t end = 0;
+        std::uint64_t length = 0;
+        std::uint32_t checksum = 0;
+        std::vector<ImageSegment> segments;
+        bool operator==(const Outcome&) const = default;
+    };
+    const auto readIn = [](const Bytes& text, std::size_t chunk) {
+        MemoryImage read;
+        read.PrepareImage();
+        ByteSource source(text, chunk);
+        Outcome outcome;
+        outcome.read = RunReader(GetParam(), read, source);
+        outcome.status = read.StatusText();
+        outcome.base = read.BaseAddress();
+        outcome.end = read.EndAddress();
+        outcome.length = read.Length();
+        outcome.checksum = read.ImageChecksum();
+        outcome.segments = read.Segments().Segments();
+        return outcome;
+    };
+    std::mt19937 random(11);
+    const std::string noise = "0123456789ABCDEFabcdefGgx :/%S\r\n";
+    for (int round = 0; round < 40; ++round) {
+        Bytes damaged = input;
+        damaged.resize(damaged.size() - random() % 64);
+        for (int i = 0; i < round % 8; ++i) {
+            damaged[random() % damaged.size()] =
+                static_cast<std::uint8_t>(noise[random() % noise.size()]);
+        }
+        const Outcome characters = readIn(damaged, 1);
+        EXPECT_TRUE(readIn(damaged, ByteSource::kBufferSize) == characters)
+            << "round " << round << ": " << characters.status;
+        EXPECT_TRUE(readIn(damaged, 7) == characters) << "round " << round;
     }
 }
 

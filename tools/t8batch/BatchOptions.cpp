@@ -45,6 +45,12 @@ std::string SetDeadline(BatchOptions& o, const std::string& v) {
     return seconds ? "" : "--deadline takes whole seconds from 1 to 86400";
 }
 
+std::string SetStep(BatchOptions& o, const std::string& v) {
+    const auto ms = ParseNumber(v, BatchOptions::kMinStepMs, BatchOptions::kMaxStepMs);
+    o.stepMs = ms.value_or(BatchOptions::kDefaultStepMs);
+    return ms ? "" : "--step takes milliseconds from 1 to 1000";
+}
+
 // An option that names a file.
 template <std::string BatchOptions::*Path>
 std::string SetPath(BatchOptions& o, const std::string& v) {
@@ -75,7 +81,7 @@ std::string SetCheckPort(BatchOptions& o, const std::string& v) {
     return v.empty() ? "--check-port needs a device, for example --check-port /dev/ttyUSB0" : "";
 }
 
-constexpr std::array<OptionEntry, 14> kOptions{{
+constexpr std::array<OptionEntry, 15> kOptions{{
     {"--port", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.port = v;
@@ -85,6 +91,7 @@ constexpr std::array<OptionEntry, 14> kOptions{{
     {"--baud", true, SetBaud},
     {"--timeout", true, SetTimeout},
     {"--deadline", true, SetDeadline},
+    {"--step", true, SetStep},
     {"--fail-on", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.failOn.push_back(v);
@@ -167,7 +174,7 @@ bool AsksForJson(const std::vector<std::string>& args) {
 
 std::string BatchUsage() {
     return R"(Usage: t8batch [--port DEVICE]... [--baud RATE] [--timeout SECONDS] [--deadline SECONDS]
-               [--fail-on TEXT]... [--key continue|fail|wait] [--log FILE]
+               [--step MS] [--fail-on TEXT]... [--key continue|fail|wait] [--log FILE]
                [--record FILE] [--junit FILE] [--json] [--check] FILE
        t8batch --check-port DEVICE
 Runs a T8 batch file (.t8b) on the T8 without a window, for production lines and scripts:
@@ -180,6 +187,9 @@ the same executor, transfers and receive checks as T8HostLink's Execute batch fi
   --timeout SECONDS  longest wait for the device's prompt, and longest a TX or RX may go
                      without progress (default 60; 0 waits for ever)
   --deadline SECONDS longest the whole run may take, JUMP loops included (default: none)
+  --step MS          time between typed keys and between looks for the device's prompt,
+                     1 to 1000 (default 100, as in the window); a prompt that arrives
+                     during a wait is taken at once, whatever the step
   --fail-on TEXT     fail the run when the device's text holds TEXT, at any moment; the
                      data of a TX or RX never count (repeatable)
   --key MODE         what a KEY line does: continue at once, fail the run, or wait for

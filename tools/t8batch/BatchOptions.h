@@ -17,12 +17,17 @@ struct BatchOptions {
     static constexpr int kMaxTimeoutSeconds = 86400;
     static constexpr std::uint32_t kMinBaud = 50;
     static constexpr std::uint32_t kMaxBaud = 4000000;
+    // The batch's own pace, the dialog's by default; quicker for devices that take keys faster.
+    static constexpr int kDefaultStepMs = 100;
+    static constexpr int kMinStepMs = 1;
+    static constexpr int kMaxStepMs = 1000;
 
     std::string port;                            // device path; empty: the stored settings
     std::vector<std::string> ports;              // every --port in order: more than one, a gang
     std::optional<std::uint32_t> baud;           // overrides the stored rate for this run
     int timeoutSeconds = kDefaultTimeoutSeconds; // 0 waits for ever
     int deadlineSeconds = 0;                     // the whole run's bound; 0: none
+    int stepMs = kDefaultStepMs; // between typed keys and between looks for the prompt
     std::vector<std::string> failOn;
     std::optional<KeyMode> key; // unset: continue unless standard input is a terminal
     std::string logPath;

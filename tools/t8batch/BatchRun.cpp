@@ -30,6 +30,8 @@ BatchRun::BatchRun(const BatchOptions& options_, std::string version_, PortSeat 
     : options(options_), version(std::move(version_)), seat(std::move(seat_)),
       transcript(Transcript::Clock::now()), tap(transcript), loop(seat.gang),
       terminal(*this, {*this, *this, *this}, TappedPorts(MakePort, tap)), executor(*this, *this),
+      pacer(executor, *this, options.stepMs, [this] { return loop.NowMs(); },
+            [this] { OnExecutorTick(); }),
       failOn(options.failOn),
       transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds) {
     report.file = options.file;
@@ -39,12 +41,18 @@ BatchRun::BatchRun(const BatchOptions& options_, std::string version_, PortSeat 
     terminal.OnDeviceText(
         [this](const std::uint8_t* bytes, std::size_t count) { OnDeviceText(bytes, count); });
     terminal.OnReceiveData([this](const std::uint8_t*, std::size_t) { failOn.Reset(); });
-    executorTimer.periodMs = BatchExecutor::kTickMs;
-    executorTimer.fire = [this] { OnExecutorTick(); };
+    executorTimer.periodMs = options.stepMs;
+    executorTimer.fire = [this] {
+        (void)pacer.Due();
+        FollowPacer();
+    };
     viewTimer.periodMs = kViewTimerMs;
     viewTimer.fire = [this] {
         if (!stopping) {
-            terminal.Transfers().OnTransferTimer();
+            terminal.Transfers().OnTransferTimer(); // may find the prompt at the line start
+        }
+        if (!stopping && pacer.PromptMayHaveCome()) {
+            FollowPacer();
         }
     };
     deadlineTimer.periodMs = options.deadlineSeconds * static_cast<int>(kMsPerSecond);
@@ -66,6 +74,8 @@ int BatchRun::Run() {
     }
     if (Start() && !StopSignalled() && OpenLink()) {
         loop.Start(executorTimer);
+        pacer.Start();
+        FollowPacer();
         while (!stopping) {
             loop.Pump();
         }
@@ -168,6 +178,9 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
     }
     if (awaitingEnter && (events.inputLine || events.inputEnded)) {
         AnswerPause();
+    }
+    if (events.woken && !stopping && pacer.PromptMayHaveCome()) {
+        FollowPacer();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchExecutor.h"
+#include "batch/BatchPacer.h"
 #include "batch/BatchTerminal.h"
 #include "link/LinkUi.h"
 #include "tools/t8batch/BatchOptions.h"
@@ -100,6 +101,8 @@ private:
     void OnEvents(const EventLoop::Events& events);
     void OnDeviceText(const std::uint8_t* bytes, std::size_t count);
     void OnExecutorTick();
+    // The executor's timer follows the pacer: a step taken at once moves the next one on.
+    void FollowPacer() { executorTimer.nextMs = pacer.NextStepMs(); }
     void CheckEnd();
     void CheckPause();
     void AnswerPause();
@@ -125,6 +128,7 @@ private:
     EventLoop loop;
     HeadlessTerminal terminal;
     BatchExecutor executor;
+    BatchPacer pacer;
     EventLoop::Timer executorTimer;
     EventLoop::Timer viewTimer;
     EventLoop::Timer deadlineTimer;
