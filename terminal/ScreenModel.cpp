@@ -1,6 +1,7 @@
 #include "terminal/ScreenModel.h"
 
 #include "link/LineSettings.h"
+#include "terminal/PlainRun.h"
 
 #include <algorithm>
 #include <array>
@@ -16,23 +17,6 @@ constexpr std::uint8_t kLineFeed = 0x0A;
 constexpr std::uint8_t kCarriageReturn = 0x0D;
 constexpr std::uint8_t kBlank = ' ';
 constexpr std::int32_t kScreenCells = static_cast<std::int32_t>(kScreenBytes);
-// Below this byte, the ones set in these masks end a run of bytes shown as they are.
-constexpr std::uint8_t kFirstGlyph = 0x20;
-constexpr std::uint32_t kControlStops =
-    1U << kBell | 1U << kBackspace | 1U << kLineFeed | 1U << kCarriageReturn;
-constexpr std::uint32_t kFlowStops = 1U << kXonChar | 1U << kXoffChar;
-constexpr std::uint64_t kEveryByte = 0x0101010101010101U;
-
-// True when one of the eight bytes from `bytes` on may end a run or is the prompt character:
-// a byte below kFirstGlyph, or one equal to it, leaves a borrow in its top bit.
-bool MayStopOrPrompt(const std::uint8_t* bytes) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, sizeof word);
-    const std::uint64_t low = (word - kEveryByte * kFirstGlyph) & ~word;
-    const std::uint64_t other = word ^ (kEveryByte * ScreenModel::kPromptChar);
-    const std::uint64_t prompt = (other - kEveryByte) & ~other;
-    return ((low | prompt) & kEveryByte * 0x80) != 0;
-}
 
 // Rows the buffer holds at `columns` columns; the last of them is kept blank.
 constexpr std::int32_t RowsFor(std::int32_t columns) {
@@ -107,23 +91,8 @@ std::size_t ScreenModel::PlainRun(const std::uint8_t* bytes, std::size_t availab
         tty.com.comAutoWrap
             ? std::min(available, static_cast<std::size_t>(screen.columns - screen.column))
             : available;
-    const std::uint32_t stops =
-        (tty.com.flowCtrl & kFlowXonXoff) != 0 ? kControlStops | kFlowStops : kControlStops;
-    std::size_t plain = 0;
-    for (;;) {
-        while (plain + sizeof(std::uint64_t) <= limit && !MayStopOrPrompt(bytes + plain)) {
-            plain += sizeof(std::uint64_t);
-        }
-        if (plain == limit) {
-            return plain;
-        }
-        const std::uint8_t byte = bytes[plain];
-        if (byte < kFirstGlyph && ((stops >> byte) & 1U) != 0) {
-            return plain;
-        }
-        prompt = prompt || byte == kPromptChar;
-        ++plain;
-    }
+    return PlainRunLength(bytes, limit, (tty.com.flowCtrl & kFlowXonXoff) != 0, kPromptChar,
+                          prompt);
 }
 
 std::size_t ScreenModel::PrintRun(const std::uint8_t* bytes, std::size_t count, bool prompt,
