@@ -2,11 +2,15 @@
 // (offscreen unless QT_QPA_PLATFORM or DISPLAY says otherwise) while this program writes device
 // text into the other end as fast as it is taken; the window's link debug lines ("N bytes
 // received", after each batch has been through the screen) tell when the last byte is in. cat
-// draining the same pty in the same run is the yardstick. It reports; it never fails a build.
+// draining the same pty in the same run is the yardstick. On an X display (DISPLAY set, with
+// xdotool) it also times the window's first menu opening, idle and while flooded. It reports;
+// it never fails a build.
 // usage: t8flood_bench T8HOSTLINK [MEGABYTES [RUNS]]   (default 32 MB, 3 runs each)
 #include "bench/DeviceText.h"
+#include "bench/MenuProbe.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -305,6 +309,52 @@ std::vector<std::string> WindowEnvironment(const std::string& configFolder) {
     return env;
 }
 
+void ReportMenuTimes(const char* when, const std::vector<double>& times) {
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    if (sorted.empty()) {
+        std::printf("  menu %-13s did not open\n", when);
+        return;
+    }
+    std::printf("  menu %-13s median %6.1f ms   slowest %6.1f ms   (%zu times)\n", when,
+                sorted[sorted.size() / 2], sorted.back(), sorted.size());
+}
+
+// The first menu opened a few times on the idle window, then again and again while floods run
+// back to back.
+void ProbeMenus(const Pty& pty, Child& program, const std::string& text) {
+    constexpr std::size_t kOpenings = 5;
+    t8::bench::MenuProbe probe(program.pid);
+    if (!probe.Prepare()) {
+        std::printf("  menu: not timed, %s\n", probe.Problem().c_str());
+        return;
+    }
+    for (std::size_t i = 0; i < kOpenings; ++i) {
+        probe.OpenOnce();
+        std::this_thread::sleep_for(200ms);
+    }
+    ReportMenuTimes("idle", probe.Milliseconds());
+    t8::bench::MenuProbe flooded(program.pid);
+    flooded.Prepare();
+    std::atomic<bool> probing{true};
+    std::thread prober([&] {
+        std::this_thread::sleep_for(300ms); // the flood is under way
+        for (std::size_t i = 0; i < kOpenings; ++i) {
+            flooded.OpenOnce();
+            std::this_thread::sleep_for(200ms);
+        }
+        probing = false;
+    });
+    Tally tally = CountReceivedLines();
+    std::size_t floods = 0;
+    while (probing && Flood(pty, program, tally, text).taken == text.size()) {
+        ++floods;
+    }
+    prober.join();
+    ReportMenuTimes("while flooded", flooded.Milliseconds());
+    std::printf("  (%zu floods ran meanwhile)\n", floods);
+}
+
 std::string WindowPlatform(const std::vector<std::string>& env) {
     for (const std::string& entry : env) {
         if (entry.starts_with("QT_QPA_PLATFORM=")) {
@@ -371,6 +421,9 @@ int main(int argc, char** argv) {
         FloodAndReport("t8hostlink", pty, *program, CountReceivedLines(), text, runs);
     std::printf("  (the window on %s; cat reads the pty in raw mode)\n",
                 WindowPlatform(env).c_str());
+    if (taken && WindowPlatform(env).starts_with("X display")) {
+        ProbeMenus(pty, *program, text);
+    }
     program.reset();
     std::filesystem::remove_all(folder);
     return taken ? 0 : 1;

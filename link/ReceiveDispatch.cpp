@@ -3,6 +3,7 @@
 #include "link/ReaderThread.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 #include <utility>
 
@@ -19,18 +20,31 @@ int ReceiveDispatch::Show(const TTYInfo* tty, const std::uint8_t* bytes, std::si
         return 1;
     }
     // The screen feeds a wrap's line feed back through here while the outer block is still
-    // being processed: a nested call must not overwrite the outer copy.
+    // being processed: a nested call must not overwrite the outer copy. A wrap comes every
+    // row in a flood, so its line feed is copied without allocating.
+    std::array<std::uint8_t, kSmallBlock + 1> small;
     std::vector<std::uint8_t> nested;
-    std::vector<std::uint8_t>& copy = showDepth > 0 ? nested : terminated;
-    copy.assign(bytes, bytes + count);
-    copy.push_back(0);
+    const std::uint8_t* copy = nullptr;
+    if (showDepth == 0) {
+        terminated.assign(bytes, bytes + count);
+        terminated.push_back(0);
+        copy = terminated.data();
+    } else if (count <= kSmallBlock) {
+        std::copy_n(bytes, count, small.begin());
+        small[count] = 0;
+        copy = small.data();
+    } else {
+        nested.assign(bytes, bytes + count);
+        nested.push_back(0);
+        copy = nested.data();
+    }
     if (!tty) {
         return 0;
     }
     // Anything else shown from inside the screen's processing follows the whole outer block.
     CaptureShownUpTo(shownCapture.count);
     ++showDepth;
-    const int shown = Dispatch(*tty, copy.data(), count);
+    const int shown = Dispatch(*tty, copy, count);
     --showDepth;
     return shown;
 }

@@ -34,6 +34,9 @@ public:
     [[nodiscard]] bool ShowingNotice() const { return noticeOnScreen; }
 
 private:
+    // Nested blocks up to this size are copied on the stack.
+    static constexpr std::size_t kSmallBlock = 15;
+
     int Dispatch(const TTYInfo& tty, const std::uint8_t* block, std::size_t count);
     void CaptureShownUpTo(std::size_t end);
 

@@ -1,6 +1,7 @@
 #include "terminal/ScreenModel.h"
 
 #include "link/LineSettings.h"
+#include "terminal/PlainRun.h"
 
 #include <algorithm>
 #include <array>
@@ -24,28 +25,103 @@ constexpr std::int32_t RowsFor(std::int32_t columns) {
 
 } // namespace
 
-ScreenModel::ScreenModel(TTYInfo& tty_, LinkFlags& flags_, ScreenHost& host_)
-    : tty(tty_), screen(tty_.screen), flags(flags_), host(host_) {}
+ScreenModel::ScreenModel(TTYInfo& tty_, LinkFlags& flags_, ScreenHost& host_, Walk walk_)
+    : tty(tty_), screen(tty_.screen), flags(flags_), host(host_), walk(walk_) {}
 
 void ScreenModel::Process(const std::uint8_t* bytes, std::size_t count) {
     if (bytes == nullptr) {
         return;
+    }
+    if (ring.TurnedOtherThan(screen.rows, screen.columns)) {
+        ring.Straighten(screen.cells); // the shape was changed from outside meanwhile
     }
     RepairShape();
     // The wrap's line feed goes back through the link, which may reuse the caller's buffer for
     // it: work on a private copy.
     // The wrap's line feed comes back in as a nested block; the outer position survives it.
     const std::size_t outerPosition = blockPosition;
-    std::array<std::uint8_t, kProcessChunk> chunk{};
+    ++depth;
+    std::array<std::uint8_t, kProcessChunk> chunk; // only the copied part is read
     for (std::size_t start = 0; start < count; start += kProcessChunk) {
         const std::size_t length = std::min(kProcessChunk, count - start);
         std::memcpy(chunk.data(), bytes + start, length);
-        for (std::size_t i = 0; i < length; ++i) {
-            blockPosition = start + i + 1;
-            ProcessByte(chunk[i]);
+        if (walk == Walk::Runs) {
+            ProcessRuns(chunk.data(), start, length);
+        } else {
+            ProcessBytes(chunk.data(), start, length);
         }
     }
+    --depth;
     blockPosition = outerPosition;
+    if (depth == 0) {
+        ring.Straighten(screen.cells);
+    }
+}
+
+void ScreenModel::ProcessBytes(const std::uint8_t* chunk, std::size_t start, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        blockPosition = start + i + 1;
+        ProcessByte(chunk[i]);
+    }
+}
+
+// Every host call comes at the end of a run or from a single byte, and the options are read
+// again after it: a host call may change them.
+void ScreenModel::ProcessRuns(const std::uint8_t* chunk, std::size_t start, std::size_t length) {
+    std::size_t at = 0;
+    while (at < length) {
+        bool prompt = false;
+        const std::size_t plain = PlainRun(chunk + at, length - at, prompt);
+        if (plain > 0) {
+            at += PrintRun(chunk + at, plain, prompt, start + at);
+            continue;
+        }
+        blockPosition = start + at + 1;
+        ProcessByte(chunk[at]);
+        ++at;
+    }
+}
+
+std::size_t ScreenModel::PlainRun(const std::uint8_t* bytes, std::size_t available,
+                                  bool& prompt) const {
+    if (tty.transfer.addressPromptActive) {
+        return 0; // each byte goes to the prompt as well
+    }
+    const std::size_t limit =
+        tty.com.comAutoWrap
+            ? std::min(available, static_cast<std::size_t>(screen.columns - screen.column))
+            : available;
+    return PlainRunLength(bytes, limit, (tty.com.flowCtrl & kFlowXonXoff) != 0, kPromptChar,
+                          prompt);
+}
+
+std::size_t ScreenModel::PrintRun(const std::uint8_t* bytes, std::size_t count, bool prompt,
+                                  std::size_t position) {
+    if (prompt) {
+        flags.promptSeen = 1;
+    }
+    const auto room = static_cast<std::size_t>(screen.columns - screen.column);
+    const std::size_t fit = std::min(count, room);
+    std::uint8_t* const row = screen.cells.data() + CellIndex(screen.row, 0);
+    std::memcpy(row + screen.column, bytes, fit);
+    if (count > fit) {
+        row[screen.columns - 1] = bytes[count - 1]; // without wrap the rest overwrite the last
+    }
+    KeepCursorRowInView(0);
+    damage.AddCell(screen.column * screen.charWidth, screen.row * screen.charHeight,
+                   static_cast<std::int32_t>(fit) * screen.charWidth, screen.charHeight);
+    if (fit < room) {
+        screen.column += static_cast<std::int32_t>(fit);
+        return count;
+    }
+    if (!tty.com.comAutoWrap) {
+        screen.column = screen.columns - 1;
+        return count;
+    }
+    screen.column = 0;
+    blockPosition = position + fit;
+    host.ReinjectLineFeed(blockPosition);
+    return fit;
 }
 
 void ScreenModel::ProcessByte(std::uint8_t byte) {
@@ -134,6 +210,10 @@ void ScreenModel::AdvanceCursor() {
 }
 
 void ScreenModel::ScrollBufferUp() {
+    if (walk == Walk::Runs) {
+        ring.ScrollUp(screen.cells, screen.rows, screen.columns);
+        return;
+    }
     const auto rowBytes = static_cast<std::size_t>(screen.columns);
     const auto kept = static_cast<std::size_t>(screen.rows - 1) * rowBytes;
     std::memmove(screen.cells.data(), screen.cells.data() + rowBytes, kept);
@@ -143,6 +223,10 @@ void ScreenModel::ScrollBufferUp() {
 void ScreenModel::KeepCursorRowInView(std::int32_t above) {
     // A client lower than one row still keeps the cursor row at its top.
     const std::int32_t visible = std::max(1, screen.visibleRows);
+    const std::int32_t shown = screen.row - TopVisibleRow();
+    if (shown < visible && shown >= above) {
+        return; // in view already: the common case, one division
+    }
     const auto code = [](ScrollCode scroll) { return static_cast<int>(scroll); };
     // Each loop stops as soon as the scroll position no longer moves.
     while (screen.row - TopVisibleRow() >= visible &&
@@ -160,6 +244,7 @@ void ScreenModel::SetCellSize(std::int32_t charWidth, std::int32_t charHeight) {
 }
 
 void ScreenModel::Resize(std::int32_t width, std::int32_t height) {
+    ring.Straighten(screen.cells); // the reshape reads the rows from the buffer's start
     RepairShape();
     const std::int32_t oldColumns = screen.columns;
     ApplyColumns(std::max(0, width));
@@ -329,8 +414,7 @@ std::vector<PaintRow> ScreenModel::PlanPaint(const PixelRect& client) const {
 }
 
 std::size_t ScreenModel::CellIndex(std::int32_t row, std::int32_t column) const {
-    return static_cast<std::size_t>(row) * static_cast<std::size_t>(screen.columns) +
-           static_cast<std::size_t>(column);
+    return ring.RowStart(row, screen.rows, screen.columns) + static_cast<std::size_t>(column);
 }
 
 } // namespace t8

@@ -2,6 +2,7 @@
 
 #include "link/LinkFlags.h"
 #include "link/TTYInfo.h"
+#include "terminal/RowRing.h"
 #include "terminal/ScreenDamage.h"
 #include "terminal/ScreenHost.h"
 #include "terminal/ScreenTypes.h"
@@ -28,7 +29,12 @@ public:
     static constexpr std::int32_t kMaxCellPixels = 4096;
     static constexpr std::uint8_t kPromptChar = '>';
 
-    ScreenModel(TTYInfo& tty, LinkFlags& flags, ScreenHost& host);
+    // How Process walks a block: printable bytes copied into a row a run at a time with the rows
+    // kept as a ring, or one byte at a time with the whole buffer moved up on each scroll, the
+    // plain way that the runs must match in every effect.
+    enum class Walk { Runs, ByteByByte };
+
+    ScreenModel(TTYInfo& tty, LinkFlags& flags, ScreenHost& host, Walk walk = Walk::Runs);
     ScreenModel(const ScreenModel&) = delete;
     ScreenModel& operator=(const ScreenModel&) = delete;
 
@@ -51,6 +57,16 @@ public:
     [[nodiscard]] std::span<const std::uint8_t> Row(std::int32_t row) const;
 
 private:
+    void ProcessRuns(const std::uint8_t* chunk, std::size_t start, std::size_t length);
+    void ProcessBytes(const std::uint8_t* chunk, std::size_t start, std::size_t length);
+    // How many bytes from `bytes` on (at most `available`) are shown as they are and fit in
+    // the row before a wrap; sets `prompt` when the prompt character is among them.
+    [[nodiscard]] std::size_t PlainRun(const std::uint8_t* bytes, std::size_t available,
+                                       bool& prompt) const;
+    // Shows a run of such bytes from the cursor on; returns how many it took, up to and
+    // including the one that wrapped.
+    std::size_t PrintRun(const std::uint8_t* bytes, std::size_t count, bool prompt,
+                         std::size_t position);
     void ProcessByte(std::uint8_t byte);
     void Printable(std::uint8_t byte);
     void Backspace();
@@ -73,7 +89,10 @@ private:
     LinkFlags& flags;
     ScreenHost& host;
     DamageAccumulator damage;
+    Walk walk;
+    RowRing ring;
     std::size_t blockPosition = 0; // bytes of the block in Process handled so far
+    int depth = 0;                 // Process calls under way (a wrap's line feed nests)
 };
 
 } // namespace t8

@@ -56,6 +56,9 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     doc.SetRequestListener([this] { RequestRecorded(); });
+    frame.setSingleShot(true);
+    frame.setInterval(kFrameMs);
+    connect(&frame, &QTimer::timeout, this, [this] { EndFrame(); });
     const int flash = QApplication::cursorFlashTime();
     caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
     connect(&caretBlink, &QTimer::timeout, this, [this] {
@@ -178,8 +181,22 @@ void CProgTermView::DispatchReceived() {
     if (!shownOnce) {
         return; // the blocks wait until the screen has its real shape
     }
+    // In a flood the blocks are taken once a frame: a frame's worth of text then costs one
+    // repaint and one status update, which would otherwise cost more than the text itself. A
+    // lone block shows at once.
+    if (frame.isActive()) {
+        dispatchDue = true;
+        return;
+    }
     link.DispatchReceived();
     ApplyDamage();
+    frame.start();
+}
+
+void CProgTermView::EndFrame() {
+    if (std::exchange(dispatchDue, false)) {
+        DispatchReceived();
+    }
 }
 
 void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) {

@@ -43,6 +43,8 @@ class CProgTermView : public QAbstractScrollArea,
     Q_OBJECT
 public:
     static constexpr int kTransferTimerMs = 250;
+    // Received text is taken and shown at most once in this time.
+    static constexpr int kFrameMs = 16;
 
     CProgTermView(StatusPanes& panes, ViewDocument& doc, SettingsStore& store,
                   QWidget* parent = nullptr);
@@ -125,6 +127,7 @@ private:
     void RequestRecorded();
     void DispatchReceived();
     void ApplyDamage();
+    void EndFrame();
     void SyncScrollBars();
 
     StatusPanes& panes;
@@ -148,6 +151,8 @@ private:
     int bellsRung = 0;
     bool shownOnce = false; // received blocks wait for the first show
     QTimer caretBlink;
+    QTimer frame; // runs for a frame after received text was shown
+    bool dispatchDue = false;
     bool caretVisible = true;
     bool syncingBars = false;
     bool captureFullReported = false;
