@@ -21,6 +21,27 @@ std::deque<ReceivedEvent> ReceiveQueue::TakeAll() {
     return taken;
 }
 
+std::deque<ReceivedEvent> ReceiveQueue::TakeUpTo(std::size_t maxBytes) {
+    std::deque<ReceivedEvent> taken;
+    {
+        const std::lock_guard lock(mutex);
+        std::size_t bytes = 0;
+        while (!events.empty() && (taken.empty() || bytes < maxBytes)) {
+            bytes += events.front().bytes.size();
+            taken.push_back(std::move(events.front()));
+            events.pop_front();
+        }
+        queuedBytes -= bytes;
+    }
+    room.notify_all();
+    return taken;
+}
+
+bool ReceiveQueue::Empty() const {
+    const std::lock_guard lock(mutex);
+    return events.empty();
+}
+
 bool ReceiveQueue::WaitForRoom() {
     std::unique_lock lock(mutex);
     room.wait(lock, [this] { return interrupted || queuedBytes < kMaxQueuedBytes; });

@@ -30,6 +30,9 @@ public:
     // Returns true when the queue was empty, i.e. the window needs one wake-up.
     bool Push(ReceivedEvent event);
     [[nodiscard]] std::deque<ReceivedEvent> TakeAll();
+    // The oldest events, in order, up to about maxBytes of data (at least one event).
+    [[nodiscard]] std::deque<ReceivedEvent> TakeUpTo(std::size_t maxBytes);
+    [[nodiscard]] bool Empty() const;
     // Blocks while the queue is over its bound; false when Interrupt() was called.
     bool WaitForRoom();
     void Interrupt();

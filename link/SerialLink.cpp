@@ -334,8 +334,21 @@ void SerialLink::ShowCommError(int error) {
 }
 
 void SerialLink::DispatchReceived() {
+    DispatchEvents(queue.TakeAll());
+}
+
+bool SerialLink::DispatchReceived(std::chrono::steady_clock::duration budget) {
+    constexpr std::size_t kSlice = 64 * 1024; // a slice's text takes well under a millisecond
+    const auto start = std::chrono::steady_clock::now();
+    do {
+        DispatchEvents(queue.TakeUpTo(kSlice));
+    } while (!queue.Empty() && std::chrono::steady_clock::now() - start < budget);
+    return !queue.Empty();
+}
+
+void SerialLink::DispatchEvents(std::deque<ReceivedEvent> events) {
     std::size_t receivedBytes = 0;
-    for (auto& event : queue.TakeAll()) {
+    for (auto& event : events) {
         switch (event.kind) {
         case ReceivedEvent::Kind::Data:
             ShowReceived(event.bytes.data(), event.bytes.size());

@@ -14,7 +14,9 @@
 #include "link/Reconnector.h"
 #include "link/TTYInfo.h"
 
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -80,6 +82,10 @@ public:
     int ShowWrapLineFeed(std::size_t shown);
     // Runs every queued block through ShowReceived; called on the user-interface thread.
     void DispatchReceived();
+    // Runs queued blocks through ShowReceived for about `budget`, so that a flood never keeps
+    // the window from its input for longer; true when blocks are left for the next call (no
+    // wake-up comes for them).
+    bool DispatchReceived(std::chrono::steady_clock::duration budget);
     // True while a line of the link's own (not the device's) is on its way to the screen.
     [[nodiscard]] bool ShowingNotice() const { return received.ShowingNotice(); }
 
@@ -123,6 +129,7 @@ public:
         "T8 is not connected, Please check cable and setup";
 
 private:
+    void DispatchEvents(std::deque<ReceivedEvent> events);
     friend class LineWatch;
     void Attach(LineWatch& watch) { watches.Attach(watch); }
     void Detach(LineWatch& watch) { watches.Detach(watch); }

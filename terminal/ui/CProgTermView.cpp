@@ -188,7 +188,8 @@ void CProgTermView::DispatchReceived() {
         dispatchDue = true;
         return;
     }
-    link.DispatchReceived();
+    // Half a frame at most: the other half stays for the operator's keys, clicks and menus.
+    dispatchDue = link.DispatchReceived(std::chrono::milliseconds(kFrameMs / 2));
     ApplyDamage();
     frame.start();
 }
