@@ -42,8 +42,7 @@ std::uint16_t FreePort() {
 bool Accepts(std::uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in address = Loopback(port);
-    const bool ok =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
     return ok;
 }
@@ -70,8 +69,8 @@ bool Ser2netServer::Start() {
                           << "\n  connector: serialdev," << device << "," << speed
                           << ",local\n  options:\n    kickolduser: true\n";
     const std::string pidFile = folder.Path("ser2net.pid");
-    const char* argv[] = {kProgram, "-n", "-d", "-c", config.c_str(), "-P", pidFile.c_str(),
-                          nullptr};
+    const char* argv[] = {kProgram,        "-n",   "-d", "-c", config.c_str(), "-P",
+                          pidFile.c_str(), nullptr};
     pid_t child = -1;
     if (::posix_spawn(&child, kProgram, nullptr, nullptr, const_cast<char* const*>(argv),
                       environ) != 0) {

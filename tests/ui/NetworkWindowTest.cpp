@@ -56,8 +56,7 @@ TEST_F(NetworkWindowTest, TheRateSetOnThePageReachesTheFarDeviceAndAStoppedServe
         << frame->PromptText().toStdString();
     ASSERT_TRUE(server->Start());
     // the first retry comes a second after the hang-up, the next two seconds after that
-    ASSERT_TRUE(WaitFor([&] { return frame->PromptText().startsWith("T8 reconnected on "); },
-                        8000))
+    ASSERT_TRUE(WaitFor([&] { return frame->PromptText().startsWith("T8 reconnected on "); }, 8000))
         << frame->PromptText().toStdString();
     EXPECT_EQ(frame->PromptText().toStdString(), "T8 reconnected on " + address);
     EXPECT_EQ(pty.ReadSettings().ospeed, 9600U) << "the same settings again";
