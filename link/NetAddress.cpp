@@ -7,7 +7,7 @@ namespace t8 {
 
 namespace {
 
-constexpr std::string_view kSchemeEnd = "://";
+constexpr std::string_view kNetSchemeEnd = "://";
 
 struct SchemeRow {
     std::string_view scheme;
@@ -51,7 +51,7 @@ bool SplitHostPort(std::string_view rest, std::string_view& host, std::string_vi
 } // namespace
 
 NetProtocol NetProtocolOf(std::string_view address) {
-    const std::size_t end = address.find(kSchemeEnd);
+    const std::size_t end = address.find(kNetSchemeEnd);
     if (end == std::string_view::npos) {
         return NetProtocol::None;
     }
@@ -70,7 +70,7 @@ NetAddress ParseNetAddress(std::string_view address) {
         parsed.problem = "it is not a network address";
         return parsed;
     }
-    std::string_view rest = address.substr(address.find(kSchemeEnd) + kSchemeEnd.size());
+    std::string_view rest = address.substr(address.find(kNetSchemeEnd) + kNetSchemeEnd.size());
     if (const std::size_t slash = rest.find('/'); slash != std::string_view::npos) {
         if (rest.find_first_not_of('/', slash) != std::string_view::npos) {
             parsed.problem = "a network address has no path after HOST:PORT";
