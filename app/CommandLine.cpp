@@ -37,14 +37,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.reconnect = false;
         } else if (arg == "--port" || arg == "-p") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
-                line.error = "--port needs a device path, for example --port /dev/ttyUSB0";
+                line.error = "--port needs a device path or a network address, for example --port "
+                             "/dev/ttyUSB0";
             } else {
                 line.port = args[++i];
             }
         } else if (TakesValue(arg, "--port", value)) {
             line.port = value;
             if (value.empty()) {
-                line.error = "--port needs a device path, for example --port /dev/ttyUSB0";
+                line.error = "--port needs a device path or a network address, for example --port "
+                             "/dev/ttyUSB0";
             }
         } else {
             line.error = "unknown option " + arg;
@@ -57,7 +59,8 @@ std::string CommandLineUsage() {
     return "Usage: t8hostlink [options] [file]\n"
            "Desktop host for the T8 device programmer.\n\n"
            "  file               a data file to download or examine, or a .t8b batch file to run\n"
-           "  -p, --port PATH    the T8's serial device, e.g. /dev/ttyUSB0 or a simulator's pty\n"
+           "  -p, --port PATH    the T8's serial device, e.g. /dev/ttyUSB0 or a simulator's pty,\n"
+           "                     or a network port: rfc2217://HOST:PORT, tcp://HOST:PORT\n"
            "      --no-splash    start without the splash picture\n"
            "      --no-reconnect do not reopen the device by itself when it comes back after\n"
            "                     it was unplugged (this run only)\n"

@@ -13,6 +13,12 @@ enum class LinkErrorKind {
     PermissionDenied, // EACCES, EPERM: the device's group decides
     NotATerminal,     // it opened but is no serial device (ENOTTY)
     Settings,         // it opened, but the driver refused the line settings
+    BadAddress,       // a network address that cannot be used (no port, port out of range)
+    NameNotFound,     // the host's name is not known
+    Refused,          // the host answered, but nothing accepts connections at the port
+    Unreachable,      // no route to the host
+    TimedOut,         // the host did not answer in time
+    ClosedByServer,   // connected, but the server ended the connection at once
     Other,
 };
 

@@ -1,5 +1,6 @@
 #include "link/LinkNotices.h"
 
+#include "link/NetAddress.h"
 #include "link/PermissionHint.h"
 #include "link/PortFactory.h"
 
@@ -34,6 +35,8 @@ std::string OpenFailureText(const std::string& name, const std::string& path,
         text += "\n\nNo device is mapped to this port number.";
     } else if (error.kind == LinkErrorKind::Unsupported) {
         text += "\n\n" + path + ": " + UnservedAddressReason(path);
+    } else if (const std::string reason = NetworkFailureReason(path, error); !reason.empty()) {
+        text += "\n\n" + path + ": " + reason;
     } else if (error.systemError != 0) {
         text += "\n\n" + path + ": " + std::generic_category().message(error.systemError);
         if (const std::string hint = PermissionHint(path, error); !hint.empty()) {
@@ -41,6 +44,28 @@ std::string OpenFailureText(const std::string& name, const std::string& path,
         }
     }
     return text;
+}
+
+std::string NetworkFailureReason(const std::string& address, const LinkError& error) {
+    const NetAddress parsed = ParseNetAddress(address);
+    const std::string host = parsed.host.empty() ? address : parsed.host;
+    switch (error.kind) {
+    case LinkErrorKind::BadAddress:
+        return parsed.problem;
+    case LinkErrorKind::NameNotFound:
+        return "the name " + host + " was not found";
+    case LinkErrorKind::Refused:
+        return host + " refused the connection: nothing serves port " +
+               std::to_string(parsed.port) + " there";
+    case LinkErrorKind::Unreachable:
+        return host + " cannot be reached from this computer";
+    case LinkErrorKind::TimedOut:
+        return host + " did not answer in time";
+    case LinkErrorKind::ClosedByServer:
+        return "the server closed the connection";
+    default:
+        return {};
+    }
 }
 
 LinkNotice LostNotice(const std::string& path, bool awaited, const std::string& notes) {

@@ -19,6 +19,9 @@ struct LinkNotice {
 [[nodiscard]] std::string OpenFailureText(const std::string& name, const std::string& path,
                                           const LinkError& error,
                                           const std::string& frameProblem = {});
+// Why a network address could not be connected, in the operator's words; empty when `error` is
+// no failure of the network's own.
+[[nodiscard]] std::string NetworkFailureReason(const std::string& address, const LinkError& error);
 // The device at `path` hung up; `awaited` when it is watched for and will be reopened.
 // `notes`: what the hang-up did to running transfers, a line each, shown under it.
 [[nodiscard]] LinkNotice LostNotice(const std::string& path, bool awaited,

@@ -1,5 +1,6 @@
 #include "link/PortFactory.h"
 
+#include "link/NetworkPort.h"
 #include "link/SerialPort.h"
 
 #include <algorithm>
@@ -20,9 +21,16 @@ std::unique_ptr<PortInterface> MakeSerialPort() {
     return std::make_unique<SerialPort>();
 }
 
+std::unique_ptr<PortInterface> MakeNetworkPort() {
+    return std::make_unique<NetworkPort>();
+}
+
 // One row a kind of port.
 constexpr PortKind kPortKinds[] = {
     {"", MakeSerialPort},
+    {"rfc2217", MakeNetworkPort},
+    {"tcp", MakeNetworkPort},
+    {"socket", MakeNetworkPort}, // another name for tcp, as other serial tools write it
 };
 
 constexpr std::string_view kSchemeEnd = "://";
@@ -30,6 +38,15 @@ constexpr std::string_view kSchemeEnd = "://";
 // ASCII only: the locale must not decide what an address is.
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Schemes are compared without regard to case (RFC 3986).
+std::string Lowercase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return lower;
 }
 
 // RFC 3986: a letter, then letters, digits, '+', '-' and '.'.
@@ -56,7 +73,7 @@ std::unique_ptr<PortInterface> MakePort(const std::string& address) {
     if (address.empty()) {
         return nullptr;
     }
-    const std::string_view scheme = AddressScheme(address);
+    const std::string scheme = Lowercase(AddressScheme(address));
     for (const PortKind& kind : kPortKinds) {
         if (kind.scheme == scheme) {
             return kind.make();
@@ -67,7 +84,8 @@ std::unique_ptr<PortInterface> MakePort(const std::string& address) {
 
 std::string UnservedAddressReason(const std::string& address) {
     return "addresses of the kind \"" + std::string(AddressScheme(address)) +
-           "://\" are not supported; name a serial device, such as /dev/ttyUSB0";
+           "://\" are not supported; name a serial device, such as /dev/ttyUSB0, or a network "
+           "port, such as rfc2217://HOST:PORT";
 }
 
 OpenedPort OpenAddress(const PortFactory& factory, const std::string& address) {

@@ -1,16 +1,41 @@
 #include "link/Reconnector.h"
 
+#include "link/NetAddress.h"
+
+#include <chrono>
 #include <utility>
 #include <vector>
 
 namespace t8 {
 
-Reconnector::Reconnector(TryOpen tryOpen_) : tryOpen(std::move(tryOpen_)) {}
+namespace {
+
+std::uint64_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+} // namespace
+
+Reconnector::Reconnector(TryOpen tryOpen_, ClockMs clockMs_)
+    : tryOpen(std::move(tryOpen_)), clockMs(std::move(clockMs_)) {
+    if (!clockMs) {
+        clockMs = SteadyMilliseconds;
+    }
+}
 
 bool Reconnector::Await(const DeviceIdentity& identity_) {
     identity = identity_;
     retriesLeft = 0;
     awaiting = false;
+    backoff.Stop();
+    if (IsNetworkAddress(identity.namedPath)) {
+        watch.Stop();
+        backoff.Start(clockMs());
+        awaiting = true;
+        return true;
+    }
     if (!CanComeBack(identity)) {
         return false; // a pty named by its number: that number will be another's
     }
@@ -30,6 +55,7 @@ bool Reconnector::Await(const DeviceIdentity& identity_) {
 void Reconnector::Cancel() {
     awaiting = false;
     retriesLeft = 0;
+    backoff.Stop();
     watch.Stop();
 }
 
@@ -48,8 +74,23 @@ bool Reconnector::OnRetryTimer() {
     if (!RetryPending()) {
         return false;
     }
+    if (backoff.Active()) {
+        return OnBackoffTimer();
+    }
     --retriesLeft;
     return Attempt();
+}
+
+bool Reconnector::OnBackoffTimer() {
+    const std::uint64_t now = clockMs();
+    if (!backoff.Due(now)) {
+        return false;
+    }
+    if (Attempt()) {
+        return true;
+    }
+    backoff.Failed(clockMs()); // counted from the attempt's end: a slow refusal is no retry storm
+    return false;
 }
 
 bool Reconnector::Attempt() {

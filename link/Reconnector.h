@@ -2,7 +2,9 @@
 
 #include "link/DeviceIdentity.h"
 #include "link/DeviceWatch.h"
+#include "link/RetryBackoff.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -12,7 +14,8 @@ namespace t8 {
 // by its identity; since a node can appear before udev lets us open it (or while a program that
 // probes new devices holds it), it tries again on a short timer a few times, then waits for the
 // next event. It owns no timer: the owner runs one while RetryPending() and calls
-// OnRetryTimer(), and calls OnWatchEvent() when Fd() is readable.
+// OnRetryTimer(), and calls OnWatchEvent() when Fd() is readable. A network address has no file
+// events: it is tried on the retry timer with a growing wait between attempts (RetryBackoff).
 class Reconnector {
 public:
     static constexpr int kRetryMs = 250;
@@ -20,7 +23,10 @@ public:
     // Opens the device at the path with the link's settings; true when it is connected again.
     using TryOpen = std::function<bool(const std::string& path)>;
 
-    explicit Reconnector(TryOpen tryOpen);
+    // Milliseconds of a steady clock; tests give a manual one.
+    using ClockMs = std::function<std::uint64_t()>;
+
+    explicit Reconnector(TryOpen tryOpen, ClockMs clockMs = {});
 
     [[nodiscard]] int Fd() const { return watch.Fd(); }
     // The device is gone: wait for it. False when the system cannot tell of its return.
@@ -33,12 +39,17 @@ public:
     bool OnWatchEvent();
     // The retry timer fired. True when the device was opened again.
     bool OnRetryTimer();
-    [[nodiscard]] bool RetryPending() const { return awaiting && retriesLeft > 0; }
+    [[nodiscard]] bool RetryPending() const {
+        return awaiting && (retriesLeft > 0 || backoff.Active());
+    }
 
 private:
     bool Attempt();
+    bool OnBackoffTimer();
 
     TryOpen tryOpen;
+    ClockMs clockMs;
+    RetryBackoff backoff;
     DeviceWatch watch;
     DeviceIdentity identity;
     bool awaiting = false;

@@ -126,6 +126,7 @@ int SerialLink::OpenPort() {
     } else if (resume && ReconnectWanted() && reconnector.Await(AwaitedIdentity(path))) {
         awaitedPath = path;
         ShowStatus(WaitingStatus(path));
+        ui.SetReconnectTimer(reconnector.RetryPending()); // a network port retries on a timer
     }
     return result;
 }
@@ -380,6 +381,7 @@ void SerialLink::ReportHangUp() {
     ui.StopViewTimer(); // as after a close: nothing is left for it to do
     // no message box: the window stays usable while the device is away
     const bool awaited = ReconnectWanted() && reconnector.Await(identity);
+    ui.SetReconnectTimer(reconnector.RetryPending()); // a network port retries on a timer
     awaitedPath = path;
     const LinkNotice notice = LostNotice(path, awaited, notes);
     ShowStatus(notice.status);

@@ -63,9 +63,9 @@ has out ',"completed":false}]'
 has log "tx: $DIR/big.hex "
 has err "was lost"
 run 3 --port "$DIR/no-such-tty" "$DIR/enter.t8b"
-mkdir "$DIR/tcp:" && ln -s /dev/null "$DIR/tcp:/bench:4000"
-(cd "$DIR" && run 3 --port tcp://bench:4000 "$DIR/enter.t8b") || exit 1
-has err 'cannot open the port tcp://bench:4000: addresses of the kind "tcp://" are not supported'
+mkdir "$DIR/ftp:" && ln -s /dev/null "$DIR/ftp:/bench:4000"
+(cd "$DIR" && run 3 --port ftp://bench:4000 "$DIR/enter.t8b") || exit 1
+has err 'cannot open the port ftp://bench:4000: addresses of the kind "ftp://" are not supported'
 
 # 4: a TX file that is not there, an RX file that cannot be written, a batch file missing: found
 # before the port is opened, so nothing is typed

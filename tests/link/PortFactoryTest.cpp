@@ -3,6 +3,7 @@
 #include "tests/support/TempFolder.h"
 
 #include "link/LinkError.h"
+#include "link/NetworkPort.h"
 #include "link/PortFactory.h"
 #include "link/SerialLink.h"
 #include "link/SerialPort.h"
@@ -60,8 +61,7 @@ TEST(PortFactoryTest, AnAddressWithASchemeNoPortServesIsRefusedNotOpenedAsAPath)
         ASSERT_NE(asPath.port, nullptr) << "the path itself opens";
         EXPECT_EQ(asPath.error, LinkError{});
     }
-    for (const char* address :
-         {"tcp://host:4000", "rfc2217://host:4000", "TCP://host:4000", "x-y+z.1://host"}) {
+    for (const char* address : {"ftp://host:4000", "rfc2218://host:4000", "x-y+z.1://host"}) {
         EXPECT_EQ(MakePort(address), nullptr) << address;
         const OpenedPort opened = OpenAddress(MakePort, address);
         EXPECT_EQ(opened.port, nullptr) << address;
@@ -115,20 +115,30 @@ TEST(LinkErrorTest, EachErrnoOfAnOpenHasItsKind) {
     EXPECT_EQ(LinkError::FromErrno(0), LinkError{});
 }
 
+TEST(PortFactoryTest, NetworkAddressesInAnyCaseMakeANetworkPort) {
+    for (const char* address : {"rfc2217://host:4000", "tcp://[::1]:4000", "socket://h:1",
+                                "RFC2217://host:4000", "Tcp://host", "tcp://"}) {
+        const auto port = MakePort(address);
+        ASSERT_NE(port, nullptr) << address;
+        EXPECT_NE(dynamic_cast<NetworkPort*>(port.get()), nullptr) << address;
+    }
+}
+
 // The link opens through MakePort when given no factory of its own.
 TEST(PortFactoryTest, TheLinkTellsTheOperatorOfAnAddressNoPortServes) {
     RecordingUi ui;
     RecordingTarget target;
     SerialLink link(ui, target);
     ASSERT_EQ(link.CreateLinkRecord(), 1);
-    link.SetPortOverride("rfc2217://bench-7:4000");
+    link.SetPortOverride("ftp://bench-7:4000");
     EXPECT_EQ(link.OpenPort(), 0);
     EXPECT_EQ(link.LastOpenError(), (LinkError{LinkErrorKind::Unsupported, 0}));
     EXPECT_EQ(link.OpenFailureMessage(),
-              "Cannot create connection via port rfc2217://bench-7:4000!\n"
-              "rfc2217://bench-7:4000 don't exist or is used by another application.\n\n"
-              "rfc2217://bench-7:4000: addresses of the kind \"rfc2217://\" are not supported; "
-              "name a serial device, such as /dev/ttyUSB0");
+              "Cannot create connection via port ftp://bench-7:4000!\n"
+              "ftp://bench-7:4000 don't exist or is used by another application.\n\n"
+              "ftp://bench-7:4000: addresses of the kind \"ftp://\" are not supported; "
+              "name a serial device, such as /dev/ttyUSB0, or a network port, such as "
+              "rfc2217://HOST:PORT");
 
     PtyPair pty;
     ASSERT_TRUE(pty.Ok());

@@ -36,6 +36,8 @@ protected:
     void TearDown() override {
         EXPECT_TRUE(modals.unexpected.isEmpty()) << modals.unexpected.join(", ").toStdString();
     }
+    // The port the window is started on (--port).
+    [[nodiscard]] virtual std::string PortAddress() { return pty.SlavePath(); }
     // The frame with its view and the port open, not shown yet.
     void Create() {
         ASSERT_TRUE(pty.Ok());
@@ -46,7 +48,7 @@ protected:
         QObject::connect(frame.get(), &CMainFrame::CommandTriggered, view,
                          &CProgTermView::OnCommand);
         frame->resize(800, 500);
-        ASSERT_EQ(view->OnCreate(pty.SlavePath()), 0);
+        ASSERT_EQ(view->OnCreate(PortAddress()), 0);
     }
     void Show() {
         frame->show();

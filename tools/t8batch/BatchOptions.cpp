@@ -86,7 +86,9 @@ constexpr std::array<OptionEntry, 15> kOptions{{
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.port = v;
          o.ports.push_back(v);
-         return v.empty() ? "--port needs a device path, for example --port /dev/ttyUSB0" : "";
+         return v.empty() ? "--port needs a device path or a network address, for example --port "
+                            "/dev/ttyUSB0"
+                          : "";
      }},
     {"--baud", true, SetBaud},
     {"--timeout", true, SetTimeout},
@@ -180,7 +182,9 @@ std::string BatchUsage() {
 Runs a T8 batch file (.t8b) on the T8 without a window, for production lines and scripts:
 the same executor, transfers and receive checks as T8HostLink's Execute batch file.
 
-  --port DEVICE      the T8's serial device (default: the port of T8HostLink's settings);
+  --port DEVICE      the T8's serial device (default: the port of T8HostLink's settings),
+                     or a network port: rfc2217://HOST:PORT (line settings travel with the
+                     bytes) or tcp://HOST:PORT (bytes only, the server's line settings);
                      given several times, or as a pattern such as
                      '/dev/serial/by-path/*-port0', the batch runs on every port at once
   --baud RATE        line rate for this run (other line settings come from the settings)

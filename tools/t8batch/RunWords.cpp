@@ -1,6 +1,7 @@
 #include "tools/t8batch/RunWords.h"
 
 #include "batch/BatchExecutor.h"
+#include "link/LinkNotices.h"
 #include "link/PermissionHint.h"
 #include "link/PortFactory.h"
 
@@ -20,6 +21,9 @@ std::string OpenFailureReason(const std::string& path, const LinkError& error) {
     case LinkErrorKind::Unsupported:
         return UnservedAddressReason(path);
     default:
+        if (std::string reason = NetworkFailureReason(path, error); !reason.empty()) {
+            return reason;
+        }
         return std::strerror(error.systemError);
     }
 }
