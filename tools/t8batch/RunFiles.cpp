@@ -153,6 +153,7 @@ RunPlan PlanRun(const BatchOptions& options) {
         return receive ? RxFileProblem(path) : TxFileProblem(path);
     });
     plan.outputsProblem = OutputsProblem(options, files);
+    plan.files = std::move(files);
     return plan;
 }
 
