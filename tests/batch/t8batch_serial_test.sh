@@ -66,6 +66,22 @@ run 0 --port "$PTY" --timeout 10 --serial "$DIR/serial.txt" "$DIR/job.t8b"
 printf 'T8 :\r\nTX part.hex RE:\r\nKEY\r\n' > "$DIR/key.t8b"
 run 5 --port "$PTY" --timeout 10 --key fail --serial "$DIR/serial.txt" "$DIR/key.t8b"
 [ "$(key returned)" = 1002 ] || { cat "$DIR/serial.txt"; fail "a stopped run keeps its number"; }
+# SIGTERM while the run waits at its KEY pause: 5, and 1002 is handed back again.
+mkfifo "$DIR/keys"
+exec 3<> "$DIR/keys" # standard input stays open: the pause waits
+rm -f "$DIR/log"
+timeout 60 "$T8BATCH" --port "$PTY" --timeout 10 --key wait --serial "$DIR/serial.txt" \
+    --log "$DIR/log" "$DIR/key.t8b" < "$DIR/keys" > /dev/null 2>&1 &
+RUN=$!
+wait_log "line 3: KEY"
+kill -TERM "$RUN"
+status=0
+wait "$RUN" || status=$?
+exec 3>&-
+[ "$status" -eq 5 ] || fail "SIGTERM at the pause gave $status, not 5"
+has log "serial: 1002 handed back to $DIR/serial.txt"
+[ "$(key returned)" = 1002 ] && [ -z "$(key reserved)" ] ||
+    { cat "$DIR/serial.txt"; fail "a run stopped by SIGTERM keeps its number"; }
 
 # No data at the address, or a file that cannot be used: 4 before a key is typed, no number.
 cp "$DIR/serial.txt" "$DIR/serial.before"
