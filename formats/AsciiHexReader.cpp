@@ -22,6 +22,7 @@ bool AsciiHexReader::Read() {
             return false; // any other character, 0x80 and above included
         }
         image.MarkRecordSeen(TransferFormat::FormatAscii);
+        NoteSpan({counter, 1, source.Position() - 1, 0, SpanDigits::HexPairs, SpanChecksum::None});
         // The second character is taken whatever it is; a non-digit, or the end of the file
         // after a lone digit, counts as the digit 0.
         const int second = source.Next();

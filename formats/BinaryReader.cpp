@@ -17,6 +17,8 @@ bool BinaryReader::Read() {
             break;
         }
         image.Load(address, block.data(), got);
+        NoteSpan({address, static_cast<std::uint32_t>(got), address, 0, SpanDigits::Raw,
+                  SpanChecksum::None});
         address += static_cast<std::uint32_t>(got);
         UpdateProgress();
         if (image.StopRequested()) {

@@ -28,15 +28,16 @@ using enum TransferFormat;
 // clang-format off
 constexpr std::array<FormatInfo, 5> kFormats{{
     {FormatTek, "TEK", 0, "File recognized as TEKTRONIX HEX file.", "Receive TEKTRONIX format.",
-     &Make<TekHexReader>, &TekStreamCheck::Make, false},
+     &Make<TekHexReader>, &TekStreamCheck::Make, false, &WriteTekHex},
     {FormatMotorola, "MOTOROLA", 1, "File recognized as MOTOROLA S file.",
-     "Receive MOTOROLA format.", &Make<MotorolaReader>, &MotorolaStreamCheck::Make, false},
+     "Receive MOTOROLA format.", &Make<MotorolaReader>, &MotorolaStreamCheck::Make, false,
+     &WriteMotorola},
     {FormatIntel, "INTEL", 3, "File recognized as Intel HEX file.", "Receive INTELHEX format.",
-     &Make<IntelHexReader>, &IntelStreamCheck::Make, false},
+     &Make<IntelHexReader>, &IntelStreamCheck::Make, false, &WriteIntelHex},
     {FormatAscii, "ASCII", 4, "File recognized as ASCII HEX file.", "Receive ASCII format.",
-     &Make<AsciiHexReader>, &AsciiStreamCheck::Make, true},
+     &Make<AsciiHexReader>, &AsciiStreamCheck::Make, true, &WriteAsciiHex},
     {FormatBinary, "BINARY", 2, "File recognized as BINARY file.", "Receive BINARY format.",
-     &Make<BinaryReader>, nullptr, true},
+     &Make<BinaryReader>, nullptr, true, &WriteBinary},
 }};
 // clang-format on
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/ByteSource.h"
+#include "formats/ImageWriter.h"
 #include "formats/MemoryImage.h"
 #include "formats/ProgressMeter.h"
 #include "formats/TransferFormat.h"
@@ -20,9 +21,10 @@ using ReaderFactory = std::unique_ptr<ReaderBase> (*)(MemoryImage& image, ByteSo
                                                       const ProgressFn& progress);
 
 // Everything the program knows of a data format, in one row: the recogniser tries the rows'
-// readers in table order, the device's answer is matched against their keywords, a receive
-// shows the row's text and runs its check, and a send is confirmed by the timer's Enter unless
-// the row wants an address from the operator. Adding a format is a reader, a check and a row.
+// readers in table order, a stamp or a conversion writes with its writer, the device's answer is
+// matched against their keywords, a receive shows the row's text and runs its check, and a send is
+// confirmed by the timer's Enter unless the row wants an address from the operator. Adding a format
+// is a reader, a check and a row.
 struct FormatInfo {
     TransferFormat format;
     std::string_view keyword;        // the device's word for it in its answers ("INTEL")
@@ -32,6 +34,7 @@ struct FormatInfo {
     ReaderFactory makeReader;
     StreamCheckFactory makeCheck; // nullptr: no check (binary data)
     bool addressPrompt;           // a send waits for the operator to type the address
+    ImageWriterFn writeImage;     // an image as a file of this format
 };
 
 // The rows, in the order a file is tried: Tektronix, Motorola, Intel, ASCII hex, binary.

@@ -49,6 +49,7 @@ ReaderBase::RecordEnd IntelHexReader::ReadData(std::uint32_t count, std::uint32_
     PlaceRecord(address);
     std::uint32_t sum = count + (offset & 0xFFU) + (offset >> 8);
     std::uint32_t digits = 0;
+    const std::uint64_t dataOffset = source.Position();
     if (LoadDataBytes(address, count, sum, digits) < count) {
         return RecordEnd::EndInput;
     }
@@ -65,6 +66,7 @@ ReaderBase::RecordEnd IntelHexReader::ReadData(std::uint32_t count, std::uint32_
         return FailRecord(message);
     }
     NoteDataEnd(address, count);
+    NoteHexRecord(address, count, dataOffset, SpanChecksum::NegatedValueSum);
     return RecordEnd::Continue;
 }
 

@@ -71,6 +71,7 @@ ReaderBase::RecordEnd MotorolaReader::ReadData(std::uint32_t addressBytes) {
     std::uint32_t sum = count + (address & 0xFFU) + ((address >> 8) & 0xFFU) + (address >> 16);
     const std::uint32_t dataCount = count - addressBytes - 1;
     std::uint32_t digits = 0;
+    const std::uint64_t dataOffset = source.Position();
     if (LoadDataBytes(address, dataCount, sum, digits) < dataCount) {
         return RecordEnd::EndInput;
     }
@@ -93,6 +94,7 @@ ReaderBase::RecordEnd MotorolaReader::ReadData(std::uint32_t addressBytes) {
         return FailRecord(message);
     }
     NoteDataEnd(address, dataCount);
+    NoteHexRecord(address, dataCount, dataOffset, SpanChecksum::NegatedValueSum);
     return RecordEnd::Continue;
 }
 

@@ -3,6 +3,7 @@
 #include "formats/ByteSource.h"
 #include "formats/MemoryImage.h"
 #include "formats/ProgressMeter.h"
+#include "formats/RecordSpans.h"
 
 #include <algorithm>
 #include <array>
@@ -30,6 +31,8 @@ public:
 
     // True when the source is of this reader's format and was read without error.
     [[nodiscard]] virtual bool Read() = 0;
+    // Notes where the data records that touch the watched range lie in the file.
+    void WatchSpans(RecordSpans* spans_) { spans = spans_; }
 
 protected:
     enum class CharClass : std::uint8_t { Reject, Skip, RecordStart, EndInput };
@@ -75,6 +78,17 @@ protected:
     // placed the base at.
     void FinishInput();
     void UpdateProgress() { meter.Update(source.Position()); }
+    void NoteSpan(const RecordSpan& span) {
+        if (spans != nullptr) {
+            spans->Note(span);
+        }
+    }
+    // A complete hex record whose checksum's digits follow its data.
+    void NoteHexRecord(std::uint32_t address, std::uint32_t count, std::uint64_t dataOffset,
+                       SpanChecksum checksum) {
+        NoteSpan({address, count, dataOffset, dataOffset + std::uint64_t{count} * 2,
+                  SpanDigits::HexPairs, checksum});
+    }
 
     MemoryImage& image;
     ByteSource& source;
@@ -89,6 +103,7 @@ private:
     void RaiseEndAddress();
 
     ProgressMeter meter;
+    RecordSpans* spans = nullptr;
     std::uint64_t lastDataEnd = 0;
     bool loadedData = false;
 };

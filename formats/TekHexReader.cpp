@@ -62,6 +62,7 @@ ReaderBase::RecordEnd TekHexReader::ReadStandard() {
     std::uint32_t values = 0;
     std::uint32_t sum2 = 0;
     std::uint32_t checksum2 = 0;
+    const std::uint64_t dataOffset = source.Position();
     if (LoadDataBytes(address, count, values, sum2) < count || !ReadHex(2, checksum2)) {
         return RecordEnd::EndInput;
     }
@@ -69,10 +70,13 @@ ReaderBase::RecordEnd TekHexReader::ReadStandard() {
         return FailRecord(ChecksumMessage(2, address, checksum2, sum2 & 0xFFU));
     }
     NoteDataEnd(address, count);
+    NoteHexRecord(address, count, dataOffset, SpanChecksum::DigitSum);
     return RecordEnd::Continue;
 }
 
 ReaderBase::RecordEnd TekHexReader::ReadExtended() {
+    // The checksum's digits follow the '%', the two length digits and the type.
+    const std::uint64_t checksumOffset = source.Position() + 3;
     std::uint32_t length = 0;
     if (!ReadHex(2, length)) {
         return RecordEnd::EndInput;
@@ -96,10 +100,13 @@ ReaderBase::RecordEnd TekHexReader::ReadExtended() {
     const std::uint32_t dataCount = (length - kExtendedOverhead - addressDigits) / 2;
     std::uint32_t values = 0;
     std::uint32_t digits = 0;
+    const std::uint64_t dataOffset = source.Position();
     if (LoadDataBytes(address, dataCount, values, digits) < dataCount) {
         return RecordEnd::EndInput;
     }
     NoteDataEnd(address, dataCount);
+    NoteSpan({address, dataCount, dataOffset, checksumOffset, SpanDigits::HexPairs,
+              SpanChecksum::CharSum});
     return RecordEnd::Continue;
 }
 

@@ -55,7 +55,7 @@ std::string SetStep(BatchOptions& o, const std::string& v) {
 template <std::string BatchOptions::*Path>
 std::string SetPath(BatchOptions& o, const std::string& v) {
     o.*Path = v;
-    return v.empty() ? "--log, --record and --junit each need a file name" : "";
+    return v.empty() ? "--log, --record, --junit and --serial each need a file name" : "";
 }
 
 std::string SetKey(BatchOptions& o, const std::string& v) {
@@ -81,7 +81,7 @@ std::string SetCheckPort(BatchOptions& o, const std::string& v) {
     return v.empty() ? "--check-port needs a device, for example --check-port /dev/ttyUSB0" : "";
 }
 
-constexpr std::array<OptionEntry, 15> kOptions{{
+constexpr std::array<OptionEntry, 16> kOptions{{
     {"--port", true,
      [](BatchOptions& o, const std::string& v) -> std::string {
          o.port = v;
@@ -103,6 +103,7 @@ constexpr std::array<OptionEntry, 15> kOptions{{
     {"--log", true, SetPath<&BatchOptions::logPath>},
     {"--record", true, SetPath<&BatchOptions::recordPath>},
     {"--junit", true, SetPath<&BatchOptions::junitPath>},
+    {"--serial", true, SetPath<&BatchOptions::serialPath>},
     {"--json", false, SetFlag<&BatchOptions::json>},
     {"--check", false, SetFlag<&BatchOptions::check>},
     {"--check-port", true, SetCheckPort},
@@ -177,7 +178,7 @@ bool AsksForJson(const std::vector<std::string>& args) {
 std::string BatchUsage() {
     return R"(Usage: t8batch [--port DEVICE]... [--baud RATE] [--timeout SECONDS] [--deadline SECONDS]
                [--step MS] [--fail-on TEXT]... [--key continue|fail|wait] [--log FILE]
-               [--record FILE] [--junit FILE] [--json] [--check] FILE
+               [--record FILE] [--junit FILE] [--serial FILE] [--json] [--check] FILE
        t8batch --check-port DEVICE
 Runs a T8 batch file (.t8b) on the T8 without a window, for production lines and scripts:
 the same executor, transfers and receive checks as T8HostLink's Execute batch file.
@@ -207,6 +208,8 @@ the same executor, transfers and receive checks as T8HostLink's Execute batch fi
                      its SHA-256, the result; several runs may share FILE
   --junit FILE       write a JUnit XML report: a test case for each T8, CMD, TX and RX line
                      run, the failure on the line that failed
+  --serial FILE      write a serial number into every TX file's image as it is sent (the
+                     files on disk never change); FILE holds key = value lines (below)
   --json             print one JSON object on the last line of standard output at the end
   --check            check the file for script errors, and its TX and RX files, without
                      opening the port
@@ -232,6 +235,22 @@ readback.ttyUSB0.hex); each port appends its own --record line and has its own t
 status, message, elapsed); --json prints one object with the result and every port's report.
 The exit status is that of the first port, in the order given, that failed.
 
+Serial numbers (--serial FILE): FILE is written once by the engineer, for instance
+    next = 1000
+    step = 1
+    address = 0x7FF0
+    bytes = 4
+    encoding = little   # little, big, bcd, or ascii (decimal digits, zero-padded)
+Each TX file is read in its own format (Intel HEX, Motorola S, Tektronix, ASCII hex, binary),
+the number written at address in the records that hold it (their layout and address records
+stay as they are), and the result sent. The address range must hold data in every TX file,
+else the run stops with 4 before any key is typed. The number is taken under a lock when the
+run starts (a handed-back number first, else next, which moves on by step) and noted in FILE
+as reserved; a run that ends with 0 keeps it, any other end adds it to the returned list,
+used first by the next run. The record, the JSON report and the log name the number. Two
+runs sharing FILE never take the same number.
+  t8batch --port /dev/ttyUSB0 --serial serial.txt --record runs.jsonl burn.t8b
+
 Exit status:
   0   the batch ended normally
   1   device failure: a --fail-on text arrived, or a receive's stream check found errors or
@@ -239,7 +258,8 @@ Exit status:
   2   timeout: no prompt within --timeout, a TX or RX without progress, or --deadline passed
   3   the port could not be opened, or the device went away; --check-port found a problem
   4   a file could not be read (the batch file, a TX file: missing, empty or not a regular
-      file) or written (an RX file, the log, the JUnit report, the record)
+      file) or written (an RX file, the log, the JUnit report, the record), or the serial
+      number cannot be used (FILE unsound, a TX file without data at its address)
   5   aborted: a KEY line with --key fail, standard input ended at a KEY pause, SIGINT,
       SIGTERM or SIGHUP (the port is closed cleanly, what was received is kept)
   64  usage error

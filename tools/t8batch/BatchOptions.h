@@ -33,6 +33,7 @@ struct BatchOptions {
     std::string logPath;
     std::string recordPath; // JSON Lines, one line appended per run
     std::string junitPath;
+    std::string serialPath; // the serial-number file; empty: no number is written
     bool json = false;
     bool check = false;
     std::string checkPort; // --check-port: the device the port doctor looks at; no run

@@ -64,6 +64,9 @@ BatchRun::BatchRun(const BatchOptions& options_, std::string version_, PortSeat 
     loop.Add(viewTimer);
     loop.Add(deadlineTimer);
     loop.SetHandler([this](const EventLoop::Events& events) { OnEvents(events); });
+    if (!options.serialPath.empty()) {
+        serial = std::make_unique<SerialRun>(options.serialPath);
+    }
 }
 
 BatchRun::~BatchRun() = default;
@@ -123,8 +126,46 @@ bool BatchRun::Start() {
         Stop(refusal->first, refusal->second);
         return false;
     }
+    if (!StartSerial(plan.files.tx)) {
+        return false;
+    }
     executor.OpenText(std::move(plan.text), options.file);
     return true;
+}
+
+// Every TX file must take the number before one is reserved; a number reserved is handed
+// back by Finish whatever stops the run.
+bool BatchRun::StartSerial(const std::vector<std::string>& txFiles) {
+    if (!serial) {
+        return true;
+    }
+    std::string problem = serial->Check(txFiles);
+    if (problem.empty()) {
+        problem = serial->Start(txFiles);
+    }
+    report.serial = serial->Reservation().Number();
+    if (report.serial) {
+        transcript.Note("serial: " + serial->Describe() + " from " + options.serialPath);
+    }
+    if (!problem.empty()) {
+        Stop(RunResult::FileError, "--serial: " + problem);
+        return false;
+    }
+    return true;
+}
+
+void BatchRun::FinishSerial() {
+    if (!serial || !report.serial) {
+        return;
+    }
+    const bool passed = report.result == RunResult::Ok;
+    const std::string problem = serial->Finish(passed);
+    transcript.Note("serial: " + std::to_string(*report.serial) +
+                    (passed ? " kept by the part" : " handed back to " + options.serialPath) +
+                    (problem.empty() ? "" : " failed: " + problem));
+    if (!problem.empty()) {
+        std::fprintf(stderr, "t8batch: --serial: %s\n", problem.c_str());
+    }
 }
 
 bool BatchRun::OpenLink() {
@@ -321,6 +362,7 @@ void BatchRun::Finish() {
     if (!report.steps.empty()) {
         report.steps.back().endMs = report.elapsedMs;
     }
+    FinishSerial();
     if (!outputsRefused) {
         BatchOptions outputs = options;
         if (seat.InGang()) {

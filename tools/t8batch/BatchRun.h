@@ -13,12 +13,14 @@
 #include "tools/t8batch/TappedPort.h"
 #include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
+#include "tools/t8batch/serial/SerialRun.h"
 #include "transfer/TransferMessages.h"
 #include "transfer/TransferProgress.h"
 #include "transfer/TransferTimer.h"
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace t8 {
@@ -85,7 +87,7 @@ public:
     [[nodiscard]] bool PromptSeen() const override;
     void ClearPromptSeen() override;
     RawSendResult SendFileRaw(const std::string& path) override {
-        return transfers.SendFileRaw(path);
+        return transfers.SendFileRaw(path, serial ? serial->SendPath(path) : path);
     }
     [[nodiscard]] std::string TxFileProblem(const std::string& path) const override;
     void PrepareBatchReceive(const std::string& name) override;
@@ -97,6 +99,8 @@ public:
 private:
     [[nodiscard]] bool Start();
     [[nodiscard]] bool StopSignalled();
+    [[nodiscard]] bool StartSerial(const std::vector<std::string>& txFiles);
+    void FinishSerial();
     [[nodiscard]] bool OpenLink();
     void OnEvents(const EventLoop::Events& events);
     void OnDeviceText(const std::uint8_t* bytes, std::size_t count);
@@ -140,6 +144,7 @@ private:
     std::uint64_t waitStartMs = 0;
     bool waiting = false;
     RunTransfers transfers;
+    std::unique_ptr<SerialRun> serial; // --serial
 };
 
 } // namespace t8

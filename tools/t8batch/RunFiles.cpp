@@ -156,6 +156,7 @@ RunPlan PlanRun(const BatchOptions& options, const std::string& portName) {
         return receive ? RxFileProblem(path) : TxFileProblem(path);
     });
     plan.outputsProblem = OutputsProblem(options, files);
+    plan.files = std::move(files);
     return plan;
 }
 

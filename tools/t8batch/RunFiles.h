@@ -48,6 +48,7 @@ struct RunPlan {
     std::string readError; // why the batch file could not be read; empty when it was
     ScriptCheck check;
     std::string outputsProblem; // empty when the outputs can be used
+    RunFileSet files;
 };
 // On a gang's port, its RX files carry the port's name (`portName`).
 [[nodiscard]] RunPlan PlanRun(const BatchOptions& options, const std::string& portName = {});

@@ -67,6 +67,10 @@ std::string Received(const std::vector<ReceivedFile>& files, bool hashes) {
     return json + "]";
 }
 
+std::string Serial(const std::optional<std::uint64_t>& serial) {
+    return serial ? ",\"serial\":" + std::to_string(*serial) : "";
+}
+
 } // namespace
 
 int ExitCode(RunResult result) {
@@ -82,7 +86,7 @@ std::string RunReport::Json() const {
            ",\"exitCode\":" + std::to_string(ExitCode(result)) + "," +
            JsonField("message", message) + ",\"lines\":" + std::to_string(lines) +
            ",\"elapsedMs\":" + std::to_string(elapsedMs) + ",\"sent\":" + Sent(sent, false) +
-           ",\"received\":" + Received(received, false) + "}";
+           ",\"received\":" + Received(received, false) + Serial(serial) + "}";
 }
 
 std::string RunReport::RecordJson(const std::string& version) const {
@@ -91,7 +95,7 @@ std::string RunReport::RecordJson(const std::string& version) const {
            JsonField("node", device.node) + "," + JsonField("byId", device.byId) + "," +
            JsonField("usbSerial", device.usbSerial) + "},\"batch\":{" + JsonField("file", file) +
            "," + JsonField("sha256", fileSha256) + "},\"sent\":" + Sent(sent, true) +
-           ",\"received\":" + Received(received, true) +
+           ",\"received\":" + Received(received, true) + Serial(serial) +
            ",\"result\":" + JsonString(ResultName(result)) +
            ",\"exitCode\":" + std::to_string(ExitCode(result)) + "," +
            JsonField("message", message) + ",\"elapsedMs\":" + std::to_string(elapsedMs) + "}";

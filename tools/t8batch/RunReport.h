@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,11 +73,12 @@ struct RunReport {
     std::string fileSha256;
     RunDevice device;
     std::vector<RunStep> steps;
-    std::size_t failingLine = 0; // the line running when a failure stopped the run; 0: none
+    std::size_t failingLine = 0;         // the line running when a failure stopped the run; 0: none
+    std::optional<std::uint64_t> serial; // the number written into the TX files (--serial)
 
     // One line of JSON with the keys file, result, exitCode, message, lines, elapsedMs, sent
     // (file, bytes, completed) and received (file, bytes, check, partial, saved, and target
-    // when partial).
+    // when partial); serial after them when the run wrote one.
     [[nodiscard]] std::string Json() const;
     // One line of JSON for --record, with the time, station, version, device and hashes.
     [[nodiscard]] std::string RecordJson(const std::string& version) const;

@@ -104,12 +104,12 @@ std::string RunTransfers::Lost() const {
     return "the connection to the device on " + parts.terminal.Link().DevicePath() + " was lost";
 }
 
-RawSendResult RunTransfers::SendFileRaw(const std::string& path) {
-    parts.transcript.Note("tx: " + path);
-    SentFile sent{path, 0, false, Sha256OfFile(path)};
-    const RawSendResult result = parts.terminal.Transfers().SendFileRaw(path);
+RawSendResult RunTransfers::SendFileRaw(const std::string& path, const std::string& source) {
+    parts.transcript.Note("tx: " + path + (source == path ? "" : " as " + source));
+    SentFile sent{path, 0, false, Sha256OfFile(source)};
+    const RawSendResult result = parts.terminal.Transfers().SendFileRaw(source);
     // The hash names what was sent only if the file stayed as it was while it went out.
-    const bool changed = result.bytes > 0 && Sha256OfFile(path) != sent.sha256;
+    const bool changed = result.bytes > 0 && Sha256OfFile(source) != sent.sha256;
     sent.bytes = result.bytes;
     sent.completed = result.completed && !changed;
     parts.report.sent.push_back(sent);

@@ -58,7 +58,8 @@ public:
 
     // Nothing is typed once the run has its verdict.
     int TypeKey(std::uint8_t key);
-    RawSendResult SendFileRaw(const std::string& path);
+    // Sends `sent` (a stamped copy, or `path` itself) as the TX of `path`.
+    RawSendResult SendFileRaw(const std::string& path, const std::string& sent);
     void PrepareBatchReceive(const std::string& name);
     [[nodiscard]] int Send(DownloadStream& stream);
     [[nodiscard]] int Receive(UploadProgress& progress);
