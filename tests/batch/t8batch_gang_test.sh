@@ -3,7 +3,8 @@
 # there. Each port has its own log, RX file, record line and JUnit testsuite; one port whose
 # device corrupts a record fails, the missing one fails, the others pass; the exit status is
 # that of the first failure in the order given. A stop signal stops every port, each keeping
-# what its receive had so far. Usage: t8batch_gang_test.sh T8BATCH T8SIM
+# what its receive had so far. With --serial every part that passed holds a number of its own.
+# Usage: t8batch_gang_test.sh T8BATCH T8SIM
 set -u
 T8BATCH=$1
 T8SIM=$2
@@ -96,6 +97,36 @@ has out "null: port-error (exit 3) in "
 run 4 --port "$DIR/ports/a-port0" --port "$DIR/ports/c-port0" --timeout 10 --junit /dev/full \
     --json "$DIR/job.t8b"
 has out '{"result":"file-error","exitCode":4,"message":"2 of 2 ports passed; cannot write the JUnit report /dev/full: '
+
+# --serial in a gang: each port takes a number of its own; the failed port's number is handed
+# back and taken first by the next gang, so every part that passed holds a different number.
+start_port d-port0
+printf 'next = 1000\nstep = 1\naddress = 0x0004\nbytes = 2\nencoding = big\n' > "$DIR/serial.txt"
+numbers() { # PORTS...: the number each port's part holds
+    for port in "$@"; do
+        $PY - "$DIR/back.$port.hex" <<'EOF'
+import sys
+record = bytes.fromhex(open(sys.argv[1]).read().split()[0][1:])
+print(int.from_bytes(record[4 + 4:4 + 6], "big"))
+EOF
+    done
+}
+serial_key() { sed -n "s/^$1 *= *\([0-9, ]*\).*/\1/p" "$DIR/serial.txt" | sed 's/ *$//'; }
+rm -f "$DIR"/back.*
+run 1 --port "$DIR/ports/*-port0" --timeout 10 --serial "$DIR/serial.txt" "$DIR/job.t8b"
+first=$(numbers a-port0 c-port0 d-port0 | tr '\n' ' ')
+back=$(serial_key returned)
+[ "$(serial_key next)" = 1004 ] && [ -n "$back" ] && [ -z "$(serial_key reserved)" ] ||
+    { cat "$DIR/serial.txt"; fail "the gang's serial file"; }
+rm -f "$DIR"/back.*
+run 0 --port "$DIR/ports/a-port0" --port "$DIR/ports/c-port0" --port "$DIR/ports/d-port0" \
+    --timeout 10 --serial "$DIR/serial.txt" "$DIR/job.t8b"
+second=$(numbers a-port0 c-port0 d-port0 | tr '\n' ' ')
+[ "$(printf '%s\n' $first $second | sort -n | tr '\n' ' ')" = "1000 1001 1002 1003 1004 1005 " ] ||
+    fail "the parts hold $first and $second, not 1000 to 1005 once each"
+case " $second" in *" $back "*) ;; *) fail "the handed-back $back was not taken again" ;; esac
+[ "$(serial_key next)" = 1006 ] && [ -z "$(serial_key returned)" ] ||
+    { cat "$DIR/serial.txt"; fail "the serial file after the second gang"; }
 
 # SIGTERM in the middle of every port's receive: each ends "aborted", keeps its partial data.
 stop_gang
