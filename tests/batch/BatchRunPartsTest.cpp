@@ -230,9 +230,10 @@ TEST(RunWordsTest, NoDialogsAndNoMenus) {
               "cannot open the port /dev/ttyUSB9: No such file or directory");
     EXPECT_EQ(PortOpenFailure("", {LinkErrorKind::NoAddress, 0}),
               "cannot open the port: no device is mapped to the port number of the settings");
-    EXPECT_EQ(PortOpenFailure("tcp://bench:4000", {LinkErrorKind::Unsupported, 0}),
-              "cannot open the port tcp://bench:4000: addresses of the kind \"tcp://\" are not "
-              "supported; name a serial device, such as /dev/ttyUSB0");
+    EXPECT_EQ(PortOpenFailure("ftp://bench:4000", {LinkErrorKind::Unsupported, 0}),
+              "cannot open the port ftp://bench:4000: addresses of the kind \"ftp://\" are not "
+              "supported; name a serial device, such as /dev/ttyUSB0, or a network port, such as "
+              "rfc2217://HOST:PORT");
     EXPECT_EQ(PortOpenFailure("/dev/ttyUSB0", LinkError::SettingsRefused(EINVAL)),
               "cannot open the port /dev/ttyUSB0: Invalid argument");
     EXPECT_EQ(PortOpenFailure("/no/such/folder/tty", LinkError::FromErrno(EACCES))
@@ -251,7 +252,8 @@ TEST(TappedPortsTest, WrapTheFactorysPortsAndPassOnNone) {
     ASSERT_NE(port, nullptr);
     EXPECT_NE(dynamic_cast<TappedPort*>(port.get()), nullptr);
     EXPECT_FALSE(port->IsOpen());
-    EXPECT_EQ(tapped("tcp://bench:4000"), nullptr);
+    EXPECT_NE(tapped("tcp://bench:4000"), nullptr);
+    EXPECT_EQ(tapped("ftp://bench:4000"), nullptr);
 }
 
 TEST(JunitReportTest, ACaseForEachStepAndTheFailureWhereItHappened) {

@@ -101,6 +101,7 @@ has out '{"result":"file-error","exitCode":4,"message":"2 of 2 ports passed; can
 # --serial in a gang: each port takes a number of its own; the failed port's number is handed
 # back and taken first by the next gang, so every part that passed holds a different number.
 start_port d-port0
+start_port e-port0 --corrupt-record 1 # b-port0 spoiled its one record above
 printf 'next = 1000\nstep = 1\naddress = 0x0004\nbytes = 2\nencoding = big\n' > "$DIR/serial.txt"
 numbers() { # PORTS...: the number each port's part holds
     for port in "$@"; do
@@ -114,18 +115,18 @@ EOF
 serial_key() { sed -n "s/^$1 *= *\([0-9, ]*\).*/\1/p" "$DIR/serial.txt" | sed 's/ *$//'; }
 rm -f "$DIR"/back.*
 run 1 --port "$DIR/ports/*-port0" --timeout 10 --serial "$DIR/serial.txt" "$DIR/job.t8b"
-first=$(numbers a-port0 c-port0 d-port0 | tr '\n' ' ')
+first=$(numbers a-port0 b-port0 c-port0 d-port0 | tr '\n' ' ')
 back=$(serial_key returned)
-[ "$(serial_key next)" = 1004 ] && [ -n "$back" ] && [ -z "$(serial_key reserved)" ] ||
+[ "$(serial_key next)" = 1005 ] && [ -n "$back" ] && [ -z "$(serial_key reserved)" ] ||
     { cat "$DIR/serial.txt"; fail "the gang's serial file"; }
 rm -f "$DIR"/back.*
 run 0 --port "$DIR/ports/a-port0" --port "$DIR/ports/c-port0" --port "$DIR/ports/d-port0" \
     --timeout 10 --serial "$DIR/serial.txt" "$DIR/job.t8b"
 second=$(numbers a-port0 c-port0 d-port0 | tr '\n' ' ')
-[ "$(printf '%s\n' $first $second | sort -n | tr '\n' ' ')" = "1000 1001 1002 1003 1004 1005 " ] ||
-    fail "the parts hold $first and $second, not 1000 to 1005 once each"
+[ "$(printf '%s\n' $first $second | sort -n | tr '\n' ' ')" = "1000 1001 1002 1003 1004 1005 1006 " ] ||
+    fail "the parts hold $first and $second, not 1000 to 1006 once each"
 case " $second" in *" $back "*) ;; *) fail "the handed-back $back was not taken again" ;; esac
-[ "$(serial_key next)" = 1006 ] && [ -z "$(serial_key returned)" ] ||
+[ "$(serial_key next)" = 1007 ] && [ -z "$(serial_key returned)" ] ||
     { cat "$DIR/serial.txt"; fail "the serial file after the second gang"; }
 
 # SIGTERM in the middle of every port's receive: each ends "aborted", keeps its partial data.
