@@ -188,10 +188,11 @@ void CProgTermView::DispatchReceived() {
         dispatchDue = true;
         return;
     }
-    // Half a frame at most: the other half stays for the operator's keys, clicks and menus.
-    dispatchDue = link.DispatchReceived(std::chrono::milliseconds(kFrameMs / 2));
+    // A frame's text at most at a time; what is left follows as soon as the operator's keys,
+    // clicks and menus waiting meanwhile have had their turn.
+    dispatchDue = link.DispatchReceived(std::chrono::milliseconds(kFrameMs));
     ApplyDamage();
-    frame.start();
+    frame.start(dispatchDue ? 0 : kFrameMs);
 }
 
 void CProgTermView::EndFrame() {
