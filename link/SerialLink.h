@@ -116,6 +116,10 @@ public:
     [[nodiscard]] int DeviceWatchFd() const { return reconnector.Fd(); }
     void OnDeviceEvent();
     void OnReconnectTimer();
+    // Where the next OnReconnectTimer tries to open the device, when it tries; else empty.
+    [[nodiscard]] std::string ReconnectDueAt() const {
+        return reconnector.RetryDue() ? reconnector.Awaited().ReopenPath() : std::string();
+    }
     [[nodiscard]] bool AwaitingDevice() const { return reconnector.Awaiting(); }
     // For this run only (the command line): false keeps a hang-up from being followed by a wait
     // for the device, whatever the record's setting.
