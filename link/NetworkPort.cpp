@@ -10,6 +10,7 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace t8 {
 
@@ -64,7 +65,8 @@ bool NetworkPort::Open(const std::string& address) {
         lastError = {LinkErrorKind::BadAddress, 0};
         return false;
     }
-    const Connection connection = ConnectTcp(parsed.host, parsed.port);
+    const Connection connection = adopted ? std::exchange(adopted, std::nullopt).value()
+                                          : ConnectTcp(parsed.host, parsed.port);
     if (connection.fd < 0) {
         lastError = connection.error;
         return false;

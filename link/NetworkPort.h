@@ -2,6 +2,7 @@
 
 #include "link/LinePacer.h"
 #include "link/NetAddress.h"
+#include "link/NetConnect.h"
 #include "link/PortInterface.h"
 #include "link/Rfc2217Session.h"
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace t8 {
@@ -28,6 +30,8 @@ public:
     explicit NetworkPort(Clock clock_ = {});
     ~NetworkPort() override;
 
+    // The next Open takes this connection (or its failure) instead of connecting itself.
+    void Adopt(Connection connection) { adopted = connection; }
     bool Open(const std::string& address) override;
     void Close() override;
     [[nodiscard]] bool IsOpen() const override { return fd >= 0; }
@@ -70,6 +74,7 @@ private:
     [[nodiscard]] bool Rfc2217() const { return protocol == NetProtocol::Rfc2217; }
 
     Clock clock;
+    std::optional<Connection> adopted;
     NetProtocol protocol = NetProtocol::None;
     int fd = -1;
     int releaseFd = -1;

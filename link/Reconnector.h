@@ -42,6 +42,10 @@ public:
     [[nodiscard]] bool RetryPending() const {
         return awaiting && (retriesLeft > 0 || backoff.Active());
     }
+    // The next OnRetryTimer tries to open the device now, not only later.
+    [[nodiscard]] bool RetryDue() const {
+        return RetryPending() && (!backoff.Active() || backoff.Due(clockMs()));
+    }
 
 private:
     bool Attempt();

@@ -149,6 +149,7 @@ int SerialLink::OpenAt(const std::string& path) {
     OpenedPort opened = OpenAddress(factory, path);
     lastOpenError = opened.error;
     port = std::move(opened.port);
+    networkLine = !AddressScheme(path).empty();
     if (!port) {
         ui.SetWaitCursor(false);
         return 0;
@@ -202,6 +203,10 @@ int SerialLink::ConfigurePort() {
     port->SuspendOutput(false);
     port->Purge();
     return ok ? 1 : 0;
+}
+
+bool SerialLink::Reconfigure() {
+    return networkLine && port && ConfigurePort() != 0;
 }
 
 void SerialLink::ShutDownPort() {

@@ -58,6 +58,11 @@ public:
     int OpenPort();
     int ConfigurePort();
     int ClosePort();
+    // Applies the record's line settings to the open port and keeps it open, where the port
+    // changes them on its connection: a network line, whose server would close and reopen the
+    // device for a reopen of ours. False, with nothing done, for a device (closed and reopened
+    // to change them), and when the port did not take the settings.
+    [[nodiscard]] bool Reconfigure();
 
     // 1 when handed to the port (also in part), 0 when nothing was sent.
     int SendBytes(const std::uint8_t* bytes, std::size_t count);
@@ -111,6 +116,10 @@ public:
     [[nodiscard]] int DeviceWatchFd() const { return reconnector.Fd(); }
     void OnDeviceEvent();
     void OnReconnectTimer();
+    // Where the next OnReconnectTimer tries to open the device, when it tries; else empty.
+    [[nodiscard]] std::string ReconnectDueAt() const {
+        return reconnector.RetryDue() ? reconnector.Awaited().ReopenPath() : std::string();
+    }
     [[nodiscard]] bool AwaitingDevice() const { return reconnector.Awaiting(); }
     // For this run only (the command line): false keeps a hang-up from being followed by a wait
     // for the device, whatever the record's setting.
@@ -181,6 +190,7 @@ private:
     std::optional<SystemRoots> doctorRoots;
     bool hangUpReported = false;
     bool flowHeld = false;
+    bool networkLine = false; // the open port is served over the network
 };
 
 } // namespace t8

@@ -206,6 +206,9 @@ void LibraryDownload::ReopenAtStartRate(std::uint8_t flowCtrl) {
     }
     ApplyLine({kStartBaudRate, 8, kParityNone, kStopOne, flowCtrl});
     link.Record()->line.comXonXoff = 0;
+    if (link.Reconfigure()) {
+        return; // a network line keeps its connection, and the server its device open
+    }
     watch.reset();
     link.ClosePort();
     timer.Wait(kReopenPauseMs);
@@ -213,12 +216,16 @@ void LibraryDownload::ReopenAtStartRate(std::uint8_t flowCtrl) {
     Watch();
 }
 
-// The operator hears of the download with the port closed; a port that does not come back at
-// the PC's own settings is explained. After a hang-up only the settings go back, for the next
-// opening.
+// The operator hears of the download with a device's port closed (a network line stays open); a
+// port that does not come back at the PC's own settings is explained. After a hang-up only the
+// settings go back, for the next opening.
 void LibraryDownload::RestoreLine(const LineSettings& saved) {
     ApplyLine(saved);
     if (lineLost) {
+        return;
+    }
+    if (link.Reconfigure()) {
+        messages.ShowMessage(kDownloaded, "", MessageIcon::None);
         return;
     }
     watch.reset();

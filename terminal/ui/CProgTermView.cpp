@@ -38,8 +38,8 @@ constexpr std::array<std::pair<int, std::uint8_t>, 5> kControlKeys{{
 CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsStore& store_,
                              QWidget* parent)
     : QAbstractScrollArea(parent), panes(panes_), doc(doc_), store(store_), prompt(panes_),
-      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this),
-      reconnect(link, [this] { ApplyDamage(); }), dialogs(*this, prompt, link),
+      dirs(DirectorySettings::AtCurrentDirectory()), link(*this, *this, connecting.Ports(MakePort)),
+      reconnect(link, connecting, *this, [this] { ApplyDamage(); }), dialogs(*this, prompt, link),
       transferTimer(kTransferTimerMs, prompt, link, [this] { OnTransferTimer(); }),
       transfer(std::make_unique<TransferController>(
           link, TransferRoles{dialogs, dialogs, dialogs, transferTimer, dialogs}, doc, dirs,
@@ -108,10 +108,31 @@ int CProgTermView::OnCreate(const std::string& portOverride) {
     margin->Attach(*link.Record());
     ShowTimestamps(link.Record()->look.timestamps != 0);
     link.SetPortOverride(portOverride);
-    if (!link.OpenPort()) {
+    OpenLink([this] {
         dialogs.ShowMessage(link.OpenFailureMessage(), kAppName, MessageIcon::Exclamation);
-    }
+    });
     return 0;
+}
+
+void CProgTermView::OpenLink(std::function<void()> failed) {
+    const std::string address = link.DevicePath();
+    const bool waiting = connecting.Start(address, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                prompt.ShowLinkStatus(""); // the link's own texts follow, or the ready text
+                OpenLink(std::exchange(openFailed, nullptr));
+            },
+            Qt::QueuedConnection);
+    });
+    if (waiting) {
+        openFailed = std::move(failed);
+        prompt.ShowLinkStatus("Connecting to " + address + "...");
+        return;
+    }
+    if (!link.OpenPort() && failed) {
+        failed();
+    }
 }
 
 void CProgTermView::BuildFont() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ConnectAhead.h"
 #include "link/LinkUi.h"
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
@@ -21,6 +22,7 @@
 #include <QFont>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -59,6 +61,10 @@ public:
     void OnCommand(int id);
     int TypeKey(std::uint8_t character) { return keys.TypeKey(character); }
     void PlaceCaret();
+    // Opens the link's port, `failed` told when it does not open. A network address is
+    // connected off the window's thread first ("Connecting to ..." meanwhile), and opened when
+    // the connection is ready.
+    void OpenLink(std::function<void()> failed);
     void BuildFont();
     void ClearScreen();
     // Draws the screen as the window shows it; used for printing too.
@@ -135,6 +141,8 @@ private:
     SettingsStore& store;
     PromptPane prompt;
     DirectorySettings dirs;
+    ConnectAhead connecting;          // before the link, whose ports take its connections
+    std::function<void()> openFailed; // the open that waits for its connection
     SerialLink link;
     ReconnectDriver reconnect; // the device's return after a hang-up
     ViewDialogs dialogs;

@@ -295,9 +295,12 @@ void TerminalCommands::PortParameters() {
         }
     }
     // a device still away after a hang-up is awaited again: the status bar says so
-    if (!link.OpenPort() && !link.AwaitingDevice()) {
-        QMessageBox::warning(&view, kAppName, QString::fromStdString(link.OpenFailureMessage()));
-    }
+    view.OpenLink([this] {
+        if (!link.AwaitingDevice()) {
+            QMessageBox::warning(&view, kAppName,
+                                 QString::fromStdString(link.OpenFailureMessage()));
+        }
+    });
     view.PlaceCaret();
 }
 

@@ -1,4 +1,5 @@
 #include "link/NetworkPort.h"
+#include "link/ConnectAhead.h"
 #include "link/LinkNotices.h"
 #include "link/PortFactory.h"
 #include "link/Rfc2217Session.h"
@@ -195,6 +196,28 @@ TEST(NetworkPortTest, SendsArePacedByTheLineAndACancelFreesIt) {
     const Bytes wire = peer.Take();
     ASSERT_EQ(wire.size(), first + 2);
     EXPECT_EQ(wire.back(), 0x1B);
+}
+
+// The window connects ahead on a thread of its own; the port then takes that very connection
+// instead of making a second one.
+TEST(NetworkPortTest, APortTakesTheConnectionMadeAhead) {
+    Peer peer;
+    ConnectAhead ahead;
+    const PortFactory ports = ahead.Ports(MakePort);
+    EXPECT_FALSE(ahead.Start("/dev/ttyUSB0", [] {})) << "a device opens at once";
+    std::promise<void> made;
+    ASSERT_TRUE(ahead.Start(peer.Address("tcp"), [&] { made.set_value(); }));
+    made.get_future().wait();
+    EXPECT_FALSE(ahead.Start(peer.Address("tcp"), [] {})) << "ready: nothing left to wait for";
+    ASSERT_TRUE(peer.Accept());
+    const OpenedPort opened = OpenAddress(ports, peer.Address("tcp"));
+    ASSERT_NE(opened.port, nullptr);
+    ASSERT_TRUE(opened.port->Configure({9600, 8, kParityNone, kStopOne, 0}));
+    const Bytes data{'A'};
+    EXPECT_EQ(opened.port->WriteAvailable(data.data(), data.size()).written, 1u);
+    EXPECT_EQ(peer.Take(), data);
+    pollfd second{peer.listener, POLLIN, 0};
+    EXPECT_EQ(::poll(&second, 1, 100), 0) << "no second connection";
 }
 
 TEST(NetworkPortTest, FailuresToConnectAreToldApart) {

@@ -1,3 +1,4 @@
+#include "tests/support/Ser2netServer.h"
 #include "tests/transfer/LibraryRecords.h"
 #include "tests/transfer/TransferHarness.h"
 
@@ -38,8 +39,9 @@ std::string DeviceText(Format format, const std::vector<std::uint8_t>& data) {
 // The simulated T8 on a pty in this process, the link to it dispatched on the test thread.
 class TransferPtyTest : public ::testing::Test {
 protected:
-    // `lineRate`: the device's line is paced at that many baud (0: unthrottled).
-    void Start(std::uint32_t lineRate = 0) {
+    // `lineRate`: the device's line is paced at that many baud (0: unthrottled). `served`: the
+    // link reaches it through ser2net over RFC 2217.
+    void Start(std::uint32_t lineRate = 0, bool served = false) {
         sim::DeviceOptions options;
         options.format = format;
         sim::ServerOptions serverOptions;
@@ -48,6 +50,11 @@ protected:
         ASSERT_EQ(server->Open(), "");
         serving = std::thread([this] { (void)server->Run(); });
         rig.link.Record()->com.devicePath = server->SlavePath();
+        if (served) {
+            ser2net = std::make_unique<Ser2netServer>(server->SlavePath(), "telnet(rfc2217)");
+            ASSERT_TRUE(ser2net->Start());
+            rig.link.Record()->com.devicePath = ser2net->Address();
+        }
         ASSERT_NE(rig.link.OpenPort(), 0);
         rig.ui.pause = [this](int ms) { Settle(ms); };
     }
@@ -144,8 +151,13 @@ protected:
     }
 
     Format format = Format::Intel;
-    TransferRig rig;
+    int portsMade = 0;
+    TransferRig rig{[this](const std::string& address) {
+        ++portsMade;
+        return MakePort(address);
+    }};
     std::unique_ptr<sim::SimServer> server;
+    std::unique_ptr<Ser2netServer> ser2net;
     std::thread serving;
 };
 
@@ -190,9 +202,15 @@ TEST_F(TransferPtyTest, ASlowLineNeverHoldsTheDialogAndCancelStillReachesTheDevi
 }
 
 // F9 against the simulated T8: the library arrives without its F800 record, starts, and runs
-// at the rate the PC stepped it back to.
-TEST_F(TransferPtyTest, TheDeviceRunsTheLibraryAtThePcsRate) {
-    Start();
+// at the rate the PC stepped it back to; no key reached it at another rate than its own. Through
+// ser2net the rates change on the open connection, which the server never closes meanwhile.
+class LibraryPtyTest : public TransferPtyTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LibraryPtyTest, TheDeviceRunsTheLibraryAtThePcsRate) {
+    if (GetParam() && !Ser2netServer::Installed()) {
+        GTEST_SKIP() << Ser2netServer::kProgram << " is not installed";
+    }
+    Start(0, GetParam());
     const std::string library = IntelRecord(0x0010, {0x55, 0xAA, 0x01}) + "\n" +
                                 IntelRecord(0xF800, {0x99}) + "\n" + IntelRecord(0xF7FF, {0x77}) +
                                 "\n" + kEndRecord + "\n";
@@ -209,7 +227,11 @@ TEST_F(TransferPtyTest, TheDeviceRunsTheLibraryAtThePcsRate) {
     EXPECT_EQ(state.library.At(0x11), 0xAA);
     EXPECT_EQ(state.library.At(0xF7FF), 0x77);
     EXPECT_EQ(server->GetDevice().NoiseBytes(), 0U);
+    // a device is reopened at each of the two rates; a network line is never reopened
+    EXPECT_EQ(portsMade, GetParam() ? 1 : 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(DeviceAndServed, LibraryPtyTest, ::testing::Bool());
 
 INSTANTIATE_TEST_SUITE_P(Formats, EachFormat,
                          ::testing::Values(Format::Intel, Format::Motorola, Format::Tek,

@@ -7,11 +7,16 @@
 #include "settings/ui/CTerminalSetup.h"
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace t8::test {
 namespace {
@@ -35,6 +40,7 @@ protected:
 
 TEST_F(NetworkWindowTest, TheRateSetOnThePageReachesTheFarDeviceAndAStoppedServerIsFoundAgain) {
     const std::string address = server->Address();
+    ASSERT_TRUE(WaitFor([&] { return frame->PromptText() == "Ready"; })) << "connected";
     QTest::keyClicks(view, "k");
     EXPECT_EQ(pty.ReadFor(1, 3000), "k");
     EXPECT_EQ(pty.ReadSettings().ospeed, 115200U);
@@ -45,7 +51,8 @@ TEST_F(NetworkWindowTest, TheRateSetOnThePageReachesTheFarDeviceAndAStoppedServe
     });
     frame->Action(cmd::kPortParameters)->trigger();
     ASSERT_TRUE(modals.Done());
-    EXPECT_EQ(pty.ReadSettings().ospeed, 9600U) << "set through the server before the reopen ended";
+    // connected beside the window, the port opens at the new rate
+    EXPECT_TRUE(WaitFor([&] { return pty.ReadSettings().ospeed == 9600U; }));
     QTest::keyClicks(view, "a");
     EXPECT_EQ(pty.ReadFor(1, 3000), "a");
 
@@ -62,6 +69,52 @@ TEST_F(NetworkWindowTest, TheRateSetOnThePageReachesTheFarDeviceAndAStoppedServe
     EXPECT_EQ(pty.ReadSettings().ospeed, 9600U) << "the same settings again";
     QTest::keyClicks(view, "z");
     EXPECT_EQ(pty.ReadFor(1, 3000), "z");
+}
+
+// A host that never answers: a listener whose one-place backlog a first connection fills, so
+// the kernel drops every further attempt and the connect waits out its limit.
+class SilentHostWindowTest : public WindowFixture {
+protected:
+    void SetUp() override {
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof at;
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&at), size), 0);
+        ASSERT_EQ(::listen(listener, 0), 0);
+        ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&at), &size), 0);
+        ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&at), size), 0);
+        address = "rfc2217://127.0.0.1:" + std::to_string(ntohs(at.sin_port));
+        WindowFixture::SetUp();
+    }
+    void TearDown() override {
+        WindowFixture::TearDown();
+        ::close(filler);
+        ::close(listener);
+    }
+    std::string PortAddress() override { return address; }
+
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::string address;
+};
+
+TEST_F(SilentHostWindowTest, TheWindowRunsWhileTheConnectWaitsAndItsEndIsTold) {
+    EXPECT_EQ(frame->PromptText().toStdString(), "Connecting to " + address + "...");
+    int ticks = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] { ++ticks; });
+    beat.start(50);
+    QString told;
+    modals.Then<QMessageBox>([&](QMessageBox* box) {
+        told = box->text();
+        box->accept();
+    });
+    ASSERT_TRUE(WaitFor([&] { return modals.Done(); }));
+    // the connect's five seconds passed with the event loop running, not held
+    EXPECT_GT(ticks, 40);
+    EXPECT_TRUE(told.contains("127.0.0.1 did not answer in time")) << told.toStdString();
+    EXPECT_EQ(frame->PromptText().toStdString(), "Ready");
 }
 
 } // namespace
