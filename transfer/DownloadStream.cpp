@@ -66,9 +66,14 @@ std::string DownloadStream::LineLost() {
     result = kLineLost;
     // What waited in the driver at the last tick went down with the line.
     CountUnsent(queuedAtTick + writtenAtTick);
-    // the operator knows the file's size, not that of a library's converted copy
-    return "The send of " + fileNameText + " was stopped after " + std::to_string(position) +
-           " of " + std::to_string(fileLength) + " bytes.";
+    // the operator knows the file's size, not that of a library's converted copy: what was
+    // sent of the copy is told as the same share of the file
+    const std::uint64_t sent =
+        length == 0 || length == fileLength
+            ? position
+            : static_cast<std::uint64_t>(static_cast<long double>(position) * fileLength / length);
+    return "The send of " + fileNameText + " was stopped after " + std::to_string(sent) + " of " +
+           std::to_string(fileLength) + " bytes.";
 }
 
 void DownloadStream::SetLibraryHooks(Conversion convert_, PieceText pieceText_) {

@@ -254,7 +254,7 @@ TEST_F(LibraryTest, AHangUpBeforeTheStreamEndsTheCommandWithoutAQuestion) {
 }
 
 // The operator knows the library file's size; the copy streamed is smaller (no records from
-// F800 on), and is not what the hang-up's line quotes.
+// F800 on), and is not what the hang-up's line quotes: both of its numbers are the file's.
 TEST_F(LibraryTest, AHangUpDuringTheStreamQuotesTheFilesOwnSize) {
     std::string file;
     for (int i = 0; i < 200; ++i) {
@@ -271,9 +271,15 @@ TEST_F(LibraryTest, AHangUpDuringTheStreamQuotesTheFilesOwnSize) {
         }
     };
     Download(115200, file);
-    EXPECT_THAT(rig.screenText, HasSubstr("[The send of device.hex was stopped after " +
-                                          std::to_string(DownloadStream::kPieceBytes) + " of " +
-                                          std::to_string(file.size()) + " bytes.]"));
+    // the first piece of the half-sized copy went out: about twice its size of the file
+    const std::string quoted = " of " + std::to_string(file.size()) + " bytes.]";
+    const std::string start = "[The send of device.hex was stopped after ";
+    const std::size_t at = rig.screenText.find(start);
+    ASSERT_NE(at, std::string::npos) << rig.screenText;
+    const std::size_t sent = std::stoul(rig.screenText.substr(at + start.size()));
+    EXPECT_GT(sent, DownloadStream::kPieceBytes * 19 / 10);
+    EXPECT_LT(sent, DownloadStream::kPieceBytes * 21 / 10);
+    EXPECT_THAT(rig.screenText, HasSubstr(std::to_string(sent) + quoted));
 }
 
 TEST_F(LibraryTest, FileProblemsAreToldAndNothingIsSent) {
