@@ -55,7 +55,7 @@ bool UsbTtyName(const std::string& name) {
     return name.starts_with("ttyUSB") || name.starts_with("ttyACM");
 }
 
-std::string Quoted(const std::string& text) {
+std::string InQuotes(const std::string& text) {
     return "\"" + text + "\"";
 }
 
@@ -102,7 +102,7 @@ std::vector<PortFinding> PortDoctor::Examine(const std::string& device) const {
     }
     for (const Process& holder : present ? Holders(node, all) : std::vector<Process>{}) {
         findings.push_back({PortFinding::Kind::Held, Printable(node) + " is open in the program " +
-                                                         Quoted(Printable(holder.name)) +
+                                                         InQuotes(Printable(holder.name)) +
                                                          " (process " + std::to_string(holder.pid) +
                                                          "). Close it there, or end it: kill " +
                                                          std::to_string(holder.pid)});
@@ -208,7 +208,7 @@ void PortDoctor::CheckDaemons(const std::string& node, bool present,
     if (!present || modemManager.empty() || MarkedForModemManager(node)) {
         return;
     }
-    const std::string match = ids.empty() ? "KERNEL==" + Quoted(Printable(name)) : ids;
+    const std::string match = ids.empty() ? "KERNEL==" + InQuotes(Printable(name)) : ids;
     findings.push_back(
         {PortFinding::Kind::ModemManager,
          "ModemManager (process " + modemManager + ") is running and may probe " + Printable(node) +
@@ -257,8 +257,8 @@ std::string PortDoctor::UsbIds(const std::string& node) const {
         const std::string vendor = FirstLine(folder / "idVendor");
         const std::string product = FirstLine(folder / "idProduct");
         if (!vendor.empty() && !product.empty()) {
-            return "ATTRS{idVendor}==" + Quoted(Printable(vendor)) +
-                   ", ATTRS{idProduct}==" + Quoted(Printable(product));
+            return "ATTRS{idVendor}==" + InQuotes(Printable(vendor)) +
+                   ", ATTRS{idProduct}==" + InQuotes(Printable(product));
         }
         folder = folder.parent_path();
     }
