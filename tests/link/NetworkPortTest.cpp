@@ -174,7 +174,8 @@ TEST(NetworkPortTest, Rfc2217RateAnswersThatConfirmAnotherRateAreRefusals) {
         peer.Send(answer);
         ASSERT_EQ(configured.wait_for(2s), std::future_status::ready);
         EXPECT_FALSE(configured.get()) << reply.size();
-        EXPECT_EQ(port.LastError().kind, LinkErrorKind::Settings);
+        EXPECT_EQ(NetworkFailureReason(peer.Address("rfc2217"), port.LastError()),
+                  "127.0.0.1 did not set the line: it answered with another rate");
     }
 }
 
