@@ -65,6 +65,22 @@ std::string FirstOf(const std::vector<PortDoctor::Process>& all, const std::stri
     return found == all.end() ? std::string() : std::to_string(found->pid);
 }
 
+// The kernel's class of a character device ("tty", "mem", ...), from the sys folder; empty when
+// it does not say (a pty, whose slaves have no entry there).
+std::string DeviceClass(const std::string& sys, const std::string& node) {
+    struct stat info {};
+    if (::stat(node.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) {
+        return {};
+    }
+    const fs::path entry =
+        fs::path(sys) / "dev" / "char" /
+        (std::to_string(major(info.st_rdev)) + ":" + std::to_string(minor(info.st_rdev))) /
+        "subsystem";
+    std::error_code error;
+    const fs::path target = fs::read_symlink(entry, error);
+    return error ? std::string() : target.filename().string();
+}
+
 PortFinding MissingFinding(const std::string& path) {
     std::error_code error;
     const fs::path target = fs::read_symlink(path, error);
@@ -99,6 +115,11 @@ std::vector<PortFinding> PortDoctor::Examine(const std::string& device) const {
     } else if (std::string problem = DeviceFileProblem(node); !problem.empty()) {
         // a folder, a file or a pipe is as good as missing: nothing else to look at
         return {{PortFinding::Kind::Missing, Printable(problem)}};
+    } else if (const std::string kind = DeviceClass(roots.sys, node);
+               !kind.empty() && kind != "tty") {
+        // /dev/null and the like: whoever holds it open is no reason it fails
+        return {{PortFinding::Kind::Missing, Printable(node + " is a device of the kind \"" + kind +
+                                                       "\", not a serial device.")}};
     }
     for (const Process& holder : present ? Holders(node, all) : std::vector<Process>{}) {
         findings.push_back({PortFinding::Kind::Held, Printable(node) + " is open in the program " +
