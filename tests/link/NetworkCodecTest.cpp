@@ -252,7 +252,7 @@ TEST(RetryBackoffTest, NetworkAddressesAreRetriedAfterGrowingWaits) {
             return serverBack;
         },
         [&] { return now; });
-    ASSERT_TRUE(reconnector.Await({"rfc2217://bench:4000", "rfc2217://bench:4000", ""}));
+    ASSERT_TRUE(reconnector.Await({"rfc2217://bench:4000", "rfc2217://bench:4000", "", false, {}}));
     EXPECT_TRUE(reconnector.RetryPending());
     for (; now < 5000 + 100000; now += 250) {
         EXPECT_FALSE(reconnector.OnRetryTimer());
