@@ -4,6 +4,7 @@
 #include "link/PermissionHint.h"
 #include "link/PortFactory.h"
 
+#include <cerrno>
 #include <sstream>
 #include <system_error>
 
@@ -63,6 +64,13 @@ std::string NetworkFailureReason(const std::string& address, const LinkError& er
         return host + " did not answer in time";
     case LinkErrorKind::ClosedByServer:
         return "the server closed the connection";
+    case LinkErrorKind::Settings:
+        if (parsed.protocol != NetProtocol::Rfc2217) {
+            return {};
+        }
+        return error.systemError == EOPNOTSUPP
+                   ? host + " sets no line: it carries bytes only (use tcp://)"
+                   : host + " did not set the line: it answered with another rate";
     default:
         return {};
     }

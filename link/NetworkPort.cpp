@@ -168,12 +168,17 @@ void NetworkPort::SendCommand(std::uint8_t command, const std::vector<std::uint8
     FlushLocked();
 }
 
-bool NetworkPort::WaitForRate(unsigned answersBefore) {
+bool NetworkPort::WaitForRate(unsigned answersBefore, std::uint32_t rate) {
     const std::uint64_t deadline = SteadyMicroseconds() + kAnswerLimitMs * std::uint64_t{1000};
     while (SteadyMicroseconds() < deadline) {
         {
             const std::lock_guard guard(lock);
             if (session.RateAnswers() > answersBefore) {
+                // a server that answers with another rate kept the one it had
+                if (session.AnsweredRate() != rate) {
+                    lastError = LinkError::SettingsRefused(EINVAL);
+                    return false;
+                }
                 return true;
             }
             if (closed || writeError != 0 || session.ComPortRefused()) {
@@ -207,7 +212,7 @@ bool NetworkPort::Configure(const LineSettings& settings) {
         session.AppendSettings(outbox, settings);
         FlushLocked();
     }
-    return WaitForRate(answers);
+    return WaitForRate(answers, settings.baudRate);
 }
 
 std::uint32_t NetworkPort::ModemStatus() const {

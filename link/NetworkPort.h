@@ -69,7 +69,7 @@ private:
     void SendCommand(std::uint8_t command, const std::vector<std::uint8_t>& payload);
     // Writes what the outbox holds as far as the socket takes it; the lock is held.
     void FlushLocked();
-    [[nodiscard]] bool WaitForRate(unsigned answersBefore);
+    [[nodiscard]] bool WaitForRate(unsigned answersBefore, std::uint32_t rate);
     [[nodiscard]] std::uint64_t Now() const;
     [[nodiscard]] bool Rfc2217() const { return protocol == NetProtocol::Rfc2217; }
 

@@ -55,7 +55,7 @@ bool UsbTtyName(const std::string& name) {
     return name.starts_with("ttyUSB") || name.starts_with("ttyACM");
 }
 
-std::string Quoted(const std::string& text) {
+std::string InQuotes(const std::string& text) {
     return "\"" + text + "\"";
 }
 
@@ -63,6 +63,22 @@ std::string FirstOf(const std::vector<PortDoctor::Process>& all, const std::stri
     const auto found = std::find_if(all.begin(), all.end(),
                                     [&](const PortDoctor::Process& p) { return p.name == name; });
     return found == all.end() ? std::string() : std::to_string(found->pid);
+}
+
+// The kernel's class of a character device ("tty", "mem", ...), from the sys folder; empty when
+// it does not say (a pty, whose slaves have no entry there).
+std::string DeviceClass(const std::string& sys, const std::string& node) {
+    struct stat info {};
+    if (::stat(node.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) {
+        return {};
+    }
+    const fs::path entry =
+        fs::path(sys) / "dev" / "char" /
+        (std::to_string(major(info.st_rdev)) + ":" + std::to_string(minor(info.st_rdev))) /
+        "subsystem";
+    std::error_code error;
+    const fs::path target = fs::read_symlink(entry, error);
+    return error ? std::string() : target.filename().string();
 }
 
 PortFinding MissingFinding(const std::string& path) {
@@ -99,10 +115,15 @@ std::vector<PortFinding> PortDoctor::Examine(const std::string& device) const {
     } else if (std::string problem = DeviceFileProblem(node); !problem.empty()) {
         // a folder, a file or a pipe is as good as missing: nothing else to look at
         return {{PortFinding::Kind::Missing, Printable(problem)}};
+    } else if (const std::string kind = DeviceClass(roots.sys, node);
+               !kind.empty() && kind != "tty") {
+        // /dev/null and the like: whoever holds it open is no reason it fails
+        return {{PortFinding::Kind::Missing, Printable(node + " is a device of the kind \"" + kind +
+                                                       "\", not a serial device.")}};
     }
     for (const Process& holder : present ? Holders(node, all) : std::vector<Process>{}) {
         findings.push_back({PortFinding::Kind::Held, Printable(node) + " is open in the program " +
-                                                         Quoted(Printable(holder.name)) +
+                                                         InQuotes(Printable(holder.name)) +
                                                          " (process " + std::to_string(holder.pid) +
                                                          "). Close it there, or end it: kill " +
                                                          std::to_string(holder.pid)});
@@ -208,7 +229,7 @@ void PortDoctor::CheckDaemons(const std::string& node, bool present,
     if (!present || modemManager.empty() || MarkedForModemManager(node)) {
         return;
     }
-    const std::string match = ids.empty() ? "KERNEL==" + Quoted(Printable(name)) : ids;
+    const std::string match = ids.empty() ? "KERNEL==" + InQuotes(Printable(name)) : ids;
     findings.push_back(
         {PortFinding::Kind::ModemManager,
          "ModemManager (process " + modemManager + ") is running and may probe " + Printable(node) +
@@ -257,8 +278,8 @@ std::string PortDoctor::UsbIds(const std::string& node) const {
         const std::string vendor = FirstLine(folder / "idVendor");
         const std::string product = FirstLine(folder / "idProduct");
         if (!vendor.empty() && !product.empty()) {
-            return "ATTRS{idVendor}==" + Quoted(Printable(vendor)) +
-                   ", ATTRS{idProduct}==" + Quoted(Printable(product));
+            return "ATTRS{idVendor}==" + InQuotes(Printable(vendor)) +
+                   ", ATTRS{idProduct}==" + InQuotes(Printable(product));
         }
         folder = folder.parent_path();
     }

@@ -137,10 +137,11 @@ void Rfc2217Session::Negotiate(const TelnetCommand& command, std::vector<std::ui
 void Rfc2217Session::ServerAnswer(const std::vector<std::uint8_t>& payload) {
     switch (payload[0]) {
     case kSetBaudRate + kServerOffset:
-        if (payload.size() >= 5) {
-            answeredRate = (std::uint32_t{payload[1]} << 24) | (std::uint32_t{payload[2]} << 16) |
-                           (std::uint32_t{payload[3]} << 8) | payload[4];
-        }
+        // a cut-short answer names no rate: it confirms none
+        answeredRate = payload.size() < 5
+                           ? 0
+                           : (std::uint32_t{payload[1]} << 24) | (std::uint32_t{payload[2]} << 16) |
+                                 (std::uint32_t{payload[3]} << 8) | payload[4];
         ++rateAnswers;
         break;
     case kNotifyModemState + kServerOffset:

@@ -12,6 +12,7 @@ void UploadProgress::Tick() {
 
 void UploadProgress::SetBytes(long count) {
     silentTicks = 0;
+    anyBytes = anyBytes || count > 0;
     bytesText = std::to_string(count) + " bytes";
 }
 
@@ -61,7 +62,7 @@ std::string_view UploadProgress::CheckVerdict() const {
 
 bool UploadProgress::EndedEarly() const {
     return result == kLineLost || result == kStopped ||
-           (result == kOk && !finished && !silenceIsTheEnd);
+           (result == kOk && !finished && (!silenceIsTheEnd || !anyBytes));
 }
 
 std::string UploadProgress::StatusText() const {
@@ -71,7 +72,8 @@ std::string UploadProgress::StatusText() const {
     }
     const std::string ending = result == kLineLost  ? kLostEarly
                                : result == kStopped ? kHaltedEarly
-                                                    : kStoppedEarly;
+                               : anyBytes           ? kStoppedEarly
+                                                    : kNothingSent; // silence from the start
     // "No errors." of a stream that stopped half-way would read as a clean file
     return CheckFoundErrors() ? verdict + " " + ending : ending;
 }

@@ -24,6 +24,7 @@ public:
     static constexpr char kStoppedEarly[] = "The device stopped sending before the end.";
     static constexpr char kLostEarly[] = "The connection was lost before the end.";
     static constexpr char kHaltedEarly[] = "The receive was stopped before the end.";
+    static constexpr char kNothingSent[] = "The device sent nothing.";
 
     UploadProgress() = default;
     UploadProgress(const UploadProgress&) = delete;
@@ -68,6 +69,7 @@ private:
     int result = kRunning;
     bool finished = false;
     bool silenceIsTheEnd = false;
+    bool anyBytes = false;
     std::string formatText;
     std::string bytesText;
 };

@@ -93,6 +93,11 @@ TEST(SerialFileTest, WritingBackKeepsCommentsAndChangesOnlyTheNumbers) {
     EXPECT_EQ(ParseSerialFile(RenderSerialFile("next=1\naddress=0\nbytes=1\nencoding=big", s))
                   .settings.next,
               1003U);
+    // a file with CR LF line ends gains its new lines with the same ends
+    s.returned = {1001, 1002};
+    EXPECT_EQ(RenderSerialFile("next = 1\r\naddress = 0\r\nbytes = 1\r\nencoding = big\r\n", s),
+              "next = 1003\r\naddress = 0\r\nbytes = 1\r\nencoding = big\r\nreturned = 1001, "
+              "1002\r\n");
 }
 
 class SerialReservationTest : public ::testing::Test {

@@ -157,6 +157,29 @@ TEST(NetworkPortTest, Rfc2217SetsTheLineAndWaitsForTheRateBeforeConfigureReturns
     EXPECT_NE(port.WriteAvailable(data.data(), 1).error, 0);
 }
 
+// A server that answers SET-BAUDRATE with another rate, or with no rate at all, kept its own:
+// the line is not at the rate asked for.
+TEST(NetworkPortTest, Rfc2217RateAnswersThatConfirmAnotherRateAreRefusals) {
+    for (const Bytes& reply : {Bytes{101, 0, 0, 1, 0x2C}, Bytes{101}, Bytes{101, 0, 0}}) {
+        Peer peer;
+        NetworkPort port;
+        ASSERT_TRUE(port.Open(peer.Address("rfc2217")));
+        ASSERT_TRUE(peer.Accept());
+        (void)peer.Take(50);
+        auto configured = std::async(std::launch::async, [&] {
+            return port.Configure({9600, 8, kParityNone, kStopOne, 0});
+        });
+        (void)peer.Take(100);
+        Bytes answer;
+        AppendSubNegotiation(answer, telnet::kComPort, reply);
+        peer.Send(answer);
+        ASSERT_EQ(configured.wait_for(2s), std::future_status::ready);
+        EXPECT_FALSE(configured.get()) << reply.size();
+        EXPECT_EQ(NetworkFailureReason(peer.Address("rfc2217"), port.LastError()),
+                  "127.0.0.1 did not set the line: it answered with another rate");
+    }
+}
+
 TEST(NetworkPortTest, RawTcpCarriesBytesAsTheyAre) {
     Peer peer;
     NetworkPort port;

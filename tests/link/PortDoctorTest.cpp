@@ -177,6 +177,21 @@ TEST_F(PortDoctorTest, ThePtysOwnSideIsNoHolder) {
     EXPECT_EQ(Kinds(root.Path("dev/t8")), std::vector<Kind>{Kind::Held});
 }
 
+// A character device of another kind (the fixture's nodes have /dev/null's numbers) is no serial
+// device: the programs holding it open are not why it fails.
+TEST_F(PortDoctorTest, ADeviceOfAnotherKindIsSaidToBeNoSerialDevice) {
+    fs::create_directories(root.Path("sys/class/mem"));
+    root.Link("sys/dev/char/1:3/subsystem", root.Path("sys/class/mem"));
+    const std::vector<PortFinding> findings = Examine("ttyUSB0");
+    ASSERT_EQ(findings.size(), 1U);
+    EXPECT_EQ(findings[0].text,
+              root.Path("dev/ttyUSB0") + " is a device of the kind \"mem\", not a serial device.");
+    fs::create_directories(root.Path("sys/class/tty"));
+    root.Link("sys/dev/char/1:3/subsystem", root.Path("sys/class/tty"));
+    EXPECT_EQ(TextOf(Kind::Held, "ttyUSB0").find(" is open in the program \"minicom\""),
+              root.Path("dev/ttyUSB0").size());
+}
+
 // Names from the system are shown without their control characters.
 TEST_F(PortDoctorTest, ANameWithControlCharactersCannotSplitTheMessage) {
     Process(5000, "evil\x1b[2J\rname", "dev/ttyUSB0");

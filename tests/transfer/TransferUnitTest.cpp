@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace t8::test {
 namespace {
 
@@ -186,6 +188,10 @@ TEST_F(TransferTest, BinaryReceiveEndsAtTheRangeSilenceAndCancelEndAnyReceive) {
     rig.Type("\r");
     EXPECT_EQ(rig.ui.ticks, 1 + UploadProgress::kSilentTicksToClose);
     EXPECT_TRUE(std::filesystem::exists(rig.folder + "/e.bin"));
+    // a device silent from the start sent no read-back, even where silence ends a receive
+    EXPECT_NE(std::find(rig.ui.log.begin(), rig.ui.log.end(),
+                        std::string("||") + UploadProgress::kNothingSent),
+              rig.ui.log.end());
     rig.ui.maxTicks = 3; // then Cancel: no file, the command ended
     rig.transfers->ReceiveFileCommand();
     rig.Type("\r");

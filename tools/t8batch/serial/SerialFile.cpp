@@ -276,12 +276,16 @@ std::string RenderSerialFile(const std::string& text, const SerialSettings& sett
             out += '\n';
         }
     }
+    // keys the file did not have yet end their lines as its first line does
+    const std::size_t firstEnd = text.find('\n');
+    const std::string lineEnd =
+        firstEnd != std::string::npos && firstEnd > 0 && text[firstEnd - 1] == '\r' ? "\r\n" : "\n";
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (!written[i] && (i == 0 || !values[i].second.empty())) {
             if (!out.empty() && out.back() != '\n') {
-                out += '\n';
+                out += lineEnd;
             }
-            out += std::string(values[i].first) + " = " + values[i].second + "\n";
+            out += std::string(values[i].first) + " = " + values[i].second + lineEnd;
         }
     }
     return out;
