@@ -1,12 +1,12 @@
 // The serial-number file: what it refuses (naming the line), how numbers are encoded, how it
 // is written back, and reservations taken by threads at once that never share a number.
 
+#include "tests/support/TempFolder.h"
 #include "tools/t8batch/serial/SerialFile.h"
 #include "tools/t8batch/serial/SerialReservation.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -15,8 +15,6 @@
 
 namespace t8 {
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string kSound = "# line 3\nnext = 1000  # the next part\nstep = 1\naddress = 0x7FF0\n"
                            "bytes = 4\nencoding = little\n";
@@ -96,21 +94,17 @@ TEST(SerialFileTest, WritingBackKeepsCommentsAndChangesOnlyTheNumbers) {
 class SerialReservationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/t8serial-test.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-        path = (dir / "serial.txt").string();
+        ASSERT_TRUE(dir.Ok());
         std::ofstream(path) << kSound;
     }
-    void TearDown() override { fs::remove_all(dir); }
     SerialSettings Read() const {
         std::ifstream in(path);
         std::stringstream text;
         text << in.rdbuf();
         return ParseSerialFile(text.str()).settings;
     }
-    fs::path dir;
-    std::string path;
+    test::TempFolder dir;
+    std::string path = dir.Path("serial.txt");
 };
 
 TEST_F(SerialReservationTest, ThreadsAtOnceNeverShareANumberAndFailuresComeBackFirst) {
@@ -175,7 +169,7 @@ TEST_F(SerialReservationTest, AFileThatCannotBeUsedTakesNoNumber) {
         EXPECT_NE(reservation.Reserve(), "") << special;
         EXPECT_FALSE(reservation.Number());
     }
-    SerialReservation folder(dir.string());
+    SerialReservation folder(dir.Path(""));
     EXPECT_NE(folder.Check(), "");
 }
 
