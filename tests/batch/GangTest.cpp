@@ -187,18 +187,16 @@ TEST(GangLoopTest, EachPortWaitsOnItsOwn) {
     std::vector<int> signals;
     int quickWoken = 0;
     int slowWoken = 0;
-    slow.SetHandler([&](const EventLoop::Events& events) {
-        slowWoken += events.woken ? 1 : 0;
-        if (events.signal != 0) {
-            signals.push_back(events.signal);
-        }
-    });
-    quick.SetHandler([&](const EventLoop::Events& events) {
-        quickWoken += events.woken ? 1 : 0;
-        if (events.signal != 0) {
-            signals.push_back(events.signal);
-        }
-    });
+    const auto counting = [&signals](int& woken) {
+        return [&signals, &woken](const EventLoop::Events& events) {
+            woken += events.woken ? 1 : 0;
+            if (events.signal != 0) {
+                signals.push_back(events.signal);
+            }
+        };
+    };
+    slow.SetHandler(counting(slowWoken));
+    quick.SetHandler(counting(quickWoken));
     ASSERT_TRUE(gang.Add(slow, [&] {
         EventLoop::Timer wait{400, [] {}};
         const std::uint64_t until = slow.NowMs() + 400;

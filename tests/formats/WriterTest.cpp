@@ -6,6 +6,7 @@
 #include "formats/FormatInfo.h"
 #include "formats/FormatRecognizer.h"
 #include "tests/formats/TestRecords.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -117,16 +118,9 @@ protected:
         if (std::string(T8_SREC_CAT).empty()) {
             GTEST_SKIP() << "srec_cat not found";
         }
-        char pattern[] = "/tmp/t8writer.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_TRUE(dir.Ok());
     }
-    void TearDown() override {
-        if (!dir.empty()) {
-            fs::remove_all(dir);
-        }
-    }
-    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    std::string Path(const std::string& name) const { return dir.Path(name); }
     void Save(const std::string& name, const Bytes& bytes) const {
         std::ofstream(Path(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
@@ -146,7 +140,7 @@ protected:
         fs::remove(Path("peer.bin"));
         return std::system(command.c_str()) == 0 ? Load("peer.bin") : Bytes{};
     }
-    fs::path dir;
+    TempFolder dir;
 };
 
 struct Peer {

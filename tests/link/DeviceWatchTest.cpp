@@ -38,16 +38,6 @@ void Touch(const std::string& path) {
     std::ofstream(path) << "node";
 }
 
-// Ptys opened until one gets `path`'s number, as the terminals of other programs would; the
-// last one has it (the kernel hands out the lowest free number first).
-std::vector<std::unique_ptr<PtyPair>> TakeNumber(const std::string& path) {
-    std::vector<std::unique_ptr<PtyPair>> ptys;
-    while (ptys.size() < 64 && (ptys.empty() || ptys.back()->SlavePath() != path)) {
-        ptys.push_back(std::make_unique<PtyPair>());
-    }
-    return ptys;
-}
-
 TEST(DeviceIdentityTest, KnowsTheAdapterByItsStableNameWheneverThereIsOne) {
     TempFolder dev;
     ASSERT_TRUE(dev.Ok());
@@ -289,7 +279,7 @@ TEST_F(ReconnectorTest, AStaleLinkToAReusedPtyNumberIsNeverTried) {
     const std::string number = device->SlavePath();
     ASSERT_TRUE(reconnector.Await(IdentifyDevice(dev.Path("t8"), dev.Path("by-id"))));
     device.reset();
-    const auto others = TakeNumber(number);
+    const auto others = PtyPair::TakeNumber(number);
     ASSERT_EQ(others.back()->SlavePath(), number);
     ASSERT_EQ(::lchown(dev.Path("t8").c_str(), ::getuid(), ::getgid()), 0);
     EXPECT_FALSE(Event());

@@ -32,6 +32,14 @@ PtyPair::~PtyPair() {
     }
 }
 
+std::vector<std::unique_ptr<PtyPair>> PtyPair::TakeNumber(const std::string& path) {
+    std::vector<std::unique_ptr<PtyPair>> ptys;
+    while (ptys.size() < 64 && (ptys.empty() || ptys.back()->SlavePath() != path)) {
+        ptys.push_back(std::make_unique<PtyPair>());
+    }
+    return ptys;
+}
+
 void PtyPair::CloseMaster() {
     if (master >= 0) {
         ::close(master);

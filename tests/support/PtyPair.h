@@ -3,7 +3,9 @@
 #include "link/LineSettings.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace t8::test {
 
@@ -22,6 +24,9 @@ public:
     // Reads until `count` bytes arrived or `timeoutMs` passed.
     std::string ReadFor(std::size_t count, int timeoutMs);
     void CloseMaster();
+    // Ptys opened until one is given `path`'s number, as other programs' terminals would be;
+    // the last holds it (the kernel hands out the lowest free number first).
+    static std::vector<std::unique_ptr<PtyPair>> TakeNumber(const std::string& path);
 
     // What the slave's settings are, read back from the master with the kernel's termios2.
     struct Readback {

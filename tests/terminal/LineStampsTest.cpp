@@ -45,10 +45,10 @@ protected:
         }
     }
     // Lines "L<first>" .. "L<last>", each sent at its own second.
-    void Lines(int first, int last) {
+    void Lines(int first, int last, const std::string& end = "\r\n") {
         for (int n = first; n <= last; ++n) {
             now = n * 1000;
-            Feed("L" + std::to_string(n) + "\r\n");
+            Feed("L" + std::to_string(n) + end);
         }
     }
 
@@ -113,10 +113,7 @@ TEST_F(LineStampsTest, InNewLineModeAReturnEndsTheLine) {
     Reset(1, 1, 0);
     Shape(2048, 3);
     stamps.Clear();
-    for (int n = 0; n <= 9; ++n) {
-        now = n * 1000;
-        Feed("L" + std::to_string(n) + "\r");
-    }
+    Lines(0, 9, "\r");
     EXPECT_EQ(Text(0), "L5");
     ExpectTimesFollowTheText();
 }

@@ -198,11 +198,7 @@ TEST_F(ReconnectPtyTest, AStaleLinkToAReusedPtyNumberIsNeverOpened) {
     server->ToggleLine();
     ASSERT_TRUE(ServeUntil([&] { return !Connected(); }));
     ASSERT_EQ(std::filesystem::read_symlink(folder.Path("t8")).string(), number);
-    // the next ptys go to the lowest free numbers: ours comes up among the first
-    std::vector<std::unique_ptr<PtyPair>> others;
-    while (others.size() < 64 && (others.empty() || others.back()->SlavePath() != number)) {
-        others.push_back(std::make_unique<PtyPair>());
-    }
+    const auto others = PtyPair::TakeNumber(number);
     ASSERT_EQ(others.back()->SlavePath(), number);
     PtyPair& taken = *others.back();
     Serve(1s);
