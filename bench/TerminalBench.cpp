@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t kTextBytes = 8U << 20;
 constexpr std::size_t kBlock = 2048;
+constexpr std::size_t kDispatchSlice = 64 * 1024; // the blocks the window takes at one go
 constexpr std::int32_t kCellWidth = 9;
 constexpr std::int32_t kCellHeight = 18;
 constexpr std::int32_t kVisibleRows = 25;
@@ -50,8 +51,13 @@ void BM_ScreenProcess(benchmark::State& state) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     Screen screen(static_cast<std::int32_t>(state.range(0)));
     for (auto _ : state) {
-        for (std::size_t at = 0; at < text.size(); at += kBlock) {
-            screen.model.Process(bytes + at, std::min(kBlock, text.size() - at));
+        for (std::size_t slice = 0; slice < text.size(); slice += kDispatchSlice) {
+            const std::size_t end = std::min(text.size(), slice + kDispatchSlice);
+            screen.model.BeginBlocks();
+            for (std::size_t at = slice; at < end; at += kBlock) {
+                screen.model.Process(bytes + at, std::min(kBlock, end - at));
+            }
+            screen.model.EndBlocks();
             benchmark::DoNotOptimize(screen.model.TakeDamage());
         }
     }

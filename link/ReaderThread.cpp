@@ -2,6 +2,7 @@
 
 #include "link/CommError.h"
 
+#include <algorithm>
 #include <array>
 #include <system_error>
 
@@ -59,13 +60,13 @@ void ReaderThread::Loop() {
 }
 
 bool ReaderThread::Drain() {
-    std::array<std::uint8_t, kBlockBytes> block{};
+    std::array<std::uint8_t, kReadBytes> buffer{};
     bool firstRead = true;
     for (;;) {
         if (!queue.WaitForRoom() || stopRequested) {
             return false;
         }
-        const long got = port.Read(block.data(), block.size());
+        const long got = port.Read(buffer.data(), buffer.size());
         if (got == 0) {
             // A wake that never yields data is a broken device, not a reason to spin.
             emptyWakes = firstRead ? emptyWakes + 1 : 0;
@@ -88,7 +89,10 @@ bool ReaderThread::Drain() {
             return !gone;
         }
         errorsInARow = 0;
-        Deliver(block.data(), static_cast<std::size_t>(got));
+        const auto count = static_cast<std::size_t>(got);
+        for (std::size_t at = 0; at < count; at += kBlockBytes) {
+            Deliver(buffer.data() + at, std::min(kBlockBytes, count - at));
+        }
     }
 }
 
@@ -96,7 +100,9 @@ void ReaderThread::Deliver(const std::uint8_t* block, std::size_t count) {
     if (watchXonXoff && !flowHeld) {
         ApplyFlowControl(block, count);
     }
-    if (queue.Push({ReceivedEvent::Kind::Data, {block, block + count}, 0})) {
+    std::vector<std::uint8_t> bytes = queue.SpareBlock();
+    bytes.assign(block, block + count);
+    if (queue.Push({ReceivedEvent::Kind::Data, std::move(bytes), 0})) {
         wake();
     }
 }

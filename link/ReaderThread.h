@@ -15,6 +15,9 @@ namespace t8 {
 class ReaderThread {
 public:
     static constexpr std::size_t kBlockBytes = 2048;
+    // One read takes up to this much, handed on as blocks of kBlockBytes at most: a flood then
+    // costs a system call per several blocks, not one per block.
+    static constexpr std::size_t kReadBytes = 8 * kBlockBytes;
     // Read errors (or wakes without data) in a row after which the device is taken as gone,
     // so a broken port never spins.
     static constexpr int kMaxErrorsInARow = 3;

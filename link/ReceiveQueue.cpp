@@ -67,3 +67,30 @@ std::size_t ReceiveQueue::QueuedBytes() const {
 }
 
 } // namespace t8
+
+namespace t8 {
+
+void ReceiveQueue::Recycle(std::deque<ReceivedEvent>& shown) {
+    const std::lock_guard lock(mutex);
+    for (ReceivedEvent& event : shown) {
+        if (spares.size() >= kMaxSpareBlocks) {
+            return;
+        }
+        if (event.bytes.capacity() > 0) {
+            event.bytes.clear();
+            spares.push_back(std::move(event.bytes));
+        }
+    }
+}
+
+std::vector<std::uint8_t> ReceiveQueue::SpareBlock() {
+    const std::lock_guard lock(mutex);
+    if (spares.empty()) {
+        return {};
+    }
+    std::vector<std::uint8_t> spare = std::move(spares.back());
+    spares.pop_back();
+    return spare;
+}
+
+} // namespace t8

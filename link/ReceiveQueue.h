@@ -22,6 +22,8 @@ struct ReceivedEvent {
 class ReceiveQueue {
 public:
     static constexpr std::size_t kMaxQueuedBytes = 8u << 20;
+    // Block storage kept for reuse at most (about a megabyte of blocks).
+    static constexpr std::size_t kMaxSpareBlocks = 512;
 
     ReceiveQueue() = default;
     ReceiveQueue(const ReceiveQueue&) = delete;
@@ -39,11 +41,16 @@ public:
     // Ready for a new reader; drops nothing that was queued.
     void Rearm();
     [[nodiscard]] std::size_t QueuedBytes() const;
+    // The window hands the storage of the blocks it has shown back, and the reader takes it for
+    // later blocks: in a flood no block is allocated on one thread and freed on the other.
+    void Recycle(std::deque<ReceivedEvent>& shown);
+    [[nodiscard]] std::vector<std::uint8_t> SpareBlock();
 
 private:
     mutable std::mutex mutex;
     std::condition_variable room;
     std::deque<ReceivedEvent> events;
+    std::vector<std::vector<std::uint8_t>> spares;
     std::size_t queuedBytes = 0;
     bool interrupted = false;
 };

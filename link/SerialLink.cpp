@@ -368,6 +368,7 @@ void SerialLink::DispatchEvents(std::deque<ReceivedEvent> events) {
             break;
         }
     }
+    queue.Recycle(events);
     if (receivedBytes > 0) {
         // summed up from outside, these time how fast the window takes a flood
         ui.Debug("\n" + std::to_string(receivedBytes) + " bytes received");

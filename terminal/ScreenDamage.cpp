@@ -8,7 +8,7 @@ namespace t8 {
 void DamageAccumulator::AddCell(std::int32_t left, std::int32_t top, std::int32_t width,
                                 std::int32_t height) {
     const PixelRect cell{left, top, left + width, top + height};
-    if (cell.IsEmpty()) {
+    if (wholeClient || cell.IsEmpty()) { // the whole client is repainted anyway
         return;
     }
     if (content.IsEmpty()) {

@@ -58,6 +58,20 @@ void ScreenModel::Process(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
+void ScreenModel::BeginBlocks() {
+    ++depth;
+}
+
+void ScreenModel::EndBlocks() {
+    if (depth > 0 && --depth == 0) {
+        ring.Straighten(screen.cells);
+    }
+}
+
+void ScreenModel::StraightenRows() {
+    ring.Straighten(screen.cells);
+}
+
 void ScreenModel::ProcessBytes(const std::uint8_t* chunk, std::size_t start, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
         blockPosition = start + i + 1;
@@ -223,9 +237,8 @@ void ScreenModel::ScrollBufferUp() {
 void ScreenModel::KeepCursorRowInView(std::int32_t above) {
     // A client lower than one row still keeps the cursor row at its top.
     const std::int32_t visible = std::max(1, screen.visibleRows);
-    const std::int32_t shown = screen.row - TopVisibleRow();
-    if (shown < visible && shown >= above) {
-        return; // in view already: the common case, one division
+    if (InView(visible, above)) {
+        return; // the common case
     }
     const auto code = [](ScrollCode scroll) { return static_cast<int>(scroll); };
     // Each loop stops as soon as the scroll position no longer moves.
@@ -235,6 +248,20 @@ void ScreenModel::KeepCursorRowInView(std::int32_t above) {
     while (screen.row - TopVisibleRow() < above &&
            ScrollBy(ScrollOrientation::Vertical, code(ScrollCode::LineUp), 0)) {
     }
+}
+
+// Whether the cursor row is at least `above` and fewer than `visible` rows below the top row
+// shown. The runs compare pixels, as this comes for every run of text where a division would
+// show; the plain walk divides, so the differential test checks the one against the other.
+bool ScreenModel::InView(std::int32_t visible, std::int32_t above) const {
+    const std::int64_t height = screen.charHeight;
+    const std::int64_t scrollY = screen.scrollY;
+    if (walk == Walk::ByteByByte || height <= 0 || scrollY < 0) {
+        const std::int32_t shown = screen.row - TopVisibleRow();
+        return shown < visible && shown >= above;
+    }
+    return (std::int64_t{screen.row} - visible + 1) * height <= scrollY &&
+           scrollY < (std::int64_t{screen.row} - above + 1) * height;
 }
 
 void ScreenModel::SetCellSize(std::int32_t charWidth, std::int32_t charHeight) {

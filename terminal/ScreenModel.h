@@ -40,6 +40,13 @@ public:
 
     // The screen processing of one block of received or echoed bytes.
     void Process(const std::uint8_t* bytes, std::size_t count);
+    // Around a run of blocks between which nothing reads the record's cells directly (the
+    // window's dispatch of a flood): the rows stay turned from one block to the next and are put
+    // in order once, at the end. Row() and PlanPaint() read them right at any time.
+    void BeginBlocks();
+    void EndBlocks();
+    // Puts the rows in order in the record's cells now, also inside a run of blocks.
+    void StraightenRows();
     // The cell size measured from the font; re-runs the resize for the current client area.
     void SetCellSize(std::int32_t charWidth, std::int32_t charHeight);
     // The client area changed: re-shapes the buffer and the scroll ranges.
@@ -76,6 +83,7 @@ private:
     void ScrollBufferUp();
     // Scrolls line by line until the cursor row is at least `above` rows below the top.
     void KeepCursorRowInView(std::int32_t above);
+    [[nodiscard]] bool InView(std::int32_t visible, std::int32_t above) const;
     bool ScrollBy(ScrollOrientation orientation, int code, std::int32_t thumb);
     void FitScrollRange(ScrollOrientation orientation);
     void ApplyColumns(std::int32_t width);

@@ -45,6 +45,8 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
           link, TransferRoles{dialogs, dialogs, dialogs, transferTimer, dialogs}, doc, dirs,
           [this](std::uint8_t c) { return TypeKey(c); })),
       keys(link, *transfer),
+      frames([this](std::chrono::milliseconds budget) { return TakeReceived(budget); },
+             [this] { ApplyDamage(); }),
       commands(std::make_unique<TerminalCommands>(TerminalCommands::Parts{
           *this, link, doc, store, dirs, *transfer, dialogs, transferTimer})) {
     setObjectName("CProgTermView");
@@ -56,9 +58,6 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     doc.SetRequestListener([this] { RequestRecorded(); });
-    frame.setSingleShot(true);
-    frame.setInterval(kFrameMs);
-    connect(&frame, &QTimer::timeout, this, [this] { EndFrame(); });
     const int flash = QApplication::cursorFlashTime();
     caretBlink.setInterval(flash > 0 ? flash / 2 : 500);
     connect(&caretBlink, &QTimer::timeout, this, [this] {
@@ -202,24 +201,20 @@ void CProgTermView::DispatchReceived() {
     if (!shownOnce) {
         return; // the blocks wait until the screen has its real shape
     }
-    // In a flood the blocks are taken once a frame: a frame's worth of text then costs one
-    // repaint and one status update, which would otherwise cost more than the text itself. A
-    // lone block shows at once.
-    if (frame.isActive()) {
-        dispatchDue = true;
-        return;
-    }
-    // A frame's text at most at a time; what is left follows as soon as the operator's keys,
-    // clicks and menus waiting meanwhile have had their turn.
-    dispatchDue = link.DispatchReceived(std::chrono::milliseconds(kFrameMs));
-    ApplyDamage();
-    frame.start(dispatchDue ? 0 : kFrameMs);
+    frames.Wake();
 }
 
-void CProgTermView::EndFrame() {
-    if (std::exchange(dispatchDue, false)) {
-        DispatchReceived();
+bool CProgTermView::TakeReceived(std::chrono::milliseconds budget) {
+    // Nothing reads the record's cells between the blocks of one dispatch, so the screen puts
+    // its rows in order once, after the last.
+    if (screen) {
+        screen->BeginBlocks();
     }
+    const bool more = link.DispatchReceived(budget);
+    if (screen) {
+        screen->EndBlocks();
+    }
+    return more;
 }
 
 void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) {
@@ -272,6 +267,11 @@ void CProgTermView::PromptBackspace() {
 }
 
 void CProgTermView::OnTransferTimer() {
+    // The transfers read the record's cells; a box opened inside a dispatch lets this tick run
+    // while the screen's rows are still turned.
+    if (screen) {
+        screen->StraightenRows();
+    }
     transfer->OnTransferTimer();
     prompt.ClearStaleAddressPrompt(link.Record());
     ApplyDamage();

@@ -11,6 +11,7 @@
 #include "terminal/ScreenModel.h"
 #include "terminal/ui/CellGlyphs.h"
 #include "terminal/ui/PromptPane.h"
+#include "terminal/ui/ReceivedFrames.h"
 #include "terminal/ui/ReconnectDriver.h"
 #include "terminal/ui/TimestampMargin.h"
 #include "terminal/ui/ViewDialogs.h"
@@ -22,6 +23,7 @@
 #include <QFont>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,8 +47,6 @@ class CProgTermView : public QAbstractScrollArea,
     Q_OBJECT
 public:
     static constexpr int kTransferTimerMs = 250;
-    // Received text is taken and shown at most once in this time.
-    static constexpr int kFrameMs = 16;
 
     CProgTermView(StatusPanes& panes, ViewDocument& doc, SettingsStore& store,
                   QWidget* parent = nullptr);
@@ -133,7 +133,7 @@ private:
     void RequestRecorded();
     void DispatchReceived();
     void ApplyDamage();
-    void EndFrame();
+    bool TakeReceived(std::chrono::milliseconds budget);
     void SyncScrollBars();
 
     StatusPanes& panes;
@@ -149,6 +149,7 @@ private:
     ViewTimer transferTimer;
     std::unique_ptr<TransferController> transfer;
     KeyTyper keys;
+    ReceivedFrames frames;
     std::unique_ptr<ScreenModel> screen;
     QFont font;
     CellGlyphs glyphs;
@@ -159,8 +160,6 @@ private:
     int bellsRung = 0;
     bool shownOnce = false; // received blocks wait for the first show
     QTimer caretBlink;
-    QTimer frame; // runs for a frame after received text was shown
-    bool dispatchDue = false;
     bool caretVisible = true;
     bool syncingBars = false;
     bool captureFullReported = false;

@@ -48,5 +48,24 @@ TEST(ReceiveQueueTest, TakeUpToKeepsOrderAndFreesRoom) {
     EXPECT_EQ(full.QueuedBytes(), 4u);
 }
 
+// Shown blocks come back as empty storage for later ones, and no more than the bound is kept
+// after a flood.
+TEST(ReceiveQueueTest, ShownBlocksAreReusedUpToABound) {
+    ReceiveQueue queue;
+    EXPECT_EQ(queue.SpareBlock().capacity(), 0u) << "nothing shown yet";
+    for (std::size_t i = 0; i < ReceiveQueue::kMaxSpareBlocks + 10; ++i) {
+        (void)queue.Push(Data(std::string(2048, 'x')));
+    }
+    (void)queue.Push({ReceivedEvent::Kind::HangUp, {}, 0});
+    auto shown = queue.TakeAll();
+    queue.Recycle(shown);
+    for (std::size_t i = 0; i < ReceiveQueue::kMaxSpareBlocks; ++i) {
+        const auto spare = queue.SpareBlock();
+        ASSERT_TRUE(spare.empty());
+        ASSERT_GE(spare.capacity(), 2048u) << "spare " << i;
+    }
+    EXPECT_EQ(queue.SpareBlock().capacity(), 0u) << "kept more than the bound";
+}
+
 } // namespace
 } // namespace t8::test

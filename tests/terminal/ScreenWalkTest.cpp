@@ -1,11 +1,13 @@
 // The screen processing in runs of printable bytes, with its rows in a ring, against the plain
 // walk one byte at a time that moves the whole buffer on each scroll: on random device text, in
-// random shapes, options and pieces, the screen, cursor, scroll state, flags, damage and every
-// call to the host must come out the same.
+// random shapes, options and pieces, also with the rows left turned across the blocks of a
+// dispatch, the screen, cursor, scroll state, flags, damage and every call to the host must come
+// out the same.
 #include "terminal/ScreenModel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <random>
@@ -105,6 +107,34 @@ void ExpectAlike(Side& runs, Side& bytes) {
     ASSERT_EQ(runs.model.CaretPosition(), bytes.model.CaretPosition());
 }
 
+void ExpectRowsAlike(Side& runs, Side& bytes) {
+    for (std::int32_t row = 0; row < bytes.tty.screen.rows; ++row) {
+        const auto expected = bytes.model.Row(row);
+        const auto got = runs.model.Row(row);
+        ASSERT_TRUE(std::equal(got.begin(), got.end(), expected.begin(), expected.end()))
+            << "row " << row;
+    }
+}
+
+// Blocks shown as the window's dispatch shows a flood: the rows read through the model are
+// right between blocks, the record's cells once the rows are put in order.
+void ShowHeldBlocks(std::mt19937& random, Side& runs, Side& bytes) {
+    runs.model.BeginBlocks();
+    bytes.model.BeginBlocks();
+    for (auto blocks = 1 + random() % 4; blocks > 0; --blocks) {
+        const auto text = DeviceBytes(random, random() % (2 * ScreenModel::kProcessChunk));
+        runs.Show(text);
+        bytes.Show(text);
+        ASSERT_NO_FATAL_FAILURE(ExpectRowsAlike(runs, bytes));
+        if (random() % 3 == 0) {
+            runs.model.StraightenRows();
+            ASSERT_EQ(runs.tty.screen.cells, bytes.tty.screen.cells);
+        }
+    }
+    runs.model.EndBlocks();
+    bytes.model.EndBlocks();
+}
+
 TEST(ScreenWalk, RunsAndRingMatchTheByteByByteWalkOnRandomText) {
     for (unsigned seed = 0; seed < 200; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -127,10 +157,16 @@ TEST(ScreenWalk, RunsAndRingMatchTheByteByByteWalkOnRandomText) {
             side.model.SetCellSize(cellWidth, cellHeight);
         });
         for (int step = 0; step < 30; ++step) {
-            const auto what = random() % 12;
-            if (what < 8) {
+            const auto what = random() % 13;
+            if (what < 7) {
                 const auto text = DeviceBytes(random, random() % (3 * ScreenModel::kProcessChunk));
                 both([&](Side& side) { side.Show(text); });
+            } else if (what < 8) {
+                ASSERT_NO_FATAL_FAILURE(ShowHeldBlocks(random, *runs, *bytes));
+            } else if (what < 9) {
+                // The record is plain data: an offset from outside, even a negative one.
+                const auto offset = static_cast<std::int32_t>(random() % 3000) - 100;
+                both([&](Side& side) { side.tty.screen.scrollY = offset; });
             } else if (what < 10) {
                 const auto width = static_cast<std::int32_t>(random() % 1200);
                 const auto height = static_cast<std::int32_t>(random() % 1200);

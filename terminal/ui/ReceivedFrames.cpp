@@ -1,0 +1,31 @@
+#include "terminal/ui/ReceivedFrames.h"
+
+#include <utility>
+
+namespace t8 {
+
+ReceivedFrames::ReceivedFrames(std::function<bool(std::chrono::milliseconds)> take_,
+                               std::function<void()> shown_)
+    : take(std::move(take_)), shown(std::move(shown_)) {
+    frame.setSingleShot(true);
+    frame.setInterval(kFrameMs);
+    connect(&frame, &QTimer::timeout, this, [this] { EndFrame(); });
+}
+
+void ReceivedFrames::Wake() {
+    if (frame.isActive()) {
+        due = true;
+        return;
+    }
+    due = take(std::chrono::milliseconds(kFrameMs));
+    shown();
+    frame.start(due ? 0 : kFrameMs);
+}
+
+void ReceivedFrames::EndFrame() {
+    if (std::exchange(due, false)) {
+        Wake();
+    }
+}
+
+} // namespace t8
