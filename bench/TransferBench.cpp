@@ -85,7 +85,7 @@ public:
         const auto start = Clock::now();
         rig.Type("\r"); // runs the upload dialog until the file is saved
         watchingReceive = false;
-        received = TransferRig::Read(target).size();
+        received = ReadFile(target).size();
         return Seconds(start, receiveEnd);
     }
 

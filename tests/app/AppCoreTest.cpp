@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace t8 {
 namespace {
@@ -97,10 +96,6 @@ TEST(DocumentTest, TheTitleNamesAWaitingRequestAndReturnsWhenItIsTaken) {
 
 class CaptureTest : public ::testing::Test {
 protected:
-    static std::string Slurp(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     void Append(std::string_view text) {
         doc.AppendCapture(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     }
@@ -119,9 +114,9 @@ TEST_F(CaptureTest, SavesExactlyWhatArrivedAndSurvivesARequest) {
     const SaveResult saved = doc.Serialize(dir.Path("latest.cap"));
     ASSERT_TRUE(saved.saved) << saved.message;
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("latest.cap")));
-    EXPECT_EQ(Slurp(dir.Path("log.cap")), std::string("ab\0\xff"
-                                                      "cd",
-                                                      6));
+    EXPECT_EQ(test::ReadFile(dir.Path("log.cap")), std::string("ab\0\xff"
+                                                               "cd",
+                                                               6));
 }
 
 TEST_F(CaptureTest, AFailedSaveKeepsTheCaptureAndSaysWhy) {
@@ -131,7 +126,7 @@ TEST_F(CaptureTest, AFailedSaveKeepsTheCaptureAndSaysWhy) {
     EXPECT_EQ(missing.message.rfind("Cannot write the file " + dir.Path("missing"), 0), 0U);
     EXPECT_EQ(doc.CaptureLength(), 4U);
     ASSERT_TRUE(doc.Serialize(dir.Path("x.cap")).saved); // another try
-    EXPECT_EQ(Slurp(dir.Path("x.cap")), "data");
+    EXPECT_EQ(test::ReadFile(dir.Path("x.cap")), "data");
 }
 
 TEST(CaptureLimitTest, TheStoreStopsAtItsBoundAndSaysSo) {

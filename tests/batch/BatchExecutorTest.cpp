@@ -221,7 +221,7 @@ TEST_F(BatchExecutorTest, RxArmsTheReceiveAndItsTicksWaitForTheTransfer) {
     };
     rig.Shown("Send INTEL data range ");
     Tick(16);
-    EXPECT_EQ(TransferRig::Read(rig.folder + "/out RX.hex"), record);
+    EXPECT_EQ(ReadFile(rig.folder + "/out RX.hex"), record);
     EXPECT_EQ(state.written, "|S|E|0|0|1|0|0|,|0|0|1|0|3|\r<100>\r<100>|\r|\n|")
         << "no quote typed, nothing during the receive, the line end after it";
     EXPECT_EQ(rig.ui.log, Log{"21 bytes|Receive INTELHEX format.|No errors."})

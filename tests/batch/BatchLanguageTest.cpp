@@ -2,10 +2,10 @@
 #include "batch/BatchTokens.h"
 #include "batch/CLineFile.h"
 #include "batch/ScriptCheck.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -119,16 +119,14 @@ TEST(LineFileTest, PositionsAndJumpsBack) {
 
 // A FIFO would hold the open until some program writes to it; a device never ends.
 TEST(LineFileTest, OnlyARegularFileOpensAndNothingIsWaitedOn) {
-    char folder[] = "/tmp/t8linefile-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string fifo = std::string(folder) + "/job.t8b";
+    test::TempFolder folder;
+    const std::string fifo = folder.Path("job.t8b");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     CLineFile file;
     EXPECT_FALSE(file.Open(fifo));
     EXPECT_EQ(file.Error(), "it is a FIFO, not a regular file");
     EXPECT_FALSE(file.Open("/dev/null"));
     EXPECT_EQ(file.Error(), "it is a character device, not a regular file");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(LineFileTest, AByteOrderMarkIsSkippedAndWideTextIsNamed) {

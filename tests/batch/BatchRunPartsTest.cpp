@@ -110,11 +110,6 @@ TEST(TextWatchTest, FindsATextWhereverTheBlocksSplitIt) {
     EXPECT_FALSE(broken.Feed(reinterpret_cast<const std::uint8_t*>("OR"), 2));
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(TranscriptTest, ControlBytesAreEscapedAndAFailedWriteIsKept) {
     EXPECT_EQ(Transcript::Escape("ab\r\n\t\\\x1b\x7f\xff>"), "ab\\r\\n\\t\\\\\\x1B\\x7F\\xFF>");
 
@@ -130,9 +125,9 @@ TEST(TranscriptTest, ControlBytesAreEscapedAndAFailedWriteIsKept) {
         log.Note("after the close");
         EXPECT_FALSE(log.Failed());
     }
-    EXPECT_EQ(Slurp(path).substr(0, 21), "t8batch 1.0, started\n");
-    EXPECT_NE(Slurp(path).find(" line 1: T8 :\n"), std::string::npos);
-    EXPECT_EQ(Slurp(path).find("after"), std::string::npos) << "nothing after the close";
+    EXPECT_EQ(test::ReadFile(path).substr(0, 21), "t8batch 1.0, started\n");
+    EXPECT_NE(test::ReadFile(path).find(" line 1: T8 :\n"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(path).find("after"), std::string::npos) << "nothing after the close";
 
     Transcript full(Transcript::Clock::now());
     std::string error;
@@ -327,7 +322,7 @@ TEST(RecordFileTest, EveryLineWholeWhateverShareTheFile) {
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    std::istringstream lines(Slurp(path));
+    std::istringstream lines(test::ReadFile(path));
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(line, "{\"cut\":") << "the unfinished line is ended, not joined to the next";

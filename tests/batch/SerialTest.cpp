@@ -10,7 +10,6 @@
 #include <fstream>
 #include <mutex>
 #include <set>
-#include <sstream>
 #include <thread>
 
 namespace t8 {
@@ -102,12 +101,7 @@ protected:
         ASSERT_TRUE(dir.Ok());
         std::ofstream(path) << kSound;
     }
-    SerialSettings Read() const {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return ParseSerialFile(text.str()).settings;
-    }
+    SerialSettings Read() const { return ParseSerialFile(test::ReadFile(path)).settings; }
     test::TempFolder dir;
     std::string path = dir.Path("serial.txt");
 };

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -24,6 +26,7 @@ public:
     }
 
     [[nodiscard]] bool Ok() const { return !root.empty(); }
+    [[nodiscard]] std::string Root() const { return root.string(); }
     [[nodiscard]] std::string Path(const std::string& relative) const {
         return (root / relative).string();
     }
@@ -42,5 +45,11 @@ public:
 private:
     std::filesystem::path root;
 };
+
+// A file's bytes as they are; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 } // namespace t8::test

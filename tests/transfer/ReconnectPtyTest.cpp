@@ -179,7 +179,7 @@ TEST_F(ReconnectPtyTest, DroppedDuringAReceive) {
     rig.Type("\r"); // runs the receive until the line goes, then saves what came
     ExpectAwayAndRefusing();
     EXPECT_NE(rig.screenText.find("[The receive was stopped after "), std::string::npos);
-    const std::string saved = TransferRig::Read(target);
+    const std::string saved = ReadFile(target);
     EXPECT_GT(saved.size(), 1000U);
     const std::string sent = IntelText(std::vector<std::uint8_t>(0x10000, 0xFF)); // erased RAM
     EXPECT_EQ(sent.substr(0, saved.size()), saved) << "what arrived is kept";

@@ -73,7 +73,7 @@ TEST_F(TransferTest, AHangUpDuringAReceiveKeepsWhatArrivedAndOffersToSaveIt) {
         }
     };
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(target), "abc");
+    EXPECT_EQ(ReadFile(target), "abc");
     EXPECT_EQ(rig.ui.ticks, 2) << "the dialog ends with the line";
     EXPECT_EQ(state.written, "SX\r") << "no pause and no closing carriage return";
     EXPECT_THAT(rig.ui.log,
@@ -98,7 +98,7 @@ TEST_F(TransferTest, AReceiveEndedBySilenceIsSavedAndSaidToBeIncomplete) {
         }
     };
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(rig.folder + "/cut.hex"), ":10000000");
+    EXPECT_EQ(ReadFile(rig.folder + "/cut.hex"), ":10000000");
     EXPECT_EQ(rig.ui.ticks, UploadProgress::kSilentTicksToClose);
     ASSERT_EQ(rig.ui.log.size(), 5u);
     EXPECT_THAT(rig.ui.log[1], HasSubstr("The device stopped sending before the end."));
@@ -116,7 +116,7 @@ TEST_F(TransferTest, AReceiveEndedBySilenceIsSavedAndSaidToBeIncomplete) {
     rig.transfers->ReceiveFileCommand();
     rig.Shown("\r\nSend BINARY data");
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(rig.folder + "/open.bin"), "abc");
+    EXPECT_EQ(ReadFile(rig.folder + "/open.bin"), "abc");
     EXPECT_THAT(rig.ui.log, ElementsAre(kStatusPrompt, "3 bytes|Receive BINARY format.|No errors.",
                                         "save " + rig.folder + "/*.hex",
                                         "examine " + rig.folder + "/open.bin"));
@@ -142,8 +142,8 @@ TEST_F(TransferTest, ABatchReceiveCutShortLeavesItsFileAndKeepsTheDataBesideIt) 
             }
         };
         rig.Type("\r");
-        EXPECT_EQ(TransferRig::Read(target), "GOOD\r\n");
-        EXPECT_EQ(TransferRig::Read(target + ".partial"), records);
+        EXPECT_EQ(ReadFile(target), "GOOD\r\n");
+        EXPECT_EQ(ReadFile(target + ".partial"), records);
         EXPECT_EQ(rig.transfers->Receiver().SavedPath(), target + ".partial");
         EXPECT_TRUE(rig.transfers->Receiver().SavedPartial());
         EXPECT_EQ(state.written, "\r") << "nothing more to the device: no closing return";
@@ -177,7 +177,7 @@ TEST_F(TransferTest, EveryTransferPromptSwitchesLocalEchoOffAndPutsItBack) {
     EXPECT_EQ(rig.transfers->Fields().prompt.Text(), "Send BINARY data range 00000,00003");
     rig.ui.beforeTick = [&](int) { rig.Shown("\r\nWXYZ"); };
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(rig.folder + "/r.bin"), "WXYZ");
+    EXPECT_EQ(ReadFile(rig.folder + "/r.bin"), "WXYZ");
     EXPECT_EQ(tty.line.echoActive, 1u) << "back after the receive";
 
     const std::string file = rig.MakeFile("s.bin", "s");
@@ -203,7 +203,7 @@ TEST_F(TransferTest, XoffInAReceivesDataDoesNotHoldOurOutput) {
     Deliver("\r\nSend BINARY data range 00000,00003");
     rig.ui.beforeTick = [&](int) { Deliver("\r\n\x13\x13\x13\x13"); };
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(rig.folder + "/x.bin"), "\x13\x13\x13\x13");
+    EXPECT_EQ(ReadFile(rig.folder + "/x.bin"), "\x13\x13\x13\x13");
     EXPECT_THAT(state.suspends, ::testing::Not(::testing::Contains(true)));
 
     Deliver("\x13"); // the terminal again: the device's XOFF holds us

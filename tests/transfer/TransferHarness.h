@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/LinkTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 #include "app/CProgTermDoc.h"
 #include "link/SerialLink.h"
@@ -11,8 +12,6 @@
 #include "transfer/TransferController.h"
 #include "transfer/TransferRoles.h"
 #include "transfer/UploadProgress.h"
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -133,11 +132,8 @@ struct TransferRig : ReceiveTarget, ScreenHost {
         transfers = std::make_unique<TransferController>(
             link, ui.Roles(), doc, dirs, [this](std::uint8_t c) { return keys->TypeKey(c); });
         keys = std::make_unique<KeyTyper>(link, *transfers);
-        char name[] = "/tmp/t8transfer-test-XXXXXX";
-        folder = ::mkdtemp(name);
         dirs.downloadDirectory = dirs.uploadDirectory = folder;
     }
-    ~TransferRig() override { std::filesystem::remove_all(folder); }
 
     void AppendCapture(const std::uint8_t*, std::size_t) override {}
     void FeedReceive(const std::uint8_t* bytes, std::size_t count) override {
@@ -165,10 +161,6 @@ struct TransferRig : ReceiveTarget, ScreenHost {
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
 
     RecordingUi linkUi;
     SerialLink link;
@@ -178,7 +170,8 @@ struct TransferRig : ReceiveTarget, ScreenHost {
     std::unique_ptr<ScreenModel> screen;
     std::unique_ptr<TransferController> transfers;
     std::unique_ptr<KeyTyper> keys;
-    std::string folder;
+    TempFolder temp;
+    std::string folder = temp.Root();
     std::string screenText; // everything the screen was given, in order
 };
 

@@ -106,7 +106,7 @@ protected:
         // What comes back is the very file that was sent: the device's prompt follows the last
         // record's line end directly.
         const std::string received = Receive();
-        EXPECT_EQ(TransferRig::Read(received), DeviceText(format, data));
+        EXPECT_EQ(ReadFile(received), DeviceText(format, data));
         EXPECT_THAT(rig.ui.log, Contains(EndsWith(ReceiveText() + "|No errors.")));
         // The host's readers, held to srec_cat in tests/formats, are the device writer's oracle.
         MemoryImage image;

@@ -142,7 +142,7 @@ TEST_F(TransferTest, IntelReceiveSavesWhatCameBetweenLineBreakAndPrompt) {
     };
     rig.Type("\r");
     EXPECT_EQ(rig.ui.ticks, 2) << "the tick after the prompt closes";
-    EXPECT_EQ(TransferRig::Read(target), records + "\r\n");
+    EXPECT_EQ(ReadFile(target), records + "\r\n");
     EXPECT_EQ(rig.ui.log, (Log{std::string("prompt ") + kAddressPromptText,
                                "30 bytes|Receive INTELHEX format.|No errors.",
                                "save " + rig.folder + "/*.hex", "examine " + target}));
@@ -163,7 +163,7 @@ TEST_F(TransferTest, AReceiveArmedAfterASendIsWhatEnterConfirms) {
         }
     };
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(target), "abc");
+    EXPECT_EQ(ReadFile(target), "abc");
     EXPECT_EQ(state.written.find("SENT-DATA"), std::string::npos) << state.written;
     EXPECT_EQ(rig.link.Record()->transfer.sendPending, 0u);
 }
@@ -180,7 +180,7 @@ TEST_F(TransferTest, BinaryReceiveEndsAtTheRangeSilenceAndCancelEndAnyReceive) {
         }
     };
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(rig.folder + "/b.bin"), data);
+    EXPECT_EQ(ReadFile(rig.folder + "/b.bin"), data);
     EXPECT_EQ(rig.ui.ticks, 1);
 
     rig.ui.beforeTick = {};
@@ -206,7 +206,7 @@ TEST_F(TransferTest, UnwritableTargetIsReportedAndAnotherNameSavesTheData) {
     rig.ui.beforeTick = [&](int) { rig.Shown("\r\n1234>"); };
     rig.Shown("Send ASCII data range 00000,00003");
     rig.Type("\r");
-    EXPECT_EQ(TransferRig::Read(rig.folder + "/ok.hex"), "1234");
+    EXPECT_EQ(ReadFile(rig.folder + "/ok.hex"), "1234");
     ASSERT_EQ(rig.ui.log.size(), 5u) << "no examine after a batch receive";
     EXPECT_EQ(rig.ui.log[1].rfind("message Cannot write the file " + rig.folder, 0), 0u);
     EXPECT_EQ(rig.ui.log[2], "save " + rig.folder + "/no/*.hex");

@@ -22,7 +22,6 @@ namespace t8 {
 namespace {
 
 constexpr std::uint64_t kMsPerSecond = 1000;
-constexpr int kViewTimerMs = 250; // the view's timer: prompt at the line start, auto-confirm
 
 } // namespace
 
@@ -30,10 +29,12 @@ BatchRun::BatchRun(const BatchOptions& options_, std::string version_, PortSeat 
     : options(options_), version(std::move(version_)), seat(std::move(seat_)),
       transcript(Transcript::Clock::now()), tap(transcript), loop(seat.gang),
       terminal(*this, {*this, *this, *this}, TappedPorts(MakePort, tap)), executor(*this, *this),
-      pacer(executor, *this, options.stepMs, [this] { return loop.NowMs(); },
-            [this] { OnExecutorTick(); }),
+      pacing(
+          loop, executor, *this, options.stepMs, [this] { OnExecutorTick(); },
+          [this] { return OnViewTimer(); }),
       failOn(options.failOn),
-      transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds) {
+      transfers({loop, terminal, transcript, tap, report}, *this, options.timeoutSeconds),
+      serial(options.serialPath, transcript, report) {
     report.file = options.file;
     report.startedUtc = UtcTimestamp(startedAt);
     report.station = StationName();
@@ -41,32 +42,13 @@ BatchRun::BatchRun(const BatchOptions& options_, std::string version_, PortSeat 
     terminal.OnDeviceText(
         [this](const std::uint8_t* bytes, std::size_t count) { OnDeviceText(bytes, count); });
     terminal.OnReceiveData([this](const std::uint8_t*, std::size_t) { failOn.Reset(); });
-    executorTimer.periodMs = options.stepMs;
-    executorTimer.fire = [this] {
-        (void)pacer.Due();
-        FollowPacer();
-    };
-    viewTimer.periodMs = kViewTimerMs;
-    viewTimer.fire = [this] {
-        if (!stopping) {
-            terminal.Transfers().OnTransferTimer(); // may find the prompt at the line start
-        }
-        if (!stopping && pacer.PromptMayHaveCome()) {
-            FollowPacer();
-        }
-    };
     deadlineTimer.periodMs = options.deadlineSeconds * static_cast<int>(kMsPerSecond);
     deadlineTimer.fire = [this] {
         Stop(RunResult::Timeout, "the run passed its --deadline of " +
                                      std::to_string(options.deadlineSeconds) + " s" + Where());
     };
-    loop.Add(executorTimer);
-    loop.Add(viewTimer);
     loop.Add(deadlineTimer);
     loop.SetHandler([this](const EventLoop::Events& events) { OnEvents(events); });
-    if (!options.serialPath.empty()) {
-        serial = std::make_unique<SerialRun>(options.serialPath);
-    }
 }
 
 BatchRun::~BatchRun() = default;
@@ -76,9 +58,7 @@ int BatchRun::Run() {
         loop.Start(deadlineTimer);
     }
     if (Start() && !StopSignalled() && OpenLink()) {
-        loop.Start(executorTimer);
-        pacer.Start();
-        FollowPacer();
+        pacing.Start();
         while (!stopping) {
             loop.Pump();
         }
@@ -126,46 +106,13 @@ bool BatchRun::Start() {
         Stop(refusal->first, refusal->second);
         return false;
     }
-    if (!StartSerial(plan.files.tx)) {
+    // a number reserved is handed back by Finish whatever stops the run
+    if (const std::string problem = serial.Start(plan.files.tx); !problem.empty()) {
+        Stop(RunResult::FileError, "--serial: " + problem);
         return false;
     }
     executor.OpenText(std::move(plan.text), options.file);
     return true;
-}
-
-// Every TX file must take the number before one is reserved; a number reserved is handed
-// back by Finish whatever stops the run.
-bool BatchRun::StartSerial(const std::vector<std::string>& txFiles) {
-    if (!serial) {
-        return true;
-    }
-    std::string problem = serial->Check(txFiles);
-    if (problem.empty()) {
-        problem = serial->Start(txFiles);
-    }
-    report.serial = serial->Reservation().Number();
-    if (report.serial) {
-        transcript.Note("serial: " + serial->Describe() + " from " + options.serialPath);
-    }
-    if (!problem.empty()) {
-        Stop(RunResult::FileError, "--serial: " + problem);
-        return false;
-    }
-    return true;
-}
-
-void BatchRun::FinishSerial() {
-    if (!serial || !report.serial) {
-        return;
-    }
-    const bool passed = report.result == RunResult::Ok;
-    const std::string problem = serial->Finish(passed);
-    transcript.Note("serial: " + std::to_string(*report.serial) +
-                    (passed ? " kept by the part" : " handed back to " + options.serialPath) +
-                    (problem.empty() ? "" : " failed: " + problem));
-    if (!problem.empty()) {
-        std::fprintf(stderr, "t8batch: --serial: %s\n", problem.c_str());
-    }
 }
 
 bool BatchRun::OpenLink() {
@@ -220,8 +167,8 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
     if (awaitingEnter && (events.inputLine || events.inputEnded)) {
         AnswerPause();
     }
-    if (events.woken && !stopping && pacer.PromptMayHaveCome()) {
-        FollowPacer();
+    if (events.woken && !stopping) {
+        pacing.PromptMayHaveCome();
     }
 }
 
@@ -231,6 +178,13 @@ void BatchRun::OnDeviceText(const std::uint8_t* bytes, std::size_t count) {
     if (const auto found = failOn.Feed(bytes, count)) {
         Stop(RunResult::DeviceFailure, "the device sent \"" + failOn.Text(*found) + "\"" + Where());
     }
+}
+
+bool BatchRun::OnViewTimer() {
+    if (!stopping) {
+        terminal.Transfers().OnTransferTimer(); // may find the prompt at the line start
+    }
+    return !stopping;
 }
 
 void BatchRun::OnExecutorTick() {
@@ -362,7 +316,7 @@ void BatchRun::Finish() {
     if (!report.steps.empty()) {
         report.steps.back().endMs = report.elapsedMs;
     }
-    FinishSerial();
+    serial.Finish();
     if (!outputsRefused) {
         BatchOptions outputs = options;
         if (seat.InGang()) {

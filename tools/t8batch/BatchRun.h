@@ -1,26 +1,25 @@
 #pragma once
 
 #include "batch/BatchExecutor.h"
-#include "batch/BatchPacer.h"
 #include "batch/BatchTerminal.h"
 #include "link/LinkUi.h"
 #include "tools/t8batch/BatchOptions.h"
 #include "tools/t8batch/EventLoop.h"
 #include "tools/t8batch/HeadlessTerminal.h"
 #include "tools/t8batch/PortSeat.h"
+#include "tools/t8batch/RunPacing.h"
 #include "tools/t8batch/RunReport.h"
+#include "tools/t8batch/RunSerial.h"
 #include "tools/t8batch/RunTransfers.h"
 #include "tools/t8batch/TappedPort.h"
 #include "tools/t8batch/TextWatch.h"
 #include "tools/t8batch/Transcript.h"
-#include "tools/t8batch/serial/SerialRun.h"
 #include "transfer/TransferMessages.h"
 #include "transfer/TransferProgress.h"
 #include "transfer/TransferTimer.h"
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace t8 {
@@ -64,8 +63,8 @@ public:
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
     void SetWaitCursor(bool) override {}
-    void StartViewTimer() override { loop.Start(viewTimer); }
-    void StopViewTimer() override { loop.Stop(viewTimer); }
+    void StartViewTimer() override { pacing.StartViewTimer(); }
+    void StopViewTimer() override { pacing.StopViewTimer(); }
     void ShowCaret(bool) override {}
     void WakeForReceived() override { loop.Wake(); }
     void Debug(const std::string&) override {}
@@ -87,7 +86,7 @@ public:
     [[nodiscard]] bool PromptSeen() const override;
     void ClearPromptSeen() override;
     RawSendResult SendFileRaw(const std::string& path) override {
-        return transfers.SendFileRaw(path, serial ? serial->SendPath(path) : path);
+        return transfers.SendFileRaw(path, serial.SendPath(path));
     }
     [[nodiscard]] std::string TxFileProblem(const std::string& path) const override;
     void PrepareBatchReceive(const std::string& name) override;
@@ -99,14 +98,12 @@ public:
 private:
     [[nodiscard]] bool Start();
     [[nodiscard]] bool StopSignalled();
-    [[nodiscard]] bool StartSerial(const std::vector<std::string>& txFiles);
-    void FinishSerial();
     [[nodiscard]] bool OpenLink();
     void OnEvents(const EventLoop::Events& events);
     void OnDeviceText(const std::uint8_t* bytes, std::size_t count);
     void OnExecutorTick();
-    // The executor's timer follows the pacer: a step taken at once moves the next one on.
-    void FollowPacer() { executorTimer.nextMs = pacer.NextStepMs(); }
+    // The view's timer; false once the run is stopping.
+    [[nodiscard]] bool OnViewTimer();
     void CheckEnd();
     void CheckPause();
     void AnswerPause();
@@ -132,9 +129,7 @@ private:
     EventLoop loop;
     HeadlessTerminal terminal;
     BatchExecutor executor;
-    BatchPacer pacer;
-    EventLoop::Timer executorTimer;
-    EventLoop::Timer viewTimer;
+    RunPacing pacing;
     EventLoop::Timer deadlineTimer;
     TextWatch failOn;
     RunReport report;
@@ -144,7 +139,7 @@ private:
     std::uint64_t waitStartMs = 0;
     bool waiting = false;
     RunTransfers transfers;
-    std::unique_ptr<SerialRun> serial; // --serial
+    RunSerial serial;
 };
 
 } // namespace t8

@@ -2,6 +2,7 @@
 // temporary one, a folder that refuses new files and a disk that fills up.
 
 #include "transfer/save/SaveFile.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -43,10 +44,6 @@ protected:
     }
     static void Put(const fs::path& path, std::string_view text) {
         std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
     }
     [[nodiscard]] std::set<std::string> Names() const {
         std::set<std::string> names;
@@ -103,11 +100,11 @@ TEST_F(SaveFileTest, ReplacesWholeKeepingModeAndNeighbours) {
     Put(dir / ".t.hex.abcdefgh", "another");
     const SaveResult result = Save(dir / "t.hex", "new");
     EXPECT_TRUE(result.saved && !result.inPlace && result.message.empty()) << result.message;
-    EXPECT_EQ(Read(dir / "t.hex"), "new");
+    EXPECT_EQ(ReadFile(dir / "t.hex"), "new");
     EXPECT_EQ(fs::status(dir / "t.hex").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(Read(dir / "t.hex.part"), "a file of the operator's");
-    EXPECT_EQ(Read(dir / ".t.hex.abcdefgh"), "another");
+    EXPECT_EQ(ReadFile(dir / "t.hex.part"), "a file of the operator's");
+    EXPECT_EQ(ReadFile(dir / ".t.hex.abcdefgh"), "another");
 
     // A new file gets the mode any new file of the folder gets; a long name still saves.
     const std::string longName(250, 'n');
@@ -129,8 +126,8 @@ TEST_F(SaveFileTest, FollowsLinksAndKeepsThem) {
     ASSERT_TRUE(Save(dir / "dangling", "made").saved);
     EXPECT_TRUE(fs::is_symlink(dir / "absolute") && fs::is_symlink(dir / "relative") &&
                 fs::is_symlink(dir / "dangling"));
-    EXPECT_EQ(Read(dir / "data" / "real.hex"), "new");
-    EXPECT_EQ(Read(dir / "data" / "made.hex"), "made");
+    EXPECT_EQ(ReadFile(dir / "data" / "real.hex"), "new");
+    EXPECT_EQ(ReadFile(dir / "data" / "made.hex"), "made");
 
     fs::create_symlink("loop-b", dir / "loop-a");
     fs::create_symlink("loop-a", dir / "loop-b");
@@ -149,7 +146,7 @@ TEST_F(SaveFileTest, KeepsHardLinks) {
     for (const std::string_view text : {"longer than before", "short"}) {
         const SaveResult result = Save(dir / "a.hex", text);
         EXPECT_TRUE(result.saved && result.inPlace && result.message.empty());
-        EXPECT_EQ(Read(dir / "b.hex"), text);
+        EXPECT_EQ(ReadFile(dir / "b.hex"), text);
     }
     EXPECT_EQ(fs::hard_link_count(dir / "a.hex"), 2U);
 }
@@ -171,8 +168,8 @@ TEST_F(SaveFileTest, AFolderRefusingNewFilesIsWrittenInPlaceAndSaid) {
     EXPECT_EQ(result.message, (dir / "kept.hex").string() +
                                   " was overwritten in place: its folder does not allow new "
                                   "files, so it could not be replaced as a whole.");
-    EXPECT_EQ(Read(dir / "kept.hex"), "new");
-    EXPECT_EQ(Read(dir / "locked.hex"), "locked");
+    EXPECT_EQ(ReadFile(dir / "kept.hex"), "new");
+    EXPECT_EQ(ReadFile(dir / "locked.hex"), "locked");
 }
 
 // A full disk, played by a file-size limit: the old file is never cut short.
@@ -186,7 +183,7 @@ TEST_F(SaveFileTest, AFullDiskFailsWithTheFileAsItWas) {
         const SaveResult result = InChild([&] { return Save(dir / name, big); }, false, 4096);
         EXPECT_FALSE(result.saved);
         EXPECT_NE(result.message.find(std::strerror(EFBIG)), std::string::npos) << result.message;
-        EXPECT_EQ(Read(dir / name), old);
+        EXPECT_EQ(ReadFile(dir / name), old);
     }
     EXPECT_EQ(Names(), (std::set<std::string>{"whole.hex", "linked.hex", "twin.hex"}));
 
