@@ -1,7 +1,9 @@
 #include "terminal/ScreenModel.h"
 
 #include "link/LineSettings.h"
+#include "terminal/PaintPlan.h"
 #include "terminal/PlainRun.h"
+#include "terminal/ReshapeRows.h"
 
 #include <algorithm>
 #include <array>
@@ -313,24 +315,11 @@ void ScreenModel::FitScrollRange(ScrollOrientation orientation) {
     }
 }
 
-// The rows up to and including the cursor's survive in the new shape, truncated or padded: the
-// typed command and the device's prompt stay. When they do not all fit, the most recent ones are
-// kept and the cursor moves up to the lowest row it may stand in.
 void ScreenModel::ReshapeBuffer(std::int32_t oldColumns) {
     if (oldColumns == screen.columns) {
         return; // same shape: a change of height moves nothing
     }
-    std::array<std::uint8_t, kScreenBytes> reshaped{};
-    reshaped.fill(kBlank);
-    const std::int32_t kept = std::min(screen.row + 1, screen.rows - 1);
-    const std::int32_t firstKept = screen.row + 1 - kept;
-    const auto width = static_cast<std::size_t>(std::min(oldColumns, screen.columns));
-    for (std::int32_t i = 0; i < kept; ++i) {
-        const std::size_t from = static_cast<std::size_t>(firstKept + i) * oldColumns;
-        std::memcpy(reshaped.data() + CellIndex(i, 0), screen.cells.data() + from, width);
-    }
-    screen.cells = reshaped;
-    screen.row = kept - 1;
+    screen.row = ReshapeRows(screen.cells, oldColumns, screen.columns, screen.rows, screen.row);
     screen.column = std::min(screen.column, screen.columns - 1);
 }
 
@@ -401,43 +390,7 @@ std::span<const std::uint8_t> ScreenModel::Row(std::int32_t row) const {
 }
 
 std::vector<PaintRow> ScreenModel::PlanPaint(const PixelRect& client) const {
-    const std::int32_t cw = screen.charWidth;
-    const std::int32_t ch = screen.charHeight;
-    // Pixels left of or above the content hold no cells.
-    const PixelRect area{std::max(0, client.left), std::max(0, client.top), client.right,
-                         client.bottom};
-    if (area.IsEmpty() || cw <= 0 || ch <= 0) {
-        return {};
-    }
-    const auto cell = [](std::int64_t pixel, std::int32_t size) {
-        return static_cast<std::int32_t>(std::min<std::int64_t>(pixel / size, kScreenCells));
-    };
-    const std::int32_t firstRow =
-        std::min(cell(screen.scrollY + std::int64_t{area.top}, ch), screen.rows - 1);
-    const std::int32_t lastRow =
-        std::min(screen.rows - 1, cell(screen.scrollY + std::int64_t{area.bottom} - 1, ch));
-    const std::int32_t firstColumn =
-        std::min(cell(screen.scrollX + std::int64_t{area.left}, cw), screen.columns - 1);
-    const std::int32_t lastColumn =
-        std::min(screen.columns - 1, cell(screen.scrollX + std::int64_t{area.right} - 1, cw));
-    std::vector<PaintRow> plan;
-    if (lastColumn < firstColumn) {
-        return plan;
-    }
-    const std::int32_t count = lastColumn - firstColumn + 1;
-    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-        const std::int32_t x = firstColumn * cw - screen.scrollX;
-        const std::int32_t y = row * ch - screen.scrollY;
-        plan.push_back({row,
-                        firstColumn,
-                        lastColumn,
-                        x,
-                        y,
-                        {x, y, x + count * cw, y + ch},
-                        Row(row).subspan(static_cast<std::size_t>(firstColumn),
-                                         static_cast<std::size_t>(count))});
-    }
-    return plan;
+    return PlanRows(screen, client, [this](std::int32_t row) { return Row(row); });
 }
 
 std::size_t ScreenModel::CellIndex(std::int32_t row, std::int32_t column) const {
