@@ -10,7 +10,9 @@
 #include "bench/FloodChild.h"
 #include "bench/FloodPty.h"
 #include "bench/FloodRun.h"
+#ifndef T8_NO_MENU_PROBE
 #include "bench/MenuProbe.h"
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -59,6 +61,7 @@ std::vector<std::string> WindowEnvironment(const std::string& configFolder) {
     return env;
 }
 
+#ifndef T8_NO_MENU_PROBE
 void ReportMenuTimes(const char* when, const std::vector<double>& times) {
     std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
@@ -104,6 +107,11 @@ void ProbeMenus(const FloodPty& pty, FloodChild& program, const std::string& tex
     ReportMenuTimes("while flooded", flooded.Milliseconds());
     std::printf("  (%zu floods ran meanwhile)\n", floods);
 }
+#else
+void ProbeMenus(const FloodPty&, FloodChild&, const std::string&) {
+    std::printf("  menu: not timed, built without libXtst\n");
+}
+#endif
 
 std::string WindowPlatform(const std::vector<std::string>& env) {
     for (const std::string& entry : env) {
