@@ -54,7 +54,6 @@ void ReaderBase::Begin(bool resetEnd) {
     source.Rewind();
     if (resetEnd) {
         image.SetEndAddress(0);
-        image.ReserveForText(source.Length());
     }
     meter.Start(source.Length());
 }
