@@ -39,47 +39,69 @@ std::uint32_t LaneSum(__m128i sums) {
                                       _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
 }
 
-// Sixteen bytes from 32 characters, their sums added to sums.
-void DecodeBlock(const std::uint8_t* text, std::uint8_t* out, HexPairSums& sums) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i first = DigitValues(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)));
-    const __m128i second =
-        DigitValues(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + kBlockBytes)));
-    const __m128i bytes = _mm_packus_epi16(PairBytes(first), PairBytes(second));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-    sums.values += LaneSum(_mm_sad_epu8(bytes, zero));
-    sums.digits += LaneSum(_mm_add_epi64(_mm_sad_epu8(first, zero), _mm_sad_epu8(second, zero)));
-}
-#else
-void DecodeBlock(const std::uint8_t* text, std::uint8_t* out, HexPairSums& sums) {
-    for (std::size_t i = 0; i < kBlockBytes; ++i) {
-        const std::uint32_t high = HexByteValue(text[2 * i]);
-        const std::uint32_t low = HexByteValue(text[2 * i + 1]);
-        out[i] = static_cast<std::uint8_t>(high * 16U + low);
-        sums.values += high * 16U + low;
-        sums.digits += high + low;
+// Sixteen bytes at a time from 32 characters; the sums of their values and of their digits
+// gather in 64-bit lanes until the end.
+class BlockDecoder {
+public:
+    void Decode(const std::uint8_t* text, std::uint8_t* out) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i first = DigitValues(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)));
+        const __m128i second =
+            DigitValues(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + kBlockBytes)));
+        const __m128i bytes = _mm_packus_epi16(PairBytes(first), PairBytes(second));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+        values = _mm_add_epi64(values, _mm_sad_epu8(bytes, zero));
+        digits = _mm_add_epi64(
+            digits, _mm_add_epi64(_mm_sad_epu8(first, zero), _mm_sad_epu8(second, zero)));
     }
-}
+    [[nodiscard]] HexPairSums Sums() const { return {LaneSum(values), LaneSum(digits)}; }
+
+private:
+    __m128i values = _mm_setzero_si128();
+    __m128i digits = _mm_setzero_si128();
+};
+#else
+class BlockDecoder {
+public:
+    void Decode(const std::uint8_t* text, std::uint8_t* out) {
+        for (std::size_t i = 0; i < kBlockBytes; ++i) {
+            const std::uint32_t high = HexByteValue(text[2 * i]);
+            const std::uint32_t low = HexByteValue(text[2 * i + 1]);
+            out[i] = static_cast<std::uint8_t>(high * 16U + low);
+            sums.values += high * 16U + low;
+            sums.digits += high + low;
+        }
+    }
+    [[nodiscard]] HexPairSums Sums() const { return sums; }
+
+private:
+    HexPairSums sums;
+};
 #endif
+
+// Fewer than 16 bytes, padded with NULs, which decode to bytes of 0 and add nothing to the
+// sums. Apart, so that the loop over whole blocks keeps no buffer on the stack.
+[[gnu::noinline]] void DecodeRest(BlockDecoder& decoder, const std::uint8_t* text,
+                                  std::size_t count, std::uint8_t* out) {
+    std::uint8_t padded[2 * kBlockBytes] = {};
+    std::uint8_t bytes[kBlockBytes];
+    std::memcpy(padded, text, 2 * count);
+    decoder.Decode(padded, bytes);
+    std::memcpy(out, bytes, count);
+}
 
 } // namespace
 
 HexPairSums DecodeHexPairs(const std::uint8_t* text, std::size_t count, std::uint8_t* out) {
-    HexPairSums sums;
+    BlockDecoder decoder;
     std::size_t done = 0;
     for (; done + kBlockBytes <= count; done += kBlockBytes) {
-        DecodeBlock(text + 2 * done, out + done, sums);
+        decoder.Decode(text + 2 * done, out + done);
     }
     if (done < count) {
-        // The rest padded with NULs, which decode to bytes of 0 and add nothing to the sums.
-        std::uint8_t padded[2 * kBlockBytes] = {};
-        std::uint8_t bytes[kBlockBytes];
-        const std::size_t rest = count - done;
-        std::memcpy(padded, text + 2 * done, 2 * rest);
-        DecodeBlock(padded, bytes, sums);
-        std::memcpy(out + done, bytes, rest);
+        DecodeRest(decoder, text + 2 * done, count - done, out + done);
     }
-    return sums;
+    return decoder.Sums();
 }
 
 } // namespace t8

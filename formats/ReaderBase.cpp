@@ -126,10 +126,36 @@ bool ReaderBase::ReadHexByChars(std::size_t digits, std::uint32_t& value) {
 
 std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t count,
                                         std::uint32_t& valueSum, std::uint32_t& digitSum) {
+    if (count == 0) {
+        return 0;
+    }
+    // A record whose digits all lie in the buffer goes in one piece.
+    if (const auto buffered = source.Buffered();
+        count <= kStageSize && buffered.size() >= 2 * std::size_t{count}) {
+        std::uint8_t* out = StageFor(address, count);
+        const HexPairSums sums = DecodeHexPairs(buffered.data(), count, out);
+        source.Skip(2 * std::size_t{count});
+        valueSum += sums.values;
+        digitSum += sums.digits;
+        // Bytes beyond the top of the address space stay outside the staged count.
+        staged += static_cast<std::size_t>(
+            std::min<std::uint64_t>(count, MemoryImage::kAddressSpace - address));
+        loadedData = true;
+        NoteDataEnd(address, count);
+        return count;
+    }
+    return LoadDataByChunks(address, count, valueSum, digitSum);
+}
+
+std::uint32_t ReaderBase::LoadDataByChunks(std::uint32_t address, std::uint32_t count,
+                                           std::uint32_t& valueSum, std::uint32_t& digitSum) {
     std::uint32_t loaded = 0;
     while (loaded < count) {
-        const auto want =
-            static_cast<std::size_t>(std::min<std::uint32_t>(count - loaded, kLoadChunk));
+        // The rest in one piece when its digits lie in the buffer, else a chunk at a time.
+        const std::size_t rest = count - loaded;
+        const std::size_t want = rest <= kStageSize && source.Buffered().size() >= 2 * rest
+                                     ? rest
+                                     : std::min(rest, kLoadChunk);
         const std::uint64_t first = std::uint64_t{address} + loaded;
         std::uint8_t* out = StageFor(first, want);
         std::size_t got = DecodeBuffered(out, want, valueSum, digitSum);
@@ -197,14 +223,6 @@ std::size_t ReaderBase::DecodeBuffered(std::uint8_t* out, std::size_t count,
     valueSum += sums.values;
     digitSum += sums.digits;
     return count;
-}
-
-void ReaderBase::PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask) {
-    if (image.BaseAddress() == MemoryImage::kNoBase) {
-        image.SetBaseAddress(address & firstBaseMask);
-    } else if (address < image.BaseAddress()) {
-        image.LowerBase(address);
-    }
 }
 
 ReaderBase::RecordEnd ReaderBase::FailRecord(std::string message) {

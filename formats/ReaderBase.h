@@ -83,7 +83,13 @@ protected:
                                 std::uint32_t& digitSum);
 
     // Base handling of a data record: the first one sets the base (masked), a lower one lowers it.
-    void PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask = 0xFFFFFFFFU);
+    void PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask = 0xFFFFFFFFU) {
+        if (image.BaseAddress() == MemoryImage::kNoBase) {
+            image.SetBaseAddress(address & firstBaseMask);
+        } else if (address < image.BaseAddress()) {
+            image.LowerBase(address);
+        }
+    }
     // The end of the last data record, taken into endAddress by the after-record rule; a
     // record running past the top of the address space ends there.
     void NoteDataEnd(std::uint32_t address, std::uint64_t count) {
@@ -113,6 +119,9 @@ protected:
 private:
     [[nodiscard]] bool RecordLoop(const ClassTable& classes);
     [[nodiscard]] bool ReadHexByChars(std::size_t digits, std::uint32_t& value);
+    // LoadDataBytes for a record cut by the buffer's end: kLoadChunk bytes at a time.
+    std::uint32_t LoadDataByChunks(std::uint32_t address, std::uint32_t count,
+                                   std::uint32_t& valueSum, std::uint32_t& digitSum);
     // Where count bytes for address go: after the staged ones when they continue them and
     // fit, else at the start of the stage, the staged ones loaded first.
     [[nodiscard]] std::uint8_t* StageFor(std::uint64_t address, std::size_t count);
