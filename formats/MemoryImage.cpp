@@ -1,5 +1,7 @@
 #include "formats/MemoryImage.h"
 
+#include "formats/ByteSum.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -122,11 +124,7 @@ std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
                 const std::uint8_t* bytes =
                     PageAt(run.firstSlot + step).data() + (from - pageBegin);
                 const auto count = static_cast<std::size_t>(to - from);
-                std::uint32_t pageSum = 0;
-                for (std::size_t i = 0; i < count; ++i) {
-                    pageSum += bytes[i];
-                }
-                sum += pageSum;
+                sum += SumBytes(bytes, count);
                 covered += count;
             }
             meter.Update(++done);

@@ -1,7 +1,8 @@
-// The readers' quick ways against their plain ones: pairs decoded sixteen at once against a
-// character at a time, records whole in the buffer against a source that hands out a few
+// The readers' quick ways against their plain ones: pairs decoded and bytes summed sixteen at
+// once against one at a time, records whole in the buffer against a source that hands out a few
 // characters at a time, and consecutive records loaded together against record by record.
 
+#include "formats/ByteSum.h"
 #include "formats/FormatRecognizer.h"
 #include "formats/HexDigits.h"
 #include "formats/HexPairs.h"
@@ -48,6 +49,20 @@ TEST(HexPairsTest, DecodesAsACharacterAtATime) {
 
 std::uint32_t Draw(std::mt19937& random, std::uint32_t bound) {
     return static_cast<std::uint32_t>(random() % bound);
+}
+
+TEST(HexPairsTest, ByteSumsAddAsOneAtATime) {
+    Bytes bytes(100);
+    std::mt19937 random(3);
+    for (auto& b : bytes) {
+        b = static_cast<std::uint8_t>(random() | 0x80); // high values, so a lost carry shows
+    }
+    for (std::size_t from = 0; from < 3; ++from) {
+        for (std::size_t count = 0; from + count <= bytes.size(); ++count) {
+            const Bytes part(bytes.begin() + from, bytes.begin() + from + count);
+            ASSERT_EQ(SumBytes(bytes.data() + from, count), ByteSum(part)) << from << "+" << count;
+        }
+    }
 }
 
 struct Loaded {
