@@ -13,8 +13,8 @@ constexpr unsigned kSegmentShift = 4;
 constexpr unsigned kLinearShift = 16;
 
 // Apart from the record's path, which thus keeps no message buffer on its stack.
-[[gnu::noinline]] std::string ChecksumMessage(std::uint32_t address, std::uint32_t read,
-                                              std::uint32_t computed) {
+[[gnu::noinline]] std::string IntelChecksumMessage(std::uint32_t address, std::uint32_t read,
+                                                   std::uint32_t computed) {
     char message[80];
     std::snprintf(message, sizeof message, "INTELHEX: Line checksum error at : %08X (%02X!=%02X)",
                   address, read, computed);
@@ -72,7 +72,7 @@ ReaderBase::RecordEnd IntelHexReader::ReadData(std::uint32_t count, std::uint32_
     }
     const std::uint32_t computed = (0U - sum) & 0xFFU;
     if (checksum != computed) {
-        return FailRecord(ChecksumMessage(address, checksum, computed));
+        return FailRecord(IntelChecksumMessage(address, checksum, computed));
     }
     NoteDataEnd(address, count);
     NoteHexRecord(address, count, dataOffset, SpanChecksum::NegatedValueSum);

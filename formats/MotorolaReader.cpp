@@ -12,8 +12,9 @@ constexpr std::uint32_t kS2AddressBytes = 3;
 constexpr std::uint32_t kFirstBaseMask = 0xFFFF0000U;
 
 // Apart from the record's path, which thus keeps no message buffer on its stack.
-[[gnu::noinline]] std::string ChecksumMessage(std::uint32_t addressBytes, std::uint32_t address,
-                                              std::uint32_t read, std::uint32_t computed) {
+[[gnu::noinline]] std::string MotorolaChecksumMessage(std::uint32_t addressBytes,
+                                                      std::uint32_t address, std::uint32_t read,
+                                                      std::uint32_t computed) {
     char message[80];
     if (addressBytes == kS1AddressBytes) {
         std::snprintf(message, sizeof message,
@@ -98,7 +99,7 @@ ReaderBase::RecordEnd MotorolaReader::ReadData(std::uint32_t addressBytes) {
     }
     const std::uint32_t computed = ~sum & 0xFFU;
     if (checksum != computed) {
-        return FailRecord(ChecksumMessage(addressBytes, address, checksum, computed));
+        return FailRecord(MotorolaChecksumMessage(addressBytes, address, checksum, computed));
     }
     NoteDataEnd(address, dataCount);
     NoteHexRecord(address, dataCount, dataOffset, SpanChecksum::NegatedValueSum);

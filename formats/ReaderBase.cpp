@@ -151,11 +151,8 @@ std::uint32_t ReaderBase::LoadDataByChunks(std::uint32_t address, std::uint32_t 
                                            std::uint32_t& valueSum, std::uint32_t& digitSum) {
     std::uint32_t loaded = 0;
     while (loaded < count) {
-        // The rest in one piece when its digits lie in the buffer, else a chunk at a time.
-        const std::size_t rest = count - loaded;
-        const std::size_t want = rest <= kStageSize && source.Buffered().size() >= 2 * rest
-                                     ? rest
-                                     : std::min(rest, kLoadChunk);
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint32_t>(count - loaded, kLoadChunk));
         const std::uint64_t first = std::uint64_t{address} + loaded;
         std::uint8_t* out = StageFor(first, want);
         std::size_t got = DecodeBuffered(out, want, valueSum, digitSum);

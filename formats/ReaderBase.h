@@ -20,7 +20,8 @@ namespace t8 {
 // rule and progress. A reader is made for one run over one image and one source.
 class ReaderBase {
 public:
-    // Data bytes are decoded in pieces of this size, whatever a record's count.
+    // A record's data bytes that the buffer does not hold whole are decoded in pieces of this
+    // size, whatever the record's count.
     static constexpr std::size_t kLoadChunk = 64;
     // Bytes that continue the ones before them gather up to this many before they are loaded,
     // so a file of short ascending records costs few loads.
