@@ -74,15 +74,20 @@ struct Loaded {
 // past the top of the address space.
 std::string RandomFile(std::mt19937& random, int format, std::vector<Loaded>& loads) {
     std::string text = format == 0 ? IntelRecord(4, 0, {0xFF, 0xFF}) : "";
-    // Intel and extended Tek records start just below the top, so most files run past it.
-    std::uint32_t address =
-        format == 0 || format == 3 ? 0xFFFFF000U + Draw(random, 0xF00) : Draw(random, 0xF000);
-    for (int r = 1 + static_cast<int>(random() % 40); r > 0; --r) {
+    // One Intel or extended Tek file in four starts just below the top and runs past it (the
+    // top's single-byte segments make such files slow to account).
+    const bool nearTop = (format == 0 || format == 3) && Draw(random, 4) == 0;
+    std::uint32_t address = nearTop ? 0xFFFFF000U + Draw(random, 0xF00) : Draw(random, 0xF000);
+    // A file in four runs on, rarely broken, beyond what the readers gather before loading.
+    const std::uint32_t records =
+        Draw(random, 4) == 0 ? 100 + Draw(random, 60) : 1 + Draw(random, 40);
+    for (std::uint32_t r = records; r > 0; --r) {
         Bytes data(1 + random() % (format == 3 ? 120 : 90));
         for (auto& b : data) {
             b = static_cast<std::uint8_t>(random());
         }
-        const std::uint32_t jump = Draw(random, 8) == 0 ? Draw(random, 0x300) : 0;
+        const std::uint32_t jump =
+            Draw(random, records > 40 ? 200 : 8) == 0 ? Draw(random, 0x300) : 0;
         address = random() % 8 == 0 ? address - jump : address + jump;
         const std::uint32_t at = format == 0   ? 0xFFFF0000U | (address & 0xFFFF)
                                  : format == 1 ? address & 0xFFFFFF
@@ -144,7 +149,7 @@ Outcome Examine(MemoryImage& image, const std::string& text, std::size_t chunk) 
 TEST(ReaderPathsTest, WholeRecordsReadAsPiecesDo) {
     std::mt19937 random(19);
     const std::string spoilers = "0F:S/%\r\n G\t\x80";
-    for (int round = 0; round < 600; ++round) {
+    for (int round = 0; round < 240; ++round) {
         SCOPED_TRACE(round);
         std::vector<Loaded> loads;
         std::string text = RandomFile(random, round % 4, loads);
@@ -155,7 +160,7 @@ TEST(ReaderPathsTest, WholeRecordsReadAsPiecesDo) {
         MemoryImage whole;
         whole.SetFill(true, 0x5A);
         const Outcome expected = Examine(whole, text, 0);
-        for (const std::size_t chunk : {1, 7, 33}) {
+        for (const std::size_t chunk : {1, 7}) {
             MemoryImage pieces;
             pieces.SetFill(true, 0x5A);
             ASSERT_EQ(Examine(pieces, text, chunk), expected) << "pieces of " << chunk;
