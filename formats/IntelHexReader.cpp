@@ -1,6 +1,7 @@
 #include "formats/IntelHexReader.h"
 
 #include <cstdio>
+#include <string>
 
 namespace t8 {
 
@@ -10,6 +11,15 @@ constexpr std::uint32_t kTypeSegment = 0x02;
 constexpr std::uint32_t kTypeLinear = 0x04;
 constexpr unsigned kSegmentShift = 4;
 constexpr unsigned kLinearShift = 16;
+
+// Apart from the record's path, which thus keeps no message buffer on its stack.
+[[gnu::noinline]] std::string IntelChecksumMessage(std::uint32_t address, std::uint32_t read,
+                                                   std::uint32_t computed) {
+    char message[80];
+    std::snprintf(message, sizeof message, "INTELHEX: Line checksum error at : %08X (%02X!=%02X)",
+                  address, read, computed);
+    return message;
+}
 } // namespace
 
 bool IntelHexReader::Read() {
@@ -26,12 +36,15 @@ bool IntelHexReader::Read() {
 
 ReaderBase::RecordEnd IntelHexReader::ReadRecord(int /*startChar*/) {
     recordSeen = true;
-    std::uint32_t count = 0;
-    std::uint32_t offset = 0;
-    std::uint32_t type = 0;
-    if (!ReadHex(2, count) || count == 0 || !ReadHex(4, offset) || !ReadHex(2, type)) {
+    // Count, offset and type as one field: once any of them is cut off, or the count is 0,
+    // the input ends, whatever the rest.
+    std::uint32_t header = 0;
+    if (!ReadHex(8, header) || header >> 24 == 0) {
         return RecordEnd::EndInput;
     }
+    const std::uint32_t count = header >> 24;
+    const std::uint32_t offset = (header >> 8) & 0xFFFFU;
+    const std::uint32_t type = header & 0xFFU;
     switch (type) {
     case kTypeData:
         return ReadData(count, offset);
@@ -59,11 +72,7 @@ ReaderBase::RecordEnd IntelHexReader::ReadData(std::uint32_t count, std::uint32_
     }
     const std::uint32_t computed = (0U - sum) & 0xFFU;
     if (checksum != computed) {
-        char message[80];
-        std::snprintf(message, sizeof message,
-                      "INTELHEX: Line checksum error at : %08X (%02X!=%02X)", address, checksum,
-                      computed);
-        return FailRecord(message);
+        return FailRecord(IntelChecksumMessage(address, checksum, computed));
     }
     NoteDataEnd(address, count);
     NoteHexRecord(address, count, dataOffset, SpanChecksum::NegatedValueSum);

@@ -1,5 +1,7 @@
 #include "formats/MemoryImage.h"
 
+#include "formats/ByteSum.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -37,7 +39,8 @@ void MemoryImage::RestartAt(std::uint32_t base_) {
     segments.Clear();
     slabs.clear();
     pageCount = 0;
-    pageIndex.clear();
+    runs.clear();
+    newestRun = runs.end();
     cachedPage = nullptr;
 }
 
@@ -53,26 +56,38 @@ std::uint8_t* MemoryImage::PageFor(std::uint32_t pageNumber) {
     if (cachedPage != nullptr && cachedPageNumber == pageNumber) {
         return cachedPage;
     }
-    auto [it, added] = pageIndex.try_emplace(pageNumber, static_cast<std::uint32_t>(pageCount));
-    if (added) {
-        if (pageCount % kSlabPages == 0) {
-            slabs.push_back(std::make_unique_for_overwrite<Page[]>(kSlabPages));
-        }
-        ++pageCount;
-    }
+    const std::uint32_t slot = SlotOf(pageNumber);
     cachedPageNumber = pageNumber;
-    cachedPage = slabs[it->second / kSlabPages][it->second % kSlabPages].data();
-    if (added) {
-        std::memset(cachedPage, fill, kPageSize); // unused bytes of a page read as the fill byte
-    }
+    cachedPage = slot == kNoSlot ? AddPage(pageNumber) : PageAt(slot).data();
     return cachedPage;
 }
 
-void MemoryImage::ReserveForText(std::uint64_t characters) {
-    const std::uint64_t pages = characters / (2 * kPageSize) + 1;
-    // Beyond what the address space holds a reservation would only waste memory.
-    pageIndex.reserve(
-        static_cast<std::size_t>(std::min<std::uint64_t>(pages, kAddressSpace / kPageSize)));
+std::uint8_t* MemoryImage::AddPage(std::uint32_t pageNumber) {
+    const auto slot = static_cast<std::uint32_t>(pageCount);
+    if (pageCount % kSlabPages == 0) {
+        slabs.push_back(std::make_unique_for_overwrite<Page[]>(kSlabPages));
+    }
+    ++pageCount;
+    // The page just above the newest run's last one continues it in the next slot.
+    if (newestRun != runs.end() &&
+        std::uint64_t{newestRun->first} + newestRun->second.count == pageNumber) {
+        ++newestRun->second.count;
+    } else {
+        newestRun = runs.emplace(pageNumber, PageRun{1, slot}).first;
+    }
+    std::uint8_t* page = PageAt(slot).data();
+    std::memset(page, fill, kPageSize); // unused bytes of a page read as the fill byte
+    return page;
+}
+
+std::uint32_t MemoryImage::SlotOf(std::uint32_t pageNumber) const {
+    auto it = runs.upper_bound(pageNumber);
+    if (it == runs.begin()) {
+        return kNoSlot;
+    }
+    --it;
+    const std::uint32_t step = pageNumber - it->first;
+    return step < it->second.count ? it->second.firstSlot + step : kNoSlot;
 }
 
 void MemoryImage::Write(std::uint32_t address, const std::uint8_t* values, std::size_t count) {
@@ -100,18 +115,20 @@ std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
     std::uint64_t covered = 0;
     std::uint32_t sum = 0;
     std::uint64_t done = 0;
-    for (const auto& [pageNumber, index] : pageIndex) {
-        const std::uint64_t pageBegin = std::uint64_t{pageNumber} << kPageShift;
-        const Page& page = PageAt(index);
-        const std::uint64_t from = std::max(pageBegin, first);
-        const std::uint64_t to = std::min(pageBegin + kPageSize, last);
-        const std::size_t count = to > from ? static_cast<std::size_t>(to - from) : 0;
-        const std::uint8_t* bytes = page.data() + (count > 0 ? from - pageBegin : 0);
-        for (std::size_t i = 0; i < count; ++i) {
-            sum += bytes[i];
+    for (const auto& [firstPage, run] : runs) {
+        for (std::uint32_t step = 0; step < run.count; ++step) {
+            const std::uint64_t pageBegin = std::uint64_t{firstPage + step} << kPageShift;
+            const std::uint64_t from = std::max(pageBegin, first);
+            const std::uint64_t to = std::min(pageBegin + kPageSize, last);
+            if (to > from) {
+                const std::uint8_t* bytes =
+                    PageAt(run.firstSlot + step).data() + (from - pageBegin);
+                const auto count = static_cast<std::size_t>(to - from);
+                sum += SumBytes(bytes, count);
+                covered += count;
+            }
+            meter.Update(++done);
         }
-        covered += count;
-        meter.Update(++done);
     }
     const std::uint64_t unused = length - covered;
     sum += static_cast<std::uint32_t>(unused * fill);
@@ -120,10 +137,19 @@ std::uint32_t MemoryImage::ImageChecksum(const ProgressFn& progress) {
 }
 
 void MemoryImage::ReadPositions(std::uint64_t position, std::span<std::uint8_t> out) const {
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto address = static_cast<std::uint32_t>(base + position + i);
-        const auto it = pageIndex.find(address >> kPageShift);
-        out[i] = it == pageIndex.end() ? fill : PageAt(it->second)[address & (kPageSize - 1)];
+    std::size_t done = 0;
+    while (done < out.size()) {
+        // A page at a time: the bytes up to the page's end come from one place.
+        const auto address = static_cast<std::uint32_t>(base + position + done);
+        const std::size_t offset = address & (kPageSize - 1);
+        const std::size_t take = std::min(out.size() - done, kPageSize - offset);
+        const std::uint32_t slot = SlotOf(address >> kPageShift);
+        if (slot == kNoSlot) {
+            std::memset(out.data() + done, fill, take);
+        } else {
+            std::memcpy(out.data() + done, PageAt(slot).data() + offset, take);
+        }
+        done += take;
     }
 }
 

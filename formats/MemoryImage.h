@@ -8,10 +8,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace t8 {
@@ -42,9 +42,6 @@ public:
     // Reset before a recognition run: no data, no segments, no base, flags and stop cleared.
     void PrepareImage();
 
-    // Room for the pages a source of this many characters can fill at two characters a byte,
-    // so a large file grows the page index without rehashing it again and again.
-    void ReserveForText(std::uint64_t characters);
     // Writes the bytes at consecutive addresses and accounts each in the segment list.
     void Load(std::uint32_t address, const std::uint8_t* values, std::size_t count);
     void AddByte(std::uint32_t address, std::uint8_t value) { segments.AddByte(address, value); }
@@ -79,12 +76,28 @@ public:
 
 private:
     using Page = std::array<std::uint8_t, kPageSize>;
-    // Pages come from slabs of this many, so a large image costs few allocations and at most
-    // one slab more than its pages.
-    static constexpr std::size_t kSlabPages = 64;
+    // Pages come from slabs of this many (64 KiB), so a large image costs few allocations and
+    // at most one slab more than its pages; a slab's pages untouched yet take no memory.
+    static constexpr std::size_t kSlabPages = 256;
+    // Pages with consecutive numbers held in consecutive slots, keyed by the first number.
+    // Data loaded in ascending order fills one run, so the index stays a few entries however
+    // large the image grows; scattered or descending pages cost an entry each.
+    struct PageRun {
+        std::uint32_t count;
+        std::uint32_t firstSlot;
+    };
+    using RunMap = std::map<std::uint32_t, PageRun>;
+    static constexpr std::uint32_t kNoSlot = 0xFFFFFFFFU;
+
     [[nodiscard]] std::uint8_t* PageFor(std::uint32_t pageNumber);
-    [[nodiscard]] const Page& PageAt(std::uint32_t index) const {
-        return slabs[index / kSlabPages][index % kSlabPages];
+    [[nodiscard]] std::uint8_t* AddPage(std::uint32_t pageNumber);
+    // The slot of a page that received data, or kNoSlot.
+    [[nodiscard]] std::uint32_t SlotOf(std::uint32_t pageNumber) const;
+    [[nodiscard]] const Page& PageAt(std::uint32_t slot) const {
+        return slabs[slot / kSlabPages][slot % kSlabPages];
+    }
+    [[nodiscard]] Page& PageAt(std::uint32_t slot) {
+        return slabs[slot / kSlabPages][slot % kSlabPages];
     }
     void Write(std::uint32_t address, const std::uint8_t* values, std::size_t count);
 
@@ -99,7 +112,8 @@ private:
     SegmentList segments;
     std::vector<std::unique_ptr<Page[]>> slabs;
     std::size_t pageCount = 0;
-    std::unordered_map<std::uint32_t, std::uint32_t> pageIndex;
+    RunMap runs;
+    RunMap::iterator newestRun = runs.end(); // the run holding the newest slot
     std::uint32_t cachedPageNumber = 0;
     std::uint8_t* cachedPage = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "formats/MotorolaReader.h"
 
 #include <cstdio>
+#include <string>
 
 namespace t8 {
 
@@ -9,6 +10,23 @@ constexpr std::uint32_t kS1AddressBytes = 2;
 constexpr std::uint32_t kS2AddressBytes = 3;
 // The first data record's base is rounded down to a 64 KiB boundary.
 constexpr std::uint32_t kFirstBaseMask = 0xFFFF0000U;
+
+// Apart from the record's path, which thus keeps no message buffer on its stack.
+[[gnu::noinline]] std::string MotorolaChecksumMessage(std::uint32_t addressBytes,
+                                                      std::uint32_t address, std::uint32_t read,
+                                                      std::uint32_t computed) {
+    char message[80];
+    if (addressBytes == kS1AddressBytes) {
+        std::snprintf(message, sizeof message,
+                      "MOTOROLA S: Line checksum error at : %04X (%02X!=%02X)", address, read,
+                      computed);
+    } else {
+        std::snprintf(message, sizeof message,
+                      "MOTOROLA S: Line checksum error at : %06X (%02X!=%02X)", address, read,
+                      computed);
+    }
+    return message;
+}
 } // namespace
 
 bool MotorolaReader::Read() {
@@ -81,17 +99,7 @@ ReaderBase::RecordEnd MotorolaReader::ReadData(std::uint32_t addressBytes) {
     }
     const std::uint32_t computed = ~sum & 0xFFU;
     if (checksum != computed) {
-        char message[80];
-        if (addressBytes == kS1AddressBytes) {
-            std::snprintf(message, sizeof message,
-                          "MOTOROLA S: Line checksum error at : %04X (%02X!=%02X)", address,
-                          checksum, computed);
-        } else {
-            std::snprintf(message, sizeof message,
-                          "MOTOROLA S: Line checksum error at : %06X (%02X!=%02X)", address,
-                          checksum, computed);
-        }
-        return FailRecord(message);
+        return FailRecord(MotorolaChecksumMessage(addressBytes, address, checksum, computed));
     }
     NoteDataEnd(address, dataCount);
     NoteHexRecord(address, dataCount, dataOffset, SpanChecksum::NegatedValueSum);

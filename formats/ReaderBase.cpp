@@ -1,35 +1,11 @@
 #include "formats/ReaderBase.h"
 
-#include "formats/HexDigits.h"
+#include "formats/HexPairs.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 namespace t8 {
-
-namespace {
-// The byte two characters stand for, indexed by the pair as one 16-bit number in the order
-// they come (the first in the low bits); a character that is no digit counts as 0.
-const std::array<std::uint8_t, 65536>& PairValues() {
-    static const auto table = [] {
-        auto values = std::make_unique<std::array<std::uint8_t, 65536>>();
-        for (std::uint32_t first = 0; first < 256; ++first) {
-            for (std::uint32_t second = 0; second < 256; ++second) {
-                (*values)[first | second << 8] =
-                    static_cast<std::uint8_t>(HexByteValue(static_cast<std::uint8_t>(first)) * 16U +
-                                              HexByteValue(static_cast<std::uint8_t>(second)));
-            }
-        }
-        return values;
-    }();
-    return *table;
-}
-
-std::uint32_t PairIndex(const std::uint8_t* pair) {
-    return std::uint32_t{pair[0]} | std::uint32_t{pair[1]} << 8;
-}
-} // namespace
 
 ReaderBase::ReaderBase(MemoryImage& image_, ByteSource& source_, const ProgressFn& progress)
     : image(image_), source(source_), meter(&progress) {}
@@ -54,12 +30,17 @@ void ReaderBase::Begin(bool resetEnd) {
     source.Rewind();
     if (resetEnd) {
         image.SetEndAddress(0);
-        image.ReserveForText(source.Length());
     }
     meter.Start(source.Length());
 }
 
 bool ReaderBase::RunRecordLoop(const ClassTable& classes) {
+    const bool read = RecordLoop(classes);
+    LoadStaged();
+    return read;
+}
+
+bool ReaderBase::RecordLoop(const ClassTable& classes) {
     for (;;) {
         const auto buffered = source.Buffered();
         if (buffered.empty()) {
@@ -130,20 +111,8 @@ bool ReaderBase::ReadChars(std::size_t count, char* out) {
     return true;
 }
 
-bool ReaderBase::ReadHex(std::size_t digits, std::uint32_t& value) {
+bool ReaderBase::ReadHexByChars(std::size_t digits, std::uint32_t& value) {
     std::uint32_t result = 0;
-    // The field as a whole from the buffer when it lies there, else a character at a time.
-    if (const auto buffered = source.Buffered(); buffered.size() >= digits) {
-        const std::uint8_t* text = buffered.data();
-        std::size_t i = digits % 2;
-        result = i == 0 ? 0U : HexByteValue(text[0]);
-        for (const auto& pairs = PairValues(); i < digits; i += 2) {
-            result = result << 8U | pairs[PairIndex(text + i)];
-        }
-        source.Skip(digits);
-        value = result;
-        return true;
-    }
     for (std::size_t i = 0; i < digits; ++i) {
         const int c = source.Next();
         if (c < 0) {
@@ -157,12 +126,36 @@ bool ReaderBase::ReadHex(std::size_t digits, std::uint32_t& value) {
 
 std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t count,
                                         std::uint32_t& valueSum, std::uint32_t& digitSum) {
-    std::array<std::uint8_t, kLoadChunk> chunk{};
+    if (count == 0) {
+        return 0;
+    }
+    // A record whose digits all lie in the buffer goes in one piece.
+    if (const auto buffered = source.Buffered();
+        count <= kStageSize && buffered.size() >= 2 * std::size_t{count}) {
+        std::uint8_t* out = StageFor(address, count);
+        const HexPairSums sums = DecodeHexPairs(buffered.data(), count, out);
+        source.Skip(2 * std::size_t{count});
+        valueSum += sums.values;
+        digitSum += sums.digits;
+        // Bytes beyond the top of the address space stay outside the staged count.
+        staged += static_cast<std::size_t>(
+            std::min<std::uint64_t>(count, MemoryImage::kAddressSpace - address));
+        loadedData = true;
+        NoteDataEnd(address, count);
+        return count;
+    }
+    return LoadDataByChunks(address, count, valueSum, digitSum);
+}
+
+std::uint32_t ReaderBase::LoadDataByChunks(std::uint32_t address, std::uint32_t count,
+                                           std::uint32_t& valueSum, std::uint32_t& digitSum) {
     std::uint32_t loaded = 0;
     while (loaded < count) {
         const auto want =
             static_cast<std::size_t>(std::min<std::uint32_t>(count - loaded, kLoadChunk));
-        std::size_t got = DecodeBuffered(chunk.data(), want, valueSum, digitSum);
+        const std::uint64_t first = std::uint64_t{address} + loaded;
+        std::uint8_t* out = StageFor(first, want);
+        std::size_t got = DecodeBuffered(out, want, valueSum, digitSum);
         bool ended = false;
         while (got < want) {
             const int high = source.Next();
@@ -174,15 +167,15 @@ std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t cou
             const std::uint32_t hi = HexDigitValue(high);
             const std::uint32_t lo = HexDigitValue(low);
             digitSum += hi + lo;
-            chunk[got++] = static_cast<std::uint8_t>(hi * 16U + lo);
+            out[got++] = static_cast<std::uint8_t>(hi * 16U + lo);
             valueSum += hi * 16U + lo;
         }
-        const std::uint64_t first = std::uint64_t{address} + loaded;
+        // Bytes beyond the top of the address space stay outside the staged count.
         const std::uint64_t room =
             first < MemoryImage::kAddressSpace ? MemoryImage::kAddressSpace - first : 0;
         const auto placed = static_cast<std::size_t>(std::min<std::uint64_t>(got, room));
         if (placed > 0) {
-            image.Load(static_cast<std::uint32_t>(first), chunk.data(), placed);
+            staged += placed;
             loadedData = true;
         }
         loaded += static_cast<std::uint32_t>(got);
@@ -196,36 +189,37 @@ std::uint32_t ReaderBase::LoadDataBytes(std::uint32_t address, std::uint32_t cou
     return loaded;
 }
 
+std::uint8_t* ReaderBase::StageFor(std::uint64_t address, std::size_t count) {
+    // Loading the bytes of consecutive records together places them exactly as loading each
+    // record in turn: the image and its segments take them in the same order.
+    if (staged > 0 &&
+        (std::uint64_t{stageAddress} + staged != address || staged + count > kStageSize)) {
+        LoadStaged();
+    }
+    if (staged == 0) {
+        stageAddress = static_cast<std::uint32_t>(address);
+    }
+    return stage.data() + staged;
+}
+
+void ReaderBase::LoadStaged() {
+    if (staged > 0) {
+        image.Load(stageAddress, stage.data(), staged);
+        staged = 0;
+    }
+}
+
 std::size_t ReaderBase::DecodeBuffered(std::uint8_t* out, std::size_t count,
                                        std::uint32_t& valueSum, std::uint32_t& digitSum) {
     const auto buffered = source.Buffered();
     if (buffered.size() < 2 * count) {
         return 0;
     }
-    const std::array<std::uint8_t, 65536>& pairs = PairValues();
-    const std::uint8_t* digits = buffered.data();
-    std::uint32_t values = 0;
-    std::uint32_t highDigits = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t byte = pairs[PairIndex(digits + 2 * i)];
-        out[i] = byte;
-        values += byte;
-        highDigits += byte >> 4U;
-    }
-    // Each byte is 16 * high + low, so the digits add up to the values less 15 times the highs.
-    const std::uint32_t digitValues = values - 15U * highDigits;
+    const HexPairSums sums = DecodeHexPairs(buffered.data(), count, out);
     source.Skip(2 * count);
-    valueSum += values;
-    digitSum += digitValues;
+    valueSum += sums.values;
+    digitSum += sums.digits;
     return count;
-}
-
-void ReaderBase::PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask) {
-    if (image.BaseAddress() == MemoryImage::kNoBase) {
-        image.SetBaseAddress(address & firstBaseMask);
-    } else if (address < image.BaseAddress()) {
-        image.LowerBase(address);
-    }
 }
 
 ReaderBase::RecordEnd ReaderBase::FailRecord(std::string message) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/ByteSource.h"
+#include "formats/HexDigits.h"
 #include "formats/MemoryImage.h"
 #include "formats/ProgressMeter.h"
 #include "formats/RecordSpans.h"
@@ -19,8 +20,12 @@ namespace t8 {
 // rule and progress. A reader is made for one run over one image and one source.
 class ReaderBase {
 public:
-    // Data bytes are gathered and loaded in pieces of this size, whatever a record's count.
+    // A record's data bytes that the buffer does not hold whole are decoded in pieces of this
+    // size, whatever the record's count.
     static constexpr std::size_t kLoadChunk = 64;
+    // Bytes that continue the ones before them gather up to this many before they are loaded,
+    // so a file of short ascending records costs few loads.
+    static constexpr std::size_t kStageSize = 4096;
 
     ReaderBase(MemoryImage& image_, ByteSource& source_, const ProgressFn& progress);
     virtual ~ReaderBase() = default;
@@ -48,14 +53,27 @@ protected:
 
     // Rewinds the source and starts progress; text readers also reset endAddress.
     void Begin(bool resetEnd);
-    // The loop between records; false when the reader must return false.
+    // The loop between records; false when the reader must return false. Everything the
+    // records loaded is in the image when it returns.
     [[nodiscard]] bool RunRecordLoop(const ClassTable& classes);
     // Called with the record's start character; reads the rest of the record it needs.
     virtual RecordEnd ReadRecord(int startChar);
 
     // Field helpers: each returns false when the file ends inside the field.
     [[nodiscard]] bool ReadChars(std::size_t count, char* out);
-    [[nodiscard]] bool ReadHex(std::size_t digits, std::uint32_t& value);
+    [[nodiscard]] bool ReadHex(std::size_t digits, std::uint32_t& value) {
+        // The field as a whole from the buffer when it lies there, else a character at a time.
+        if (const auto buffered = source.Buffered(); buffered.size() >= digits) {
+            std::uint32_t result = 0;
+            for (std::size_t i = 0; i < digits; ++i) {
+                result = result * 16U + HexByteValue(buffered[i]);
+            }
+            source.Skip(digits);
+            value = result;
+            return true;
+        }
+        return ReadHexByChars(digits, value);
+    }
 
     // Reads up to count two-digit data bytes and loads them from address on. Returns how many
     // were complete before the file ended; adds their values and digit values to the sums.
@@ -66,7 +84,13 @@ protected:
                                 std::uint32_t& digitSum);
 
     // Base handling of a data record: the first one sets the base (masked), a lower one lowers it.
-    void PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask = 0xFFFFFFFFU);
+    void PlaceRecord(std::uint32_t address, std::uint32_t firstBaseMask = 0xFFFFFFFFU) {
+        if (image.BaseAddress() == MemoryImage::kNoBase) {
+            image.SetBaseAddress(address & firstBaseMask);
+        } else if (address < image.BaseAddress()) {
+            image.LowerBase(address);
+        }
+    }
     // The end of the last data record, taken into endAddress by the after-record rule; a
     // record running past the top of the address space ends there.
     void NoteDataEnd(std::uint32_t address, std::uint64_t count) {
@@ -94,6 +118,15 @@ protected:
     ByteSource& source;
 
 private:
+    [[nodiscard]] bool RecordLoop(const ClassTable& classes);
+    [[nodiscard]] bool ReadHexByChars(std::size_t digits, std::uint32_t& value);
+    // LoadDataBytes for a record cut by the buffer's end: kLoadChunk bytes at a time.
+    std::uint32_t LoadDataByChunks(std::uint32_t address, std::uint32_t count,
+                                   std::uint32_t& valueSum, std::uint32_t& digitSum);
+    // Where count bytes for address go: after the staged ones when they continue them and
+    // fit, else at the start of the stage, the staged ones loaded first.
+    [[nodiscard]] std::uint8_t* StageFor(std::uint64_t address, std::size_t count);
+    void LoadStaged();
     // Decodes count two-digit bytes into out at once when the source's buffer holds them all
     // (adding to the sums as LoadDataBytes does); 0, with nothing taken, when it does not.
     std::size_t DecodeBuffered(std::uint8_t* out, std::size_t count, std::uint32_t& valueSum,
@@ -106,6 +139,9 @@ private:
     RecordSpans* spans = nullptr;
     std::uint64_t lastDataEnd = 0;
     bool loadedData = false;
+    std::uint32_t stageAddress = 0;
+    std::size_t staged = 0;
+    std::array<std::uint8_t, kStageSize> stage{};
 };
 
 } // namespace t8

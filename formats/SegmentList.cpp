@@ -1,5 +1,7 @@
 #include "formats/SegmentList.h"
 
+#include "formats/ByteSum.h"
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -59,11 +61,7 @@ void SegmentList::Add(std::uint32_t address, const std::uint8_t* values, std::si
             std::max<std::uint64_t>(segments[owner].end, kTopWindowStart);
         runLast = std::min(runLast, std::max<std::uint64_t>(topReach, address));
         const std::size_t run = static_cast<std::size_t>(runLast - address + 1);
-        std::uint32_t sum = 0;
-        for (std::size_t i = 0; i < run; ++i) {
-            sum += values[i];
-        }
-        segments[owner].sum += sum;
+        segments[owner].sum += SumBytes(values, run);
         Grow(owner, address, static_cast<std::uint32_t>(runLast));
         values += run;
         count -= run;
