@@ -1,9 +1,8 @@
 #include "link/SerialLink.h"
 
 #include "link/CommError.h"
-#include "link/LineFrame.h"
 #include "link/LinkNotices.h"
-#include "link/PortMapping.h"
+#include "link/OpenFailureReport.h"
 
 #include <cerrno>
 #include <new>
@@ -54,53 +53,16 @@ void SerialLink::DestroyLinkRecord() {
     tty.reset();
 }
 
-SerialLink::Selection SerialLink::CurrentSelection() const {
-    return tty ? Selection{portOverride, tty->com.devicePath, tty->com.comPort} : Selection{};
-}
-
 std::string SerialLink::DevicePath() const {
-    if (!tty) {
-        return {};
-    }
-    // a device that came back under another node is opened by its stable name from then on
-    if (!reconnectedPath.empty() && reconnectedFor == CurrentSelection()) {
-        return reconnectedPath;
-    }
-    if (!portOverride.empty()) {
-        return portOverride;
-    }
-    return tty->com.devicePath.empty() ? DevicePathForPort(tty->com.comPort) : tty->com.devicePath;
+    return tty ? device.Path(tty->com) : std::string();
 }
 
 std::string SerialLink::OpenFailureMessage() const {
     if (!tty) {
         return {};
     }
-    const bool numbered = portOverride.empty() && tty->com.devicePath.empty();
-    const std::string path = DevicePath();
-    const std::string frame =
-        lastOpenError.kind == LinkErrorKind::Settings ? FrameProblem(tty->com.Line()) : "";
-    std::string text = OpenFailureText(numbered ? "COM" + std::to_string(tty->com.comPort) : path,
-                                       path, lastOpenError, frame);
-    return text + DoctorsFindings(path);
-}
-
-// What the port doctor finds at a device that did not open, set off below the message; the
-// permission advice is in the message already.
-std::string SerialLink::DoctorsFindings(const std::string& path) const {
-    const LinkErrorKind kind = lastOpenError.kind;
-    if (!doctorRoots || path.empty() || !AddressScheme(path).empty() ||
-        kind == LinkErrorKind::None || kind == LinkErrorKind::NoAddress ||
-        kind == LinkErrorKind::Unsupported || kind == LinkErrorKind::Settings) {
-        return {};
-    }
-    std::string text;
-    for (const PortFinding& finding : PortDoctor(*doctorRoots).Examine(path)) {
-        if (finding.kind != PortFinding::Kind::Permission) {
-            text += "\n\n" + finding.text;
-        }
-    }
-    return text.empty() ? text : "\n\nThe port check found:" + text;
+    return OpenFailureReport(device.Name(tty->com), DevicePath(), tty->com.Line(), lastOpenError,
+                             doctorRoots);
 }
 
 int SerialLink::OpenPort() {
@@ -112,32 +74,22 @@ int SerialLink::OpenPort() {
     ui.SetReconnectTimer(false);
     const std::string path = DevicePath();
     // the device awaited behind a link left from before: that link leads elsewhere now
-    const bool stale = resume && (path == identity.namedPath || path == identity.ReopenPath()) &&
-                       !SameDeviceAt(identity, path);
+    const bool stale = resume && device.Stale(path);
     if (stale) {
         lastOpenError = LinkError::FromErrno(ENOENT);
     }
     const int result = stale ? 0 : OpenAt(path);
     if (result != 0) {
-        identity = IdentifyDevice(path, stableNameFolder);
+        device.Opened(path);
         if (std::exchange(linkStatusShown, false)) {
             ui.ShowLinkStatus(""); // the pane's ready text again
         }
-    } else if (resume && ReconnectWanted() && reconnector.Await(AwaitedIdentity(path))) {
+    } else if (resume && ReconnectWanted() && reconnector.Await(device.Awaited(path))) {
         awaitedPath = path;
         ShowStatus(WaitingStatus(path));
         ui.SetReconnectTimer(reconnector.RetryPending()); // a network port retries on a timer
     }
     return result;
-}
-
-// The device that failed to open at `path`: the one that hung up, known by all its names, when
-// the settings still lead to it; else whatever the path alone can say.
-DeviceIdentity SerialLink::AwaitedIdentity(const std::string& path) const {
-    if (!identity.Empty() && (path == identity.namedPath || path == identity.ReopenPath())) {
-        return identity;
-    }
-    return IdentifyDevice(path, stableNameFolder);
 }
 
 int SerialLink::OpenAt(const std::string& path) {
@@ -386,7 +338,7 @@ void SerialLink::ReportHangUp() {
     const std::string notes = ReleasePort(LineLoss::HangUp);
     ui.StopViewTimer(); // as after a close: nothing is left for it to do
     // no message box: the window stays usable while the device is away
-    const bool awaited = ReconnectWanted() && reconnector.Await(identity);
+    const bool awaited = ReconnectWanted() && reconnector.Await(device.Identity());
     ui.SetReconnectTimer(reconnector.RetryPending()); // a network port retries on a timer
     awaitedPath = path;
     const LinkNotice notice = LostNotice(path, awaited, notes);
@@ -413,17 +365,7 @@ bool SerialLink::Reconnect(const std::string& path) {
         return false;
     }
     // the same device: the settings and the terminal are as they were
-    const Selection selection = CurrentSelection();
-    reconnectedPath.clear();
-    if (path != DevicePath()) {
-        reconnectedPath = path;
-        reconnectedFor = selection;
-    }
-    RenewIdentity(identity, path);
-    // the name the operator knows, unless the device is now another node
-    const std::string shown =
-        identity.node == ResolveNode(identity.namedPath) ? identity.namedPath : identity.node;
-    const LinkNotice notice = ReconnectedNotice(shown);
+    const LinkNotice notice = ReconnectedNotice(device.Reconnected(path, tty->com));
     ShowStatus(notice.status);
     ShowOnScreen(notice.terminal);
     return true;

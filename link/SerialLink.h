@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/DeviceIdentity.h"
+#include "link/DeviceChoice.h"
 #include "link/LineWatchList.h"
 #include "link/LinkError.h"
 #include "link/LinkFlags.h"
@@ -100,8 +100,8 @@ public:
     // The device to open: the override, else the record's explicit path, else the mapped port.
     [[nodiscard]] std::string DevicePath() const;
     // A device named for this run only (the command line); never stored in the record.
-    void SetPortOverride(std::string path) { portOverride = std::move(path); }
-    [[nodiscard]] const std::string& PortOverride() const { return portOverride; }
+    void SetPortOverride(std::string path) { device.SetOverride(std::move(path)); }
+    [[nodiscard]] const std::string& PortOverride() const { return device.Override(); }
     // The start-up message for a port that could not be opened.
     [[nodiscard]] std::string OpenFailureMessage() const;
     // From now on the start-up message for a device that does not open also says what the
@@ -126,9 +126,9 @@ public:
     void AllowReconnect(bool allow) { reconnectAllowed = allow; }
     [[nodiscard]] bool ReconnectAllowed() const { return reconnectAllowed; }
     // What the open device is known by; set by every successful OpenPort.
-    [[nodiscard]] const DeviceIdentity& Identity() const { return identity; }
+    [[nodiscard]] const DeviceIdentity& Identity() const { return device.Identity(); }
     // The folder of stable device names; tests give their own.
-    void SetStableNameFolder(std::string folder) { stableNameFolder = std::move(folder); }
+    void SetStableNameFolder(std::string folder) { device.SetStableNameFolder(std::move(folder)); }
     // A key or command found the port closed: the status bar says why.
     void RefuseInput();
 
@@ -145,20 +145,9 @@ private:
     // Closes the port and tells the running transfers; returns their notes for the operator.
     std::string ReleasePort(LineLoss why);
 
-    // What chose the device when a reconnect found it under another path.
-    struct Selection {
-        std::string override;
-        std::string devicePath;
-        std::uint8_t comPort = 0;
-        friend bool operator==(const Selection&, const Selection&) = default;
-    };
-
     int OpenAt(const std::string& path);
-    [[nodiscard]] std::string DoctorsFindings(const std::string& path) const;
-    [[nodiscard]] DeviceIdentity AwaitedIdentity(const std::string& path) const;
     bool Reconnect(const std::string& path);
     [[nodiscard]] bool ReconnectWanted() const;
-    [[nodiscard]] Selection CurrentSelection() const;
     // The status bar's pane shows one of the link's texts until the port is open again.
     void ShowStatus(const std::string& text);
     void ShowOnScreen(const std::string& text);
@@ -176,12 +165,8 @@ private:
     std::unique_ptr<ReaderThread> reader;
     ReceiveDispatch received;
     LineWatchList watches;
-    std::string portOverride;
-    DeviceIdentity identity;
-    std::string stableNameFolder = kSerialByIdFolder;
+    DeviceChoice device;
     Reconnector reconnector;
-    std::string reconnectedPath; // the stable name a reconnect used, while Selection holds
-    Selection reconnectedFor;
     bool reconnectAllowed = true;
     std::string awaitedPath;      // the path the operator was told of at the hang-up
     bool resumeWait = false;      // ClosePort interrupted a wait for the device

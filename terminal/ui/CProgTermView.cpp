@@ -2,9 +2,10 @@
 
 #include "commands/CommandIds.h"
 #include "link/AppName.h"
-#include "settings/ColorRef.h"
 #include "settings/FontMapping.h"
 #include "settings/SettingsStore.h"
+#include "terminal/ui/CellGlyphs.h"
+#include "terminal/ui/KeyBytes.h"
 #include "terminal/ui/StatusPanes.h"
 #include "terminal/ui/TerminalCommands.h"
 
@@ -12,28 +13,12 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPainter>
-#include <QScrollBar>
 
-#include <algorithm>
-#include <array>
 #include <utility>
 
 namespace t8 {
 
 Q_LOGGING_CATEGORY(lcLink, "t8.link", QtWarningMsg)
-
-namespace {
-
-// Keys that type a control character rather than their text.
-constexpr std::array<std::pair<int, std::uint8_t>, 5> kControlKeys{{
-    {Qt::Key_Return, KeyTyper::kEnter},
-    {Qt::Key_Enter, KeyTyper::kEnter},
-    {Qt::Key_Escape, KeyTyper::kEscape},
-    {Qt::Key_Backspace, 0x08},
-    {Qt::Key_Tab, 0x09},
-}};
-
-} // namespace
 
 CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsStore& store_,
                              QWidget* parent)
@@ -47,6 +32,7 @@ CProgTermView::CProgTermView(StatusPanes& panes_, ViewDocument& doc_, SettingsSt
       keys(link, *transfer),
       frames([this](std::chrono::milliseconds budget) { return TakeReceived(budget); },
              [this] { ApplyDamage(); }),
+      capture(doc_, dialogs, *this), bars(*this),
       commands(std::make_unique<TerminalCommands>(TerminalCommands::Parts{
           *this, link, doc, store, dirs, *transfer, dialogs, transferTimer})) {
     setObjectName("CProgTermView");
@@ -146,8 +132,8 @@ void CProgTermView::BuildFont() {
     font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
     const QSize cell = CellGlyphs::CellSize(font, viewport());
     screen->SetCellSize(cell.width(), cell.height());
-    glyphs.Build(font, tty->look.logFont.charSet == kCharSetOem,
-                 QSize(tty->screen.charWidth, tty->screen.charHeight));
+    cellPainter.Build(font, tty->look.logFont.charSet == kCharSetOem,
+                      QSize(tty->screen.charWidth, tty->screen.charHeight));
     setViewportMargins(margin->Width(), 0, 0, 0); // the times' width follows the font
     screen->Resize(viewport()->width(), viewport()->height());
     SyncScrollBars();
@@ -218,19 +204,7 @@ bool CProgTermView::TakeReceived(std::chrono::milliseconds budget) {
 }
 
 void CProgTermView::AppendCapture(const std::uint8_t* bytes, std::size_t count) {
-    captureTimes.Note(bytes, count, TimestampMargin::Now());
-    if (doc.AppendCapture(bytes, count) || captureFullReported) {
-        return;
-    }
-    captureFullReported = true;
-    // Told after the block is through, so the message box cannot re-enter the dispatch.
-    QTimer::singleShot(0, this, [this] {
-        ShowMessage("The capture store is full (" +
-                        std::to_string(ViewDocument::kCaptureLimit >> 20) +
-                        " MiB). Later data is not captured.\nChoose Terminal > Stop capture to "
-                        "save what was captured.",
-                    kAppName, MessageIcon::Exclamation);
-    });
+    capture.Append(bytes, count);
 }
 
 void CProgTermView::FeedReceive(const std::uint8_t* bytes, std::size_t count) {
@@ -309,30 +283,15 @@ void CProgTermView::ApplyDamage() {
 }
 
 void CProgTermView::SyncScrollBars() {
-    if (!screen) {
-        return;
+    if (screen) {
+        bars.Show(*screen);
     }
-    syncingBars = true;
-    for (const auto& [bar, orientation] :
-         {std::pair{verticalScrollBar(), ScrollOrientation::Vertical},
-          std::pair{horizontalScrollBar(), ScrollOrientation::Horizontal}}) {
-        const ScrollBarState state = screen->ScrollBar(orientation);
-        bar->setRange(0, state.maximum);
-        bar->setPageStep(std::max(1, state.pageStep));
-        bar->setSingleStep(std::max(1, state.singleStep));
-        bar->setValue(state.position);
-    }
-    syncingBars = false;
 }
 
 void CProgTermView::scrollContentsBy(int, int) {
-    if (syncingBars || !screen) {
+    if (!screen || !bars.Follow(*screen)) {
         return;
     }
-    constexpr int kThumbPosition = 4;
-    screen->Scroll(ScrollOrientation::Vertical, kThumbPosition, verticalScrollBar()->value());
-    screen->Scroll(ScrollOrientation::Horizontal, kThumbPosition, horizontalScrollBar()->value());
-    (void)screen->TakeDamage();
     viewport()->update();
     margin->update();
     PlaceCaret();
@@ -365,22 +324,7 @@ std::string CProgTermView::ScreenRow(int row) const {
 }
 
 void CProgTermView::PaintScreen(QPainter& painter, const QRect& area) {
-    const TTYInfo* tty = link.Record();
-    const QColor back = ColorFromColorRef(tty ? tty->look.backColour : TerminalLook{}.backColour);
-    painter.fillRect(area, back);
-    if (!tty || !screen) {
-        return;
-    }
-    painter.setPen(ColorFromColorRef(tty->look.textColour));
-    const PixelRect client{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
-    painter.save();
-    for (const PaintRow& row : screen->PlanPaint(client)) {
-        // a glyph reaching past its row (accents, descenders) must not mark the neighbours
-        painter.setClipRect(row.strip.left, row.strip.top, row.strip.right - row.strip.left,
-                            row.strip.bottom - row.strip.top);
-        glyphs.DrawRow(painter, QPointF(row.x, row.y), row.cells);
-    }
-    painter.restore();
+    cellPainter.Paint(painter, area, link.Record(), screen.get());
 }
 
 void CProgTermView::paintEvent(QPaintEvent* event) {
@@ -388,9 +332,7 @@ void CProgTermView::paintEvent(QPaintEvent* event) {
     PaintScreen(painter, event->rect());
     const TTYInfo* tty = link.Record();
     if (tty && tty->screen.caretShown && caretVisible && hasFocus() && screen) {
-        const PixelPoint at = screen->CaretPosition();
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.fillRect(at.x, at.y, tty->screen.charWidth, tty->screen.charHeight, Qt::white);
+        ScreenPainter::PaintCaret(painter, screen->CaretPosition(), tty->screen);
     }
 }
 
@@ -405,19 +347,13 @@ void CProgTermView::PlaceCaret() {
 }
 
 void CProgTermView::keyPressEvent(QKeyEvent* event) {
-    const auto control =
-        std::find_if(kControlKeys.begin(), kControlKeys.end(),
-                     [event](const auto& entry) { return entry.first == event->key(); });
-    const QString text = event->text();
-    if (control != kControlKeys.end()) {
-        TypeKey(control->second);
-    } else if (!text.isEmpty()) {
-        for (const QChar c : text) {
-            TypeKey(static_cast<std::uint8_t>(c.unicode() & 0xFF));
-        }
-    } else {
+    const std::string typed = KeyBytes(event->key(), event->text());
+    if (typed.empty()) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
+    }
+    for (const char c : typed) {
+        TypeKey(static_cast<std::uint8_t>(c));
     }
     ApplyDamage();
 }

@@ -5,14 +5,15 @@
 #include "link/SerialLink.h"
 #include "settings/DirectorySettings.h"
 #include "terminal/BellLimiter.h"
-#include "terminal/CaptureStamps.h"
 #include "terminal/KeyTyper.h"
 #include "terminal/ScreenHost.h"
 #include "terminal/ScreenModel.h"
-#include "terminal/ui/CellGlyphs.h"
+#include "terminal/ui/CaptureFeed.h"
 #include "terminal/ui/PromptPane.h"
 #include "terminal/ui/ReceivedFrames.h"
 #include "terminal/ui/ReconnectDriver.h"
+#include "terminal/ui/ScreenPainter.h"
+#include "terminal/ui/ScrollBarSync.h"
 #include "terminal/ui/TimestampMargin.h"
 #include "terminal/ui/ViewDialogs.h"
 #include "terminal/ui/ViewDocument.h"
@@ -72,11 +73,8 @@ public:
 
     // A new capture: it may fill the store again, and is told so again; its lines are timed
     // afresh.
-    void CaptureStarted() {
-        captureFullReported = false;
-        captureTimes.Reset();
-    }
-    [[nodiscard]] const CaptureStamps& CaptureTimes() const { return captureTimes; }
+    void CaptureStarted() { capture.Started(); }
+    [[nodiscard]] const CaptureStamps& CaptureTimes() const { return capture.Times(); }
     // View > Timestamps: the margin with the time each line began; kept in the settings.
     void ShowTimestamps(bool on);
     [[nodiscard]] bool TimestampsShown() const { return margin->Shown(); }
@@ -152,17 +150,16 @@ private:
     ReceivedFrames frames;
     std::unique_ptr<ScreenModel> screen;
     QFont font;
-    CellGlyphs glyphs;
+    ScreenPainter cellPainter;
     TimestampMargin* margin = nullptr; // a child widget beside the viewport
     std::size_t pieceOffset = 0;       // where the piece the screen processes starts in its block
-    CaptureStamps captureTimes;
+    CaptureFeed capture;
     BellLimiter bells;
     int bellsRung = 0;
     bool shownOnce = false; // received blocks wait for the first show
     QTimer caretBlink;
     bool caretVisible = true;
-    bool syncingBars = false;
-    bool captureFullReported = false;
+    ScrollBarSync bars;
     bool destroying = false; // the frame's panes may be gone already
     std::unique_ptr<TerminalCommands> commands;
 };

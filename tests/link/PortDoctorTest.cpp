@@ -2,11 +2,16 @@
 #include "tests/support/PtyPair.h"
 #include "tests/support/TempFolder.h"
 
+#include "link/ComPortSettings.h"
+#include "link/LineFrame.h"
+#include "link/LinkNotices.h"
+#include "link/OpenFailureReport.h"
 #include "link/PortDoctor.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -204,6 +209,30 @@ TEST_F(PortDoctorTest, ANameWithControlCharactersCannotSplitTheMessage) {
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_EQ(text.find('\r'), std::string::npos);
     EXPECT_EQ(text.rfind("Checked tty?USB0:", 0), 0U);
+}
+
+// The start-up message carries what the doctor finds at a device that would not open, and none
+// of it where no cause of the device's own is to be found or no doctor was asked.
+TEST_F(PortDoctorTest, AnOpenFailureReportAddsTheFindingsOnlyWhereADeviceMayHaveACause) {
+    const std::string device = root.Path("dev/ttyUSB0");
+    const SystemRoots roots{root.Path("dev"), root.Path("sys"), root.Path("proc"),
+                            root.Path("run/udev/data")};
+    const LineSettings line = ComPortSettings{}.Line();
+    const LinkError busy = LinkError::FromErrno(EBUSY);
+    const std::string report = OpenFailureReport("COM1", device, line, busy, roots);
+    const std::string plain = OpenFailureText("COM1", device, busy);
+    EXPECT_EQ(report.rfind(plain + "\n\nThe port check found:\n\n" + TextOf(Kind::Held, device), 0),
+              0U)
+        << report;
+    EXPECT_NE(report.find("\n\n" + TextOf(Kind::FtdiLatency, device)), std::string::npos);
+
+    EXPECT_EQ(OpenFailureReport("COM1", device, line, busy, std::nullopt), plain);
+    const std::string address = "rfc2217://localhost:4001";
+    EXPECT_EQ(OpenFailureReport(address, address, line, busy, roots),
+              OpenFailureText(address, address, busy));
+    const LinkError refused = LinkError::SettingsRefused(EINVAL);
+    EXPECT_EQ(OpenFailureReport("COM1", device, line, refused, roots),
+              OpenFailureText("COM1", device, refused, FrameProblem(line)));
 }
 
 } // namespace
