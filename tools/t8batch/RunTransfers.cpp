@@ -6,14 +6,23 @@
 #include "tools/t8batch/Transcript.h"
 
 #include "transfer/DownloadStream.h"
+#include "transfer/PromptKeys.h"
 #include "transfer/TransferFiles.h"
 #include "transfer/UploadProgress.h"
+
+#include <algorithm>
 
 namespace t8 {
 
 namespace {
 
 constexpr std::uint64_t kMsPerSecond = 1000;
+// The quiet that tells the device's echo of the typed keys is in: the window's step, the gap
+// the echo always has there.
+constexpr std::uint64_t kEchoQuietMs = 100;
+// A device that never falls quiet is not waited on longer than this.
+constexpr std::uint64_t kEchoPatienceMs = 2000;
+constexpr int kEchoLookMs = 10;
 
 } // namespace
 
@@ -92,12 +101,39 @@ int RunTransfers::TypeKey(std::uint8_t key) {
     if (run.Stopping()) {
         return 0;
     }
+    if (key == PromptKeys::kEnter && AtAddressPrompt()) {
+        AwaitEcho();
+        if (run.Stopping()) {
+            return 0;
+        }
+    }
     receiveRan = false;
     const int typed = parts.terminal.Transfers().TypeKey(key);
+    lastKeyMs = parts.loop.NowMs();
     if (receiveRan) {
         AfterReceive();
     }
     return typed;
+}
+
+bool RunTransfers::AtAddressPrompt() {
+    const TTYInfo* tty = parts.terminal.Link().Record();
+    return tty != nullptr && tty->transfer.addressPromptActive != 0;
+}
+
+// Enter at an address prompt takes the device's echo of the typed keys as the range, and what
+// comes after it as a receive's data. Keys typed faster than the line carries the echo back
+// (a short --step on a slow line) would leave its tail to the data: Enter waits until the
+// line has been quiet since the last key.
+void RunTransfers::AwaitEcho() {
+    EventLoop& loop = parts.loop;
+    const std::uint64_t limit = loop.NowMs() + kEchoPatienceMs;
+    EventLoop::Timer look{kEchoLookMs, [] {}};
+    loop.PumpWith(look, [&] {
+        const std::uint64_t now = loop.NowMs();
+        return run.Stopping() || now >= limit ||
+               now >= std::max(lastKeyMs, lastTextMs) + kEchoQuietMs;
+    });
 }
 
 std::string RunTransfers::Lost() const {

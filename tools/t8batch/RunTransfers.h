@@ -66,11 +66,15 @@ public:
     // Lets `ms` pass while the line is served; ends early when the run stops.
     void Wait(int ms);
     void EndProgress() { progressLine.End(); }
+    // The device's text reached the screen (its echo of typed keys among it).
+    void DeviceText() { lastTextMs = parts.loop.NowMs(); }
     // Whether a transfer's progress is shown (on a terminal) at all.
     void ShowProgress(bool show) { progressLine.Enable(show); }
 
 private:
     void AfterReceive();
+    [[nodiscard]] bool AtAddressPrompt();
+    void AwaitEcho();
     [[nodiscard]] std::uint64_t TimeoutMs() const;
     [[nodiscard]] std::string NoProgress(const std::string& what) const;
     [[nodiscard]] std::string Lost() const;
@@ -80,6 +84,8 @@ private:
     int timeoutSeconds;
     ProgressLine progressLine;
     bool receiveRan = false;
+    std::uint64_t lastKeyMs = 0;
+    std::uint64_t lastTextMs = 0;
     std::string receiveName;
     std::string receiveCheck;
 };
