@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <poll.h>
 #include <string_view>
@@ -80,66 +79,28 @@ FloodResult Flood(const FloodPty& pty, FloodChild& reader, Tally& tally, const s
     return result;
 }
 
-namespace {
-
-double Rate(const std::string& text, const FloodResult& result) {
-    return static_cast<double>(text.size()) / result.seconds / 1e6;
-}
-
-// The results sorted from the fastest; the median is in the middle.
-void Report(FloodReader& reader, const std::string& text) {
-    auto& results = reader.results;
+double FloodAndReport(const char* name, const FloodPty& pty, FloodChild& reader, Tally tally,
+                      const std::string& text, std::size_t runs) {
+    std::vector<FloodResult> results;
+    for (std::size_t run = 0; run < runs; ++run) {
+        results.push_back(Flood(pty, reader, tally, text));
+        if (results.back().taken < text.size()) {
+            std::printf("  %-11s did not take the flood: %zu of %zu bytes in %.1f s\n", name,
+                        results.back().taken, text.size(), results.back().seconds);
+            return 0;
+        }
+    }
     std::sort(results.begin(), results.end(),
               [](const FloodResult& a, const FloodResult& b) { return a.seconds < b.seconds; });
+    const auto rate = [&](const FloodResult& result) {
+        return static_cast<double>(text.size()) / result.seconds / 1e6;
+    };
     const FloodResult& best = results.front();
     const FloodResult& median = results[results.size() / 2];
     std::printf("  %-11s best %7.3f s %7.1f MB/s   median %7.3f s %7.1f MB/s   "
                 "%.2f s of processor a run\n",
-                reader.name, best.seconds, Rate(text, best), median.seconds, Rate(text, median),
-                median.cpuSeconds);
-}
-
-// Only `running` reads: a stopped reader keeps the pty open but takes nothing from it.
-void LetRun(std::vector<FloodReader>& readers, const FloodReader& running) {
-    for (FloodReader& reader : readers) {
-        ::kill(reader.child.pid, &reader == &running ? SIGCONT : SIGSTOP);
-    }
-}
-
-} // namespace
-
-bool FloodInTurns(const FloodPty& pty, std::vector<FloodReader>& readers, const std::string& text,
-                  std::size_t runs) {
-    bool taken = true;
-    for (std::size_t run = 0; run < runs && taken; ++run) {
-        for (FloodReader& reader : readers) {
-            LetRun(readers, reader);
-            reader.results.push_back(Flood(pty, reader.child, reader.tally, text));
-            const FloodResult& result = reader.results.back();
-            if (result.taken < text.size()) {
-                std::printf("  %-11s did not take the flood: %zu of %zu bytes in %.1f s\n",
-                            reader.name, result.taken, text.size(), result.seconds);
-                taken = false;
-                break;
-            }
-        }
-    }
-    for (FloodReader& reader : readers) {
-        ::kill(reader.child.pid, SIGCONT);
-    }
-    if (!taken || readers.empty()) {
-        return false;
-    }
-    for (FloodReader& reader : readers) {
-        Report(reader, text);
-    }
-    const auto& first = readers.front().results;
-    const auto& last = readers.back().results;
-    std::printf("  %s at %.0f %% of %s's rate (medians), %.0f %% (best runs)\n",
-                readers.back().name,
-                100.0 * first[first.size() / 2].seconds / last[last.size() / 2].seconds,
-                readers.front().name, 100.0 * first.front().seconds / last.front().seconds);
-    return true;
+                name, best.seconds, rate(best), median.seconds, rate(median), median.cpuSeconds);
+    return median.seconds;
 }
 
 } // namespace t8::bench

@@ -50,11 +50,13 @@ field() { echo "$1" | cut -d' ' -f"$2"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 
 screen() {
-    echo "screen model, MB/s of device text"
+    echo "screen model, MB/s of device text, the median and spread of $((RUNS * 2)) runs"
     local bench=$BUILD/bench/t8terminal_bench
     have "$bench" || { skip "no $bench"; return; }
-    "$bench" --benchmark_filter='/columns:80' --benchmark_min_time=1 2>/dev/null |
-        grep -E '^BM_' | sed 's/^/  /'
+    # A shared machine's speed drifts from second to second: one run says little.
+    "$bench" --benchmark_filter='/columns:80' --benchmark_min_time=0.5 \
+        --benchmark_repetitions=$((RUNS * 2)) --benchmark_report_aggregates_only=true 2>/dev/null |
+        grep -E '^BM_.*_(median|stddev)' | sed 's/^/  /'
 }
 
 window() {
