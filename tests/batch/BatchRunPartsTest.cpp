@@ -1,6 +1,7 @@
 #include "tests/support/TempFolder.h"
 #include "tools/JsonString.h"
 #include "tools/t8batch/BatchOptions.h"
+#include "tools/t8batch/EchoMatch.h"
 #include "tools/t8batch/JunitReport.h"
 #include "tools/t8batch/RecordFile.h"
 #include "tools/t8batch/RunReport.h"
@@ -108,6 +109,39 @@ TEST(TextWatchTest, FindsATextWhereverTheBlocksSplitIt) {
     EXPECT_FALSE(broken.Feed(reinterpret_cast<const std::uint8_t*>("ERR"), 3));
     broken.Reset(); // a receive's data came between
     EXPECT_FALSE(broken.Feed(reinterpret_cast<const std::uint8_t*>("OR"), 2));
+}
+
+// Keys typed one by one, the device's text after each (its echo, an answer, or nothing yet).
+bool EchoInAfter(EchoMatch& echo, const std::vector<std::pair<char, std::string>>& steps) {
+    for (const auto& [key, text] : steps) {
+        echo.Typed(static_cast<std::uint8_t>(key));
+        echo.Shown(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    }
+    return echo.EchoIn();
+}
+
+TEST(EchoMatchTest, InOnlyOnceTheLastKeysEchoIsShown) {
+    EchoMatch echo;
+    const std::string before = ">0F"; // the device's earlier text is no echo
+    echo.Shown(reinterpret_cast<const std::uint8_t*>(before.data()), before.size());
+    EXPECT_FALSE(EchoInAfter(echo, {{'S', "S"}, {'E', "E\r\nSend INTEL data range "}}));
+    // Keys faster than the line: the echo lags, the answer's letters are no range.
+    EXPECT_FALSE(EchoInAfter(echo, {{'0', ""}, {'F', "0"}, {',', ""}, {'1', "F,"}, {'F', ""}}));
+    const std::string tail = "1F";
+    echo.Shown(reinterpret_cast<const std::uint8_t*>(tail.data()), 1);
+    EXPECT_FALSE(echo.EchoIn()) << "the 1 is in, not the F";
+    echo.Shown(reinterpret_cast<const std::uint8_t*>(tail.data()) + 1, 1);
+    EXPECT_TRUE(echo.EchoIn());
+    EXPECT_FALSE(EchoInAfter(echo, {{'0', ""}})) << "a further key is still to come back";
+
+    echo.Reset();
+    EXPECT_FALSE(echo.EchoIn());
+    EXPECT_FALSE(EchoInAfter(echo, {{'0', "x"}, {'1', "y"}})) << "a device that does not echo";
+    echo.Reset();
+    EXPECT_FALSE(EchoInAfter(echo, {{'0', "0"}, {'1', "1?"}})) << "more text after the echo";
+    echo.Reset();
+    std::vector<std::pair<char, std::string>> many(EchoMatch::kMaxKeys + 1, {'7', "7"});
+    EXPECT_FALSE(EchoInAfter(echo, many)) << "too many keys to follow: the quiet decides";
 }
 
 TEST(TranscriptTest, ControlBytesAreEscapedAndAFailedWriteIsKept) {

@@ -175,7 +175,7 @@ void BatchRun::OnEvents(const EventLoop::Events& events) {
 // Only the device's text reaches here, never a receive's data or the link's own lines.
 void BatchRun::OnDeviceText(const std::uint8_t* bytes, std::size_t count) {
     transcript.Bytes("t8", bytes, count);
-    transfers.DeviceText();
+    transfers.DeviceText(bytes, count);
     if (const auto found = failOn.Feed(bytes, count)) {
         Stop(RunResult::DeviceFailure, "the device sent \"" + failOn.Text(*found) + "\"" + Where());
     }

@@ -17,8 +17,8 @@ namespace t8 {
 namespace {
 
 constexpr std::uint64_t kMsPerSecond = 1000;
-// The quiet that tells the device's echo of the typed keys is in: the window's step, the gap
-// the echo always has there.
+// The quiet that tells the device's echo of the typed keys is in, when it cannot be seen key by
+// key: the window's step, the gap the echo always has there.
 constexpr std::uint64_t kEchoQuietMs = 100;
 // A device that never falls quiet is not waited on longer than this.
 constexpr std::uint64_t kEchoPatienceMs = 2000;
@@ -101,11 +101,16 @@ int RunTransfers::TypeKey(std::uint8_t key) {
     if (run.Stopping()) {
         return 0;
     }
-    if (key == PromptKeys::kEnter && AtAddressPrompt()) {
+    if (!AtAddressPrompt()) {
+        echo.Reset();
+    } else if (key == PromptKeys::kEnter) {
         AwaitEcho();
+        echo.Reset();
         if (run.Stopping()) {
             return 0;
         }
+    } else {
+        echo.Typed(key);
     }
     receiveRan = false;
     const int typed = parts.terminal.Transfers().TypeKey(key);
@@ -124,16 +129,22 @@ bool RunTransfers::AtAddressPrompt() {
 // Enter at an address prompt takes the device's echo of the typed keys as the range, and what
 // comes after it as a receive's data. Keys typed faster than the line carries the echo back
 // (a short --step on a slow line) would leave its tail to the data: Enter waits until the
-// line has been quiet since the last key.
+// echo of the last key is in, or, for a device whose echo is not seen, until the line has been
+// quiet since the last key.
 void RunTransfers::AwaitEcho() {
     EventLoop& loop = parts.loop;
     const std::uint64_t limit = loop.NowMs() + kEchoPatienceMs;
     EventLoop::Timer look{kEchoLookMs, [] {}};
     loop.PumpWith(look, [&] {
         const std::uint64_t now = loop.NowMs();
-        return run.Stopping() || now >= limit ||
+        return run.Stopping() || now >= limit || echo.EchoIn() ||
                now >= std::max(lastKeyMs, lastTextMs) + kEchoQuietMs;
     });
+}
+
+void RunTransfers::DeviceText(const std::uint8_t* bytes, std::size_t count) {
+    lastTextMs = parts.loop.NowMs();
+    echo.Shown(bytes, count);
 }
 
 std::string RunTransfers::Lost() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchTerminal.h"
+#include "tools/t8batch/EchoMatch.h"
 #include "tools/t8batch/EventLoop.h"
 #include "tools/t8batch/ProgressLine.h"
 #include "tools/t8batch/RunReport.h"
@@ -67,7 +68,7 @@ public:
     void Wait(int ms);
     void EndProgress() { progressLine.End(); }
     // The device's text reached the screen (its echo of typed keys among it).
-    void DeviceText() { lastTextMs = parts.loop.NowMs(); }
+    void DeviceText(const std::uint8_t* bytes, std::size_t count);
     // Whether a transfer's progress is shown (on a terminal) at all.
     void ShowProgress(bool show) { progressLine.Enable(show); }
 
@@ -86,6 +87,7 @@ private:
     bool receiveRan = false;
     std::uint64_t lastKeyMs = 0;
     std::uint64_t lastTextMs = 0;
+    EchoMatch echo; // of the keys typed at the address prompt
     std::string receiveName;
     std::string receiveCheck;
 };
