@@ -49,6 +49,13 @@ public:
     // bytes[count] is a zero byte, so the receive may treat the block as a string.
     virtual void FeedReceive(const std::uint8_t* bytes, std::size_t count) = 0;
     virtual void ProcessScreen(const std::uint8_t* bytes, std::size_t count) = 0;
+    // How many line feeds in a row leave nothing on the screen of what came before them,
+    // wherever the cursor stood; 0 when the screen must see every byte (as t8batch's does, for
+    // its transcript).
+    [[nodiscard]] virtual std::size_t HidingLineFeeds() const { return 0; }
+    // Text that the text after it hides from the screen: only what outlasts the screen is
+    // applied (bells, the prompt character, flow control).
+    virtual void OverrunScreen(const std::uint8_t* /*bytes*/, std::size_t /*count*/) {}
 };
 
 } // namespace t8

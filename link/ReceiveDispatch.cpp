@@ -82,6 +82,13 @@ int ReceiveDispatch::Dispatch(const TTYInfo& tty, const std::uint8_t* block, std
     return 1;
 }
 
+std::size_t ReceiveDispatch::HidingLineFeeds(const TTYInfo* tty) const {
+    const bool screenAlone = tty != nullptr && !tty->transfer.receiveActive &&
+                             !tty->transfer.captureOn && !tty->transfer.addressPromptActive &&
+                             !flags.displayHeld && showDepth == 0 && !noticeOnScreen;
+    return screenAlone ? target.HidingLineFeeds() : 0;
+}
+
 void ReceiveDispatch::CaptureShownUpTo(std::size_t end) {
     end = std::min(end, shownCapture.count);
     if (shownCapture.block == nullptr || end <= shownCapture.captured) {

@@ -30,6 +30,13 @@ public:
     // A line of the link's own: never captured, never to a receive, and shown also while a
     // receive holds the display.
     void ShowNotice(const TTYInfo& tty, const std::string& text);
+    // HidingLineFeeds of the screen while the screen alone takes received text (no receive, no
+    // capture, no hold, no address prompt, nothing on its way already); 0 otherwise.
+    [[nodiscard]] std::size_t HidingLineFeeds(const TTYInfo* tty) const;
+    // Received text that the text after it hides from the screen.
+    void Overrun(const std::uint8_t* bytes, std::size_t count) {
+        target.OverrunScreen(bytes, count);
+    }
     // True while a line of the link's own is on its way to the screen.
     [[nodiscard]] bool ShowingNotice() const { return noticeOnScreen; }
 

@@ -1,6 +1,7 @@
 #include "link/SerialLink.h"
 
 #include "link/CommError.h"
+#include "link/HiddenText.h"
 #include "link/LinkNotices.h"
 #include "link/OpenFailureReport.h"
 
@@ -306,10 +307,13 @@ bool SerialLink::DispatchReceived(std::chrono::steady_clock::duration budget) {
 
 void SerialLink::DispatchEvents(std::deque<ReceivedEvent> events) {
     std::size_t receivedBytes = 0;
-    for (auto& event : events) {
+    // In a flood, most of what a dispatch takes would scroll off before it could be seen.
+    const auto shownFrom = FirstShownPoint(events, received.HidingLineFeeds(tty.get()));
+    for (std::size_t index = 0; index < events.size(); ++index) {
+        ReceivedEvent& event = events[index];
         switch (event.kind) {
         case ReceivedEvent::Kind::Data:
-            ShowReceived(event.bytes.data(), event.bytes.size());
+            ShowData(event.bytes, shownFrom, index);
             receivedBytes += event.bytes.size();
             break;
         case ReceivedEvent::Kind::CommError:
@@ -324,6 +328,19 @@ void SerialLink::DispatchEvents(std::deque<ReceivedEvent> events) {
     if (receivedBytes > 0) {
         // summed up from outside, these time how fast the window takes a flood
         ui.Debug("\n" + std::to_string(receivedBytes) + " bytes received");
+    }
+}
+
+void SerialLink::ShowData(const std::vector<std::uint8_t>& bytes,
+                          const std::optional<TextPoint>& shownFrom, std::size_t index) {
+    const std::size_t hidden = !shownFrom || index > shownFrom->event ? 0
+                               : index < shownFrom->event             ? bytes.size()
+                                                                      : shownFrom->offset;
+    if (hidden > 0) {
+        received.Overrun(bytes.data(), hidden);
+    }
+    if (hidden < bytes.size()) {
+        ShowReceived(bytes.data() + hidden, bytes.size() - hidden);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "terminal/ScreenModel.h"
 
 #include "link/LineSettings.h"
+#include "terminal/OverrunEffects.h"
 #include "terminal/PaintPlan.h"
 #include "terminal/PlainRun.h"
 #include "terminal/ReshapeRows.h"
@@ -58,6 +59,25 @@ void ScreenModel::Process(const std::uint8_t* bytes, std::size_t count) {
     if (depth == 0) {
         ring.Straighten(screen.cells);
     }
+}
+
+void ScreenModel::Overrun(const std::uint8_t* bytes, std::size_t count) {
+    const bool flowControl = (tty.com.flowCtrl & kFlowXonXoff) != 0;
+    const OverrunEffects effects = FindOverrunEffects(bytes, count, flowControl, kPromptChar);
+    if (effects.prompt) {
+        flags.promptSeen = 1;
+    }
+    if (effects.flowControl) {
+        FlowControl(*effects.flowControl, *effects.flowControl == kXonChar ? 1 : 0);
+    }
+    for (std::size_t bell = 0; bell < effects.bells; ++bell) {
+        host.Beep();
+    }
+}
+
+std::size_t ScreenModel::HidingLineFeeds() const {
+    const std::int32_t columns = std::clamp(screen.columns, 1, kMaxColumns);
+    return 2 * static_cast<std::size_t>(std::clamp(screen.rows, 2, RowsFor(columns)));
 }
 
 void ScreenModel::BeginBlocks() {

@@ -103,6 +103,8 @@ public:
     void AppendCapture(const std::uint8_t* bytes, std::size_t count) override;
     void FeedReceive(const std::uint8_t* bytes, std::size_t count) override;
     void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override;
+    [[nodiscard]] std::size_t HidingLineFeeds() const override;
+    void OverrunScreen(const std::uint8_t* bytes, std::size_t count) override;
 
     // ScreenHost
     void Beep() override;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,36 @@ TEST_F(TerminalWindowTest, ABellFloodRingsAtMostOncePerTenthOfASecond) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_GE(view->BellsRung(), 1);
     EXPECT_LE(view->BellsRung(), 1 + elapsed / 100);
+}
+
+// A flood taken faster than it can be shown: what scrolled away unseen still rang its bell, and
+// the screen holds the flood's last lines in order, wrapped where they were too long.
+TEST_F(TerminalWindowTest, AFloodEndsWithItsLastLinesInOrderAndItsBellRung) {
+    std::string flood = "\a";
+    for (int line = 0; line < 20000; ++line) {
+        char number[16];
+        std::snprintf(number, sizeof number, "line %05d ", line);
+        flood += number + std::string(static_cast<std::size_t>(line % 150), 'x') + "\r\n";
+    }
+    ASSERT_TRUE(pty.WriteAll(flood + "end"));
+    int endRow = -1;
+    ASSERT_TRUE(WaitFor([&] {
+        for (int row = 0; !view->ScreenRow(row).empty(); ++row) {
+            endRow = RowText(row, 4) == "end " ? row : endRow;
+        }
+        return endRow >= 0;
+    }));
+    EXPECT_EQ(view->BellsRung(), 1);
+    int expected = 19999;
+    for (int row = endRow - 1; row >= 0; --row) {
+        const std::string text = view->ScreenRow(row);
+        if (text.starts_with("line ")) {
+            ASSERT_EQ(std::stoi(text.substr(5, 5)), expected--) << "row " << row;
+        } else {
+            ASSERT_EQ(text.find_first_not_of("x "), std::string::npos) << "row " << row;
+        }
+    }
+    EXPECT_LT(expected, 19999 - 50) << "the rows above hold many lines";
 }
 
 // A face that is not installed is shown in the system's fixed font: the font dialog opens on
