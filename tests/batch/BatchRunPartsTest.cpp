@@ -140,6 +140,22 @@ TEST(EchoMatchTest, InOnlyOnceTheLastKeysEchoIsShown) {
     echo.Reset();
     EXPECT_FALSE(EchoInAfter(echo, {{'0', "0"}, {'1', "1?"}})) << "more text after the echo";
     echo.Reset();
+    EXPECT_TRUE(EchoInAfter(echo, {{'0', "00"}, {'1', "1"}}));
+    echo.Shown(reinterpret_cast<const std::uint8_t*>("1"), 1);
+    EXPECT_FALSE(echo.EchoIn()) << "each key echoed twice: the first copy of the last is no end";
+    echo.Reset();
+    // Keys faster than the line, and an answer that names the whole range before the echo.
+    const std::string range = "00000,7FFFF";
+    for (const char key : range) {
+        echo.Typed(static_cast<std::uint8_t>(key));
+    }
+    const std::string answer = "(00000,7FFFF) ";
+    echo.Shown(reinterpret_cast<const std::uint8_t*>(answer.data()), answer.size());
+    for (const char c : range) {
+        echo.Shown(reinterpret_cast<const std::uint8_t*>(&c), 1);
+        EXPECT_FALSE(echo.EchoIn()) << "the answer's range is no echo; echo up to " << c;
+    }
+    echo.Reset();
     std::vector<std::pair<char, std::string>> many(EchoMatch::kMaxKeys + 1, {'7', "7"});
     EXPECT_FALSE(EchoInAfter(echo, many)) << "too many keys to follow: the quiet decides";
 }

@@ -33,6 +33,41 @@ tr -d '\r' < "$DIR/back.hex" | grep -qv '^:' &&
     fail "the read-back holds more than records: $(head -c 40 "$DIR/back.hex")"
 grep -q 464C415348 "$DIR/back.hex" || fail "the slow read-back lacks the part's data"
 
+# A device that echoes each key twice, the copies a few milliseconds apart: the first copy of
+# the last key is no sign that the echo is over, and the second stays out of the data.
+cat > "$DIR/twice.py" <<'PY'
+import os, select, tty
+master, slave = os.openpty()
+tty.setraw(slave)
+print(os.ttyname(slave), flush=True)
+def say(text):
+    os.write(master, text)
+keys = b""
+while not select.select([master], [], [], 0.2)[0]:
+    say(b"\r\n>")  # the prompt, until the host types
+while True:
+    key = os.read(master, 1)
+    if keys != b"SE" and key in (b"S", b"E"):
+        keys += key
+        say(key + (b"\r\nSend INTEL memory range " if keys == b"SE" else b""))
+    elif keys != b"SE":
+        say(b"\r\n>")
+    elif key == b"\r":
+        say(b"\r\n:10000000464C415348204552524F52206174203093\r\n:00000001FF\r\n>")
+        keys = b""
+    else:
+        say(key)
+        select.select([], [], [], 0.01)
+        say(key)
+PY
+sim=$T8SIM
+T8SIM=$PY
+start_sim "$DIR/twice.py"
+T8SIM=$sim
+run 0 --port "$PTY" --timeout 10 --step 1 "$DIR/rxslow.t8b"
+tr -d '\r' < "$DIR/back.hex" | grep -qv '^:' &&
+    fail "the echo went into the read-back: $(head -c 40 "$DIR/back.hex")"
+
 # Special files: none is waited on, none is taken for a batch, TX or RX file; the run fails
 # with 4 before a key is typed.
 start_sim

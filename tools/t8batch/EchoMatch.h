@@ -9,8 +9,10 @@ namespace t8 {
 // Whether the device's echo of the keys typed at an address prompt is in. The device echoes
 // each key as it takes it and answers a key before it takes the next, so its text since the
 // first key holds the keys in order, the answers between them; the echo is in once every key
-// was found in that order and the last byte shown is the last key's. Keys beyond kMaxKeys, or
-// text that never echoes them, leave the echo unconfirmed: the caller falls back on quiet.
+// was found in that order and nothing came after the last one. Text after it, until a further
+// key, leaves the echo unconfirmed (the answer held the keys' characters, or the device says
+// more), as do keys beyond kMaxKeys or text that never echoes them: the caller falls back on
+// quiet.
 class EchoMatch {
 public:
     static constexpr std::size_t kMaxKeys = 64;
@@ -28,7 +30,7 @@ private:
     std::string keys;
     std::size_t matched = 0;
     bool overflow = false;
-    bool lastIsFinalKey = false;
+    bool textAfterEcho = false;
 };
 
 } // namespace t8

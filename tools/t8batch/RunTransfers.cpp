@@ -20,6 +20,9 @@ constexpr std::uint64_t kMsPerSecond = 1000;
 // The quiet that tells the device's echo of the typed keys is in, when it cannot be seen key by
 // key: the window's step, the gap the echo always has there.
 constexpr std::uint64_t kEchoQuietMs = 100;
+// The quiet after an echo that was seen: a byte the device sends right after it (the last key
+// echoed twice, an answer to it) is on the line within a character's time, 33 ms at 300 baud.
+constexpr std::uint64_t kEchoSettleMs = 40;
 // A device that never falls quiet is not waited on longer than this.
 constexpr std::uint64_t kEchoPatienceMs = 2000;
 constexpr int kEchoLookMs = 10;
@@ -129,16 +132,15 @@ bool RunTransfers::AtAddressPrompt() {
 // Enter at an address prompt takes the device's echo of the typed keys as the range, and what
 // comes after it as a receive's data. Keys typed faster than the line carries the echo back
 // (a short --step on a slow line) would leave its tail to the data: Enter waits until the
-// echo of the last key is in, or, for a device whose echo is not seen, until the line has been
-// quiet since the last key.
+// line has been quiet since the last key, briefly once the echo of the last key is seen.
 void RunTransfers::AwaitEcho() {
     EventLoop& loop = parts.loop;
     const std::uint64_t limit = loop.NowMs() + kEchoPatienceMs;
     EventLoop::Timer look{kEchoLookMs, [] {}};
     loop.PumpWith(look, [&] {
         const std::uint64_t now = loop.NowMs();
-        return run.Stopping() || now >= limit || echo.EchoIn() ||
-               now >= std::max(lastKeyMs, lastTextMs) + kEchoQuietMs;
+        const std::uint64_t quiet = echo.EchoIn() ? kEchoSettleMs : kEchoQuietMs;
+        return run.Stopping() || now >= limit || now >= std::max(lastKeyMs, lastTextMs) + quiet;
     });
 }
 
