@@ -298,9 +298,14 @@ void SerialLink::DispatchReceived() {
 
 bool SerialLink::DispatchReceived(std::chrono::steady_clock::duration budget) {
     constexpr std::size_t kSlice = 64 * 1024; // a slice's text takes well under a millisecond
+    // While the screen alone takes the text, larger slices: all but their last lines are only
+    // overrun, so one costs little more than a plain slice (and no more than a few milliseconds
+    // when its text has nothing to hide).
+    constexpr std::size_t kOverrunSlice = 16 * kSlice;
+    const std::size_t slice = received.HidingLineFeeds(tty.get()) > 0 ? kOverrunSlice : kSlice;
     const auto start = std::chrono::steady_clock::now();
     do {
-        DispatchEvents(queue.TakeUpTo(kSlice));
+        DispatchEvents(queue.TakeUpTo(slice));
     } while (!queue.Empty() && std::chrono::steady_clock::now() - start < budget);
     return !queue.Empty();
 }
