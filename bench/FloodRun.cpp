@@ -79,21 +79,21 @@ FloodResult Flood(const FloodPty& pty, FloodChild& reader, Tally& tally, const s
     return result;
 }
 
-double FloodAndReport(const char* name, const FloodPty& pty, FloodChild& reader, Tally tally,
-                      const std::string& text, std::size_t runs) {
-    std::vector<FloodResult> results;
-    for (std::size_t run = 0; run < runs; ++run) {
-        results.push_back(Flood(pty, reader, tally, text));
-        if (results.back().taken < text.size()) {
+double Report(const char* name, std::vector<FloodResult> results, std::size_t size) {
+    for (const FloodResult& result : results) {
+        if (result.taken < size) {
             std::printf("  %-11s did not take the flood: %zu of %zu bytes in %.1f s\n", name,
-                        results.back().taken, text.size(), results.back().seconds);
+                        result.taken, size, result.seconds);
             return 0;
         }
+    }
+    if (results.empty()) {
+        return 0;
     }
     std::sort(results.begin(), results.end(),
               [](const FloodResult& a, const FloodResult& b) { return a.seconds < b.seconds; });
     const auto rate = [&](const FloodResult& result) {
-        return static_cast<double>(text.size()) / result.seconds / 1e6;
+        return static_cast<double>(size) / result.seconds / 1e6;
     };
     const FloodResult& best = results.front();
     const FloodResult& median = results[results.size() / 2];

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace t8::bench {
 
@@ -26,9 +27,8 @@ struct FloodResult {
 // Writes `text` into the pty as fast as it is taken, until the reader says all is in.
 FloodResult Flood(const FloodPty& pty, FloodChild& reader, Tally& tally, const std::string& text);
 
-// Floods `runs` times and reports the best and the median run; returns the median run's
-// seconds, or 0 when a flood was not taken in full.
-double FloodAndReport(const char* name, const FloodPty& pty, FloodChild& reader, Tally tally,
-                      const std::string& text, std::size_t runs);
+// Reports the best and the median of `results` (floods of `size` bytes); returns the median
+// run's seconds, or 0 when a flood was not taken in full.
+double Report(const char* name, std::vector<FloodResult> results, std::size_t size);
 
 } // namespace t8::bench
