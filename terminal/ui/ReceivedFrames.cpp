@@ -18,13 +18,21 @@ void ReceivedFrames::Wake() {
         return;
     }
     due = take(std::chrono::milliseconds(kFrameMs));
-    shown();
+    const bool flooding = busyFrames >= kFloodFrames;
+    if (++undrawn >= (flooding ? kFloodFrames : 1)) {
+        undrawn = 0;
+        shown();
+    }
     frame.start(due ? 0 : kFrameMs);
 }
 
 void ReceivedFrames::EndFrame() {
+    busyFrames = due ? busyFrames + 1 : 0;
     if (std::exchange(due, false)) {
         Wake();
+    } else if (undrawn > 0) {
+        undrawn = 0;
+        shown();
     }
 }
 
