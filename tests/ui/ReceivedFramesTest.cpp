@@ -3,7 +3,6 @@
 // is drawn once it ends.
 #include "terminal/ui/ReceivedFrames.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -16,11 +15,15 @@ namespace {
 
 using Frames = ReceivedFrames;
 
+// A device that sends more text during every frame until `floodTakes` frames were taken.
 struct Pacing {
     int takes = 0;
+    int floodTakes = 0;
     std::vector<int> drawnAfterTake; // the number of takes when each drawing came
     Frames frames{[this](std::chrono::milliseconds) {
-                      ++takes;
+                      if (++takes < floodTakes) {
+                          QTimer::singleShot(1, [this] { frames.Wake(); });
+                      }
                       return false;
                   },
                   [this] { drawnAfterTake.push_back(takes); }};
@@ -32,18 +35,13 @@ TEST(ReceivedFramesTest, AFloodIsDrawnEveryFewFramesAndItsEndAtOnce) {
     EXPECT_EQ(pacing.drawnAfterTake, std::vector<int>{1}) << "a lone block at once";
     QTest::qWait(3 * Frames::kFrameMs);
 
-    // Blocks every 2 ms for half a second: the reader's wakes in a flood.
-    QTimer arrivals;
-    QObject::connect(&arrivals, &QTimer::timeout, [&] { pacing.frames.Wake(); });
-    arrivals.start(2);
-    QElapsedTimer flood;
-    flood.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return flood.elapsed() > 500; }, 2000));
-    arrivals.stop();
-    const int takes = pacing.takes;
-    const auto drawn = static_cast<int>(pacing.drawnAfterTake.size());
-    EXPECT_GE(takes, 2 * Frames::kFloodFrames) << "taken frame after frame";
-    EXPECT_LE(drawn, 1 + takes / Frames::kFloodFrames + 2) << "drawn every few frames";
+    constexpr int kDrawings = 15;
+    pacing.floodTakes = 1 + kDrawings * Frames::kFloodFrames;
+    pacing.frames.Wake();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pacing.takes == pacing.floodTakes; }, 20000));
+    const auto drawn = static_cast<int>(pacing.drawnAfterTake.size()) - 1;
+    EXPECT_LE(drawn, Frames::kFloodFrames + kDrawings) << "drawn every few frames";
+    EXPECT_GE(drawn, kDrawings - 1) << "but drawn all along";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return pacing.drawnAfterTake.back() == pacing.takes; },
                                 10 * Frames::kFrameMs))
