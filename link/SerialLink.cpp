@@ -298,14 +298,15 @@ void SerialLink::DispatchReceived() {
 
 bool SerialLink::DispatchReceived(std::chrono::steady_clock::duration budget) {
     constexpr std::size_t kSlice = 64 * 1024; // a slice's text takes well under a millisecond
-    // While the screen alone takes the text, larger slices: all but their last lines are only
-    // overrun, so one costs little more than a plain slice (and no more than a few milliseconds
-    // when its text has nothing to hide).
+    // While the screen alone takes the text and the last slice hid some of it, larger slices:
+    // all but their last lines are only overrun, so one costs little more than a plain slice.
+    // Text that hides nothing (bells, backspaces, no line ends) keeps to plain slices, which
+    // such bytes, taken one by one, already fill.
     constexpr std::size_t kOverrunSlice = 16 * kSlice;
-    const std::size_t slice = received.HidingLineFeeds(tty.get()) > 0 ? kOverrunSlice : kSlice;
     const auto start = std::chrono::steady_clock::now();
     do {
-        DispatchEvents(queue.TakeUpTo(slice));
+        const bool large = lastSliceHid && received.HidingLineFeeds(tty.get()) > 0;
+        DispatchEvents(queue.TakeUpTo(large ? kOverrunSlice : kSlice));
     } while (!queue.Empty() && std::chrono::steady_clock::now() - start < budget);
     return !queue.Empty();
 }
@@ -314,6 +315,7 @@ void SerialLink::DispatchEvents(std::deque<ReceivedEvent> events) {
     std::size_t receivedBytes = 0;
     // In a flood, most of what a dispatch takes would scroll off before it could be seen.
     const auto shownFrom = FirstShownPoint(events, received.HidingLineFeeds(tty.get()));
+    lastSliceHid = shownFrom.has_value();
     for (std::size_t index = 0; index < events.size(); ++index) {
         ReceivedEvent& event = events[index];
         switch (event.kind) {

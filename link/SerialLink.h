@@ -172,6 +172,7 @@ private:
     DeviceChoice device;
     Reconnector reconnector;
     bool reconnectAllowed = true;
+    bool lastSliceHid = false;    // the last dispatch only overran some of its text
     std::string awaitedPath;      // the path the operator was told of at the hang-up
     bool resumeWait = false;      // ClosePort interrupted a wait for the device
     bool linkStatusShown = false; // the status bar shows one of the link's texts

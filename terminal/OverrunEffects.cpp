@@ -2,12 +2,23 @@
 
 #include "link/LineSettings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace t8 {
 namespace {
 
 constexpr std::uint8_t kBell = 0x07;
+
+// Whether any byte would be put in a cell: all but bell, backspace, line feed, carriage return
+// and, under software flow control, XON and XOFF are.
+bool AnyDrawn(const std::uint8_t* bytes, std::size_t count, bool flowControl) {
+    return std::any_of(bytes, bytes + count, [flowControl](std::uint8_t byte) {
+        const bool control = byte == kBell || byte == 0x08 || byte == 0x0A || byte == 0x0D;
+        const bool flow = flowControl && (byte == kXonChar || byte == kXoffChar);
+        return !control && !flow;
+    });
+}
 
 // Where the last of `a` or `b` lies in `bytes`, or nullptr.
 const std::uint8_t* LastOf(const std::uint8_t* bytes, std::size_t count, std::uint8_t a,
@@ -35,6 +46,7 @@ OverrunEffects FindOverrunEffects(const std::uint8_t* bytes, std::size_t count, 
         ++effects.bells;
     }
     effects.prompt = std::memchr(bytes, promptChar, count) != nullptr;
+    effects.drawn = AnyDrawn(bytes, count, flowControl);
     if (flowControl) {
         if (const std::uint8_t* last = LastOf(bytes, count, kXonChar, kXoffChar)) {
             effects.flowControl = *last;

@@ -7,11 +7,13 @@
 namespace t8 {
 
 // What device text still does when later text hides it from the screen before it is seen:
-// its bells ring, its prompt character counts as seen, and its last XON or XOFF (under
-// software flow control) sets whether we may send.
+// its bells ring, its prompt character counts as seen, its last XON or XOFF (under
+// software flow control) sets whether we may send, and a character drawn brings the cursor
+// row into view.
 struct OverrunEffects {
     std::size_t bells = 0;
     bool prompt = false;
+    bool drawn = false;
     std::optional<std::uint8_t> flowControl;
 };
 

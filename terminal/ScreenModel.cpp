@@ -67,6 +67,11 @@ void ScreenModel::Overrun(const std::uint8_t* bytes, std::size_t count) {
     if (effects.prompt) {
         flags.promptSeen = 1;
     }
+    // A drawn character pulls a view scrolled away back to the cursor row, and later line feeds
+    // on the last row scroll the buffer without moving the view again.
+    if (effects.drawn) {
+        KeepCursorRowInView(0);
+    }
     if (effects.flowControl) {
         FlowControl(*effects.flowControl, *effects.flowControl == kXonChar ? 1 : 0);
     }
@@ -76,6 +81,11 @@ void ScreenModel::Overrun(const std::uint8_t* bytes, std::size_t count) {
 }
 
 std::size_t ScreenModel::HidingLineFeeds() const {
+    if (screen.visibleRows < 2) {
+        // Under two rows a line feed leaves the view a row above where a character leaves it,
+        // so where it ends depends on every line: each must be shown.
+        return 0;
+    }
     const std::int32_t columns = std::clamp(screen.columns, 1, kMaxColumns);
     return 2 * static_cast<std::size_t>(std::clamp(screen.rows, 2, RowsFor(columns)));
 }

@@ -41,11 +41,12 @@ public:
     // The screen processing of one block of received or echoed bytes.
     void Process(const std::uint8_t* bytes, std::size_t count);
     // Text that later text hides before it is seen (see HidingLineFeeds): only its lasting
-    // effects are applied, the host's bells among them; the screen is left as it was.
+    // effects are applied, the host's bells and the view's pull to the cursor row among them;
+    // the cells and the cursor are left as they were.
     void Overrun(const std::uint8_t* bytes, std::size_t count);
     // How many line feeds leave nothing of the earlier text on the screen, wherever the cursor
     // stood, once they follow a carriage return: enough to bring the cursor to the bottom row
-    // and then to scroll every row away.
+    // and then to scroll every row away. 0 (show every byte) while under two rows are visible.
     [[nodiscard]] std::size_t HidingLineFeeds() const;
     // Around a run of blocks between which nothing reads the record's cells directly (the
     // window's dispatch of a flood): the rows stay turned from one block to the next and are put

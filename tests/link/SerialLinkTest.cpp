@@ -3,11 +3,17 @@
 #include "link/CommError.h"
 #include "link/LinkNotices.h"
 #include "link/PortMapping.h"
+#include "link/ReaderThread.h"
 #include "link/SerialLink.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace t8::test {
 namespace {
@@ -206,6 +212,47 @@ TEST(SerialLinkNestingTest, NestedBlocksAndWrapLineFeedsAreCapturedWhereTheyHapp
     link.Record()->transfer.receiveActive = 1;
     show("abcdef");
     EXPECT_EQ(target.All('c'), "ab\ncd\nef<E>abcdef") << "a receive takes the block whole";
+}
+
+// A flood waiting whole is taken in slices within one frame's budget: plain ones while its text
+// hides nothing, as a bell that is taken byte by byte costs what a whole line would; larger
+// ones only once a slice's last lines hid the rest.
+TEST_F(SerialLinkTest, OnlyTextThatHidesItselfIsTakenInLargeSlices) {
+    Open();
+    target.hidingLineFeeds = 8;
+    const auto slices = [&](const std::string& flood) {
+        const int seen = ui.Wakes();
+        FakePort::Deliver(port, flood);
+        EXPECT_TRUE(ui.WaitForWake(seen, 5000));
+        for (bool read = false; !read; std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+            const std::lock_guard lock(port.input.mutex);
+            read = port.input.bytes.empty();
+        }
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(100)); // the last block into the queue
+        ui.debug.clear();
+        EXPECT_FALSE(link.DispatchReceived(std::chrono::hours(1)));
+        std::vector<std::size_t> sizes;
+        for (const std::string& line : ui.debug) {
+            if (line.ends_with(" bytes received")) {
+                sizes.push_back(std::stoul(line.substr(1)));
+            }
+        }
+        return sizes;
+    };
+    const std::size_t plain = 64 * 1024 + ReaderThread::kBlockBytes;
+    const auto bells = slices(std::string(1200 * 1024, '\a'));
+    EXPECT_GT(bells.size(), 10u);
+    EXPECT_LE(*std::max_element(bells.begin(), bells.end()), plain);
+    EXPECT_EQ(target.overrun, 0u);
+
+    std::string lines;
+    while (lines.size() < 1200 * 1024) {
+        lines += "a line\r\n";
+    }
+    const auto hidden = slices(lines);
+    EXPECT_GT(*std::max_element(hidden.begin(), hidden.end()), plain);
+    EXPECT_GT(target.overrun, lines.size() / 2);
 }
 
 TEST_F(SerialLinkTest, RunningTransfersHearOfAHangUpFirstAndTheTimerStops) {

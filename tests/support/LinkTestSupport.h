@@ -87,6 +87,8 @@ public:
     void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override {
         Add('s', bytes, count);
     }
+    [[nodiscard]] std::size_t HidingLineFeeds() const override { return hidingLineFeeds; }
+    void OverrunScreen(const std::uint8_t*, std::size_t count) override { overrun += count; }
     [[nodiscard]] std::string All(char where) const {
         std::string joined;
         for (const auto& entry : entries) {
@@ -97,6 +99,8 @@ public:
         return joined;
     }
     std::vector<Entry> entries;
+    std::size_t hidingLineFeeds = 0; // 0: the screen sees every byte
+    std::size_t overrun = 0;         // bytes only overrun
 
 private:
     void Add(char where, const std::uint8_t* bytes, std::size_t count) {

@@ -81,6 +81,24 @@ auto Fields(const Screen& s) {
                       v.columns, v.visibleRows, s.flags.promptSeen, s.flags.txAllowed, s.bells);
 }
 
+// Every byte of `flood` to `shown`; to `skipped`, the hidden part only overrun, the rest shown, as
+// the window's dispatch does. Returns whether any text was hidden.
+bool ShowBoth(Screen& shown, Screen& skipped, const std::deque<ReceivedEvent>& flood) {
+    for (const ReceivedEvent& block : flood) {
+        shown.Show(block.bytes.data(), block.bytes.size());
+    }
+    const auto from = FirstShownPoint(flood, skipped.model.HidingLineFeeds());
+    for (std::size_t i = 0; i < flood.size(); ++i) {
+        const auto& bytes = flood[i].bytes;
+        const std::size_t hidden = !from || i > from->event ? 0
+                                   : i < from->event        ? bytes.size()
+                                                            : from->offset;
+        skipped.model.Overrun(bytes.data(), hidden);
+        skipped.Show(bytes.data() + hidden, bytes.size() - hidden);
+    }
+    return from.has_value();
+}
+
 TEST(ScreenOverrun, HiddenTextLeavesTheScreenAsShowingItWould) {
     int overrun = 0;
     for (unsigned seed = 0; seed < 120; ++seed) {
@@ -114,21 +132,16 @@ TEST(ScreenOverrun, HiddenTextLeavesTheScreenAsShowingItWould) {
             }
             side->tty.screen.scrollY = scrollY;
         }
-        const auto flood =
-            Blocks(random, FloodText(random, 20000 + random() % 60000, rates[seed % 3]));
-        for (const ReceivedEvent& block : flood) {
-            shown->Show(block.bytes.data(), block.bytes.size());
+        auto text = FloodText(random, 20000 + random() % 60000, rates[seed % 3]);
+        if (seed % 4 == 0) {
+            // Ends in more empty lines than the buffer holds: nothing drawn after the hidden part.
+            static constexpr std::array<std::uint8_t, 5> kUndrawn{'\a', '\b', 0x11, 0x13, '\r'};
+            for (auto line = skipped->model.HidingLineFeeds() + random() % 40; line > 0; --line) {
+                text.push_back(random() % 3 == 0 ? kUndrawn[random() % kUndrawn.size()] : '\r');
+                text.push_back('\n');
+            }
         }
-        const auto from = FirstShownPoint(flood, skipped->model.HidingLineFeeds());
-        overrun += from ? 1 : 0;
-        for (std::size_t i = 0; i < flood.size(); ++i) {
-            const auto& bytes = flood[i].bytes;
-            const std::size_t hidden = !from || i > from->event ? 0
-                                       : i < from->event        ? bytes.size()
-                                                                : from->offset;
-            skipped->model.Overrun(bytes.data(), hidden);
-            skipped->Show(bytes.data() + hidden, bytes.size() - hidden);
-        }
+        overrun += ShowBoth(*shown, *skipped, Blocks(random, text)) ? 1 : 0;
         ASSERT_EQ(shown->tty.screen.cells, skipped->tty.screen.cells);
         ASSERT_EQ(Fields(*shown), Fields(*skipped));
         ASSERT_EQ(shown->model.CaretPosition(), skipped->model.CaretPosition());
@@ -168,6 +181,52 @@ TEST(ScreenOverrun, TheCarriageReturnBeforeTheHidingLineFeeds) {
     const OverrunEffects plain = FindOverrunEffects(bytes + 2, 5, false, '>');
     EXPECT_EQ(std::tuple(plain.bells, plain.prompt, plain.flowControl.has_value()),
               std::tuple(1U, false, false));
+}
+
+std::string Times(int count, const std::string& text) {
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+// Window shapes and views the random floods seldom reach: the view scrolled back to the top when
+// a flood ends in empty lines, a window less than two rows high, one column, the widest row.
+TEST(ScreenOverrun, EdgeShapesAndViewsEndAsShowingEverything) {
+    struct Case {
+        std::int32_t width;
+        std::int32_t height;
+        std::string before;
+        std::string flood;
+    };
+    const std::string screenful = Times(300, "row\r\n");
+    const std::string emptyLines = Times(1000, "\r\n");
+    const std::vector<Case> cases{
+        {640, 400, screenful, "x\r\n" + emptyLines},
+        {640, 400, screenful, "x\r\n" + Times(1000, "\a\r\n")},
+        {640, 400, "", Times(300, "x\r\n") + emptyLines},
+        {640, 20, "", Times(300, "x\r\n") + emptyLines},
+        {640, 20, screenful, "x\r\n" + emptyLines},
+        {8, 400, "", Times(40000, "ab\r\n")},
+        {48000, 400, screenful, Times(5, "ab\r\n")},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE("case " + std::to_string(i));
+        const auto shown = std::make_unique<Screen>();
+        const auto skipped = std::make_unique<Screen>();
+        for (Screen* side : {shown.get(), skipped.get()}) {
+            side->model.SetCellSize(8, 16);
+            side->model.Resize(c.width, c.height);
+            side->Show(reinterpret_cast<const std::uint8_t*>(c.before.data()), c.before.size());
+            side->model.Scroll(ScrollOrientation::Vertical, static_cast<int>(ScrollCode::Top), 0);
+        }
+        // Under two rows high every byte is shown; otherwise the text is hidden.
+        EXPECT_EQ(ShowBoth(*shown, *skipped, Events({c.flood})), c.height >= 2 * 16);
+        EXPECT_EQ(shown->tty.screen.cells, skipped->tty.screen.cells);
+        EXPECT_EQ(Fields(*shown), Fields(*skipped));
+    }
 }
 
 } // namespace
