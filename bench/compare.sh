@@ -8,11 +8,11 @@
 #             over, so it would time a skip against a load)
 #   batch     a t8batch run against a paced t8sim at 115200 (a 78 KB TX, 32 KiB read back,
 #             18 keys): its time as a share of the line time its bytes take, at the default
-#             step and at --step 10
+#             step and at --step 10, the median of RUNS runs each
 # A part whose programs are missing is skipped with a note. The files are generated from a
 # fixed seed, so every run measures the same bytes. Takes a few minutes on two cores.
 # usage: bench/compare.sh [BUILD_DIR [FLOOD_MEGABYTES]]   (default build/release, 32)
-#        PARTS="examine batch" RUNS=5 bench/compare.sh ...   only those parts, the best of 5
+#        PARTS="examine batch" RUNS=5 bench/compare.sh ...   only those parts, 5 runs each
 set -euo pipefail
 BUILD=${1:-build/release}
 FLOOD_MB=${2:-32}
@@ -114,26 +114,36 @@ start_sim() {
     return 1
 }
 
-# batch_run STEP-OPTIONS...: elapsed seconds of one run, and its share of the line time
-batch_run() {
-    local start end elapsed line
+# batch_once STEP-OPTIONS...: the elapsed seconds of one run against a fresh simulator
+batch_once() {
+    local start end
     rm -f "$WORK/back.hex"
-    start_sim || { skip "the simulator did not start"; return; }
+    start_sim || { skip "the simulator did not start"; return 1; }
     start=$(date +%s%N)
     XDG_CONFIG_HOME=$WORK/config timeout 120 "$BATCH" --port "$PTY" --baud 115200 --timeout 20 \
-        "$@" "$WORK/job.t8b" > "$WORK/batch.out" 2>&1 || { cat "$WORK/batch.out"; }
+        "$@" "$WORK/job.t8b" > "$WORK/batch.out" 2>&1 || { cat "$WORK/batch.out" >&2; }
     end=$(date +%s%N)
     kill "$SIM" 2>/dev/null && wait "$SIM" 2>/dev/null || true
     SIM=""
     srec_cat "$WORK/back.hex" -Intel -crop 0 $((28 << 10)) -o - -binary 2>/dev/null |
-        cmp -s - "$WORK/part.bin" || echo "  (the data read back are not those sent!)"
+        cmp -s - "$WORK/part.bin" || echo "  (the data read back are not those sent!)" >&2
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f\n", (b - a) / 1e9 }'
+}
+
+# batch_run STEP-OPTIONS...: the median of RUNS runs, and its share of the line time (the
+# line's pace and the machine's drift a run's time by a few tenths of a second)
+batch_run() {
+    local elapsed line times=()
+    for _ in $(seq "$RUNS"); do
+        times+=("$(batch_once "$@")") || return
+    done
+    elapsed=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
     # Each byte is ten bits on the line: a start bit, eight data bits and a stop bit.
     line=$(awk -v s="$(stat -c %s "$WORK/part.hex")" -v r="$(stat -c %s "$WORK/back.hex" 2>/dev/null || echo 0)" \
         'BEGIN { printf "%.2f", (s + r) * 10 / 115200 }')
-    elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", (b - a) / 1e9 }')
-    printf "  %-12s %6.2f s for %6.2f s of line time: the line busy %5.1f %% of it, %5.1f %% over\n" \
+    printf "  %-12s %6.2f s for %6.2f s of line time: the line busy %5.1f %% of it, %5.1f %% over (median of %s: %s s)\n" \
         "${*:-default step}" "$elapsed" "$line" "$(awk -v e="$elapsed" -v l="$line" 'BEGIN { print 100 * l / e }')" \
-        "$(awk -v e="$elapsed" -v l="$line" 'BEGIN { print 100 * (e - l) / l }')"
+        "$(awk -v e="$elapsed" -v l="$line" 'BEGIN { print 100 * (e - l) / l }')" "$RUNS" "${times[*]}"
 }
 
 batch() {
