@@ -57,4 +57,12 @@ std::optional<TextPoint> FirstShownPoint(const std::deque<ReceivedEvent>& events
     return std::nullopt;
 }
 
+std::size_t HiddenBytes(const std::optional<TextPoint>& shownFrom, std::size_t event,
+                        std::size_t count) {
+    if (!shownFrom || event > shownFrom->event) {
+        return 0;
+    }
+    return event < shownFrom->event ? count : shownFrom->offset;
+}
+
 } // namespace t8

@@ -23,4 +23,8 @@ struct TextPoint {
 [[nodiscard]] std::optional<TextPoint> FirstShownPoint(const std::deque<ReceivedEvent>& events,
                                                        std::size_t lineFeeds);
 
+// How many of the `count` bytes of block `event` lie before `shownFrom`.
+[[nodiscard]] std::size_t HiddenBytes(const std::optional<TextPoint>& shownFrom, std::size_t event,
+                                      std::size_t count);
+
 } // namespace t8

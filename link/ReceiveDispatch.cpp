@@ -82,6 +82,14 @@ int ReceiveDispatch::Dispatch(const TTYInfo& tty, const std::uint8_t* block, std
     return 1;
 }
 
+int ReceiveDispatch::ShowPartly(const TTYInfo* tty, const std::uint8_t* bytes, std::size_t count,
+                                std::size_t hidden) {
+    if (hidden > 0) {
+        target.OverrunScreen(bytes, hidden);
+    }
+    return hidden < count ? Show(tty, bytes + hidden, count - hidden) : 1;
+}
+
 std::size_t ReceiveDispatch::HidingLineFeeds(const TTYInfo* tty) const {
     const bool screenAlone = tty != nullptr && !tty->transfer.receiveActive &&
                              !tty->transfer.captureOn && !tty->transfer.addressPromptActive &&

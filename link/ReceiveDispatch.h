@@ -33,10 +33,10 @@ public:
     // HidingLineFeeds of the screen while the screen alone takes received text (no receive, no
     // capture, no hold, no address prompt, nothing on its way already); 0 otherwise.
     [[nodiscard]] std::size_t HidingLineFeeds(const TTYInfo* tty) const;
-    // Received text that the text after it hides from the screen.
-    void Overrun(const std::uint8_t* bytes, std::size_t count) {
-        target.OverrunScreen(bytes, count);
-    }
+    // A received block whose first `hidden` bytes the text after them hides from the screen:
+    // those are only overrun, the rest shown.
+    int ShowPartly(const TTYInfo* tty, const std::uint8_t* bytes, std::size_t count,
+                   std::size_t hidden);
     // True while a line of the link's own is on its way to the screen.
     [[nodiscard]] bool ShowingNotice() const { return noticeOnScreen; }
 

@@ -298,10 +298,8 @@ void SerialLink::DispatchReceived() {
 
 bool SerialLink::DispatchReceived(std::chrono::steady_clock::duration budget) {
     constexpr std::size_t kSlice = 64 * 1024; // a slice's text takes well under a millisecond
-    // While the screen alone takes the text and the last slice hid some of it, larger slices:
-    // all but their last lines are only overrun, so one costs little more than a plain slice.
-    // Text that hides nothing (bells, backspaces, no line ends) keeps to plain slices, which
-    // such bytes, taken one by one, already fill.
+    // Once a slice hid some of its text, larger ones: all but their last lines are only
+    // overrun. Text that hides nothing (bells, no line ends) keeps to plain slices.
     constexpr std::size_t kOverrunSlice = 16 * kSlice;
     const auto start = std::chrono::steady_clock::now();
     do {
@@ -320,7 +318,8 @@ void SerialLink::DispatchEvents(std::deque<ReceivedEvent> events) {
         ReceivedEvent& event = events[index];
         switch (event.kind) {
         case ReceivedEvent::Kind::Data:
-            ShowData(event.bytes, shownFrom, index);
+            received.ShowPartly(tty.get(), event.bytes.data(), event.bytes.size(),
+                                HiddenBytes(shownFrom, index, event.bytes.size()));
             receivedBytes += event.bytes.size();
             break;
         case ReceivedEvent::Kind::CommError:
@@ -335,19 +334,6 @@ void SerialLink::DispatchEvents(std::deque<ReceivedEvent> events) {
     if (receivedBytes > 0) {
         // summed up from outside, these time how fast the window takes a flood
         ui.Debug("\n" + std::to_string(receivedBytes) + " bytes received");
-    }
-}
-
-void SerialLink::ShowData(const std::vector<std::uint8_t>& bytes,
-                          const std::optional<TextPoint>& shownFrom, std::size_t index) {
-    const std::size_t hidden = !shownFrom || index > shownFrom->event ? 0
-                               : index < shownFrom->event             ? bytes.size()
-                                                                      : shownFrom->offset;
-    if (hidden > 0) {
-        received.Overrun(bytes.data(), hidden);
-    }
-    if (hidden < bytes.size()) {
-        ShowReceived(bytes.data() + hidden, bytes.size() - hidden);
     }
 }
 

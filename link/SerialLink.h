@@ -1,7 +1,6 @@
 #pragma once
 
 #include "link/DeviceChoice.h"
-#include "link/HiddenText.h"
 #include "link/LineWatchList.h"
 #include "link/LinkError.h"
 #include "link/LinkFlags.h"
@@ -140,9 +139,6 @@ public:
 
 private:
     void DispatchEvents(std::deque<ReceivedEvent> events);
-    // Block `index` of a dispatch: what lies before `shownFrom` is only overrun.
-    void ShowData(const std::vector<std::uint8_t>& bytes, const std::optional<TextPoint>& shownFrom,
-                  std::size_t index);
     friend class LineWatch;
     void Attach(LineWatch& watch) { watches.Attach(watch); }
     void Detach(LineWatch& watch) { watches.Detach(watch); }

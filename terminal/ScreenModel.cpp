@@ -5,6 +5,7 @@
 #include "terminal/PaintPlan.h"
 #include "terminal/PlainRun.h"
 #include "terminal/ReshapeRows.h"
+#include "terminal/ScreenShape.h"
 
 #include <algorithm>
 #include <array>
@@ -19,13 +20,6 @@ constexpr std::uint8_t kBackspace = 0x08;
 constexpr std::uint8_t kLineFeed = 0x0A;
 constexpr std::uint8_t kCarriageReturn = 0x0D;
 constexpr std::uint8_t kBlank = ' ';
-constexpr std::int32_t kScreenCells = static_cast<std::int32_t>(kScreenBytes);
-
-// Rows the buffer holds at `columns` columns; the last of them is kept blank.
-constexpr std::int32_t RowsFor(std::int32_t columns) {
-    return kScreenCells / columns - 1;
-}
-
 } // namespace
 
 ScreenModel::ScreenModel(TTYInfo& tty_, LinkFlags& flags_, ScreenHost& host_, Walk walk_)
@@ -38,10 +32,9 @@ void ScreenModel::Process(const std::uint8_t* bytes, std::size_t count) {
     if (ring.TurnedOtherThan(screen.rows, screen.columns)) {
         ring.Straighten(screen.cells); // the shape was changed from outside meanwhile
     }
-    RepairShape();
-    // The wrap's line feed goes back through the link, which may reuse the caller's buffer for
-    // it: work on a private copy.
-    // The wrap's line feed comes back in as a nested block; the outer position survives it.
+    RepairShape(screen);
+    // The wrap's line feed comes back in as a nested block, through the link, which may reuse
+    // the caller's buffer for it: work on a private copy; the outer position survives it.
     const std::size_t outerPosition = blockPosition;
     ++depth;
     std::array<std::uint8_t, kProcessChunk> chunk; // only the copied part is read
@@ -81,13 +74,7 @@ void ScreenModel::Overrun(const std::uint8_t* bytes, std::size_t count) {
 }
 
 std::size_t ScreenModel::HidingLineFeeds() const {
-    if (screen.visibleRows < 2) {
-        // Under two rows a line feed leaves the view a row above where a character leaves it,
-        // so where it ends depends on every line: each must be shown.
-        return 0;
-    }
-    const std::int32_t columns = std::clamp(screen.columns, 1, kMaxColumns);
-    return 2 * static_cast<std::size_t>(std::clamp(screen.rows, 2, RowsFor(columns)));
+    return t8::HidingLineFeeds(screen);
 }
 
 void ScreenModel::BeginBlocks() {
@@ -304,9 +291,9 @@ void ScreenModel::SetCellSize(std::int32_t charWidth, std::int32_t charHeight) {
 
 void ScreenModel::Resize(std::int32_t width, std::int32_t height) {
     ring.Straighten(screen.cells); // the reshape reads the rows from the buffer's start
-    RepairShape();
+    RepairShape(screen);
     const std::int32_t oldColumns = screen.columns;
-    ApplyColumns(std::max(0, width));
+    ApplyColumns(screen, std::max(0, width));
     screen.clientHeight = std::max(0, height);
     FitScrollRange(ScrollOrientation::Vertical);
     screen.clientWidth = std::max(0, width);
@@ -316,18 +303,6 @@ void ScreenModel::Resize(std::int32_t width, std::int32_t height) {
     }
     ReshapeBuffer(oldColumns);
     damage.AddWholeClient(true);
-}
-
-void ScreenModel::ApplyColumns(std::int32_t width) {
-    if (screen.charWidth <= 0) {
-        return;
-    }
-    const std::int32_t columns = std::min(width / screen.charWidth, kMaxColumns);
-    if (columns == 0) {
-        return; // narrower than one cell: keep the previous shape
-    }
-    screen.columns = columns;
-    screen.rows = RowsFor(columns);
 }
 
 void ScreenModel::FitScrollRange(ScrollOrientation orientation) {
@@ -351,14 +326,6 @@ void ScreenModel::ReshapeBuffer(std::int32_t oldColumns) {
     }
     screen.row = ReshapeRows(screen.cells, oldColumns, screen.columns, screen.rows, screen.row);
     screen.column = std::min(screen.column, screen.columns - 1);
-}
-
-// TTYInfo is plain data that others may touch: never index the buffer outside its bounds.
-void ScreenModel::RepairShape() {
-    screen.columns = std::clamp(screen.columns, 1, kMaxColumns);
-    screen.rows = std::clamp(screen.rows, 2, RowsFor(screen.columns));
-    screen.row = std::clamp(screen.row, 0, screen.rows - 2);
-    screen.column = std::clamp(screen.column, 0, screen.columns - 1);
 }
 
 void ScreenModel::Scroll(ScrollOrientation orientation, int code, std::int32_t thumb) {

@@ -5,6 +5,7 @@
 #include "terminal/RowRing.h"
 #include "terminal/ScreenDamage.h"
 #include "terminal/ScreenHost.h"
+#include "terminal/ScreenShape.h"
 #include "terminal/ScreenTypes.h"
 #include "terminal/ScrollAxis.h"
 
@@ -23,8 +24,7 @@ class ScreenModel {
 public:
     // Bytes copied out of the caller's block at a time (the reader's block size).
     static constexpr std::size_t kProcessChunk = 2048;
-    // Leaves at least two rows: the cursor row and the blank last row.
-    static constexpr std::int32_t kMaxColumns = static_cast<std::int32_t>(kScreenBytes / 3);
+    static constexpr std::int32_t kMaxColumns = kMaxScreenColumns;
     // Larger cells are taken as this size; keeps the pixel arithmetic far from overflow.
     static constexpr std::int32_t kMaxCellPixels = 4096;
     static constexpr std::uint8_t kPromptChar = '>';
@@ -44,9 +44,7 @@ public:
     // effects are applied, the host's bells and the view's pull to the cursor row among them;
     // the cells and the cursor are left as they were.
     void Overrun(const std::uint8_t* bytes, std::size_t count);
-    // How many line feeds leave nothing of the earlier text on the screen, wherever the cursor
-    // stood, once they follow a carriage return: enough to bring the cursor to the bottom row
-    // and then to scroll every row away. 0 (show every byte) while under two rows are visible.
+    // See HidingLineFeeds in ScreenShape.h.
     [[nodiscard]] std::size_t HidingLineFeeds() const;
     // Around a run of blocks between which nothing reads the record's cells directly (the
     // window's dispatch of a flood): the rows stay turned from one block to the next and are put
@@ -94,9 +92,7 @@ private:
     [[nodiscard]] bool InView(std::int32_t visible, std::int32_t above) const;
     bool ScrollBy(ScrollOrientation orientation, int code, std::int32_t thumb);
     void FitScrollRange(ScrollOrientation orientation);
-    void ApplyColumns(std::int32_t width);
     void ReshapeBuffer(std::int32_t oldColumns);
-    void RepairShape();
     [[nodiscard]] ScrollAxis Axis(ScrollOrientation orientation) const;
     [[nodiscard]] std::size_t CellIndex(std::int32_t row, std::int32_t column) const;
 

@@ -222,17 +222,6 @@ void CProgTermView::ProcessScreen(const std::uint8_t* bytes, std::size_t count) 
     }
 }
 
-// The margin's times follow every line, so with it shown every line is taken.
-std::size_t CProgTermView::HidingLineFeeds() const {
-    return screen && !margin->Shown() ? screen->HidingLineFeeds() : 0;
-}
-
-void CProgTermView::OverrunScreen(const std::uint8_t* bytes, std::size_t count) {
-    if (screen) {
-        screen->Overrun(bytes, count);
-    }
-}
-
 void CProgTermView::Beep() {
     if (bells.Ring(BellLimiter::Clock::now())) {
         ++bellsRung;
@@ -242,13 +231,6 @@ void CProgTermView::Beep() {
 
 void CProgTermView::ReinjectLineFeed(std::size_t shown) {
     link.ShowWrapLineFeed(pieceOffset + shown); // counted from the start of the whole block
-}
-
-void CProgTermView::PromptCharacter(std::uint8_t byte) {
-    transfer->PromptCharacter(byte);
-}
-void CProgTermView::PromptBackspace() {
-    transfer->PromptBackspace();
 }
 
 void CProgTermView::OnTransferTimer() {

@@ -103,14 +103,21 @@ public:
     void AppendCapture(const std::uint8_t* bytes, std::size_t count) override;
     void FeedReceive(const std::uint8_t* bytes, std::size_t count) override;
     void ProcessScreen(const std::uint8_t* bytes, std::size_t count) override;
-    [[nodiscard]] std::size_t HidingLineFeeds() const override;
-    void OverrunScreen(const std::uint8_t* bytes, std::size_t count) override;
+    // The margin's times follow every line, so with it shown every line is taken.
+    [[nodiscard]] std::size_t HidingLineFeeds() const override {
+        return screen && !margin->Shown() ? screen->HidingLineFeeds() : 0;
+    }
+    void OverrunScreen(const std::uint8_t* bytes, std::size_t count) override {
+        if (screen) {
+            screen->Overrun(bytes, count);
+        }
+    }
 
     // ScreenHost
     void Beep() override;
     void ReinjectLineFeed(std::size_t shown) override;
-    void PromptCharacter(std::uint8_t byte) override;
-    void PromptBackspace() override;
+    void PromptCharacter(std::uint8_t byte) override { transfer->PromptCharacter(byte); }
+    void PromptBackspace() override { transfer->PromptBackspace(); }
 
     void SetStartupBatch(StartupBatch batch) { transfer->SetStartupBatch(std::move(batch)); }
 

@@ -2,7 +2,6 @@
 
 #include "link/CommError.h"
 #include "link/LinkNotices.h"
-#include "link/PortMapping.h"
 #include "link/ReaderThread.h"
 #include "link/SerialLink.h"
 
@@ -379,31 +378,6 @@ TEST_F(SerialLinkTest, HooksRunAroundTheRecord) {
     link.DestroyLinkRecord();
     EXPECT_EQ(calls, "LFS");
     EXPECT_EQ(link.Record(), nullptr);
-}
-
-TEST(PortMappingTest, NumbersMapToDevicesAndBack) {
-    const std::pair<int, const char*> table[] = {{1, "/dev/ttyUSB0"}, {8, "/dev/ttyUSB7"},
-                                                 {9, "/dev/ttyACM0"}, {16, "/dev/ttyACM7"},
-                                                 {17, "/dev/ttyS0"},  {31, "/dev/ttyS14"}};
-    for (const auto& [number, path] : table) {
-        EXPECT_EQ(DevicePathForPort(number), path);
-        EXPECT_EQ(PortForDevicePath(path), number);
-    }
-    for (int outside : {0, -1, 32, 300}) {
-        EXPECT_EQ(DevicePathForPort(outside), "");
-    }
-    for (const char* foreign :
-         {"/dev/ttyUSB8", "/dev/ttyS15", "/dev/ttyUSB", "/dev/ttyUSB1x", "/dev/pts/3", "ttyUSB0"}) {
-        EXPECT_EQ(PortForDevicePath(foreign), 0) << foreign;
-    }
-}
-
-TEST(CommErrorTest, TextAndHangUpClass) {
-    EXPECT_EQ(FormatCommError(EIO), "<CE-5>");
-    EXPECT_EQ(FormatCommError(-EIO), "<CE-5>");
-    EXPECT_TRUE(IsHangUpError(EIO));
-    EXPECT_TRUE(IsHangUpError(ENXIO));
-    EXPECT_FALSE(IsHangUpError(EAGAIN));
 }
 
 } // namespace

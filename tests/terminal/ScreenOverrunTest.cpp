@@ -90,9 +90,7 @@ bool ShowBoth(Screen& shown, Screen& skipped, const std::deque<ReceivedEvent>& f
     const auto from = FirstShownPoint(flood, skipped.model.HidingLineFeeds());
     for (std::size_t i = 0; i < flood.size(); ++i) {
         const auto& bytes = flood[i].bytes;
-        const std::size_t hidden = !from || i > from->event ? 0
-                                   : i < from->event        ? bytes.size()
-                                                            : from->offset;
+        const std::size_t hidden = HiddenBytes(from, i, bytes.size());
         skipped.model.Overrun(bytes.data(), hidden);
         skipped.Show(bytes.data() + hidden, bytes.size() - hidden);
     }
