@@ -3,14 +3,14 @@
 #include "link/CommError.h"
 
 #include <algorithm>
-#include <array>
 #include <system_error>
 
 namespace t8 {
 
 ReaderThread::ReaderThread(PortInterface& port_, ReceiveQueue& queue_, std::function<void()> wake_,
                            bool watchXonXoff_)
-    : port(port_), queue(queue_), wake(std::move(wake_)), watchXonXoff(watchXonXoff_) {}
+    : port(port_), queue(queue_), wake(std::move(wake_)), watchXonXoff(watchXonXoff_),
+      buffer(kReadBytes) {}
 
 ReaderThread::~ReaderThread() {
     Stop();
@@ -60,7 +60,6 @@ void ReaderThread::Loop() {
 }
 
 bool ReaderThread::Drain() {
-    std::array<std::uint8_t, kReadBytes> buffer{};
     bool firstRead = true;
     for (;;) {
         if (!queue.WaitForRoom() || stopRequested) {

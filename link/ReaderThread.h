@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace t8 {
 
@@ -16,8 +17,9 @@ class ReaderThread {
 public:
     static constexpr std::size_t kBlockBytes = 2048;
     // One read takes up to this much, handed on as blocks of kBlockBytes at most: a flood then
-    // costs a system call per several blocks, not one per block.
-    static constexpr std::size_t kReadBytes = 8 * kBlockBytes;
+    // costs a system call per several blocks, not one per block. A pty refills while it is
+    // read, so in a flood one read often finds far more than a block or two.
+    static constexpr std::size_t kReadBytes = 64 * kBlockBytes;
     // Read errors (or wakes without data) in a row after which the device is taken as gone,
     // so a broken port never spins.
     static constexpr int kMaxErrorsInARow = 3;
@@ -53,6 +55,7 @@ private:
     std::atomic<bool> flowHeld{false};
     int errorsInARow = 0;
     int emptyWakes = 0;
+    std::vector<std::uint8_t> buffer; // kReadBytes, allocated once
 };
 
 } // namespace t8
