@@ -61,6 +61,13 @@ void ReceiveQueue::Rearm() {
     interrupted = false;
 }
 
+void ReceiveQueue::ForgetHangUps() {
+    const std::lock_guard lock(mutex);
+    std::erase_if(events, [](const ReceivedEvent& event) {
+        return event.kind == ReceivedEvent::Kind::HangUp;
+    });
+}
+
 std::size_t ReceiveQueue::QueuedBytes() const {
     const std::lock_guard lock(mutex);
     return queuedBytes;

@@ -40,6 +40,9 @@ public:
     void Interrupt();
     // Ready for a new reader; drops nothing that was queued.
     void Rearm();
+    // Drops the queued hang-ups of a port that is closed now, so that none ends the next port;
+    // its data stays queued.
+    void ForgetHangUps();
     [[nodiscard]] std::size_t QueuedBytes() const;
     // The window hands the storage of the blocks it has shown back, and the reader takes it for
     // later blocks: in a flood no block is allocated on one thread and freed on the other.

@@ -170,6 +170,9 @@ void SerialLink::ShutDownPort() {
         reader->Stop();
         reader.reset();
     }
+    // A hang-up the window has not taken yet speaks of this port: it must not end the port
+    // opened next.
+    queue.ForgetHangUps();
     if (tty) {
         tty->line.readerRunning = 0;
         if (tty->screen.caretShown) {

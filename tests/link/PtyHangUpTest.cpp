@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <string>
+#include <thread>
+
 namespace t8::test {
 namespace {
+
+using namespace std::chrono_literals;
 
 TEST_F(PtyLinkTest, AHangUpIsToldOnceWithoutAMessageBoxAndEndsTheReader) {
     ASSERT_NE(link.OpenPort(), 0);
@@ -130,6 +136,107 @@ TEST_F(PtyLinkTest, OnlyAHangUpStartsTheWaitForTheDevice) {
     ASSERT_NE(link.OpenPort(), 0);
     hangUp(again);
     EXPECT_FALSE(link.AwaitingDevice());
+}
+
+// Dispatches as the window would until the hang-up was told.
+void ServeUntilTold(SerialLink& link, RecordingUi& ui) {
+    for (int i = 0; i < 600 && ui.statuses.empty(); ++i) {
+        const int seen = ui.Wakes();
+        link.DispatchReceived(std::chrono::milliseconds(20));
+        if (ui.statuses.empty()) {
+            ui.WaitForWake(seen, 100);
+        }
+    }
+}
+
+// Megabytes, a line end every 80 bytes.
+std::string Flood(std::size_t size, char fill) {
+    std::string flood(size, fill);
+    for (std::size_t at = 79; at < size; at += 80) {
+        flood[at] = '\n';
+    }
+    return flood;
+}
+
+// The device hangs up in the middle of a flood, the window taking it in slices: what arrived is
+// shown in order, the hang-up is told once after it, and the device's new pty opens cleanly.
+TEST_F(PtyLinkTest, AHangUpInTheMiddleOfAFloodIsToldOnceAfterWhatArrived) {
+    link.Record()->com.comReconnect = 0;
+    auto device = std::make_unique<PtyPair>();
+    for (int round = 0; round < 5; ++round) {
+        link.Record()->com.devicePath = device->SlavePath();
+        ASSERT_NE(link.OpenPort(), 0) << round;
+        target.entries.clear();
+        ui.statuses.clear();
+        const std::string flood = Flood(2u << 20, static_cast<char>('a' + round));
+        std::thread writer([&] {
+            device->WriteAll(flood);
+            device->CloseMaster();
+        });
+        ServeUntilTold(link, ui);
+        writer.join();
+        ASSERT_EQ(ui.statuses.size(), 1u) << round;
+        const std::string screen = target.All('s');
+        const std::size_t notice = screen.find("[T8 disconnected: ");
+        ASSERT_NE(notice, std::string::npos) << round;
+        EXPECT_EQ(flood.compare(0, notice, screen, 0, notice), 0)
+            << "what arrived before the hang-up came out of order";
+        EXPECT_FALSE(link.ReaderRunning());
+        device = std::make_unique<PtyPair>();
+    }
+}
+
+// The window far behind, the queue at its bound and the reader waiting for room: a hang-up
+// and the operator's close then free the port at once, and it reopens many times.
+TEST_F(PtyLinkTest, AHangUpWhileTheWindowIsFarBehindClosesPromptly) {
+    link.Record()->com.comReconnect = 0;
+    for (int round = 0; round < 2; ++round) {
+        PtyPair device;
+        link.Record()->com.devicePath = device.SlavePath();
+        ASSERT_NE(link.OpenPort(), 0) << round;
+        const std::string chunk = Flood(64u << 10, 'f');
+        std::size_t written = 0;
+        while (device.WriteAll(chunk, 1000)) {
+            written += chunk.size();
+        }
+        ASSERT_GE(written, ReceiveQueue::kMaxQueuedBytes) << "the reader never waited for room";
+        device.CloseMaster();
+        const auto start = std::chrono::steady_clock::now();
+        link.ClosePort();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+        EXPECT_FALSE(link.ReaderRunning());
+        for (int reopen = 0; reopen < 20; ++reopen) {
+            PtyPair again;
+            link.Record()->com.devicePath = again.SlavePath();
+            ASSERT_NE(link.OpenPort(), 0) << reopen;
+            link.ClosePort();
+        }
+        link.DispatchReceived(); // the queued megabytes are still shown
+        EXPECT_GE(target.All('s').size(), ReceiveQueue::kMaxQueuedBytes);
+        target.entries.clear();
+    }
+}
+
+// A hang-up the window has not yet taken must not end the port the operator opened since.
+TEST_F(PtyLinkTest, AHangUpLeftInTheQueueDoesNotEndTheNextPort) {
+    link.Record()->com.comReconnect = 0;
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_TRUE(pty.WriteAll("before"));
+    ASSERT_TRUE(ui.WaitForWake(0, 5000)); // queued, not yet shown
+    pty.CloseMaster();
+    for (int i = 0; i < 200 && link.ReaderRunning(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_FALSE(link.ReaderRunning()) << "the reader never saw the hang-up";
+    PtyPair next;
+    link.Record()->com.devicePath = next.SlavePath();
+    ASSERT_NE(link.OpenPort(), 0);
+    ASSERT_TRUE(next.WriteAll("after"));
+    EXPECT_EQ(ScreenFor(11), "beforeafter");
+    EXPECT_EQ(link.Record()->line.connected, 1u);
+    EXPECT_TRUE(link.ReaderRunning());
+    ASSERT_EQ(link.SendBytes("K"), 1);
+    EXPECT_EQ(next.ReadFor(1, 2000), "K");
 }
 
 } // namespace

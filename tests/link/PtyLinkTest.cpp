@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <thread>
 
@@ -47,6 +48,45 @@ int SteadyThreadCount() {
         count = again;
     }
     return count;
+}
+
+// What a misbehaving device pours out: NULs, bytes above 0x7F, bells, lines far wider than any
+// screen, CR-only progress lines and, among them, the flow characters. The last flow character
+// is `last`, with the other one shortly before it and plain text after it.
+std::string HostileFlood(std::size_t size, char last) {
+    std::string flood;
+    std::uint32_t seed = 0x7e57;
+    while (flood.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        switch ((seed >> 16) % 8) {
+        case 0:
+            flood.append(3 * ReaderThread::kBlockBytes, 'W');
+            break;
+        case 1:
+            flood += "42%\r";
+            break;
+        case 2:
+            flood += '\0';
+            break;
+        case 3:
+            flood += '\a';
+            break;
+        case 4:
+            flood += static_cast<char>(0x80 + (seed >> 8) % 0x80);
+            break;
+        case 5:
+            flood += (seed & 0x100) != 0 ? '\x13' : '\x11';
+            break;
+        default:
+            flood += "line\r\n";
+            break;
+        }
+    }
+    flood += last == '\x13' ? '\x11' : '\x13';
+    flood.append(ReaderThread::kBlockBytes + 7, '.');
+    flood += last;
+    flood.append(5 * ReaderThread::kBlockBytes, '-');
+    return flood;
 }
 
 TEST_F(PtyLinkTest, EverySettingReachesTheLine) {
@@ -226,6 +266,43 @@ TEST_F(PtyLinkTest, TheDevicesXoffHoldsOurOutputUntilXonUnderXonXoffOnly) {
     EXPECT_EQ(link.SendBytes("CD"), 1);
     EXPECT_EQ(pty.ReadFor(2, 2000), "CD");
     EXPECT_LT(std::chrono::steady_clock::now() - again, 1s);
+}
+
+// Floods far larger than one read: every byte reaches the screen and the capture once, in order,
+// and the flow character that came last decides whether our output waits.
+TEST_F(PtyLinkTest, AHostileFloodIsCapturedByteForByteAndItsLastFlowCharacterHolds) {
+    link.Record()->com.flowCtrl = kFlowXonXoff;
+    link.Record()->transfer.captureOn = 1;
+    ASSERT_NE(link.OpenPort(), 0);
+    std::size_t sent = 0;
+    for (const char last : {'\x13', '\x11'}) {
+        const std::string flood = HostileFlood(3u << 20, last);
+        sent += flood.size();
+        std::thread device([&] { EXPECT_TRUE(pty.WriteAll(flood)); });
+        const std::string screen = ScreenFor(sent, 60000);
+        device.join();
+        const std::string captured = target.All('c');
+        ASSERT_EQ(captured.size(), sent);
+        EXPECT_TRUE(captured.ends_with(flood)) << "the capture lost, doubled or moved bytes";
+        EXPECT_EQ(screen, captured);
+
+        std::thread resume([&] {
+            std::this_thread::sleep_for(300ms);
+            pty.WriteAll("\x11");
+        });
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(link.SendBytes("Z"), 1);
+        EXPECT_EQ(pty.ReadFor(1, 5000), "Z");
+        const auto waited = std::chrono::steady_clock::now() - start;
+        resume.join();
+        ++sent;
+        ScreenFor(sent); // the XON, taken as the reader saw it
+        if (last == '\x13') {
+            EXPECT_GE(waited, 250ms) << "the flood's last XOFF did not hold our output";
+        } else {
+            EXPECT_LT(waited, 250ms) << "an XOFF before the flood's last XON held our output";
+        }
+    }
 }
 
 } // namespace

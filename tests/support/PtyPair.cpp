@@ -47,7 +47,7 @@ void PtyPair::CloseMaster() {
     }
 }
 
-bool PtyPair::WriteAll(const std::string& bytes) {
+bool PtyPair::WriteAll(const std::string& bytes, int timeoutMs) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t put = ::write(master, bytes.data() + done, bytes.size() - done);
@@ -57,7 +57,7 @@ bool PtyPair::WriteAll(const std::string& bytes) {
             return false;
         } else {
             pollfd fd{master, POLLOUT, 0};
-            if (::poll(&fd, 1, 5000) <= 0) {
+            if (::poll(&fd, 1, timeoutMs) <= 0) {
                 return false;
             }
         }

@@ -19,8 +19,9 @@ public:
 
     [[nodiscard]] bool Ok() const { return master >= 0 && !slavePath.empty(); }
     [[nodiscard]] const std::string& SlavePath() const { return slavePath; }
-    // Writes everything, waiting for room as needed.
-    bool WriteAll(const std::string& bytes);
+    // Writes everything, waiting up to `timeoutMs` at a time for room; false when the room
+    // never came (the slave is not being read).
+    bool WriteAll(const std::string& bytes, int timeoutMs = 5000);
     // Reads until `count` bytes arrived or `timeoutMs` passed.
     std::string ReadFor(std::size_t count, int timeoutMs);
     void CloseMaster();
