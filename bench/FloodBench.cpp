@@ -2,9 +2,9 @@
 // (offscreen unless QT_QPA_PLATFORM or DISPLAY says otherwise) while this program writes device
 // text into the other end as fast as it is taken; the window's link debug lines ("N bytes
 // received", after each batch has been through the screen) tell when the last byte is in. cat
-// draining the same pty in the same run, in turns with it, is the yardstick. On an X display (DISPLAY set, with
-// xdotool) it also times the window's first menu opening, idle and while flooded. It reports;
-// it never fails a build.
+// draining the same pty in the same run, in turns with it, is the yardstick. On an X display
+// (DISPLAY set, with xdotool) it also times the window's first menu opening, idle and while
+// flooded. It reports; it never fails a build.
 // usage: t8flood_bench T8HOSTLINK [MEGABYTES [RUNS]]   (default 32 MB, 3 runs each)
 #include "bench/DeviceText.h"
 #include "bench/FloodChild.h"
@@ -164,9 +164,9 @@ int main(int argc, char** argv) {
         pty.SetRaw();
         std::unique_ptr<FloodChild> cat;
         if (!pty.WaitForOpen([&] {
-                cat = std::make_unique<FloodChild>(
-                    std::vector<std::string>{"cat", pty.path},
-                    std::vector<std::string>{"PATH=/usr/bin:/bin"}, false);
+                cat = std::make_unique<FloodChild>(std::vector<std::string>{"cat", pty.path},
+                                                   std::vector<std::string>{"PATH=/usr/bin:/bin"},
+                                                   false);
             })) {
             std::fprintf(stderr, "cat did not open the pty\n");
             return 1;
@@ -176,8 +176,7 @@ int main(int argc, char** argv) {
         cat.reset();
         if (!pty.WaitForOpen([&] {
                 program = std::make_unique<FloodChild>(
-                    std::vector<std::string>{window, "--no-splash", "--port", pty.path}, env,
-                    true);
+                    std::vector<std::string>{window, "--no-splash", "--port", pty.path}, env, true);
             })) {
             std::fprintf(stderr, "%s did not open the pty\n", window.c_str());
             return 1;

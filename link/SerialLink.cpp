@@ -170,9 +170,7 @@ void SerialLink::ShutDownPort() {
         reader->Stop();
         reader.reset();
     }
-    // A hang-up the window has not taken yet speaks of this port: it must not end the port
-    // opened next.
-    queue.ForgetHangUps();
+    queue.ForgetHangUps(); // one not yet taken is this port's: it must not end the next
     if (tty) {
         tty->line.readerRunning = 0;
         if (tty->screen.caretShown) {

@@ -17,7 +17,7 @@ void ApplyColumns(ScreenState& screen, std::int32_t width) {
     }
     const std::int32_t columns = std::min(width / screen.charWidth, kMaxScreenColumns);
     if (columns == 0) {
-        return;
+        return; // narrower than one cell: keep the previous shape
     }
     screen.columns = columns;
     screen.rows = RowsFor(columns);
