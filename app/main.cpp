@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
         return status;
     }
     t8::QuitOnSignal::BlockQuitSignals();
+    // A reader of the log that went away (`2>&1 | head`) must not end the session: the settings
+    // would go unsaved and the port unclosed. Writes to it just fail.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
     Q_INIT_RESOURCE(t8hostlink);
     t8::QuitOnSignal quitOnSignal;

@@ -29,7 +29,8 @@ using Clock = std::chrono::steady_clock;
 // The program itself, on the offscreen platform, with a settings folder of its own.
 class Program {
 public:
-    Program(const std::filesystem::path& config, std::vector<std::string> args) {
+    // `errorFd`, when given, is the program's standard error.
+    Program(const std::filesystem::path& config, std::vector<std::string> args, int errorFd = -1) {
         // This test's own environment, which nothing else here reads, is the child's.
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
@@ -39,9 +40,15 @@ public:
             argv.push_back(a.data());
         }
         argv.push_back(nullptr);
-        if (::posix_spawn(&pid, T8HOSTLINK_PATH, nullptr, nullptr, argv.data(), environ) != 0) {
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        if (errorFd >= 0) {
+            ::posix_spawn_file_actions_adddup2(&actions, errorFd, STDERR_FILENO);
+        }
+        if (::posix_spawn(&pid, T8HOSTLINK_PATH, &actions, nullptr, argv.data(), environ) != 0) {
             pid = -1;
         }
+        ::posix_spawn_file_actions_destroy(&actions);
     }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -140,6 +147,32 @@ TEST(SignalExitTest, EachQuitSignalEndsTheProgramPromptlyAndSavesTheSettings) {
         const std::string text{std::istreambuf_iterator<char>(saved), {}};
         EXPECT_NE(text.find("[TTY]"), std::string::npos) << c.where;
     }
+}
+
+// With the link's log on and standard error a pipe nobody reads any more (`2>&1 | head`), the
+// program goes on, and still saves its settings at the end.
+TEST(SignalExitTest, ALogReaderThatWentAwayLeavesTheProgramRunning) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const TempFolder root;
+    const std::filesystem::path config = root.Path("config");
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    ::setenv("QT_LOGGING_RULES", "t8.link.debug=true", 1);
+    Program program(config, {"--port", pty.SlavePath()}, ends[1]);
+    ::unsetenv("QT_LOGGING_RULES");
+    ::close(ends[1]);
+    ASSERT_GT(program.Pid(), 0);
+    (void)program.WaitUntilIdle(pty.SlavePath());
+    pty.WriteAll("logged as received\r\n"); // the log writes a line for it
+    const std::optional<int> early = program.Wait(1500ms);
+    ASSERT_FALSE(early.has_value()) << "ended with status " << early.value_or(0);
+    ::kill(program.Pid(), SIGTERM);
+    const std::optional<int> status = program.Wait(10s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 0);
+    EXPECT_TRUE(std::filesystem::exists(config / "TALLON Rodezedoraz" / "T8HostLink.ini"));
 }
 
 } // namespace
